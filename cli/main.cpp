@@ -1,0 +1,105 @@
+// vantor-cli: runs the engine's job from the shell. See UsageText for the grammar.
+#include <signal.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <ctime>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "cli/options.h"
+#include "cli/progress.h"
+#include "engine/choices.h"
+#include "engine/duration.h"
+#include "engine/runner.h"
+
+namespace {
+
+vantor::RunPermission* g_permission = nullptr;
+volatile sig_atomic_t g_stopped = 0;
+
+// SIGINT and SIGTERM act as the wizard's Cancel: the running action stops at its next
+// check, deletes its temporary file and leaves its destination as it was.
+extern "C" void OnStopSignal(int) {
+  g_stopped = 1;
+  if (g_permission) g_permission->Reset();
+}
+
+void InstallStopHandlers() {
+  struct sigaction action = {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+// The results text with LF line ends.
+std::string WithLineFeeds(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+    out += text[i];
+  }
+  return out;
+}
+
+int Run(const vantor::cli::CliOptions& options) {
+  using namespace vantor;
+  ProcessingJob job;
+  BuildJob(options.choices, &job);
+  job.random.Seed(options.seedGiven ? options.seed
+                                    : static_cast<std::uint32_t>(std::time(nullptr)));
+  job.runPermission = std::make_unique<RunPermission>();
+  g_permission = job.runPermission.get();
+  InstallStopHandlers();
+
+  cli::ProgressSink sink;
+  ActionRunner runner(job, sink);
+  if (!runner.PrepareTempDirectory()) {
+    std::fputs("Failed to prepare temporary path.\nCannot continue.\n", stderr);
+    return 1;
+  }
+  const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO);
+  Env* env = Env::Default();
+  job.startTick = env->TickCount();
+  std::thread worker([&runner] { runner.Run(); });
+  while (!sink.WaitForEnd(showProgress ? 200 : 1000)) {
+    if (showProgress) sink.Draw(stderr, env->TickCount() - job.startTick);
+  }
+  worker.join();
+  if (showProgress) sink.Erase(stderr);
+
+  std::fputs(WithLineFeeds(job.resultsText).c_str(), stdout);
+  if (sink.failed()) {
+    std::fflush(stdout);
+    std::fprintf(stderr, "Error occured while processing lists:\n%s\n", sink.error().c_str());
+    return 1;
+  }
+  if (g_stopped) return 130;
+  std::printf("Processing has taken %s\n", FormatDuration(job.elapsedMs).c_str());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  vantor::cli::CliOptions options;
+  std::string problem = vantor::cli::ParseOptions(args, &options);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "vantor-cli: %s\n",
+                 problem.c_str());
+    return 2;
+  }
+  if (options.help) {
+    std::fputs(vantor::cli::UsageText(), stdout);
+    return 0;
+  }
+  if (options.version) {
+    std::puts("vantor-cli 0.1.0");
+    return 0;
+  }
+  return Run(options);
+}

@@ -1,0 +1,205 @@
+#include "cli/options.h"
+
+#include <map>
+#include <optional>
+
+namespace vantor::cli {
+
+namespace {
+
+// What the options said, before they are checked against each other.
+struct RawOptions {
+  std::optional<std::string> output;
+  bool replaceInput = false;
+  std::optional<std::string> filter;
+  std::vector<std::string> rearrange;  // every sort or randomize option given
+  bool removeDuplicates = false;
+  std::optional<std::string> include;
+  std::optional<std::string> every;
+  std::optional<std::string> extract;
+  std::optional<std::string> splitCount;
+  std::optional<std::string> splitKb;
+  std::optional<std::string> seed;
+  bool merge = false;
+  std::vector<std::string> operands;
+};
+
+// Actions whose engine part is not built yet are refused before anything runs.
+std::string NotAvailable(const std::string& option) {
+  return option + ": not available in this version";
+}
+
+std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
+  JobChoices& choices = options->choices;
+  if (raw.operands.size() > 1) return "one input list only (use --merge to join lists)";
+  choices.inputFileName = raw.operands.empty() ? std::string() : TrimWhiteSpace(raw.operands[0]);
+  if (choices.inputFileName.empty()) return "input list: Please enter filename";
+
+  if (raw.replaceInput && raw.output) return "--output and --replace-input exclude each other";
+  choices.replaceInput = raw.replaceInput;
+  if (!raw.replaceInput) {
+    choices.outputFileName = raw.output ? TrimWhiteSpace(*raw.output) : std::string();
+    if (choices.outputFileName.empty()) {
+      return "output file (-o FILE or --replace-input): Please enter filename";
+    }
+  }
+
+  if (raw.filter) {
+    choices.filter = true;
+    choices.filterFileName = *raw.filter;  // untrimmed, as the filter page passes it on
+  }
+
+  if (raw.rearrange.size() > 1) {
+    return raw.rearrange[0] + " and " + raw.rearrange[1] + " exclude each other";
+  }
+  if (!raw.rearrange.empty()) return NotAvailable(raw.rearrange[0]);
+  if (raw.removeDuplicates) return "--remove-duplicates needs --sort-email or --sort-domain";
+
+  if (raw.include || raw.every) {
+    if (!raw.include) return "--every needs --include ADDRESS";
+    if (TrimWhiteSpace(*raw.include).empty()) return "--include: Please enter email";
+    if (!raw.every || ReadCountField(*raw.every) < 0) {
+      return "--every: Please enter correct period (number of messages)";
+    }
+    return NotAvailable("--include");
+  }
+  if (raw.extract) {
+    if (ReadCountField(*raw.extract) < 0) {
+      return "--extract: Please enter valid number of emails to extract)";
+    }
+    return NotAvailable("--extract");
+  }
+  if (raw.splitCount && raw.splitKb) return "--split-count and --split-kb exclude each other";
+  if (raw.splitCount) {
+    if (ReadCountField(*raw.splitCount) < 0) {
+      return "--split-count: Please enter valid number of emails per part";
+    }
+    return NotAvailable("--split-count");
+  }
+  if (raw.splitKb) {
+    if (ReadKilobytesField(*raw.splitKb) < 0) {
+      return "--split-kb: Please enter valid number of bytes per part";
+    }
+    return NotAvailable("--split-kb");
+  }
+
+  if (!choices.filter) return "Please choose at least one action to perform";
+  return std::string();
+}
+
+std::string CheckMerge(const RawOptions& raw, CliOptions* options) {
+  if (raw.replaceInput || raw.filter || !raw.rearrange.empty() || raw.removeDuplicates ||
+      raw.include || raw.every || raw.extract || raw.splitCount || raw.splitKb) {
+    return "--merge takes no single-list action";
+  }
+  if (raw.operands.size() < 2) return "Please specify files to merge (at least 2 files)";
+  options->choices.outputFileName = raw.output ? TrimWhiteSpace(*raw.output) : std::string();
+  if (options->choices.outputFileName.empty()) return "Please specify output filename";
+  return NotAvailable("--merge");
+}
+
+}  // namespace
+
+std::string ParseOptions(const std::vector<std::string>& args, CliOptions* options) {
+  RawOptions raw;
+  // Options that take a value, and where it goes.
+  const std::map<std::string, std::optional<std::string>*> valued = {
+      {"-o", &raw.output},         {"--output", &raw.output},
+      {"--filter", &raw.filter},   {"--include", &raw.include},
+      {"--every", &raw.every},     {"--extract", &raw.extract},
+      {"--split-count", &raw.splitCount}, {"--split-kb", &raw.splitKb},
+      {"--seed", &raw.seed},
+  };
+  bool optionsEnded = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+      raw.operands.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      optionsEnded = true;
+      continue;
+    }
+    std::optional<std::string> inlineValue;
+    if (arg.rfind("--", 0) == 0) {
+      std::size_t equals = arg.find('=');
+      if (equals != std::string::npos) {
+        inlineValue = arg.substr(equals + 1);
+        arg.resize(equals);
+      }
+    }
+    auto slot = valued.find(arg);
+    if (slot != valued.end()) {
+      if (*slot->second) return arg + " given twice";
+      if (inlineValue) {
+        *slot->second = *inlineValue;
+      } else if (i + 1 < args.size()) {
+        *slot->second = args[++i];
+      } else {
+        return arg + " needs a value";
+      }
+      continue;
+    }
+    if (inlineValue) return arg + " takes no value";
+    if (arg == "-r" || arg == "--replace-input") {
+      raw.replaceInput = true;
+    } else if (arg == "--sort-email" || arg == "--sort-domain" || arg == "--randomize") {
+      raw.rearrange.push_back(arg);
+    } else if (arg == "--remove-duplicates") {
+      raw.removeDuplicates = true;
+    } else if (arg == "--merge") {
+      raw.merge = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+      options->quiet = true;
+    } else if (arg == "-h" || arg == "--help") {
+      options->help = true;
+    } else if (arg == "--version") {
+      options->version = true;
+    } else {
+      return "unknown option " + arg;
+    }
+  }
+  if (options->help || options->version) return std::string();
+
+  if (raw.seed) {
+    std::uint32_t seed = 0;
+    if (!ReadUnsignedField(*raw.seed, &seed)) return "--seed takes a number from 0 to 4294967295";
+    options->seedGiven = true;
+    options->seed = seed;
+  }
+  options->choices.singleList = !raw.merge;
+  return raw.merge ? CheckMerge(raw, options) : CheckSingleList(raw, options);
+}
+
+const char* UsageText() {
+  return "Usage: vantor-cli [OPTIONS] INPUT\n"
+         "       vantor-cli --merge -o OUTPUT LIST LIST [LIST...]\n"
+         "Process an e-mail list: one address per line, LF or CR LF line ends.\n"
+         "Actions run in this order, whatever the order of the options:\n"
+         "filter, sort or randomize, include, extract, split.\n"
+         "\n"
+         "  -o, --output FILE        the result goes to FILE\n"
+         "  -r, --replace-input      the result replaces INPUT (then -o is not needed)\n"
+         "      --filter FILE        drop every address that contains a line of FILE\n"
+         "                           (letter case ignored)\n"
+         "      --sort-email | --sort-domain | --randomize\n"
+         "      --remove-duplicates  with a sort\n"
+         "      --include ADDRESS --every N\n"
+         "                           insert ADDRESS after every N addresses\n"
+         "      --extract N          keep a random sublist of N addresses\n"
+         "      --split-count N | --split-kb KB\n"
+         "                           cut the result into numbered parts\n"
+         "      --merge              join the LISTs into OUTPUT\n"
+         "      --seed N             seed of the run's random generator\n"
+         "                           (0 to 4294967295; default: the current time in seconds)\n"
+         "  -q, --quiet              no progress display\n"
+         "  -h, --help               show this text\n"
+         "      --version            show the version\n"
+         "\n"
+         "Exit status: 0 done, 1 the run failed, 2 usage error, 130 stopped by a signal.\n"
+         "Temporary files are made in the directory TEMP at the root of the output's file\n"
+         "system when it exists, else beside the output, and are named vnt*.tmp.\n";
+}
+
+}  // namespace vantor::cli

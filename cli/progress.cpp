@@ -1,0 +1,67 @@
+#include "cli/progress.h"
+
+#include <chrono>
+
+#include "engine/runner.h"
+
+namespace vantor::cli {
+
+void ProgressSink::Post(RunnerMessage message) {
+  std::lock_guard<std::mutex> lock(mutex_);
+  switch (message.code) {
+    case WMU_INFO:
+      info_ = std::move(message.text);
+      break;
+    case WMU_INFO2:
+      info2_ = std::move(message.text);
+      break;
+    case WMU_ERROR:
+      failed_ = true;
+      error_ = std::move(message.text);
+      done_ = true;
+      ended_.notify_all();
+      break;
+    case WMU_DONE:
+      done_ = true;
+      ended_.notify_all();
+      break;
+    case WMU_ACTION_START:
+    case WMU_ACTION_END:
+      break;
+  }
+}
+
+bool ProgressSink::WaitForEnd(int ms) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  return ended_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return done_; });
+}
+
+void ProgressSink::Draw(std::FILE* out, std::uint32_t elapsedMs) {
+  std::string info, info2;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    info = info_;
+    info2 = info2_;
+  }
+  // Back to the first of the three lines, each rewritten and cleared to its end.
+  if (drawn_) std::fputs("\r\033[2A", out);
+  std::fprintf(out, "%s\033[K\n%s\033[K\nTime elapsed: %s\033[K", info2.c_str(), info.c_str(),
+               FormatElapsed(elapsedMs).c_str());
+  std::fflush(out);
+  drawn_ = true;
+}
+
+void ProgressSink::Erase(std::FILE* out) {
+  if (!drawn_) return;
+  std::fputs("\r\033[2A\033[J", out);
+  std::fflush(out);
+  drawn_ = false;
+}
+
+std::string FormatElapsed(std::uint32_t ms) {
+  return Format("%02lu:%02lu:%02lu", static_cast<unsigned long>(ms / 3600000),
+                static_cast<unsigned long>((ms / 60000) % 60),
+                static_cast<unsigned long>((ms / 1000) % 60));
+}
+
+}  // namespace vantor::cli

@@ -1,0 +1,47 @@
+// The batch tool's end of the worker's messages: keeps the two progress lines and the
+// outcome of the run, and draws them with the elapsed time on a terminal.
+#ifndef VANTOR_CLI_PROGRESS_H_
+#define VANTOR_CLI_PROGRESS_H_
+
+#include <condition_variable>
+#include <cstdint>
+#include <cstdio>
+#include <mutex>
+#include <string>
+
+#include "engine/job.h"
+
+namespace vantor::cli {
+
+class ProgressSink final : public MessageSink {
+ public:
+  // Called on the worker's thread.
+  void Post(RunnerMessage message) override;
+
+  // Waits up to `ms` for the run to end; true once it has.
+  bool WaitForEnd(int ms);
+  bool failed() const { return failed_; }
+  const std::string& error() const { return error_; }
+
+  // Draws Info2, Info and the elapsed time over what the last call drew.
+  void Draw(std::FILE* out, std::uint32_t elapsedMs);
+  // Removes what Draw put on the screen.
+  void Erase(std::FILE* out);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable ended_;
+  bool done_ = false;
+  bool failed_ = false;
+  std::string error_;
+  std::string info_;
+  std::string info2_;
+  bool drawn_ = false;
+};
+
+// "hh:mm:ss" of the elapsed-time display; hours are not wrapped.
+std::string FormatElapsed(std::uint32_t ms);
+
+}  // namespace vantor::cli
+
+#endif  // VANTOR_CLI_PROGRESS_H_

@@ -1,0 +1,113 @@
+// The record of one run: which actions are on, their files and parameters, and what
+// the run produces. The front end fills it (see choices.h) before the worker starts
+// and reads `resultsText` and `elapsedMs` only after the run has posted WMU_DONE or
+// WMU_ERROR; in between only the worker touches it.
+#ifndef VANTOR_ENGINE_JOB_H_
+#define VANTOR_ENGINE_JOB_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/run_permission.h"
+#include "engine/run_random.h"
+
+namespace vantor {
+
+// Sizes of the buffers the actions read and sort with. Tests make them small so that
+// a few kilobytes of list cross many chunk boundaries.
+struct ChunkSizes {
+  std::uint32_t list = 20971520;    // a chunk of a list, and a part of a sort
+  std::uint32_t filter = 10485760;  // a chunk of the filter file
+  std::uint32_t merge = 10485760;   // a chunk of each input of a merge of parts
+  std::uint32_t writeBuffer = 1 << 20;
+  // The filter's fragments are matched in batches whose tables stay under the first
+  // size; when all of them fit under the second they are built once and kept, else the
+  // filter is read again for every chunk of the list.
+  std::size_t filterBatchTable = 16 << 20;
+  std::size_t filterInMemory = 32 << 20;
+};
+
+// The tempDirectory field of the original record held 260 characters; paths here are
+// as long as the file system allows.
+struct ProcessingJob {
+  bool singleListMode = true;
+  std::string inputFileName;  // what the next action reads; moves along the chain
+  std::string outputFileName;
+  bool replaceInput = false;
+
+  bool filterOn = false;
+  std::string filterFileName;
+  std::int32_t filterSlot = 0;
+
+  bool sortByEmail = false;
+  bool sortByDomain = false;
+  bool randomize = false;
+  std::int32_t rearrangeSlot = 0;
+  bool removeDuplicates = false;
+  std::uint32_t duplicatesFound = 0;
+
+  bool includeOn = false;
+  std::string includeEmail;
+  std::int32_t includePeriod = -1;
+  std::int32_t includeSlot = 0;
+
+  bool extractOn = false;
+  std::int32_t extractCount = -1;
+  std::int32_t extractSlot = 0;
+
+  bool splitOn = false;
+  std::int32_t splitSize = -1;  // emails per part, or bytes per part
+  bool splitByCount = true;
+  std::int32_t splitSlot = 0;
+
+  std::vector<std::string> mergeFiles;
+  std::int32_t mergeSlot = 0;
+
+  std::int32_t rearrangeMode = 0;  // 0 entire email, 1 domain then user, 2 random
+
+  std::string resultsText;  // CR LF line ends
+  std::string tempDirectory;
+  std::uint32_t elapsedMs = 0;
+  std::uint32_t startTick = 0;
+
+  // Created (set) by the front end before the first run and kept for later ones;
+  // without it the run never stops early.
+  std::unique_ptr<RunPermission> runPermission;
+  // The run's generator, seeded by the front end before the worker starts and drawn
+  // from by the worker only.
+  RunRandom random;
+
+  ChunkSizes chunkSizes;
+};
+
+// Worker-to-front-end message codes, numbered as the window messages they stand for.
+enum MessageCode : std::uint32_t {
+  WMU_INFO = 1025,          // text: what is being done now
+  WMU_INFO2 = 1026,         // text: counts
+  WMU_DONE = 1027,          // the run finished; elapsedMs and resultsText are final
+  WMU_ERROR = 1028,         // text: the error that ended the run
+  WMU_ACTION_START = 1029,  // slot: the action shown in that slot begins
+  WMU_ACTION_END = 1030,    // slot: it ended
+};
+
+struct RunnerMessage {
+  MessageCode code;
+  std::int32_t slot;  // WMU_ACTION_START and WMU_ACTION_END only
+  std::string text;   // WMU_INFO, WMU_INFO2 and WMU_ERROR only
+};
+
+// Receives the worker's messages, on the worker's thread. An implementation hands them
+// to its own thread (the wizard posts a Qt event) or records or prints them; it owns
+// what it receives.
+class MessageSink {
+ public:
+  virtual ~MessageSink() = default;
+  virtual void Post(RunnerMessage message) = 0;
+};
+
+}  // namespace vantor
+
+#endif  // VANTOR_ENGINE_JOB_H_

@@ -1,0 +1,106 @@
+#include "engine/list_reader.h"
+
+#include <cstring>
+
+#include "engine/error.h"
+
+namespace vantor {
+
+ListReader::ListReader(Env* env, LineKeyMode mode, RunRandom* random)
+    : env_(env), lines_(mode, random) {}
+
+void ListReader::Open(const std::string& name, std::uint32_t chunkSize) {
+  file_ = env_->OpenForReading(name);
+  if (!file_) Raise("failed to open file");
+  delimiterKnown_ = false;
+  crlfMode_ = false;
+  if (!buffer_ || chunkSize != chunkSize_) {
+    buffer_.reset();
+    // Not value-initialised: the pages of a fresh 20 MiB buffer are touched by the
+    // read that fills them, not twice.
+    buffer_.reset(new char[static_cast<std::size_t>(chunkSize) + 2]);
+    chunkSize_ = chunkSize;
+  }
+  scan_ = buffer_.get();
+  carry_ = 0;
+  valid_ = 0;
+}
+
+void ListReader::Close() {
+  file_.reset();
+  delimiterKnown_ = false;
+  crlfMode_ = false;
+  scan_ = buffer_.get();
+  carry_ = 0;
+}
+
+std::uint32_t ListReader::Refill() {
+  char* start = buffer_.get();
+  if (carry_ > 0 && scan_ != start) std::memmove(start, scan_, carry_);
+  std::size_t got = 0;
+  std::uint32_t room = chunkSize_ - carry_;
+  if (room > 0 && !file_->Read(start + carry_, room, &got)) Raise("failed to read file");
+  return static_cast<std::uint32_t>(got);
+}
+
+bool ListReader::ReadChunk() {
+  lines_.Clear();
+  const std::uint32_t got = Refill();
+  if (got == 0 && carry_ == 0) return false;
+  char* start = buffer_.get();
+  std::uint32_t valid = carry_ + got;
+
+  if (!delimiterKnown_) {
+    const char* end = start + valid;
+    for (const char* p = start; p < end; ++p) {
+      if (*p == '\n') break;
+      if (*p == '\r') {
+        crlfMode_ = true;
+        break;
+      }
+    }
+    delimiterKnown_ = true;
+  }
+
+  // The sentinel guarantees an LF after the valid bytes. When nothing more came from
+  // the file, it also ends the carried line.
+  std::uint32_t sentinel = 0;
+  if (crlfMode_) {
+    start[valid] = '\r';
+    start[valid + 1] = '\n';
+    sentinel = 2;
+  } else {
+    start[valid] = '\n';
+    sentinel = 1;
+  }
+  const char* limit = start + valid + sentinel;  // just past the sentinel's LF
+  if (got == 0) valid += sentinel;
+
+  carry_ = 0;
+  char* scan = start;
+  const char* end = start + valid;
+  while (scan < end) {
+    char* lf = static_cast<char*>(std::memchr(scan, '\n', limit - scan));
+    const std::uint32_t n = static_cast<std::uint32_t>(lf - scan);
+    if (lf >= end) {
+      carry_ = static_cast<std::uint32_t>(end - scan);
+      break;
+    }
+    if (n > 0) lines_.Add(scan, static_cast<std::int32_t>(n));
+    scan = lf + 1;
+  }
+  scan_ = scan;
+  valid_ = valid;
+  return true;
+}
+
+bool ListReader::ReadRawChunk() {
+  const std::uint32_t got = Refill();
+  if (got == 0 && carry_ == 0) return false;
+  valid_ = carry_ + got;
+  carry_ = 0;
+  scan_ = buffer_.get();
+  return true;
+}
+
+}  // namespace vantor
