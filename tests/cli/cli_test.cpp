@@ -1,1 +1,181 @@
+// vantor-cli end to end: the real program on real files.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <regex>
+#include <thread>
+
+#include "tests/support/test_files.h"
+
+namespace vantor {
+namespace {
+
+using testing::FileExists;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+using Names = std::vector<std::string>;
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Starts vantor-cli in `dir` with its output streams going to files of `captures`.
+pid_t Start(const std::vector<std::string>& args, const std::string& dir,
+            const TempDir& captures) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::chdir(dir.c_str()) != 0) _exit(127);
+    int out = ::open(captures.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = ::open(captures.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int in = ::open("/dev/null", O_RDONLY);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    std::vector<char*> argv;
+    std::string program = VANTOR_CLI_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (std::string& arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+Outcome Finish(pid_t pid, const TempDir& captures) {
+  Outcome outcome;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  outcome.out = ReadFile(captures.File("out"));
+  outcome.err = ReadFile(captures.File("err"));
+  return outcome;
+}
+
+class CliTest : public ::testing::Test {
+ protected:
+  Outcome Run(const std::vector<std::string>& args) {
+    return Finish(Start(args, dir_.path(), captures_), captures_);
+  }
+
+  TempDir dir_;
+  TempDir captures_;
+};
+
+TEST_F(CliTest, FiltersAListAndReportsWithLineFeeds) {
+  WriteFile(dir_.File("in.txt"), "a@x.com\r\nB@SPAM.org\r\n\r\nc@y.com\r\nfoo@spam.org");
+  WriteFile(dir_.File("f.txt"), "  spam.ORG  \n");
+  Outcome run = Run({"--filter", "f.txt", "-o", "out.txt", "in.txt"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "a@x.com\r\nc@y.com\r\n");
+  EXPECT_TRUE(std::regex_match(
+      run.out, std::regex("Filter list:\n2 email\\(s\\) denied from the list of 5 emails while "
+                          "filtering\n\nProcessing has taken [0-9. a-z()]*\n")))
+      << run.out;
+  EXPECT_EQ(run.err, "");  // no progress display when standard error is no terminal
+}
+
+TEST_F(CliTest, ReplaceInputReplacesTheListItself) {
+  WriteFile(dir_.File("in.txt"), "a@x.com\nb@spam.org\n");
+  WriteFile(dir_.File("f.txt"), "spam\n");
+  ASSERT_EQ(::chmod(dir_.File("in.txt").c_str(), 0604), 0);
+  Outcome run = Run({"-q", "--replace-input", "--filter", "f.txt", "in.txt"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(ReadFile(dir_.File("in.txt")), "a@x.com\n");
+  struct stat st;
+  ASSERT_EQ(::stat(dir_.File("in.txt").c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0604u);
+  EXPECT_EQ(dir_.List(), (Names{"f.txt", "in.txt"}));
+}
+
+TEST_F(CliTest, AUsageErrorTouchesNothing) {
+  WriteFile(dir_.File("in.txt"), "a@x.com\n");
+  WriteFile(dir_.File("out.txt"), "previous\n");
+  const std::vector<std::vector<std::string>> calls = {
+      {"-o", "out.txt", "in.txt"},
+      {"--filter", "f.txt", "in.txt"},
+      {"--filter", "f.txt", "-o", "out.txt", "--seed", "x", "in.txt"},
+      {"--filter", "f.txt", "-o", "out.txt", "--bogus", "in.txt"},
+      {"--merge", "-o", "out.txt", "in.txt"},
+  };
+  for (const auto& args : calls) {
+    Outcome run = Run(args);
+    EXPECT_EQ(run.status, 2) << args[0];
+    EXPECT_EQ(run.out, "");
+    EXPECT_TRUE(std::regex_match(run.err, std::regex("vantor-cli: [^\n]+\n"))) << run.err;
+    EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
+    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
+  }
+}
+
+TEST_F(CliTest, AFailedRunReportsTheErrorAndLeavesTheDestination) {
+  WriteFile(dir_.File("in.txt"), "a@x.com\n");
+  WriteFile(dir_.File("out.txt"), "previous\n");
+  Outcome run = Run({"--filter", "missing.txt", "-o", "out.txt", "in.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.out, "Filter list:\n");
+  EXPECT_EQ(run.err, "Error occured while processing lists:\nfailed to open file\n");
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
+}
+
+TEST_F(CliTest, AReadOnlyDestinationIsRefused) {
+  WriteFile(dir_.File("in.txt"), "a@x.com\n");
+  WriteFile(dir_.File("f.txt"), "zzz\n");
+  WriteFile(dir_.File("out.txt"), "previous\n");
+  ASSERT_EQ(::chmod(dir_.File("out.txt").c_str(), 0444), 0);
+  Outcome run = Run({"--filter", "f.txt", "-o", "out.txt", "in.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "Error occured while processing lists:\nFailed to rename file\n");
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
+}
+
+TEST_F(CliTest, HelpAndVersion) {
+  Outcome help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("vantor-cli [OPTIONS] INPUT"), std::string::npos);
+  Outcome version = Run({"--version"});
+  EXPECT_EQ(version.status, 0);
+  EXPECT_EQ(version.out.rfind("vantor-cli ", 0), 0u);
+}
+
+// A signal stops the run as Cancel does: the destination stays as it was and the
+// temporary file goes.
+TEST_F(CliTest, ASignalStopsTheRunAndLeavesNoTrace) {
+  std::string list;
+  list.reserve(80 << 20);
+  for (int i = 0; list.size() < (80u << 20); ++i) {
+    list += "someone.number" + std::to_string(i) + "@example" + std::to_string(i % 997) + ".com\n";
+  }
+  WriteFile(dir_.File("in.txt"), list);
+  WriteFile(dir_.File("f.txt"), "example13.com\nexample7.com\n");
+  WriteFile(dir_.File("out.txt"), "previous\n");
+  for (int signal : {SIGINT, SIGTERM}) {
+    pid_t pid = Start({"--filter", "f.txt", "-o", "out.txt", "in.txt"}, dir_.path(), captures_);
+    // Wait until the action has made its temporary file, then stop it.
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    bool started = false;
+    while (!started && std::chrono::steady_clock::now() < deadline) {
+      for (const std::string& name : dir_.List()) started = started || name.rfind("vnt", 0) == 0;
+      if (!started) std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    ASSERT_TRUE(started);
+    ::kill(pid, signal);
+    Outcome run = Finish(pid, captures_);
+    EXPECT_EQ(run.status, 130);
+    EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
+    EXPECT_EQ(dir_.List(), (Names{"f.txt", "in.txt", "out.txt"}));
+  }
+}
+
+}  // namespace
+}  // namespace vantor

@@ -1,1 +1,218 @@
+#include "engine/runner.h"
+
 #include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+
+#include "engine/choices.h"
+#include "engine/error.h"
+#include "engine/filter.h"
+#include "tests/support/fault_env.h"
+#include "tests/support/recording_sink.h"
+#include "tests/support/test_files.h"
+
+namespace vantor {
+namespace {
+
+using testing::FaultEnv;
+using testing::ReadFile;
+using testing::RecordingSink;
+using testing::TempDir;
+using testing::WriteFile;
+using Trace = std::vector<std::string>;
+
+void Quiet(ActionRunner& runner) {
+  runner.PostInfo("working");
+  runner.PostInfo2("1 done");
+}
+void Fails(ActionRunner& runner) {
+  runner.PostInfo("working");
+  Raise("failed to write data");
+}
+void RunsOutOfMemory(ActionRunner&) { throw std::bad_alloc(); }
+void ThrowsSomethingElse(ActionRunner&) { throw std::runtime_error("odd failure"); }
+
+ActionSet AllQuiet() {
+  return ActionSet{Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet};
+}
+
+class RunnerTest : public ::testing::Test {
+ protected:
+  // Builds the job as the front ends do.
+  void Choose(JobChoices choices) {
+    choices.inputFileName = dir_.File("in.txt");
+    choices.outputFileName = dir_.File("out.txt");
+    BuildJob(choices, &job_);
+    job_.tempDirectory = dir_.path();
+    job_.runPermission = std::make_unique<RunPermission>();
+  }
+
+  TempDir dir_;
+  FaultEnv env_;
+  RecordingSink sink_;
+  ProcessingJob job_;
+};
+
+TEST_F(RunnerTest, PostsEachActionBetweenItsStartAndEndInSlotOrder) {
+  JobChoices choices;
+  choices.filter = choices.rearrange = choices.split = true;
+  Choose(choices);
+  ActionSet actions = AllQuiet();
+  ActionRunner(job_, sink_, &env_, actions).Run();
+  Trace each = {"info working", "info2 1 done"};
+  Trace expected;
+  for (int slot = 0; slot < 3; ++slot) {
+    expected.push_back("start " + std::to_string(slot));
+    expected.insert(expected.end(), each.begin(), each.end());
+    expected.insert(expected.end(), {"end " + std::to_string(slot), "info ", "info2 "});
+  }
+  expected.push_back("done");
+  EXPECT_EQ(sink_.Trace(), expected);
+}
+
+TEST_F(RunnerTest, AnErrorInTheSecondActionEndsTheRunThere) {
+  JobChoices choices;
+  choices.filter = choices.include = choices.split = true;
+  Choose(choices);
+  job_.elapsedMs = 4242;
+  ActionSet actions = AllQuiet();
+  actions.include = Fails;
+  ActionRunner(job_, sink_, &env_, actions).Run();
+  EXPECT_EQ(sink_.Trace(),
+            (Trace{"start 0", "info working", "info2 1 done", "end 0", "info ", "info2 ",
+                   "start 1", "info working", "error failed to write data"}));
+  EXPECT_EQ(job_.elapsedMs, 4242u);
+}
+
+TEST_F(RunnerTest, FailuresOtherThanErrorTextsStillEndTheRunWithAnError) {
+  JobChoices choices;
+  choices.extract = true;
+  Choose(choices);
+  ActionSet actions = AllQuiet();
+  actions.extract = RunsOutOfMemory;
+  ActionRunner(job_, sink_, &env_, actions).Run();
+  EXPECT_EQ(sink_.Trace().back(), "error failed to allocate memory");
+
+  sink_.messages.clear();
+  actions.extract = ThrowsSomethingElse;
+  ActionRunner(job_, sink_, &env_, actions).Run();
+  EXPECT_EQ(sink_.Trace().back(), "error odd failure");
+}
+
+TEST_F(RunnerTest, AMergeJobRunsTheMergeAlone) {
+  JobChoices choices;
+  choices.singleList = false;
+  choices.filter = true;
+  Choose(choices);
+  ActionSet actions = AllQuiet();
+  actions.filter = Fails;
+  ActionRunner(job_, sink_, &env_, actions).Run();
+  EXPECT_EQ(sink_.Trace(), (Trace{"start 0", "info working", "info2 1 done", "end 0", "info ",
+                                  "info2 ", "done"}));
+}
+
+TEST_F(RunnerTest, ElapsedTimeSurvivesAWrapOfTheTickCounter) {
+  JobChoices choices;
+  choices.filter = true;
+  Choose(choices);
+  env_.SetTick(0xFFFFFF00u, 0x300);
+  ActionSet actions = AllQuiet();
+  ActionRunner(job_, sink_, &env_, actions).Run();
+  EXPECT_EQ(job_.elapsedMs, 0x300u);
+}
+
+// Two filters in a row stand for any chain of actions: the second reads what the first
+// committed.
+class FilterChainTest : public RunnerTest {
+ protected:
+  void SetUp() override {
+    JobChoices choices;
+    choices.filter = choices.include = true;
+    Choose(choices);
+    actions_ = AllQuiet();
+    actions_.filter = FilterList;
+    actions_.include = FilterList;
+    job_.filterFileName = dir_.File("filter.txt");
+    job_.chunkSizes.list = 16;
+    WriteFile(dir_.File("filter.txt"), "spam\n");
+    WriteFile(dir_.File("in.txt"), "a@x.com\nb@spam.com\nc@y.com\nd@x.org\n");
+    WriteFile(dir_.File("out.txt"), "previous\n");
+  }
+  ActionSet actions_;
+};
+
+TEST_F(FilterChainTest, TheSecondActionReadsWhatTheFirstCommitted) {
+  ActionRunner(job_, sink_, &env_, actions_).Run();
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "a@x.com\nc@y.com\nd@x.org\n");
+  EXPECT_EQ(job_.resultsText,
+            "Filter list:\r\n1 email(s) denied from the list of 4 emails while filtering\r\n\r\n"
+            "Filter list:\r\n0 email(s) denied from the list of 3 emails while filtering\r\n\r\n");
+  EXPECT_EQ(sink_.Trace().back(), "done");
+}
+
+TEST_F(FilterChainTest, AnErrorInTheSecondKeepsWhatTheFirstCommitted) {
+  actions_.include = [](ActionRunner& runner) {
+    runner.job().filterFileName += ".missing";
+    FilterList(runner);
+  };
+  ActionRunner(job_, sink_, &env_, actions_).Run();
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "a@x.com\nc@y.com\nd@x.org\n");
+  EXPECT_EQ(job_.resultsText,
+            "Filter list:\r\n1 email(s) denied from the list of 4 emails while filtering\r\n\r\n"
+            "Filter list:\r\n");
+  Trace trace = sink_.Trace();
+  EXPECT_EQ(trace.back(), "error failed to open file");
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "end 1"), 0);
+}
+
+TEST_F(FilterChainTest, AStopDuringTheFirstLeavesEveryFileAsItWas) {
+  int chunks = 0;
+  sink_.onPost = [&](const RunnerMessage& m) {
+    if (m.code == WMU_INFO && m.text == "Reading emails..." && ++chunks == 2) {
+      job_.runPermission->Reset();
+    }
+  };
+  ActionRunner(job_, sink_, &env_, actions_).Run();
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
+  EXPECT_EQ(ReadFile(dir_.File("in.txt")), "a@x.com\nb@spam.com\nc@y.com\nd@x.org\n");
+  EXPECT_EQ(dir_.List(), (Trace{"filter.txt", "in.txt", "out.txt"}));  // no temporary file
+  EXPECT_EQ(job_.resultsText, "Filter list:\r\nFilter list:\r\n");
+  Trace trace = sink_.Trace();
+  EXPECT_EQ(trace.back(), "done");
+  EXPECT_EQ(std::count(trace.begin(), trace.end(), "end 1"), 1);
+}
+
+TEST(PrepareTempDirectoryTest, FollowsTheDestinationOfTheFirstAction) {
+  TempDir in;
+  TempDir out;
+  ProcessingJob job;
+  RecordingSink sink;
+  ActionRunner runner(job, sink);
+  job.inputFileName = in.File("list.txt");
+  job.outputFileName = out.File("result.txt");
+  ASSERT_TRUE(runner.PrepareTempDirectory());
+  EXPECT_EQ(job.tempDirectory, Env::Default()->TempDirectoryFor(out.File("result.txt")));
+
+  job.replaceInput = true;
+  ASSERT_TRUE(runner.PrepareTempDirectory());
+  EXPECT_EQ(job.tempDirectory, Env::Default()->TempDirectoryFor(in.File("list.txt")));
+
+  job.singleListMode = false;  // a merge always writes its output
+  ASSERT_TRUE(runner.PrepareTempDirectory());
+  EXPECT_EQ(job.tempDirectory, Env::Default()->TempDirectoryFor(out.File("result.txt")));
+
+  job.outputFileName.clear();
+  EXPECT_FALSE(runner.PrepareTempDirectory());
+}
+
+TEST(RunRandomTest, SeededWithOneDrawsTheKnownSequence) {
+  RunRandom random;
+  random.Seed(1);
+  std::vector<int> draws;
+  for (int i = 0; i < 5; ++i) draws.push_back(random.Draw());
+  EXPECT_EQ(draws, (std::vector<int>{41, 18467, 6334, 26500, 19169}));
+}
+
+}  // namespace
+}  // namespace vantor

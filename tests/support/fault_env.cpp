@@ -48,7 +48,7 @@ bool FaultEnv::Allow(Call kind) {
   bool fail = failAt_ != 0 && (calls_ == failAt_ || (onward_ && calls_ > failAt_));
   auto it = failOfKind_.find(kind);
   if (it != failOfKind_.end() && it->second == nth) fail = true;
-  faulted_ = fail;
+  if (fail && !firstFault_) firstFault_ = kind;
   return !fail;
 }
 

@@ -16,6 +16,22 @@ namespace vantor::testing {
 
 enum class Call { OpenRead, Read, OpenWrite, Write, Sync, Close, TempName, SetMode, Rename };
 
+// The text the engine raises when a call of `kind` fails.
+inline const char* ErrorTextOf(Call kind) {
+  switch (kind) {
+    case Call::OpenRead: return "failed to open file";
+    case Call::Read: return "failed to read file";
+    case Call::OpenWrite: return "failed to open output file for writing";
+    case Call::Write:
+    case Call::Sync:
+    case Call::Close: return "failed to write data";
+    case Call::TempName: return "failed to get temp file name";
+    case Call::SetMode:
+    case Call::Rename: return "Failed to rename file";
+  }
+  return "";
+}
+
 class FaultEnv final : public Env {
  public:
   explicit FaultEnv(Env* base = Env::Default()) : base_(base) {}
@@ -24,20 +40,22 @@ class FaultEnv final : public Env {
   void FailAt(std::uint64_t n, bool onward = false) {
     failAt_ = n;
     onward_ = onward;
+    firstFault_.reset();
   }
   // Fails the `n`th call of `kind` (1-based).
   void FailCallOf(Call kind, int n) { failOfKind_[kind] = n; }
   void ClearFaults() {
     failAt_ = 0;
     failOfKind_.clear();
+    firstFault_.reset();
   }
   std::uint64_t calls() const { return calls_; }
   int callsOf(Call kind) const {
     auto it = perKind_.find(kind);
     return it == perKind_.end() ? 0 : it->second;
   }
-  // True when the last counted call was made to fail.
-  bool faulted() const { return faulted_; }
+  // The kind of the first call made to fail since the faults were set.
+  std::optional<Call> firstFault() const { return firstFault_; }
 
   // A fixed clock; each read advances it by `step`.
   void SetTick(std::uint32_t tick, std::uint32_t step = 0) {
@@ -70,7 +88,7 @@ class FaultEnv final : public Env {
   std::uint64_t calls_ = 0;
   std::uint64_t failAt_ = 0;
   bool onward_ = false;
-  bool faulted_ = false;
+  std::optional<Call> firstFault_;
   std::map<Call, int> failOfKind_;
   std::map<Call, int> perKind_;
   std::optional<std::uint32_t> tick_;
