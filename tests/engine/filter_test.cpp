@@ -87,7 +87,8 @@ TEST_F(FilterTest, AnAddressKeepsItsTrailingSpaceAndItTakesPartInTheMatch) {
 }
 
 TEST_F(FilterTest, EmptyAndBlankFiltersRemoveNothing) {
-  for (const char* filter : {"", "\n\n", "   \n \r\n", std::string("\0abc\n", 5).c_str()}) {
+  const std::vector<std::string> filters = {"", "\n\n", "   \n \r\n", std::string("\0abc\n", 5)};
+  for (const std::string& filter : filters) {
     ASSERT_EQ(Run("a@x.com\nb@y.com\n", filter), "");
     EXPECT_EQ(Output(), "a@x.com\nb@y.com\n") << "filter: " << filter;
   }
