@@ -63,15 +63,17 @@ bool ListReader::ReadChunk() {
   }
 
   // The sentinel guarantees an LF after the valid bytes. When nothing more came from
-  // the file, it also ends the carried line.
-  std::uint32_t sentinel = 0;
-  if (crlfMode_) {
+  // the file it also ends the carried line: a last line gets the terminator of the
+  // file's style, a line that filled the whole chunk an LF alone. The line may be
+  // whole, its LF the next byte of the file, and a supplied CR would change it.
+  const bool cut = got == 0 && valid == chunkSize_;
+  std::uint32_t sentinel = 1;
+  if (crlfMode_ && !cut) {
     start[valid] = '\r';
     start[valid + 1] = '\n';
     sentinel = 2;
   } else {
     start[valid] = '\n';
-    sentinel = 1;
   }
   const char* limit = start + valid + sentinel;  // just past the sentinel's LF
   if (got == 0) valid += sentinel;

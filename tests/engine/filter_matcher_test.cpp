@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <iterator>
 #include <random>
 #include <string>
 #include <string_view>
@@ -22,14 +23,14 @@ using testing::WriteFile;
 using Strings = std::vector<std::string>;
 
 // What a match means: strstr of each fragment in the upper-cased, NUL-terminated copy
-// of the address.
+// of the address. An empty fragment is ignored rather than found everywhere.
 bool ReferenceMatches(const Strings& fragments, const std::string& text, std::size_t n) {
   std::string copy = text.substr(0, n);
   for (char& c : copy) {
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   }
   for (const std::string& fragment : fragments) {
-    if (std::strstr(copy.c_str(), fragment.c_str()) != nullptr) return true;
+    if (!fragment.empty() && std::strstr(copy.c_str(), fragment.c_str()) != nullptr) return true;
   }
   return false;
 }
@@ -180,7 +181,7 @@ INSTANTIATE_TEST_SUITE_P(
         PrepareCase{"TabsKept", "\tab\t\n \tc \n", {"\tAB\t", "\tC"}},
         PrepareCase{"CrDropped", "ab\r\n cd \r\nef", {"AB", "CD", "EF"}},
         PrepareCase{"OnlyOneCrDropped", "ab\r\r\n", {"AB\r"}},
-        PrepareCase{"LfFileKeepsCrOfLaterLine", "ab\ncd\r\n", {"AB", "CD"}},
+        PrepareCase{"CrDroppedInLfStyleFile", "ab\ncd\r\n", {"AB", "CD"}},
         PrepareCase{"BlankLinesSkipped", "   \n \r\nx\n\n", {"X"}},
         PrepareCase{"LeadingNulSkipped", "\0abc\n  \0abc\nd\n"s, {"D"}},
         PrepareCase{"NulCutsFragment", "ab\0cd\n"s, {"AB"}}),

@@ -74,8 +74,8 @@ std::string Escaped(const std::string& bytes) {
 
 // The records a reader must produce, split as plainly as possible: lines are the runs
 // before each LF, empty runs yield nothing, a run longer than the chunk comes in pieces
-// of the chunk's size, and a piece that no LF of the file ends (a cut piece, or a last
-// line without one) gets a CR in CR LF style.
+// of the chunk's size ended by an LF alone, and a last line without an LF gets a CR in
+// CR LF style.
 Lines ExpectedRecords(const std::string& bytes, std::uint32_t chunkSize, bool* crlf) {
   *crlf = false;
   for (std::size_t i = 0; i < bytes.size() && i < chunkSize; ++i) {
@@ -93,8 +93,9 @@ Lines ExpectedRecords(const std::string& bytes, std::uint32_t chunkSize, bool* c
     const bool terminated = lf != std::string::npos;
     std::string line = bytes.substr(start, terminated ? lf - start : std::string::npos);
     start = terminated ? lf + 1 : bytes.size();
-    while (line.size() > chunkSize) {
-      records.push_back(line.substr(0, chunkSize) + supplied);
+    // A piece that fills the chunk is cut there, unless the file's LF follows it.
+    while (line.size() > chunkSize || (line.size() == chunkSize && !terminated)) {
+      records.push_back(line.substr(0, chunkSize));
       line.erase(0, chunkSize);
     }
     if (!line.empty()) records.push_back(terminated ? line : line + supplied);
@@ -188,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
         // The style comes from the first chunk only: here it holds no CR.
         SplitCase{"StyleFromFirstChunkOnly", "abcd\r\ne", 4, {"abcd", "\r", "e"}, false},
         SplitCase{"LongLineCut", "abcdefghij\nk\n", 4, {"abcd", "efgh", "ij", "k"}, false},
-        SplitCase{"LongLineCutCrLf", "a\r\nbcdefg\r\n", 4, {"a\r", "bcde\r", "fg\r"}, true},
+        SplitCase{"LongLineCutCrLf", "a\r\nbcdefg\r\n", 4, {"a\r", "bcde", "fg\r"}, true},
         SplitCase{"LineOfChunkSize", "abcd\nef\n", 4, {"abcd", "ef"}, false},
         SplitCase{"LineOfTwiceChunkSize", "abcdefgh\ni", 4, {"abcd", "efgh", "i"}, false},
         SplitCase{"CrLfLineOfChunkSize", "x\r\nabc\r\ny\r\n", 4, {"x\r", "abc\r", "y\r"}, true},
@@ -352,8 +353,7 @@ struct KeyedRecord {
   }
 };
 
-std::vector<KeyedRecord> ReadKeyed(const std::string& path, LineKeyMode mode,
-                                   RunRandom* random) {
+std::vector<KeyedRecord> ReadKeyed(const std::string& path, LineKeyMode mode, RunRandom* random) {
   ListReader reader(Env::Default(), mode, random);
   reader.Open(path, 8);
   std::vector<KeyedRecord> records;
@@ -369,17 +369,17 @@ std::vector<KeyedRecord> ReadKeyed(const std::string& path, LineKeyMode mode,
 
 TEST_F(ListReaderTest, KeysFollowTheStoreMode) {
   const std::string path = Put("a@b\n@b\nnone\nab@c@d\n\nx\r@\n");
-  EXPECT_EQ(ReadKeyed(path, AtSignPosition, nullptr),
-            (std::vector<KeyedRecord>{{"a@b", 1}, {"@b", 0}, {"none", 0}, {"ab@c@d", 2},
-                                      {"x\r@", 2}}));
-  EXPECT_EQ(ReadKeyed(path, NoKey, nullptr),
-            (std::vector<KeyedRecord>{{"a@b", 0}, {"@b", 0}, {"none", 0}, {"ab@c@d", 0},
-                                      {"x\r@", 0}}));
+  EXPECT_EQ(
+      ReadKeyed(path, AtSignPosition, nullptr),
+      (std::vector<KeyedRecord>{{"a@b", 1}, {"@b", 0}, {"none", 0}, {"ab@c@d", 2}, {"x\r@", 2}}));
+  EXPECT_EQ(
+      ReadKeyed(path, NoKey, nullptr),
+      (std::vector<KeyedRecord>{{"a@b", 0}, {"@b", 0}, {"none", 0}, {"ab@c@d", 0}, {"x\r@", 0}}));
   RunRandom random;
   random.Seed(1);
   EXPECT_EQ(ReadKeyed(path, RandomKey, &random),
-            (std::vector<KeyedRecord>{{"a@b", 41}, {"@b", 18467}, {"none", 6334},
-                                      {"ab@c@d", 26500}, {"x\r@", 19169}}));
+            (std::vector<KeyedRecord>{
+                {"a@b", 41}, {"@b", 18467}, {"none", 6334}, {"ab@c@d", 26500}, {"x\r@", 19169}}));
 }
 
 TEST(LineStoreTest, GrowsToAMillionRecordsThenDoubles) {
