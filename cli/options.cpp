@@ -52,8 +52,17 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
   if (raw.rearrange.size() > 1) {
     return raw.rearrange[0] + " and " + raw.rearrange[1] + " exclude each other";
   }
-  if (!raw.rearrange.empty()) return NotAvailable(raw.rearrange[0]);
-  if (raw.removeDuplicates) return "--remove-duplicates needs --sort-email or --sort-domain";
+  if (!raw.rearrange.empty()) {
+    choices.rearrange = true;
+    choices.sortByEmail = raw.rearrange[0] == "--sort-email";
+    choices.sortByDomain = raw.rearrange[0] == "--sort-domain";
+  }
+  if (raw.removeDuplicates) {
+    if (!choices.sortByEmail && !choices.sortByDomain) {
+      return "--remove-duplicates needs --sort-email or --sort-domain";
+    }
+    choices.removeDuplicatesBox = true;
+  }
 
   if (raw.include || raw.every) {
     if (!raw.include) return "--every needs --include ADDRESS";
@@ -83,7 +92,9 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     return NotAvailable("--split-kb");
   }
 
-  if (!choices.filter) return "Please choose at least one action to perform";
+  if (!choices.filter && !choices.rearrange) {
+    return "Please choose at least one action to perform";
+  }
   return std::string();
 }
 

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -47,7 +48,7 @@ struct ProcessingJob {
   bool randomize = false;
   std::int32_t rearrangeSlot = 0;
   bool removeDuplicates = false;
-  std::uint32_t duplicatesFound = 0;
+  std::uint64_t duplicatesFound = 0;
 
   bool includeOn = false;
   std::string includeEmail;
@@ -67,6 +68,8 @@ struct ProcessingJob {
   std::int32_t mergeSlot = 0;
 
   std::int32_t rearrangeMode = 0;  // 0 entire email, 1 domain then user, 2 random
+  // The temporary files of the sort by parts, oldest first.
+  std::deque<std::string> tempFileQueue;
 
   std::string resultsText;  // CR LF line ends
   std::string tempDirectory;

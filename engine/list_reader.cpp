@@ -35,6 +35,14 @@ void ListReader::Close() {
 }
 
 std::uint32_t ListReader::Refill() {
+  if (keepLinesWhole_ && carry_ == chunkSize_ && chunkSize_ > 0) {
+    const std::uint32_t grown = chunkSize_ * 2;
+    std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(grown) + 2]);
+    std::memcpy(buffer.get(), scan_, carry_);
+    buffer_ = std::move(buffer);
+    scan_ = buffer_.get();
+    chunkSize_ = grown;
+  }
   char* start = buffer_.get();
   if (carry_ > 0 && scan_ != start) std::memmove(start, scan_, carry_);
   std::size_t got = 0;

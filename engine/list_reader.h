@@ -29,6 +29,9 @@ class ListReader {
   void Open(const std::string& name, std::uint32_t chunkSize);
   // Closes the file and keeps the buffer.
   void Close();
+  // From now on a line longer than the chunk grows the buffer instead of being cut, so
+  // that a line written whole from a larger chunk is read back whole.
+  void KeepLinesWhole() { keepLinesWhole_ = true; }
 
   // Reads the next chunk and fills lines() with its lines. False when the file is
   // exhausted; true may come with no record (a line longer than the chunk is still
@@ -53,6 +56,7 @@ class ListReader {
   Env* env_;
   std::unique_ptr<ReadableFile> file_;
   LineStore lines_;
+  bool keepLinesWhole_ = false;
   bool delimiterKnown_ = false;
   bool crlfMode_ = false;
   std::uint32_t chunkSize_ = 0;

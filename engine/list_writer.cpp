@@ -11,12 +11,14 @@ ListWriter::ListWriter(ActionRunner& runner) : runner_(runner) {}
 
 ListWriter::~ListWriter() = default;
 
-void ListWriter::CreateTemp() { CreateFile(runner_.MakeTempFileName()); }
+void ListWriter::CreateTemp(const char* openError) {
+  CreateFile(runner_.MakeTempFileName(), openError);
+}
 
-void ListWriter::CreateFile(const std::string& name) {
+void ListWriter::CreateFile(const std::string& name, const char* openError) {
   name_ = name;
   file_ = runner_.env()->OpenForWriting(name);
-  if (!file_) Raise("failed to open output file for writing");
+  if (!file_) Raise(openError);
   if (!buffer_) {
     capacity_ = runner_.job().chunkSizes.writeBuffer;
     buffer_.reset(new char[capacity_]);
@@ -42,10 +44,10 @@ void ListWriter::Flush() {
   used_ = 0;
 }
 
-void ListWriter::Finish() {
+void ListWriter::Finish(bool sync) {
   Flush();
   // The result must be on the disk before it replaces anything.
-  if (!file_->Sync()) Raise("failed to write data");
+  if (sync && !file_->Sync()) Raise("failed to write data");
   if (!file_->Close()) Raise("failed to write data");
   file_.reset();
 }

@@ -24,11 +24,11 @@ class ListWriter {
   ListWriter& operator=(const ListWriter&) = delete;
 
   // Makes a temporary file and opens it. Raises "failed to get temp file name" or
-  // "failed to open output file for writing".
-  void CreateTemp();
-  // Opens `name` itself (created or truncated). Raises "failed to open output file for
-  // writing".
-  void CreateFile(const std::string& name);
+  // `openError`.
+  void CreateTemp(const char* openError = "failed to open output file for writing");
+  // Opens `name` itself (created or truncated). Raises `openError`.
+  void CreateFile(const std::string& name,
+                  const char* openError = "failed to open output file for writing");
 
   // Raises "failed to write data".
   void Write(const char* bytes, std::size_t n);
@@ -36,8 +36,9 @@ class ListWriter {
   void WriteLine(const LineRecord& line) {
     Write(line.text, static_cast<std::size_t>(line.length) + 1);
   }
-  // Writes what is buffered, syncs and closes. Raises "failed to write data".
-  void Finish();
+  // Writes what is buffered, syncs (unless the file is an intermediate one that will
+  // never be committed as it is) and closes. Raises "failed to write data".
+  void Finish(bool sync = true);
 
   const std::string& name() const { return name_; }
 

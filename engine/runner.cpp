@@ -7,6 +7,7 @@
 
 #include "engine/error.h"
 #include "engine/filter.h"
+#include "engine/sort_by_parts.h"
 
 namespace vantor {
 
@@ -19,9 +20,9 @@ void NotBuilt(ActionRunner&) { Raise("this action is not available in this versi
 const ActionSet& DefaultActions() {
   static const ActionSet actions = {
       .filter = FilterList,
-      .sortByEntireEmail = NotBuilt,
-      .sortByDomain = NotBuilt,
-      .randomize = NotBuilt,
+      .sortByEntireEmail = SortByEntireEmail,
+      .sortByDomain = SortByDomain,
+      .randomize = RandomizeList,
       .include = NotBuilt,
       .extract = NotBuilt,
       .split = NotBuilt,

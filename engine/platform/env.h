@@ -63,6 +63,8 @@ class Env {
   virtual bool SetMode(const std::string& name, std::uint32_t mode) = 0;
   // The mode a newly created file gets: 0666 less the process's umask.
   virtual std::uint32_t NewFileMode() = 0;
+  // Pushes the contents of the closed file `name` to the disk.
+  virtual bool SyncFile(const std::string& name) = 0;
   // Makes a rename inside `directory` durable. Best effort.
   virtual bool SyncDirectory(const std::string& directory) = 0;
 

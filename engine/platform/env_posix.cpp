@@ -178,6 +178,20 @@ class PosixEnv final : public Env {
     return 0666u & ~static_cast<std::uint32_t>(mask);
   }
 
+  bool SyncFile(const std::string& name) override {
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return false;
+    bool ok = true;
+    while (::fsync(fd) != 0) {
+      if (errno != EINTR) {
+        ok = false;
+        break;
+      }
+    }
+    ::close(fd);
+    return ok;
+  }
+
   bool SyncDirectory(const std::string& directory) override {
     int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return false;

@@ -74,6 +74,9 @@ class FaultEnv final : public Env {
   FileFacts Inspect(const std::string& name) override { return base_->Inspect(name); }
   bool SetMode(const std::string& name, std::uint32_t mode) override;
   std::uint32_t NewFileMode() override { return base_->NewFileMode(); }
+  bool SyncFile(const std::string& name) override {
+    return Allow(Call::Sync) && base_->SyncFile(name);
+  }
   bool SyncDirectory(const std::string& directory) override {
     return base_->SyncDirectory(directory);
   }

@@ -1,0 +1,209 @@
+#include "engine/ordering.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace vantor {
+
+namespace {
+
+// The virtual string a part is sorted by. For the entire email it is the line. For the
+// domain order it is the domain part, a 0 byte, then the user part: with no NUL in the
+// lines, the 0 orders a domain before every longer domain it begins, and equal domains
+// by their user parts, exactly as the comparator does.
+struct SortString {
+  const char* text;
+  std::uint32_t key;
+  std::uint32_t lineLength;
+  bool domainFirst;
+
+  std::uint32_t length() const { return domainFirst ? lineLength + 1 : lineLength; }
+
+  unsigned char At(std::uint32_t i) const {
+    if (!domainFirst) return i < lineLength ? static_cast<unsigned char>(text[i]) : 0;
+    const std::uint32_t domain = lineLength - key;
+    if (i < domain) return static_cast<unsigned char>(text[key + i]);
+    if (i == domain) return 0;
+    i -= domain + 1;
+    return i < key ? static_cast<unsigned char>(text[i]) : 0;
+  }
+
+  // The eight bytes from `depth`, big-endian, zero past the end.
+  std::uint64_t Prefix(std::uint32_t depth) const {
+    const char* direct = nullptr;
+    if (!domainFirst && depth + 8 <= lineLength) direct = text + depth;
+    if (domainFirst && depth + 8 <= lineLength - key) direct = text + key + depth;
+    if (direct) {
+      std::uint64_t word;
+      std::memcpy(&word, direct, 8);
+      return __builtin_bswap64(word);
+    }
+    std::uint64_t word = 0;
+    for (std::uint32_t i = 0; i < 8; ++i) word = word << 8 | At(depth + i);
+    return word;
+  }
+};
+
+SortString StringOf(const LineRecord& record, std::int32_t rearrangeMode) {
+  return SortString{record.text, static_cast<std::uint32_t>(record.key),
+                    static_cast<std::uint32_t>(record.length), rearrangeMode == 1};
+}
+
+constexpr std::size_t kSmallRange = 16;
+
+}  // namespace
+
+int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t bLength) {
+  const std::size_t n = std::min(aLength, bLength);
+  std::size_t p = 0;  // the first difference
+  while (p + 8 <= n) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + p, 8);
+    std::memcpy(&y, b + p, 8);
+    if (x != y) break;
+    p += 8;
+  }
+  while (p < n && a[p] == b[p]) ++p;
+  // A NUL that both hold before the difference ends the scan there: no difference.
+  const bool scanEnded = std::memchr(a, 0, p) != nullptr;
+  if (p < n && !scanEnded) {
+    return static_cast<unsigned char>(a[p]) < static_cast<unsigned char>(b[p]) ? -1 : 1;
+  }
+  if (aLength == bLength) return 0;
+  return aLength < bLength ? -1 : 1;
+}
+
+int CompareEntireEmail(const LineRecord& a, const LineRecord& b) {
+  return CompareBytes(a.text, static_cast<std::size_t>(a.length), b.text,
+                      static_cast<std::size_t>(b.length));
+}
+
+int CompareDomainThenUser(const LineRecord& a, const LineRecord& b) {
+  int byDomain = CompareBytes(a.text + a.key, static_cast<std::size_t>(a.length - a.key),
+                              b.text + b.key, static_cast<std::size_t>(b.length - b.key));
+  if (byDomain != 0) return byDomain;
+  return CompareBytes(a.text, static_cast<std::size_t>(a.key), b.text,
+                      static_cast<std::size_t>(b.key));
+}
+
+int CompareRandomKey(const LineRecord& a, const LineRecord& b) {
+  return a.key < b.key ? -1 : a.key > b.key ? 1 : 0;
+}
+
+LineComparator ComparatorFor(std::int32_t rearrangeMode) {
+  switch (rearrangeMode) {
+    case 0: return CompareEntireEmail;
+    case 1: return CompareDomainThenUser;
+    default: return CompareRandomKey;
+  }
+}
+
+void PartSorter::Sort(LineRecord* records, std::size_t count, std::int32_t rearrangeMode) {
+  if (count < 2) return;
+  if (rearrangeMode == 2) {
+    SortByKeys(records, count);
+    return;
+  }
+  // The radix-style sort below reads a NUL as the end of a string, which the order
+  // does not; a part that holds one is sorted by the comparator itself.
+  bool hasNul = false;
+  for (std::size_t i = 0; i < count && !hasNul; ++i) {
+    hasNul = std::memchr(records[i].text, 0, static_cast<std::size_t>(records[i].length));
+  }
+  if (hasNul) {
+    LineComparator cmp = ComparatorFor(rearrangeMode);
+    std::sort(records, records + count,
+              [cmp](const LineRecord& a, const LineRecord& b) { return cmp(a, b) < 0; });
+    return;
+  }
+  SortByStrings(records, count, rearrangeMode);
+}
+
+void PartSorter::SortByStrings(LineRecord* records, std::size_t count,
+                               std::int32_t rearrangeMode) {
+  items_.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    SortString s = StringOf(records[i], rearrangeMode);
+    items_[i] = Item{s.Prefix(0), static_cast<std::uint32_t>(i), s.length()};
+  }
+  SortItems(records, 0, count, 0, rearrangeMode);
+  order_.resize(count);
+  for (std::size_t i = 0; i < count; ++i) order_[i] = items_[i].index;
+  Permute(records, count);
+}
+
+// Sorts items [lo, hi), whose strings agree on their first `depth` bytes and whose
+// prefixes hold the eight bytes from `depth`: by prefix, then each group of equal
+// prefixes by the next eight bytes, until the strings end.
+void PartSorter::SortItems(const LineRecord* records, std::size_t lo, std::size_t hi,
+                           std::size_t depth, std::int32_t rearrangeMode) {
+  Item* first = items_.data() + lo;
+  Item* last = items_.data() + hi;
+  if (hi - lo <= kSmallRange) {
+    // Few strings: compare them whole from `depth`.
+    std::sort(first, last, [&](const Item& a, const Item& b) {
+      if (a.prefix != b.prefix) return a.prefix < b.prefix;
+      SortString sa = StringOf(records[a.index], rearrangeMode);
+      SortString sb = StringOf(records[b.index], rearrangeMode);
+      const std::uint32_t n = std::min(sa.length(), sb.length());
+      for (std::uint32_t i = static_cast<std::uint32_t>(depth) + 8; i < n; ++i) {
+        unsigned char ca = sa.At(i), cb = sb.At(i);
+        if (ca != cb) return ca < cb;
+      }
+      return sa.length() < sb.length();
+    });
+    return;
+  }
+  std::sort(first, last, [](const Item& a, const Item& b) { return a.prefix < b.prefix; });
+  for (std::size_t i = lo; i < hi;) {
+    std::size_t j = i + 1;
+    bool longer = items_[i].length > depth + 8;
+    while (j < hi && items_[j].prefix == items_[i].prefix) {
+      longer = longer || items_[j].length > depth + 8;
+      ++j;
+    }
+    if (j - i > 1 && longer) {
+      for (std::size_t k = i; k < j; ++k) {
+        items_[k].prefix =
+            StringOf(records[items_[k].index], rearrangeMode).Prefix(static_cast<std::uint32_t>(depth + 8));
+      }
+      SortItems(records, i, j, depth + 8, rearrangeMode);
+    }
+    i = j;
+  }
+}
+
+void PartSorter::SortByKeys(LineRecord* records, std::size_t count) {
+  // Keys are 15 bits: one counting pass puts the records in key order, equal keys in
+  // line order.
+  buckets_.assign(32769, 0);
+  for (std::size_t i = 0; i < count; ++i) ++buckets_[static_cast<std::size_t>(records[i].key) + 1];
+  for (std::size_t k = 1; k < buckets_.size(); ++k) buckets_[k] += buckets_[k - 1];
+  order_.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    order_[buckets_[static_cast<std::size_t>(records[i].key)]++] = static_cast<std::uint32_t>(i);
+  }
+  Permute(records, count);
+}
+
+void PartSorter::Permute(LineRecord* records, std::size_t count) {
+  // Follows each cycle of the permutation once; a visited position is marked by
+  // pointing order_ at itself.
+  for (std::size_t start = 0; start < count; ++start) {
+    if (order_[start] == start) continue;
+    LineRecord held = records[start];
+    std::size_t at = start;
+    for (;;) {
+      const std::size_t from = order_[at];
+      order_[at] = static_cast<std::uint32_t>(at);
+      if (from == start) {
+        records[at] = held;
+        break;
+      }
+      records[at] = records[from];
+      at = from;
+    }
+  }
+}
+
+}  // namespace vantor

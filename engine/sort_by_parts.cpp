@@ -1,0 +1,326 @@
+#include "engine/sort_by_parts.h"
+
+#include <cstring>
+#include <optional>
+#include <string>
+
+#include "engine/error.h"
+#include "engine/list_reader.h"
+#include "engine/list_writer.h"
+#include "engine/ordering.h"
+#include "engine/runner.h"
+
+namespace vantor {
+
+namespace {
+
+// What differs between the three actions.
+struct Kind {
+  const char* heading;
+  const char* phaseWord;
+  const char* detailWord;
+  const char* savingText;
+  const char* mergeText;
+  const char* completeText;
+  const char* report;            // with the lines read
+  const char* reportDuplicates;  // with the lines read and the duplicates found
+};
+
+constexpr Kind kByEmail = {
+    "Sort list by entire email:\r\n",
+    "Sorting",
+    "sorting",
+    "Saving sorted strings into temp file...",
+    "Merge previously sorted parts",
+    "Sort complete!",
+    "%llu email(s) sorted by entire email\r\n\r\n",
+    "%llu email(s) sorted by entire email\r\n%llu duplicate(s) found\r\n\r\n",
+};
+constexpr Kind kByDomain = {
+    "Sort list by domain:\r\n",
+    "Sorting",
+    "sorting",
+    "Saving sorted strings into temp file...",
+    "Merge previously sorted parts",
+    "Sort complete!",
+    "%llu email(s) sorted by domain then by username\r\n\r\n",
+    "%llu email(s) sorted by domain then by username\r\n%llu duplicate(s) found\r\n\r\n",
+};
+constexpr Kind kRandom = {
+    "Randomize list:\r\n",
+    "Randomizing",
+    "randomizing",
+    "Saving randomized strings into temp file...",
+    "Merge previously randomized parts",
+    "Randomize complete!",
+    "%llu email(s) randomized\r\n\r\n",
+    "%llu email(s) randomized\r\n\r\n",
+};
+
+constexpr const char* kCreateError = "failed to open temp file for writing";
+
+// Equal lengths and equal bytes when ASCII letters are compared without regard to case;
+// a NUL that both hold ends the comparison with no difference.
+bool SameIgnoringCase(const char* a, const char* b, std::size_t n) {
+  if (std::memcmp(a, b, n) == 0) return true;
+  for (std::size_t i = 0; i < n; ++i) {
+    unsigned char ca = static_cast<unsigned char>(a[i]);
+    unsigned char cb = static_cast<unsigned char>(b[i]);
+    if (ca == 0 && cb == 0) return true;
+    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca - 'A' + 'a');
+    if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb - 'A' + 'a');
+    if (ca != cb) return false;
+  }
+  return true;
+}
+
+// Writes lines to one file, dropping each that repeats the line written just before it
+// when duplicates are removed.
+class LineSink {
+ public:
+  LineSink(ListWriter& writer, bool removeDuplicates, std::uint64_t* duplicates)
+      : writer_(writer), removeDuplicates_(removeDuplicates), duplicates_(duplicates) {}
+
+  // A new file: nothing written yet.
+  void Reset() { lastLength_ = -1; }
+
+  void Line(const LineRecord& line) {
+    if (removeDuplicates_) {
+      if (line.length == lastLength_ &&
+          SameIgnoringCase(line.text, last_, static_cast<std::size_t>(line.length))) {
+        ++*duplicates_;
+        return;
+      }
+      last_ = line.text;
+      lastLength_ = line.length;
+    }
+    writer_.WriteLine(line);
+  }
+
+  // Lines [first, last] of one chunk, which stand next to each other in its buffer.
+  void Run(const LineRecord* first, const LineRecord* last) {
+    if (removeDuplicates_) {
+      for (const LineRecord* line = first; line <= last; ++line) Line(*line);
+      return;
+    }
+    writer_.Write(first->text, static_cast<std::size_t>(last->text + last->length + 1 - first->text));
+  }
+
+  // The last line written lives in a chunk buffer that is about to be refilled: keep
+  // a copy of it.
+  void Detach() {
+    if (lastLength_ < 0 || last_ == held_.data()) return;
+    held_.assign(last_, static_cast<std::size_t>(lastLength_));
+    last_ = held_.data();
+  }
+
+  bool removeDuplicates() const { return removeDuplicates_; }
+
+ private:
+  ListWriter& writer_;
+  bool removeDuplicates_;
+  std::uint64_t* duplicates_;
+  const char* last_ = nullptr;
+  std::int32_t lastLength_ = -1;
+  std::string held_;
+};
+
+// The buffers of one action, allocated once and reused for every part and merge.
+class SortByParts {
+ public:
+  SortByParts(ActionRunner& runner, const Kind& kind)
+      : runner_(runner),
+        job_(runner.job()),
+        kind_(kind),
+        mode_(static_cast<LineKeyMode>(job_.rearrangeMode)),
+        compare_(ComparatorFor(job_.rearrangeMode)),
+        writer_(runner),
+        sink_(writer_, job_.removeDuplicates, &job_.duplicatesFound),
+        left_(runner.env(), mode_, &job_.random),
+        right_(runner.env(), mode_, &job_.random) {
+    left_.KeepLinesWhole();
+    right_.KeepLinesWhole();
+  }
+
+  // Sorts the list and commits it. Returns the number of lines read, or nothing when
+  // the run was stopped before the commit.
+  std::optional<unsigned long long> Run() {
+    const std::uint32_t partSize = job_.chunkSizes.list;
+    auto phase = [&](long done) {
+      return Format("%s emails list by parts of %ld bytes, %ld part(s) done", kind_.phaseWord,
+                    static_cast<long>(partSize), done);
+    };
+    runner_.PostInfo2(phase(0));
+    job_.tempFileQueue.clear();
+    job_.duplicatesFound = 0;
+
+    unsigned long long total = 0;
+    {
+      ListReader reader(runner_.env(), mode_, &job_.random);
+      reader.Open(job_.inputFileName, partSize);
+      runner_.PostInfo("Reading strings...");
+      PartSorter sorter;
+      long parts = 0;
+      while (reader.ReadChunk() && runner_.KeepRunning()) {
+        LineStore& lines = reader.lines();
+        if (lines.count() == 0) continue;
+        total += lines.count();
+        runner_.PostInfo2(phase(parts));
+        runner_.PostInfo(Format("%llu strings were read, %s...",
+                                static_cast<unsigned long long>(lines.count()),
+                                kind_.detailWord));
+        sorter.Sort(lines.records(), lines.count(), job_.rearrangeMode);
+        runner_.PostInfo(kind_.savingText);
+        writer_.CreateTemp(kCreateError);
+        sink_.Reset();
+        for (std::size_t i = 0; i < lines.count(); ++i) sink_.Line(lines[i]);
+        writer_.Finish(/*sync=*/false);
+        job_.tempFileQueue.push_back(writer_.name());
+        ++parts;
+      }
+    }
+    if (runner_.KeepRunning() && MergeTempFiles()) {
+      runner_.PostInfo(kind_.completeText);
+      return total;
+    }
+    // Stopped: nothing of the action may stay behind.
+    while (!job_.tempFileQueue.empty()) {
+      runner_.env()->Delete(job_.tempFileQueue.front());
+      job_.tempFileQueue.pop_front();
+    }
+    return std::nullopt;
+  }
+
+ private:
+  // Merges the queued files two at a time until one is left and commits it. False
+  // when the run was stopped.
+  bool MergeTempFiles() {
+    std::deque<std::string>& queue = job_.tempFileQueue;
+    runner_.PostInfo2(kind_.mergeText);
+    while (queue.size() >= 2 && runner_.KeepRunning()) {
+      const std::string a = queue.front();
+      queue.pop_front();
+      const std::string b = queue.front();
+      queue.pop_front();
+      const std::string merged = runner_.MakeTempFileName();
+      runner_.PostInfo(Format("Merging 2 temp files, %ld file(s) left...",
+                              static_cast<long>(queue.size())));
+      left_.Open(a, job_.chunkSizes.merge);
+      right_.Open(b, job_.chunkSizes.merge);
+      writer_.CreateFile(merged, kCreateError);
+      MergeTwo();
+      writer_.Finish(/*sync=*/false);
+      queue.push_back(merged);
+      left_.Close();
+      right_.Close();
+      runner_.env()->Delete(b);
+      runner_.env()->Delete(a);
+    }
+    if (!runner_.KeepRunning()) return false;
+    if (queue.empty()) {
+      // A list without a single line sorts into an empty file.
+      writer_.CreateTemp(kCreateError);
+      writer_.Finish(/*sync=*/false);
+      queue.push_back(writer_.name());
+    }
+    // The parts and merges were never synced: only what is committed needs to be on
+    // the disk.
+    if (!runner_.env()->SyncFile(queue.front())) Raise("failed to write data");
+    if (!CommitTempFile(runner_, queue.front())) return false;
+    queue.pop_front();
+    return true;
+  }
+
+  // Merges the files open in left_ (taken first from the queue) and right_ into the
+  // writer. On equal lines the right one goes first.
+  void MergeTwo() {
+    sink_.Reset();
+    const LineRecord* a = nullptr;
+    const LineRecord* aEnd = nullptr;
+    const LineRecord* b = nullptr;
+    const LineRecord* bEnd = nullptr;
+    for (;;) {
+      if (!runner_.KeepRunning()) return;
+      sink_.Detach();
+      if (a == aEnd) {
+        if (!left_.ReadChunk()) {
+          Tail(right_, b, bEnd);
+          return;
+        }
+        a = left_.lines().records();
+        aEnd = a + left_.lines().count();
+      }
+      if (b == bEnd) {
+        if (!right_.ReadChunk()) {
+          Tail(left_, a, aEnd);
+          return;
+        }
+        b = right_.lines().records();
+        bEnd = b + right_.lines().count();
+      }
+      while (a != aEnd && b != bEnd) {
+        if (compare_(*a, *b) < 0) {
+          const LineRecord* run = a;
+          while (a != aEnd && compare_(*a, *b) < 0) ++a;
+          sink_.Run(run, a - 1);
+          if (a == aEnd) break;
+        }
+        const LineRecord* run = b;
+        while (b != bEnd && compare_(*a, *b) >= 0) ++b;
+        sink_.Run(run, b - 1);
+      }
+    }
+  }
+
+  // The rest of one input: what is left of its chunk, then the rest of the file.
+  void Tail(ListReader& reader, const LineRecord* from, const LineRecord* end) {
+    if (from != end) sink_.Run(from, end - 1);
+    if (!sink_.removeDuplicates()) {
+      // Copied as it stands, in raw blocks; the line that straddled the chunk's end
+      // comes first.
+      while (reader.ReadRawChunk()) {
+        writer_.Write(reader.buffer(), reader.validBytes());
+        if (!runner_.KeepRunning()) return;
+      }
+      return;
+    }
+    for (;;) {
+      sink_.Detach();
+      if (!reader.ReadChunk()) return;
+      LineStore& lines = reader.lines();
+      for (std::size_t i = 0; i < lines.count(); ++i) sink_.Line(lines[i]);
+      if (!runner_.KeepRunning()) return;
+    }
+  }
+
+  ActionRunner& runner_;
+  ProcessingJob& job_;
+  const Kind& kind_;
+  LineKeyMode mode_;
+  LineComparator compare_;
+  ListWriter writer_;
+  LineSink sink_;
+  ListReader left_;
+  ListReader right_;
+};
+
+void Rearrange(ActionRunner& runner, const Kind& kind) {
+  ProcessingJob& job = runner.job();
+  job.resultsText += kind.heading;
+  std::optional<unsigned long long> lines = SortByParts(runner, kind).Run();
+  if (!lines) return;
+  if (job.removeDuplicates) {
+    job.resultsText += Format(kind.reportDuplicates, *lines,
+                              static_cast<unsigned long long>(job.duplicatesFound));
+  } else {
+    job.resultsText += Format(kind.report, *lines);
+  }
+}
+
+}  // namespace
+
+void SortByEntireEmail(ActionRunner& runner) { Rearrange(runner, kByEmail); }
+void SortByDomain(ActionRunner& runner) { Rearrange(runner, kByDomain); }
+void RandomizeList(ActionRunner& runner) { Rearrange(runner, kRandom); }
+
+}  // namespace vantor
