@@ -64,8 +64,7 @@ class FragmentBatch {
 // again from the file for every chunk of the list.
 class FilterSet {
  public:
-  explicit FilterSet(ActionRunner& runner)
-      : runner_(runner), reader_(runner.env(), NoKey) {}
+  explicit FilterSet(ActionRunner& runner) : runner_(runner) {}
 
   // Reads the whole filter file once. Raises the reader's errors.
   void Load() {
@@ -82,6 +81,8 @@ class FilterSet {
       batches_.push_back(std::move(batch));
       return true;
     });
+    // Held in memory, the filter file is not read again: its buffers can go.
+    if (!streaming_) reader_.reset();
   }
 
   bool streaming() const { return streaming_; }
@@ -122,7 +123,9 @@ class FilterSet {
   template <typename Use>
   void ForEachBatch(Use use) {
     const ChunkSizes& sizes = runner_.job().chunkSizes;
-    reader_.Open(runner_.job().filterFileName, sizes.filter);
+    if (!reader_) reader_ = std::make_unique<ListReader>(runner_.env(), NoKey);
+    ListReader& reader = *reader_;
+    reader.Open(runner_.job().filterFileName, sizes.filter);
     std::vector<std::string> shorts;
     std::vector<std::string> longs;
     std::array<bool, 256> seen{};
@@ -140,9 +143,9 @@ class FilterSet {
     };
     std::vector<std::string_view> fragments;
     bool more = true;
-    while (more && reader_.ReadChunk()) {
+    while (more && reader.ReadChunk()) {
       fragments.clear();
-      PrepareFilterLines(reader_.lines(), &fragments);
+      PrepareFilterLines(reader.lines(), &fragments);
       for (std::string_view fragment : fragments) {
         if (fragment.size() > kLongFragment) {
           if (bytes + fragment.size() > sizes.filterBatchTable && !(more = flush())) break;
@@ -170,11 +173,11 @@ class FilterSet {
       }
     }
     if (more) flush();
-    reader_.Close();
+    reader.Close();
   }
 
   ActionRunner& runner_;
-  ListReader reader_;
+  std::unique_ptr<ListReader> reader_;
   std::vector<FragmentBatch> batches_;
   bool streaming_ = false;
   std::string upper_;

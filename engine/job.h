@@ -25,9 +25,10 @@ struct ChunkSizes {
   std::uint32_t merge = 10485760;   // a chunk of each input of a merge of parts
   std::uint32_t writeBuffer = 1 << 20;
   // The filter's fragments are matched in batches whose tables stay under the first
-  // size; when all of them fit under the second they are built once and kept, else the
-  // filter is read again for every chunk of the list.
-  std::size_t filterBatchTable = 16 << 20;
+  // size (an upper bound: fragments that share a beginning share states); when all of
+  // them fit under the second they are built once and kept, else the filter is read
+  // again for every chunk of the list.
+  std::size_t filterBatchTable = 32 << 20;
   std::size_t filterInMemory = 32 << 20;
 };
 
