@@ -49,7 +49,7 @@ SortString StringOf(const LineRecord& record, std::int32_t rearrangeMode) {
                     static_cast<std::uint32_t>(record.length), rearrangeMode == 1};
 }
 
-constexpr std::size_t kSmallRange = 16;
+constexpr std::size_t kSmallRange = 32;
 
 }  // namespace
 
@@ -71,6 +71,33 @@ int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t 
   }
   if (aLength == bLength) return 0;
   return aLength < bLength ? -1 : 1;
+}
+
+std::uint64_t SortPrefix(const LineRecord& record, std::int32_t rearrangeMode, bool* exact) {
+  SortString s = StringOf(record, rearrangeMode);
+  const std::uint64_t prefix = s.Prefix(0);
+  // A zero byte of the prefix is the end, the domain's separator, or a NUL of the line.
+  *exact = true;
+  const std::uint32_t length = s.length();
+  for (std::uint32_t i = 0; i < 8 && i < length; ++i) {
+    if (((prefix >> (56 - 8 * i)) & 0xFF) != 0) continue;
+    if (s.domainFirst && i == record.length - static_cast<std::uint32_t>(record.key)) continue;
+    *exact = false;
+  }
+  return prefix;
+}
+
+bool SameIgnoringCase(const char* a, const char* b, std::size_t n) {
+  if (std::memcmp(a, b, n) == 0) return true;
+  for (std::size_t i = 0; i < n; ++i) {
+    unsigned char ca = static_cast<unsigned char>(a[i]);
+    unsigned char cb = static_cast<unsigned char>(b[i]);
+    if (ca == 0 && cb == 0) return true;
+    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca - 'A' + 'a');
+    if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb - 'A' + 'a');
+    if (ca != cb) return false;
+  }
+  return true;
 }
 
 int CompareEntireEmail(const LineRecord& a, const LineRecord& b) {
@@ -121,32 +148,29 @@ void PartSorter::Sort(LineRecord* records, std::size_t count, std::int32_t rearr
 
 void PartSorter::SortByStrings(LineRecord* records, std::size_t count,
                                std::int32_t rearrangeMode) {
+  // The records travel with their prefixes, so that sorting reads the items in order
+  // and the sorted records are written back in one sequential pass.
   items_.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
-    SortString s = StringOf(records[i], rearrangeMode);
-    items_[i] = Item{s.Prefix(0), static_cast<std::uint32_t>(i), s.length()};
+    items_[i] = Item{StringOf(records[i], rearrangeMode).Prefix(0), records[i]};
   }
-  SortItems(records, 0, count, 0, rearrangeMode);
-  order_.resize(count);
-  for (std::size_t i = 0; i < count; ++i) order_[i] = items_[i].index;
-  Permute(records, count);
+  SortItems(items_.data(), count, 0, 0, rearrangeMode);
+  for (std::size_t i = 0; i < count; ++i) records[i] = items_[i].record;
 }
 
-// Sorts items [lo, hi), whose strings agree on their first `depth` bytes and whose
-// prefixes hold the eight bytes from `depth`: by prefix, then each group of equal
-// prefixes by the next eight bytes, until the strings end.
-void PartSorter::SortItems(const LineRecord* records, std::size_t lo, std::size_t hi,
-                           std::size_t depth, std::int32_t rearrangeMode) {
-  Item* first = items_.data() + lo;
-  Item* last = items_.data() + hi;
-  if (hi - lo <= kSmallRange) {
-    // Few strings: compare them whole from `depth`.
-    std::sort(first, last, [&](const Item& a, const Item& b) {
+// Sorts items whose strings agree on their first `depth` + `byte` bytes, where each
+// prefix holds the eight bytes from `depth`: a most-significant-byte radix sort in
+// place, one byte of the prefix at a time, the next eight bytes loaded when a group
+// agrees on all eight.
+void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth,
+                           std::uint32_t byte, std::int32_t rearrangeMode) {
+  if (count <= kSmallRange) {
+    std::sort(items, items + count, [&](const Item& a, const Item& b) {
       if (a.prefix != b.prefix) return a.prefix < b.prefix;
-      SortString sa = StringOf(records[a.index], rearrangeMode);
-      SortString sb = StringOf(records[b.index], rearrangeMode);
+      SortString sa = StringOf(a.record, rearrangeMode);
+      SortString sb = StringOf(b.record, rearrangeMode);
       const std::uint32_t n = std::min(sa.length(), sb.length());
-      for (std::uint32_t i = static_cast<std::uint32_t>(depth) + 8; i < n; ++i) {
+      for (std::uint32_t i = depth + 8; i < n; ++i) {
         unsigned char ca = sa.At(i), cb = sb.At(i);
         if (ca != cb) return ca < cb;
       }
@@ -154,22 +178,50 @@ void PartSorter::SortItems(const LineRecord* records, std::size_t lo, std::size_
     });
     return;
   }
-  std::sort(first, last, [](const Item& a, const Item& b) { return a.prefix < b.prefix; });
-  for (std::size_t i = lo; i < hi;) {
-    std::size_t j = i + 1;
-    bool longer = items_[i].length > depth + 8;
-    while (j < hi && items_[j].prefix == items_[i].prefix) {
-      longer = longer || items_[j].length > depth + 8;
-      ++j;
-    }
-    if (j - i > 1 && longer) {
-      for (std::size_t k = i; k < j; ++k) {
-        items_[k].prefix =
-            StringOf(records[items_[k].index], rearrangeMode).Prefix(static_cast<std::uint32_t>(depth + 8));
+  const unsigned shift = 56 - 8 * byte;
+  std::size_t counts[256] = {};
+  for (std::size_t i = 0; i < count; ++i) ++counts[(items[i].prefix >> shift) & 0xFF];
+  std::size_t starts[256];
+  std::size_t ends[256];
+  std::size_t sum = 0;
+  for (int b = 0; b < 256; ++b) {
+    starts[b] = sum;
+    sum += counts[b];
+    ends[b] = sum;
+  }
+  // Each item goes to the next free place of its bucket; the one it displaces
+  // continues the cycle.
+  std::size_t next[256];
+  std::copy(std::begin(starts), std::end(starts), next);
+  for (int b = 0; b < 256; ++b) {
+    while (next[b] < ends[b]) {
+      Item item = items[next[b]];
+      unsigned target = (item.prefix >> shift) & 0xFF;
+      while (target != static_cast<unsigned>(b)) {
+        std::swap(item, items[next[target]++]);
+        target = (item.prefix >> shift) & 0xFF;
       }
-      SortItems(records, i, j, depth + 8, rearrangeMode);
+      items[next[b]++] = item;
     }
-    i = j;
+  }
+  const std::uint32_t position = depth + byte + 1;  // bytes the buckets agree on
+  for (int b = 0; b < 256; ++b) {
+    Item* bucket = items + starts[b];
+    const std::size_t n = counts[b];
+    if (n < 2) continue;
+    bool longer = false;
+    for (std::size_t i = 0; i < n && !longer; ++i) {
+      longer = StringOf(bucket[i].record, rearrangeMode).length() > position;
+    }
+    if (!longer) continue;  // the strings all end here: they are equal
+    if (byte < 7) {
+      SortItems(bucket, n, depth, byte + 1, rearrangeMode);
+    } else {
+      for (std::size_t i = 0; i < n; ++i) {
+        bucket[i].prefix = StringOf(bucket[i].record, rearrangeMode).Prefix(depth + 8);
+      }
+      SortItems(bucket, n, depth + 8, 0, rearrangeMode);
+    }
   }
 }
 

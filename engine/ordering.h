@@ -32,6 +32,16 @@ LineComparator ComparatorFor(std::int32_t rearrangeMode);
 // The byte-string order of two byte strings.
 int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t bLength);
 
+// The first eight bytes of the string a record is sorted by in a sort mode (0 or 1),
+// big-endian and zero past its end: when two such prefixes differ and both are
+// `exact`, they order the records as the comparator does. A prefix is not exact when a
+// NUL byte of the line falls within it.
+std::uint64_t SortPrefix(const LineRecord& record, std::int32_t rearrangeMode, bool* exact);
+
+// Whether two lines of `n` bytes are duplicates: equal when ASCII letters are compared
+// without regard to case, a NUL that both hold ending the comparison early.
+bool SameIgnoringCase(const char* a, const char* b, std::size_t n);
+
 // Sorts the records of one part in ascending order of a rearrange mode's comparator.
 // Records that compare equal may end in any order; the result is the same for the same
 // input. Keeps its working memory for the next part.
@@ -41,12 +51,11 @@ class PartSorter {
 
  private:
   struct Item {
-    std::uint64_t prefix;
-    std::uint32_t index;
-    std::uint32_t length;  // of the string the item is sorted by
+    std::uint64_t prefix;  // eight bytes of the sort string from the current depth
+    LineRecord record;
   };
   void SortByStrings(LineRecord* records, std::size_t count, std::int32_t rearrangeMode);
-  void SortItems(const LineRecord* records, std::size_t lo, std::size_t hi, std::size_t depth,
+  void SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
                  std::int32_t rearrangeMode);
   void SortByKeys(LineRecord* records, std::size_t count);
   // Puts records[order[i]] at position i for every i.

@@ -7,6 +7,7 @@
 #include "engine/error.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
+#include "engine/merge_tree.h"
 #include "engine/ordering.h"
 #include "engine/runner.h"
 
@@ -54,25 +55,10 @@ constexpr Kind kRandom = {
     "Merge previously randomized parts",
     "Randomize complete!",
     "%llu email(s) randomized\r\n\r\n",
-    "%llu email(s) randomized\r\n\r\n",
+    nullptr,
 };
 
 constexpr const char* kCreateError = "failed to open temp file for writing";
-
-// Equal lengths and equal bytes when ASCII letters are compared without regard to case;
-// a NUL that both hold ends the comparison with no difference.
-bool SameIgnoringCase(const char* a, const char* b, std::size_t n) {
-  if (std::memcmp(a, b, n) == 0) return true;
-  for (std::size_t i = 0; i < n; ++i) {
-    unsigned char ca = static_cast<unsigned char>(a[i]);
-    unsigned char cb = static_cast<unsigned char>(b[i]);
-    if (ca == 0 && cb == 0) return true;
-    if (ca >= 'A' && ca <= 'Z') ca = static_cast<unsigned char>(ca - 'A' + 'a');
-    if (cb >= 'A' && cb <= 'Z') cb = static_cast<unsigned char>(cb - 'A' + 'a');
-    if (ca != cb) return false;
-  }
-  return true;
-}
 
 // Writes lines to one file, dropping each that repeats the line written just before it
 // when duplicates are removed.
@@ -125,6 +111,11 @@ class LineSink {
   std::string held_;
 };
 
+// Randomizing never removes a line, whatever the job says.
+bool RemovesDuplicates(const ProcessingJob& job) {
+  return job.removeDuplicates && job.rearrangeMode != 2;
+}
+
 // The buffers of one action, allocated once and reused for every part and merge.
 class SortByParts {
  public:
@@ -135,7 +126,7 @@ class SortByParts {
         mode_(static_cast<LineKeyMode>(job_.rearrangeMode)),
         compare_(ComparatorFor(job_.rearrangeMode)),
         writer_(runner),
-        sink_(writer_, job_.removeDuplicates, &job_.duplicatesFound),
+        sink_(writer_, RemovesDuplicates(job_), &job_.duplicatesFound),
         left_(runner.env(), mode_, &job_.random),
         right_(runner.env(), mode_, &job_.random) {
     left_.KeepLinesWhole();
@@ -197,6 +188,12 @@ class SortByParts {
   bool MergeTempFiles() {
     std::deque<std::string>& queue = job_.tempFileQueue;
     runner_.PostInfo2(kind_.mergeText);
+    // A sort's merges depend only on the lines: they run in one pass. Randomizing
+    // draws its keys in the order the merges read their chunks, so it merges file by
+    // file.
+    if (queue.size() >= 2 && job_.rearrangeMode != 2 && !MergeSortedParts(runner_, writer_)) {
+      return false;
+    }
     while (queue.size() >= 2 && runner_.KeepRunning()) {
       const std::string a = queue.front();
       queue.pop_front();
@@ -309,7 +306,7 @@ void Rearrange(ActionRunner& runner, const Kind& kind) {
   job.resultsText += kind.heading;
   std::optional<unsigned long long> lines = SortByParts(runner, kind).Run();
   if (!lines) return;
-  if (job.removeDuplicates) {
+  if (RemovesDuplicates(job)) {
     job.resultsText += Format(kind.reportDuplicates, *lines,
                               static_cast<unsigned long long>(job.duplicatesFound));
   } else {

@@ -1,0 +1,264 @@
+#include "engine/merge_tree.h"
+
+#include <algorithm>
+#include <memory>
+#include <vector>
+
+#include "engine/list_reader.h"
+#include "engine/list_writer.h"
+#include "engine/ordering.h"
+#include "engine/runner.h"
+
+namespace vantor {
+
+namespace {
+
+constexpr const char* kCreateError = "failed to open temp file for writing";
+// All the part files read at once share this much buffer.
+constexpr std::size_t kLeafBuffers = 32 << 20;
+constexpr std::uint32_t kSmallestLeafChunk = 64 << 10;
+
+// A line on its way up the tree, with the prefix that settles most comparisons.
+struct Head {
+  const LineRecord* line;
+  std::uint64_t prefix;
+  bool exact;
+};
+
+class MergeNode;
+
+class Node {
+ public:
+  virtual ~Node() = default;
+  // The node's next line, or null at its end. The line stays valid until the caller
+  // asks again.
+  virtual const Head* Next() = 0;
+};
+
+// One part file, read chunk by chunk.
+class Leaf final : public Node {
+ public:
+  Leaf(ActionRunner& runner, const std::string& name, std::uint32_t chunk,
+       std::int32_t rearrangeMode)
+      : runner_(runner),
+        mode_(rearrangeMode),
+        reader_(runner.env(), static_cast<LineKeyMode>(rearrangeMode)) {
+    reader_.KeepLinesWhole();
+    reader_.Open(name, chunk);
+  }
+
+  // The merges above this file, whose memory of the last line written may point into
+  // its buffer.
+  void AddAncestor(MergeNode* node) { ancestors_.push_back(node); }
+
+  const Head* Next() override;
+
+ private:
+  ActionRunner& runner_;
+  std::int32_t mode_;
+  ListReader reader_;
+  std::vector<MergeNode*> ancestors_;
+  const LineRecord* at_ = nullptr;
+  const LineRecord* end_ = nullptr;
+  bool done_ = false;
+  Head head_{};
+};
+
+// One pairwise merge: the left file was taken first from the queue.
+class MergeNode final : public Node {
+ public:
+  MergeNode(LineComparator compare, bool removeDuplicates, std::uint64_t* duplicates)
+      : compare_(compare), removeDuplicates_(removeDuplicates), duplicates_(duplicates) {}
+
+  void SetInputs(Node* left, Node* right) {
+    left_ = left;
+    right_ = right;
+  }
+
+  const Head* Next() override {
+    for (;;) {
+      if (needLeft_) {
+        a_ = left_->Next();
+        needLeft_ = false;
+      }
+      if (needRight_) {
+        b_ = right_->Next();
+        needRight_ = false;
+      }
+      const Head* out;
+      if (a_ && (!b_ || Order(*a_, *b_) < 0)) {
+        out = a_;
+        needLeft_ = true;
+      } else if (b_) {
+        out = b_;  // on equal lines the right one goes first
+        needRight_ = true;
+      } else {
+        return nullptr;
+      }
+      if (removeDuplicates_) {
+        const LineRecord& line = *out->line;
+        if (line.length == lastLength_ &&
+            SameIgnoringCase(line.text, last_, static_cast<std::size_t>(line.length))) {
+          ++*duplicates_;
+          continue;
+        }
+        last_ = line.text;
+        lastLength_ = line.length;
+      }
+      return out;
+    }
+  }
+
+  // Keeps its own copy of the last line written when that line lies in
+  // [begin, end), a buffer about to be refilled.
+  void DetachFrom(const char* begin, const char* end) {
+    if (lastLength_ < 0 || last_ < begin || last_ >= end) return;
+    held_.assign(last_, static_cast<std::size_t>(lastLength_));
+    last_ = held_.data();
+  }
+
+ private:
+  int Order(const Head& a, const Head& b) const {
+    if (a.exact && b.exact && a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+    return compare_(*a.line, *b.line);
+  }
+
+  Node* left_ = nullptr;
+  Node* right_ = nullptr;
+  LineComparator compare_;
+  bool removeDuplicates_;
+  std::uint64_t* duplicates_;
+  const Head* a_ = nullptr;
+  const Head* b_ = nullptr;
+  bool needLeft_ = true;
+  bool needRight_ = true;
+  const char* last_ = nullptr;
+  std::int32_t lastLength_ = -1;
+  std::string held_;
+};
+
+const Head* Leaf::Next() {
+  while (at_ == end_) {
+    if (done_) return nullptr;
+    // The refill overwrites the buffer; also a stop is noticed here, within a chunk.
+    const char* begin = reader_.buffer();
+    const char* end = begin + reader_.chunkSize() + 2;
+    for (MergeNode* node : ancestors_) node->DetachFrom(begin, end);
+    if (!runner_.KeepRunning() || !reader_.ReadChunk()) {
+      done_ = true;
+      reader_.Close();
+      return nullptr;
+    }
+    at_ = reader_.lines().records();
+    end_ = at_ + reader_.lines().count();
+  }
+  head_.line = at_++;
+  head_.prefix = SortPrefix(*head_.line, mode_, &head_.exact);
+  return &head_;
+}
+
+// The pairwise merges as the queue makes them: a node is a file, or the merge of two
+// earlier nodes.
+struct PlanNode {
+  std::string file;  // set for a file
+  int left = -1;
+  int right = -1;
+  std::size_t files = 1;  // files below it
+};
+
+class TreeMerger {
+ public:
+  TreeMerger(ActionRunner& runner, ListWriter& writer)
+      : runner_(runner), job_(runner.job()), writer_(writer) {}
+
+  bool Run() {
+    std::deque<std::string>& queue = job_.tempFileQueue;
+    std::deque<int> order;
+    for (const std::string& name : queue) {
+      plan_.push_back(PlanNode{name});
+      order.push_back(static_cast<int>(plan_.size() - 1));
+    }
+    const std::size_t maxFiles = std::max<std::size_t>(job_.chunkSizes.mergeFanIn, 2);
+    while (order.size() >= 2) {
+      const int a = order.front();
+      order.pop_front();
+      const int b = order.front();
+      order.pop_front();
+      runner_.PostInfo(Format("Merging 2 temp files, %ld file(s) left...",
+                              static_cast<long>(order.size())));
+      // Too many files at once: what is below each side is merged into a file first.
+      if (plan_[a].files + plan_[b].files > maxFiles) {
+        if (!Materialize(a, false) || !Materialize(b, false)) return false;
+      }
+      plan_.push_back(PlanNode{std::string(), a, b, plan_[a].files + plan_[b].files});
+      order.push_back(static_cast<int>(plan_.size() - 1));
+    }
+    return Materialize(order.front(), true);
+  }
+
+ private:
+  // Merges what is below node `n` into a new file, which takes its place.
+  bool Materialize(int n, bool last) {
+    if (plan_[n].left < 0) return true;
+    std::vector<std::unique_ptr<Node>> nodes;
+    std::vector<std::string> files;
+    std::vector<MergeNode*> path;
+    const std::uint32_t share =
+        std::max(static_cast<std::uint32_t>(kLeafBuffers / plan_[n].files), kSmallestLeafChunk);
+    Node* root = Build(n, std::min(share, job_.chunkSizes.merge), &nodes, &files, &path);
+
+    const std::string name = runner_.MakeTempFileName();
+    job_.tempFileQueue.push_back(name);
+    writer_.CreateFile(name, kCreateError);
+    while (const Head* head = root->Next()) writer_.WriteLine(*head->line);
+    if (!runner_.KeepRunning()) return false;
+    writer_.Finish(/*sync=*/last);
+    nodes.clear();
+    for (const std::string& file : files) {
+      runner_.env()->Delete(file);
+      auto& queue = job_.tempFileQueue;
+      queue.erase(std::find(queue.begin(), queue.end(), file));
+    }
+    plan_[n] = PlanNode{name};
+    return true;
+  }
+
+  // The nodes below plan node `n`, each file read in chunks of `chunk` bytes.
+  Node* Build(int n, std::uint32_t chunk, std::vector<std::unique_ptr<Node>>* nodes,
+              std::vector<std::string>* files, std::vector<MergeNode*>* path) {
+    const PlanNode& node = plan_[n];
+    if (node.left < 0) {
+      auto leaf = std::make_unique<Leaf>(runner_, node.file, chunk, job_.rearrangeMode);
+      for (MergeNode* ancestor : *path) leaf->AddAncestor(ancestor);
+      files->push_back(node.file);
+      nodes->push_back(std::move(leaf));
+      return nodes->back().get();
+    }
+    // Children first in the order the merge opens them: the left file, then the right.
+    auto merge = std::make_unique<MergeNode>(ComparatorFor(job_.rearrangeMode),
+                                             job_.removeDuplicates, &job_.duplicatesFound);
+    MergeNode* self = merge.get();
+    nodes->push_back(std::move(merge));
+    const int left = node.left;
+    const int right = node.right;
+    path->push_back(self);
+    Node* leftNode = Build(left, chunk, nodes, files, path);
+    Node* rightNode = Build(right, chunk, nodes, files, path);
+    path->pop_back();
+    self->SetInputs(leftNode, rightNode);
+    return self;
+  }
+
+  ActionRunner& runner_;
+  ProcessingJob& job_;
+  ListWriter& writer_;
+  std::vector<PlanNode> plan_;
+};
+
+}  // namespace
+
+bool MergeSortedParts(ActionRunner& runner, ListWriter& writer) {
+  return TreeMerger(runner, writer).Run();
+}
+
+}  // namespace vantor
