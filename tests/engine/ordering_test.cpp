@@ -1,1 +1,192 @@
+#include "engine/ordering.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <random>
+#include <string>
+#include <tuple>
+#include <vector>
+
+namespace vantor {
+namespace {
+
+using namespace std::string_literals;
+
+// Lines laid out as a reader leaves them: each followed by an LF in one buffer.
+class Lines {
+ public:
+  // `keys` gives the random keys of mode 2; the other modes compute theirs.
+  Lines(const std::vector<std::string>& texts, std::int32_t mode,
+        const std::vector<std::int32_t>& keys = {}) {
+    std::vector<std::size_t> offsets;
+    for (const std::string& text : texts) {
+      offsets.push_back(buffer_.size());
+      buffer_ += text + "\n";
+    }
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      std::int32_t key = 0;
+      if (mode == 1) {
+        std::size_t at = texts[i].find('@');
+        key = at == std::string::npos ? 0 : static_cast<std::int32_t>(at);
+      } else if (mode == 2) {
+        key = keys[i];
+      }
+      records.push_back(LineRecord{buffer_.data() + offsets[i], key,
+                                   static_cast<std::int32_t>(texts[i].size())});
+    }
+  }
+  static std::string Text(const LineRecord& r) { return std::string(r.text, r.length); }
+
+  std::vector<LineRecord> records;
+
+ private:
+  std::string buffer_;
+};
+
+int Sign(int v) { return (v > 0) - (v < 0); }
+
+struct Case {
+  std::string a, b;
+  std::int32_t mode;
+  int expected;  // sign of compare(a, b)
+};
+
+void PrintTo(const Case& c, std::ostream* os) {
+  *os << ::testing::PrintToString(c.a) << " vs " << ::testing::PrintToString(c.b) << " mode "
+      << c.mode;
+}
+
+class ComparatorTest : public ::testing::TestWithParam<Case> {};
+
+TEST_P(ComparatorTest, OrdersAsTheByteStringOrderSays) {
+  const Case& c = GetParam();
+  Lines lines({c.a, c.b}, c.mode, {7, 7});
+  LineComparator cmp = ComparatorFor(c.mode);
+  EXPECT_EQ(Sign(cmp(lines.records[0], lines.records[1])), c.expected);
+  EXPECT_EQ(Sign(cmp(lines.records[1], lines.records[0])), -c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Examples, ComparatorTest,
+    ::testing::Values(
+        Case{"b@x", "a@y", 0, 1}, Case{"b@x", "a@y", 1, -1},
+        Case{"ann@x", "ann@x.y", 0, -1}, Case{"ann@x", "ann@x.y", 1, -1},
+        Case{"jo@x", "john@x", 1, -1}, Case{"john@x", "jo@x", 0, 1},
+        Case{"Bob@x", "alice@x", 0, -1}, Case{"z@X", "a@x", 1, -1},
+        // The first '@' splits: domains "@b@d" and "@c".
+        Case{"a@b@d", "z@c", 1, -1}, Case{"a@b@d", "a@b", 1, 1},
+        // A line without '@' is all domain part.
+        Case{"123abc", "a@x", 1, -1}, Case{"123abc", "@", 1, -1}, Case{"xyz", "zz@zz", 1, 1},
+        Case{"@x", "x", 1, -1}, Case{"@x", "a@x", 1, -1},
+        Case{"ann@x\r", "ann@x.y\r", 0, -1}, Case{"ann@x\r", "ann@x.y\r", 1, -1},
+        Case{"\r", "a@x\r", 0, -1}, Case{"\r", "a@x\r", 1, -1}, Case{"\r", "@\r", 1, -1},
+        Case{"same@x", "same@x", 0, 0}, Case{"same@x", "same@x", 1, 0},
+        Case{"Same@x", "same@x", 0, -1}, Case{"same@X", "same@x", 1, -1},
+        // Unsigned bytes; differences past the first eight and sixteen bytes.
+        Case{"\xe9@x", "z@x", 0, 1}, Case{"a@\xff", "a@z", 1, 1},
+        Case{"abcdefghijklmnopq@x", "abcdefghijklmnopr@x", 0, -1},
+        Case{"u@abcdefghijklmnopq", "u@abcdefghijklmnop", 1, 1},
+        Case{"zz@abcdefghijk", "aa@abcdefghijk", 1, 1},
+        // A NUL both hold ends the scan: the lengths decide.
+        Case{"a\0x"s, "a\0y"s, 0, 0}, Case{"a\0z"s, "a\0yy"s, 0, -1},
+        Case{"abcdefghij\0z"s, "abcdefghij\0a"s, 0, 0}, Case{"a\0"s, "aa", 0, -1},
+        Case{"a\0"s, "a", 0, 1}, Case{"u@d\0x"s, "v@d\0y"s, 1, -1},
+        // Random keys alone decide.
+        Case{"b@x", "a@x", 2, 0}));
+
+TEST(ComparatorTest, RandomKeysCompareByValue) {
+  Lines lines({"a@x", "a@x"}, 2, {5, 32767});
+  EXPECT_LT(CompareRandomKey(lines.records[0], lines.records[1]), 0);
+  EXPECT_GT(CompareRandomKey(lines.records[1], lines.records[0]), 0);
+}
+
+// Texts that share long prefixes and user or domain parts, with case variants, CRs,
+// lines without '@' or starting with it, bytes >= 128 and, when asked, NULs.
+std::vector<std::string> RandomTexts(std::mt19937& random, std::size_t count, bool withNul) {
+  static const std::string kAlphabet = "aAbB@.xX\r\x80\xfe";
+  static const std::vector<std::string> kStems = {
+      "", "a", "prefixlongerthan", "prefixlongerthansixteen@", "@", "x@sharedlongdomain.",
+      "user.name@"};
+  std::vector<std::string> texts;
+  while (texts.size() < count) {
+    if (!texts.empty() && random() % 4 == 0) {  // a repeat
+      texts.push_back(texts[random() % texts.size()]);
+      continue;
+    }
+    std::string text = kStems[random() % kStems.size()];
+    const std::size_t length = 1 + random() % 40;
+    while (text.size() < length) {
+      text += withNul && random() % 12 == 0 ? '\0' : kAlphabet[random() % kAlphabet.size()];
+    }
+    texts.push_back(text.substr(0, length));
+  }
+  return texts;
+}
+
+// The sort of a part must order as the comparator does and move whole records only.
+TEST(PartSorterTest, AgreesWithAStableSortByTheComparator) {
+  std::mt19937 random(11);
+  PartSorter sorter;  // one for all: its kept memory must not leak into the next part
+  for (int round = 0; round < 600; ++round) {
+    const std::int32_t mode = round % 3;
+    const bool withNul = round % 5 == 4;
+    const std::size_t count = round % 50 == 0 ? 3000 : random() % 120;
+    std::vector<std::string> texts = RandomTexts(random, count, withNul);
+    std::vector<std::int32_t> keys;
+    const int keyRange = round % 2 ? 8 : 32768;
+    for (std::size_t i = 0; i < count; ++i) keys.push_back(static_cast<int>(random() % keyRange));
+    Lines lines(texts, mode, keys);
+    LineComparator cmp = ComparatorFor(mode);
+
+    std::vector<LineRecord> expected = lines.records;
+    std::stable_sort(expected.begin(), expected.end(),
+                     [cmp](const LineRecord& a, const LineRecord& b) { return cmp(a, b) < 0; });
+    std::vector<LineRecord> actual = lines.records;
+    sorter.Sort(actual.data(), actual.size(), mode);
+
+    // A permutation of the records, each moved whole.
+    auto sortedRecords = [](const std::vector<LineRecord>& records) {
+      std::vector<std::tuple<const char*, std::int32_t, std::int32_t>> p;
+      for (const LineRecord& r : records) p.emplace_back(r.text, r.key, r.length);
+      std::sort(p.begin(), p.end());
+      return p;
+    };
+    ASSERT_EQ(sortedRecords(actual), sortedRecords(lines.records)) << "round " << round;
+    for (std::size_t i = 0; i < count; ++i) {
+      const LineRecord& a = actual[i];
+      if (mode == 2) {
+        // Stable by key: the very records of the stable sort.
+        ASSERT_EQ(a.text, expected[i].text) << "round " << round << " at " << i;
+      } else if (withNul) {
+        // Lines equal under the order may differ in their bytes after a NUL.
+        ASSERT_EQ(cmp(a, expected[i]), 0) << "round " << round << " at " << i;
+      } else {
+        ASSERT_EQ(Lines::Text(a), Lines::Text(expected[i])) << "round " << round << " at " << i;
+      }
+      if (i > 0) {
+        ASSERT_LE(cmp(actual[i - 1], a), 0) << "round " << round << " at " << i;
+      }
+    }
+  }
+}
+
+TEST(PartSorterTest, GivesTheSameOrderForTheSameInput) {
+  std::mt19937 random(5);
+  for (std::int32_t mode = 0; mode < 3; ++mode) {
+    std::vector<std::string> texts = RandomTexts(random, 400, mode == 0);
+    std::vector<std::int32_t> keys(texts.size(), 3);
+    Lines lines(texts, mode, keys);
+    std::vector<LineRecord> first = lines.records;
+    std::vector<LineRecord> second = lines.records;
+    PartSorter().Sort(first.data(), first.size(), mode);
+    PartSorter reused;
+    std::vector<LineRecord> other = lines.records;
+    reused.Sort(other.data(), 100, mode);
+    reused.Sort(second.data(), second.size(), mode);
+    for (std::size_t i = 0; i < texts.size(); ++i) ASSERT_EQ(first[i].text, second[i].text);
+  }
+}
+
+}  // namespace
+}  // namespace vantor

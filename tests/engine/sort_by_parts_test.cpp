@@ -1,1 +1,522 @@
+#include "engine/sort_by_parts.h"
+
 #include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <algorithm>
+#include <deque>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/runner.h"
+#include "tests/support/fault_env.h"
+#include "tests/support/recording_sink.h"
+#include "tests/support/test_files.h"
+
+namespace vantor {
+namespace {
+
+using namespace std::string_literals;
+using testing::Call;
+using testing::ErrorTextOf;
+using testing::FaultEnv;
+using testing::ReadFile;
+using testing::RecordingSink;
+using testing::TempDir;
+using testing::WriteFile;
+using Names = std::vector<std::string>;
+
+// ---------------------------------------------------------------------------------
+// The sort by parts written out plainly, in memory: the same parts, each sorted and
+// deduplicated, then merged two at a time from a FIFO queue.
+
+// Sorts `a` before `b` in mode 0 (entire email) or 1 (domain, then user).
+bool Before(const std::string& a, const std::string& b, int mode) {
+  if (mode == 0) return a < b;  // std::string compares bytes as unsigned char
+  auto split = [](const std::string& s) {
+    const std::size_t at = s.find('@');
+    const std::size_t key = at == std::string::npos ? 0 : at;
+    return std::make_pair(s.substr(key), s.substr(0, key));
+  };
+  return split(a) < split(b);
+}
+
+bool SameIgnoringCase(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+struct Expected {
+  std::string output;
+  std::uint64_t lines = 0;
+  std::uint64_t duplicates = 0;
+  std::vector<std::size_t> partLines;  // lines read into each part
+};
+
+// Appends lines to one file, dropping a repeat of the last line written to it.
+struct Out {
+  bool dedup;
+  std::uint64_t* duplicates;
+  std::vector<std::string> lines;
+  void Add(const std::string& line) {
+    if (dedup && !lines.empty() && SameIgnoringCase(lines.back(), line)) {
+      ++*duplicates;
+      return;
+    }
+    lines.push_back(line);
+  }
+};
+
+Expected Reference(const std::string& list, std::uint32_t partSize, int mode, bool dedup) {
+  Expected e;
+  // The style is that of the first line end of the first part.
+  bool crlf = false;
+  for (std::size_t i = 0; i < std::min<std::size_t>(list.size(), partSize); ++i) {
+    if (list[i] == '\n' || list[i] == '\r') {
+      crlf = list[i] == '\r';
+      break;
+    }
+  }
+  std::deque<std::vector<std::string>> queue;
+  std::string carry;
+  std::size_t pos = 0;
+  for (;;) {
+    const std::size_t got = std::min(partSize - carry.size(), list.size() - pos);
+    if (got == 0 && carry.empty()) break;
+    std::string data = carry + list.substr(pos, got);
+    pos += got;
+    if (got == 0) data += crlf ? "\r\n" : "\n";
+    std::vector<std::string> part;
+    std::size_t start = 0;
+    for (std::size_t lf; (lf = data.find('\n', start)) != std::string::npos; start = lf + 1) {
+      if (lf > start) part.push_back(data.substr(start, lf - start));
+    }
+    carry = data.substr(start);
+    if (part.empty()) continue;
+    e.lines += part.size();
+    e.partLines.push_back(part.size());
+    std::stable_sort(part.begin(), part.end(),
+                     [mode](const std::string& a, const std::string& b) { return Before(a, b, mode); });
+    Out out{dedup, &e.duplicates, {}};
+    for (const std::string& line : part) out.Add(line);
+    queue.push_back(out.lines);
+  }
+  while (queue.size() >= 2) {
+    const std::vector<std::string> first = queue.front();
+    queue.pop_front();
+    const std::vector<std::string> second = queue.front();
+    queue.pop_front();
+    Out out{dedup, &e.duplicates, {}};
+    std::size_t i = 0, j = 0;
+    while (i < first.size() && j < second.size()) {
+      // On equal lines the one of the file taken second goes first.
+      out.Add(Before(first[i], second[j], mode) ? first[i++] : second[j++]);
+    }
+    while (i < first.size()) out.Add(first[i++]);
+    while (j < second.size()) out.Add(second[j++]);
+    queue.push_back(out.lines);
+  }
+  if (!queue.empty()) {
+    for (const std::string& line : queue.front()) e.output += line + "\n";
+  }
+  return e;
+}
+
+// The lines of a file, sorted: to compare what a randomized list holds.
+Names SortedLines(const std::string& text) {
+  Names lines;
+  std::size_t start = 0;
+  for (std::size_t lf; (lf = text.find('\n', start)) != std::string::npos; start = lf + 1) {
+    lines.push_back(text.substr(start, lf - start));
+  }
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+// ---------------------------------------------------------------------------------
+
+// One rearrange action on files in a fresh directory. The destination starts as
+// "previous\n" so that a run that must not touch it can be checked.
+class SortByPartsTest : public ::testing::Test {
+ protected:
+  SortByPartsTest() {
+    job_.outputFileName = dir_.File("out.txt");
+    job_.tempDirectory = dir_.path();
+    job_.runPermission = std::make_unique<RunPermission>();
+    job_.rearrangeSlot = 2;
+    WriteFile(job_.outputFileName, "previous\n");
+  }
+
+  // Runs the action of `mode` on `list`; returns the error text, empty when the run
+  // completed.
+  std::string Run(const std::string& list, int mode, bool dedup = false) {
+    WriteFile(dir_.File("in.txt"), list);
+    job_.sortByEmail = mode == 0;
+    job_.sortByDomain = mode == 1;
+    job_.randomize = mode == 2;
+    job_.rearrangeMode = mode;
+    job_.removeDuplicates = dedup;
+    return RunAgain();
+  }
+
+  std::string RunAgain() {
+    job_.inputFileName = dir_.File("in.txt");
+    job_.resultsText.clear();
+    job_.runPermission->Set();
+    job_.random.Seed(seed_);
+    sink_.messages.clear();
+    ActionRunner(job_, sink_, &env_).Run();
+    const RunnerMessage& last = sink_.messages.back();
+    return last.code == WMU_ERROR ? last.text : std::string();
+  }
+
+  std::string Output() { return ReadFile(dir_.File("out.txt")); }
+
+  static std::string Heading(int mode) {
+    const char* headings[] = {"Sort list by entire email:\r\n", "Sort list by domain:\r\n",
+                              "Randomize list:\r\n"};
+    return headings[mode];
+  }
+
+  // The paragraph of a completed run.
+  static std::string Report(int mode, std::uint64_t lines, bool dedup, std::uint64_t duplicates) {
+    const char* done[] = {" email(s) sorted by entire email\r\n",
+                          " email(s) sorted by domain then by username\r\n",
+                          " email(s) randomized\r\n"};
+    std::string text = Heading(mode) + std::to_string(lines) + done[mode];
+    if (dedup && mode != 2) text += std::to_string(duplicates) + " duplicate(s) found\r\n";
+    return text + "\r\n";
+  }
+
+  // Deletes the temporary files an error may leave.
+  void RemoveTempFiles() {
+    for (const std::string& name : dir_.List()) {
+      if (name != "in.txt" && name != "out.txt") ::unlink(dir_.File(name).c_str());
+    }
+  }
+
+  TempDir dir_;
+  FaultEnv env_;
+  RecordingSink sink_;
+  ProcessingJob job_;
+  std::uint32_t seed_ = 1;
+};
+
+struct Example {
+  std::string list;
+  int mode;
+  bool dedup;
+  std::uint32_t partSize;
+  std::string output;
+  int lines;
+  int duplicates;
+};
+
+void PrintTo(const Example& e, std::ostream* os) {
+  *os << ::testing::PrintToString(e.list) << " mode " << e.mode << (e.dedup ? " dedup" : "")
+      << " part " << e.partSize;
+}
+
+class SortExampleTest : public SortByPartsTest, public ::testing::WithParamInterface<Example> {};
+
+TEST_P(SortExampleTest, WritesTheSortedListAndReportsIt) {
+  const Example& e = GetParam();
+  job_.chunkSizes.list = e.partSize;
+  job_.chunkSizes.merge = 16;
+  ASSERT_EQ(Run(e.list, e.mode, e.dedup), "");
+  EXPECT_EQ(Output(), e.output);
+  EXPECT_EQ(job_.resultsText, Report(e.mode, e.lines, e.dedup, e.duplicates));
+  EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
+}
+
+constexpr std::uint32_t kWhole = 1 << 16;  // one part for the whole list
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, SortExampleTest,
+    ::testing::Values(
+        Example{"A@x\na@x\n", 0, true, kWhole, "A@x\n", 2, 1},
+        Example{"a@x\nA@x\n", 0, true, 4, "A@x\n", 2, 1},  // two parts, dropped by the merge
+        Example{"A@x\na@x\nB@x\n", 0, true, kWhole, "A@x\nB@x\na@x\n", 3, 0},
+        Example{"A@x\na@x\nB@x\n", 1, true, kWhole, "A@x\nB@x\na@x\n", 3, 0},
+        Example{"a@x\na@x\nA@x\na@x.y\na@x\n", 1, true, 8, "A@x\na@x.y\n", 5, 3},
+        Example{"b@x\na@y\n", 0, false, kWhole, "a@y\nb@x\n", 2, 0},
+        Example{"b@x\na@y\n", 1, false, kWhole, "b@x\na@y\n", 2, 0},
+        Example{"a@x\na@x\na@x\n", 0, false, 4, "a@x\na@x\na@x\n", 3, 0},
+        Example{"xyz\nb@x\n123abc\nz@X\n", 1, false, kWhole, "123abc\nz@X\nb@x\nxyz\n", 4, 0},
+        Example{"b@x\n\n\na@x", 0, false, kWhole, "a@x\nb@x\n", 2, 0},
+        Example{"b@x\r\n\r\na@x", 0, false, kWhole, "\r\na@x\r\nb@x\r\n", 3, 0},
+        Example{"b@x\r\n\r\n\r\na@x", 1, true, 6, "\r\na@x\r\nb@x\r\n", 4, 1},
+        // A line longer than a merge chunk is merged whole.
+        Example{"zz@x\n" + std::string(100, 'q') + "@x\na@x\n", 0, false, 110,
+                "a@x\n" + std::string(100, 'q') + "@x\nzz@x\n", 3, 0},
+        Example{"", 0, false, kWhole, "", 0, 0}, Example{"\n\n\n", 1, true, 2, "", 0, 0},
+        Example{"", 2, false, kWhole, "", 0, 0}, Example{"\n", 2, false, kWhole, "", 0, 0}));
+
+// Five parts of one line each that all compare equal (a NUL both hold ends the
+// comparison): P1+P2, P3+P4, P5+(P1+P2), then the last two, the second taken going
+// first on every tie.
+TEST_F(SortByPartsTest, MergesOldestFirstAndPutsTheSecondInputFirstOnTies) {
+  for (int mode : {0, 1}) {
+    job_.chunkSizes.list = 6;
+    ASSERT_EQ(Run("u\0" "1@x\nu\0" "2@x\nu\0" "3@x\nu\0" "4@x\nu\0" "5@x\n"s, mode), "");
+    EXPECT_EQ(Output(), "u\0" "2@x\nu\0" "1@x\nu\0" "5@x\nu\0" "4@x\nu\0" "3@x\n"s) << mode;
+    EXPECT_EQ(sink_.Texts(WMU_INFO2)[0], "Sorting emails list by parts of 6 bytes, 0 part(s) done");
+  }
+}
+
+// Random lists of short lines over a small alphabet: repeats, case variants, shared
+// long prefixes, lines without '@', blank lines, bytes >= 128, now and then a line longer
+// than a merge chunk, sometimes sorted already (one input of a merge then runs out
+// while the other has many chunks left), sometimes with no line end at the end.
+std::string RandomList(std::mt19937& random, std::uint32_t partSize, bool crlf) {
+  static const std::string kAlphabet = "aAbB@.xXzZ\xe9";
+  static const Names kStems = {"", "", "prefixlongerthansixteen@", "x@shareddomain.", "@",
+                               "Case@X."};
+  const std::string end = crlf ? "\r\n" : "\n";
+  Names lines;
+  const int count = 10 + static_cast<int>(random() % 140);
+  for (int i = 0; i < count; ++i) {
+    const unsigned pick = random() % 40;
+    std::string line;
+    if (!lines.empty() && pick < 8) {
+      line = lines[random() % lines.size()];
+    } else if (!lines.empty() && pick < 14) {  // a case variant
+      line = lines[random() % lines.size()];
+      for (char& c : line) {
+        if (std::isalpha(static_cast<unsigned char>(c)) && random() % 2) c ^= 0x20;
+      }
+    } else if (pick == 14) {
+      line = std::string(std::min<std::uint32_t>(partSize - 4, 40 + random() % 200), 'q') + "@x";
+      line = line.substr(0, partSize - 4);
+    } else if (pick == 15) {
+      line = "";
+    } else {
+      line = kStems[random() % kStems.size()];
+      const std::size_t length = line.size() + 1 + random() % 20;
+      while (line.size() < length) {
+        line += !crlf && random() % 50 == 0 ? '\r' : kAlphabet[random() % kAlphabet.size()];
+      }
+    }
+    lines.push_back(line);
+  }
+  if (random() % 4 == 0) std::sort(lines.begin(), lines.end());
+  if (random() % 6 == 0) std::sort(lines.rbegin(), lines.rend());
+  std::string text;
+  for (const std::string& line : lines) text += line + end;
+  if (random() % 3 == 0) text.resize(text.size() - end.size());
+  return text;
+}
+
+TEST_F(SortByPartsTest, MatchesAPlainReferenceForAnyPartAndChunkSize) {
+  std::mt19937 random(2024);
+  for (int round = 0; round < 160; ++round) {
+    const int mode = round % 2;
+    const bool dedup = round / 2 % 2;
+    job_.chunkSizes.list = 64 + random() % 449;
+    job_.chunkSizes.merge = 16 + random() % 113;
+    job_.chunkSizes.writeBuffer = 16 + random() % 200;
+    const std::string list = RandomList(random, job_.chunkSizes.list, random() % 2);
+    const Expected e = Reference(list, job_.chunkSizes.list, mode, dedup);
+    const std::string where = "round " + std::to_string(round);
+
+    ASSERT_EQ(Run(list, mode, dedup), "") << where;
+    ASSERT_EQ(Output(), e.output) << where;
+    EXPECT_EQ(job_.duplicatesFound, e.duplicates) << where;
+    EXPECT_EQ(job_.resultsText, Report(mode, e.lines, dedup, e.duplicates)) << where;
+    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << where;
+    Names read;
+    for (std::size_t n : e.partLines) read.push_back(std::to_string(n) + " strings were read, sorting...");
+    Names info = sink_.Texts(WMU_INFO);
+    Names actualRead;
+    std::size_t merges = 0;
+    for (const std::string& text : info) {
+      if (text.find("strings were read") != std::string::npos) actualRead.push_back(text);
+      if (text.rfind("Merging 2 temp files", 0) == 0) ++merges;
+    }
+    EXPECT_EQ(actualRead, read) << where;
+    EXPECT_EQ(merges, e.partLines.empty() ? 0 : e.partLines.size() - 1) << where;
+  }
+}
+
+// The messages of a run of five parts of two lines each.
+Names FiveParts(int mode, int slot) {
+  const bool random = mode == 2;
+  const std::string verb = random ? "Randomizing" : "Sorting";
+  auto phase = [&](int done) {
+    return "info2 " + verb + " emails list by parts of 20 bytes, " + std::to_string(done) +
+           " part(s) done";
+  };
+  Names trace = {"start " + std::to_string(slot), phase(0), "info Reading strings..."};
+  for (int part = 0; part < 5; ++part) {
+    trace.push_back(phase(part));
+    trace.push_back(random ? "info 2 strings were read, randomizing..."
+                           : "info 2 strings were read, sorting...");
+    trace.push_back(random ? "info Saving randomized strings into temp file..."
+                           : "info Saving sorted strings into temp file...");
+  }
+  trace.push_back(random ? "info2 Merge previously randomized parts"
+                         : "info2 Merge previously sorted parts");
+  for (int left : {3, 2, 1, 0}) {
+    trace.push_back("info Merging 2 temp files, " + std::to_string(left) + " file(s) left...");
+  }
+  trace.push_back("info Renaming temporary file into output file...");
+  trace.push_back(random ? "info Randomize complete!" : "info Sort complete!");
+  trace.insert(trace.end(), {"end " + std::to_string(slot), "info ", "info2 ", "done"});
+  return trace;
+}
+
+const std::string kTenLines =
+    "u9@x.com\nu8@x.com\nu7@y.com\nu6@x.com\nu5@z.com\n"
+    "u4@x.com\nu3@x.com\nu2@y.com\nu1@x.com\nu0@z.com\n";
+
+TEST_F(SortByPartsTest, PostsItsProgressInOrder) {
+  job_.chunkSizes.list = 20;
+  job_.chunkSizes.merge = 16;
+  for (int mode : {0, 1, 2}) {
+    ASSERT_EQ(Run(kTenLines, mode), "");
+    EXPECT_EQ(sink_.Trace(), FiveParts(mode, 2)) << mode;
+  }
+  // One part is still "merged": the step that commits it.
+  job_.chunkSizes.list = kWhole;
+  ASSERT_EQ(Run("b@x\na@x\n", 0), "");
+  EXPECT_EQ(sink_.Texts(WMU_INFO),
+            (Names{"Reading strings...", "2 strings were read, sorting...",
+                   "Saving sorted strings into temp file...",
+                   "Renaming temporary file into output file...", "Sort complete!", ""}));
+  EXPECT_EQ(sink_.Texts(WMU_INFO2)[2], "Merge previously sorted parts");
+}
+
+TEST_F(SortByPartsTest, ReplacingTheInputSortsItInPlace) {
+  job_.replaceInput = true;
+  ASSERT_EQ(Run("b@x\na@x\n", 0), "");
+  EXPECT_EQ(ReadFile(dir_.File("in.txt")), "a@x\nb@x\n");
+  EXPECT_EQ(Output(), "previous\n");
+}
+
+TEST_F(SortByPartsTest, RandomizingShufflesTheSameLinesByTheSeed) {
+  job_.chunkSizes.list = 256;
+  job_.chunkSizes.merge = 32;
+  std::string list;
+  for (int i = 0; i < 300; ++i) list += "user" + std::to_string(i) + "@x.com\n";
+  ASSERT_EQ(Run(list, 2), "");
+  const std::string first = Output();
+  EXPECT_EQ(SortedLines(first), SortedLines(list));
+  EXPECT_NE(first, list);
+  EXPECT_EQ(job_.resultsText, Report(2, 300, false, 0));
+  ASSERT_EQ(Run(list, 2), "");
+  EXPECT_EQ(Output(), first);
+  seed_ = 2;
+  ASSERT_EQ(Run(list, 2), "");
+  EXPECT_NE(Output(), first);
+  EXPECT_EQ(SortedLines(Output()), SortedLines(list));
+}
+
+std::string Repeats() {
+  std::string list;
+  for (int i = 0; i < 60; ++i) list += i % 3 ? "a@x\n" : "A@x\n";
+  return list;
+}
+
+TEST_F(SortByPartsTest, RandomizingKeepsEveryDuplicate) {
+  job_.chunkSizes.list = 64;
+  job_.chunkSizes.merge = 16;
+  ASSERT_EQ(Run(Repeats(), 2), "");
+  EXPECT_EQ(SortedLines(Output()), SortedLines(Repeats()));
+  EXPECT_EQ(job_.resultsText, Report(2, 60, false, 0));
+}
+
+// Randomizing has no duplicates to report, and removes none even when the job asks.
+TEST_F(SortByPartsTest, RandomizingKeepsEveryDuplicateWhateverTheJobSays) {
+  job_.chunkSizes.list = 64;
+  job_.chunkSizes.merge = 16;
+  ASSERT_EQ(Run(Repeats(), 2, /*dedup=*/true), "");
+  EXPECT_EQ(SortedLines(Output()), SortedLines(Repeats()));
+  EXPECT_EQ(job_.resultsText, Report(2, 60, true, 0));
+}
+
+// A stop asked for at any message before the commit leaves the destination as it was,
+// no temporary file and only the heading; from the commit on, the run completes.
+TEST_F(SortByPartsTest, AStopAtAnyMessageLeavesNoTrace) {
+  job_.chunkSizes.list = 20;
+  job_.chunkSizes.merge = 16;
+  for (int mode : {0, 1, 2}) {
+    const bool dedup = mode == 1;
+    for (int stopAt = 1;; ++stopAt) {
+      int seen = 0;
+      std::string stoppedAt;
+      sink_.onPost = [&](const RunnerMessage& m) {
+        if ((m.code == WMU_INFO || m.code == WMU_INFO2) && ++seen == stopAt) {
+          stoppedAt = m.text;
+          job_.runPermission->Reset();
+        }
+      };
+      WriteFile(job_.outputFileName, "previous\n");
+      ASSERT_EQ(Run(kTenLines, mode, dedup), "");
+      const std::string where = "mode " + std::to_string(mode) + " stop at " + stoppedAt;
+      EXPECT_EQ(sink_.Trace().back(), "done") << where;
+      EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << where;
+      const Names info = sink_.Texts(WMU_INFO);
+      const bool renamed = std::find(info.begin(), info.end(),
+                                     "Renaming temporary file into output file...") != info.end();
+      if (!renamed) {
+        EXPECT_EQ(Output(), "previous\n") << where;
+        EXPECT_EQ(job_.resultsText, Heading(mode)) << where;
+      } else {
+        EXPECT_EQ(SortedLines(Output()), SortedLines(kTenLines)) << where;
+        if (mode != 2) {
+          EXPECT_EQ(Output(), Reference(kTenLines, 20, mode, dedup).output) << where;
+        }
+        EXPECT_EQ(job_.resultsText, Report(mode, 10, dedup, 0)) << where;
+      }
+      if (seen < stopAt) break;  // the run ended before this message
+    }
+    sink_.onPost = nullptr;
+  }
+}
+
+// Every counted call of a run of several parts and merges fails once, and then from
+// there on: the run ends with the text of that call and the destination stays as it was.
+TEST_F(SortByPartsTest, AFaultAtAnyCallLeavesTheDestinationAsItWas) {
+  job_.chunkSizes.list = 20;
+  job_.chunkSizes.merge = 16;
+  job_.chunkSizes.writeBuffer = 16;
+  // Deduplicating merges read their inputs to the end line by line, the others copy
+  // the rest of an input as it stands: both ways of ending a merge are covered.
+  for (int mode : {0, 2}) {
+    const bool dedup = mode == 0;
+    const std::uint64_t before = env_.calls();
+    ASSERT_EQ(Run(kTenLines, mode, dedup), "");
+    const std::uint64_t calls = env_.calls() - before;
+    const std::string expected = Output();
+    for (bool onward : {false, true}) {
+      for (std::uint64_t n = 1; n <= calls; ++n) {
+        WriteFile(job_.outputFileName, "previous\n");
+        env_.FailAt(env_.calls() + n, onward);
+        const std::string error = RunAgain();
+        const std::string where = "mode " + std::to_string(mode) + " call " + std::to_string(n);
+        ASSERT_TRUE(env_.firstFault().has_value()) << where;
+        const Call kind = *env_.firstFault();
+        EXPECT_EQ(error, kind == Call::OpenWrite ? "failed to open temp file for writing"
+                                                 : ErrorTextOf(kind))
+            << where;
+        EXPECT_EQ(Output(), "previous\n") << where;
+        EXPECT_EQ(job_.resultsText, Heading(mode)) << where;
+        RemoveTempFiles();
+        env_.ClearFaults();
+      }
+    }
+    WriteFile(job_.outputFileName, "previous\n");
+    ASSERT_EQ(RunAgain(), "");
+    EXPECT_EQ(Output(), expected) << mode;
+    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
+  }
+}
+
+}  // namespace
+}  // namespace vantor
