@@ -18,7 +18,7 @@ void ListReader::Open(const std::string& name, std::uint32_t chunkSize) {
     buffer_.reset();
     // Not value-initialised: the pages of a fresh 20 MiB buffer are touched by the
     // read that fills them, not twice.
-    buffer_.reset(new char[static_cast<std::size_t>(chunkSize) + 2]);
+    buffer_.reset(new char[static_cast<std::size_t>(chunkSize) + 2 + kSlack]);
     chunkSize_ = chunkSize;
   }
   scan_ = buffer_.get();
@@ -37,7 +37,7 @@ void ListReader::Close() {
 std::uint32_t ListReader::Refill() {
   if (keepLinesWhole_ && carry_ == chunkSize_ && chunkSize_ > 0) {
     const std::uint32_t grown = chunkSize_ * 2;
-    std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(grown) + 2]);
+    std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(grown) + 2 + kSlack]);
     std::memcpy(buffer.get(), scan_, carry_);
     buffer_ = std::move(buffer);
     scan_ = buffer_.get();

@@ -19,6 +19,10 @@ namespace vantor {
 
 class ListReader {
  public:
+  // Bytes after the buffer that are never data: a line can be copied with a few wide
+  // moves that may read past its end (ListWriter::WriteLine).
+  static constexpr std::size_t kSlack = 64;
+
   // `env` (and `random` in RandomKey mode) must outlive the reader.
   ListReader(Env* env, LineKeyMode mode, RunRandom* random = nullptr);
   ListReader(const ListReader&) = delete;
@@ -60,7 +64,8 @@ class ListReader {
   bool delimiterKnown_ = false;
   bool crlfMode_ = false;
   std::uint32_t chunkSize_ = 0;
-  std::unique_ptr<char[]> buffer_;  // chunkSize_ + 2 bytes: room for a supplied CR LF
+  // chunkSize_ + 2 bytes (room for a supplied CR LF), then kSlack bytes.
+  std::unique_ptr<char[]> buffer_;
   char* scan_ = nullptr;
   std::uint32_t carry_ = 0;
   std::uint32_t valid_ = 0;

@@ -7,6 +7,50 @@
 
 namespace vantor {
 
+BlockWriter::~BlockWriter() {
+  if (!thread_.joinable()) return;
+  {
+    std::lock_guard<std::mutex> lock(mutex_);
+    quit_ = true;
+  }
+  changed_.notify_all();
+  thread_.join();
+}
+
+void BlockWriter::Start(WritableFile* file, const char* data, std::size_t n) {
+  if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return !busy_; });
+  file_ = file;
+  data_ = data;
+  size_ = n;
+  busy_ = true;
+  lock.unlock();
+  changed_.notify_all();
+}
+
+bool BlockWriter::Wait() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  changed_.wait(lock, [this] { return !busy_; });
+  const bool ok = ok_;
+  ok_ = true;
+  return ok;
+}
+
+void BlockWriter::Loop() {
+  std::unique_lock<std::mutex> lock(mutex_);
+  for (;;) {
+    changed_.wait(lock, [this] { return busy_ || quit_; });
+    if (!busy_) return;
+    lock.unlock();
+    const bool ok = file_->Write(data_, size_);
+    lock.lock();
+    ok_ = ok_ && ok;
+    busy_ = false;
+    changed_.notify_all();
+  }
+}
+
 ListWriter::ListWriter(ActionRunner& runner) : runner_(runner) {}
 
 ListWriter::~ListWriter() = default;
@@ -22,6 +66,7 @@ void ListWriter::CreateFile(const std::string& name, const char* openError) {
   if (!buffer_) {
     capacity_ = runner_.job().chunkSizes.writeBuffer;
     buffer_.reset(new char[capacity_]);
+    spare_.reset(new char[capacity_]);
   }
   used_ = 0;
 }
@@ -30,7 +75,8 @@ void ListWriter::Write(const char* bytes, std::size_t n) {
   if (used_ + n > capacity_) {
     Flush();
     if (n >= capacity_) {
-      if (!file_->Write(bytes, n)) Raise("failed to write data");
+      // Written in place, after the block before it.
+      if (!background_.Wait() || !file_->Write(bytes, n)) Raise("failed to write data");
       return;
     }
   }
@@ -40,12 +86,16 @@ void ListWriter::Write(const char* bytes, std::size_t n) {
 
 void ListWriter::Flush() {
   if (used_ == 0) return;
-  if (!file_->Write(buffer_.get(), used_)) Raise("failed to write data");
+  // The spare buffer is free once the block before has been written.
+  if (!background_.Wait()) Raise("failed to write data");
+  background_.Start(file_.get(), buffer_.get(), used_);
+  std::swap(buffer_, spare_);
   used_ = 0;
 }
 
 void ListWriter::Finish(bool sync) {
   Flush();
+  if (!background_.Wait()) Raise("failed to write data");
   // The result must be on the disk before it replaces anything.
   if (sync && !file_->Sync()) Raise("failed to write data");
   if (!file_->Close()) Raise("failed to write data");

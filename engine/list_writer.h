@@ -4,16 +4,53 @@
 #ifndef VANTOR_ENGINE_LIST_WRITER_H_
 #define VANTOR_ENGINE_LIST_WRITER_H_
 
+#include <condition_variable>
 #include <cstddef>
+#include <cstring>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 
 #include "engine/line_store.h"
+#include "engine/list_reader.h"
 #include "engine/platform/env.h"
 
 namespace vantor {
 
 class ActionRunner;
+
+// Writes one block at a time on a thread of its own, so that copying a block into the
+// file overlaps with the work that fills the next one. The thread starts with the
+// first block.
+class BlockWriter {
+ public:
+  BlockWriter() = default;
+  // Waits for the block being written.
+  ~BlockWriter();
+  BlockWriter(const BlockWriter&) = delete;
+  BlockWriter& operator=(const BlockWriter&) = delete;
+
+  // Starts writing `n` bytes of `data` to `file`, after the block before; the bytes
+  // must stay as they are until Wait returns.
+  void Start(WritableFile* file, const char* data, std::size_t n);
+  // Waits until no block is being written. False when a write failed since the last
+  // call.
+  bool Wait();
+
+ private:
+  void Loop();
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  WritableFile* file_ = nullptr;
+  const char* data_ = nullptr;
+  std::size_t size_ = 0;
+  bool busy_ = false;
+  bool ok_ = true;
+  bool quit_ = false;
+  std::thread thread_;
+};
 
 class ListWriter {
  public:
@@ -32,9 +69,17 @@ class ListWriter {
 
   // Raises "failed to write data".
   void Write(const char* bytes, std::size_t n);
-  // The line with the byte after it: its own LF, or the one the reader supplied.
+  // The line with the byte after it: its own LF, or the one the reader supplied. The
+  // line must lie in a ListReader's buffer, whose slack allows a short line to be
+  // copied by one fixed-size move.
   void WriteLine(const LineRecord& line) {
-    Write(line.text, static_cast<std::size_t>(line.length) + 1);
+    const std::size_t n = static_cast<std::size_t>(line.length) + 1;
+    if (n <= kShortLine && used_ + kShortLine <= capacity_) {
+      std::memcpy(buffer_.get() + used_, line.text, kShortLine);
+      used_ += n;
+      return;
+    }
+    Write(line.text, n);
   }
   // Writes what is buffered, syncs (unless the file is an intermediate one that will
   // never be committed as it is) and closes. Raises "failed to write data".
@@ -43,14 +88,19 @@ class ListWriter {
   const std::string& name() const { return name_; }
 
  private:
+  static constexpr std::size_t kShortLine = 64;
+  static_assert(kShortLine <= 2 + ListReader::kSlack);
   void Flush();
 
   ActionRunner& runner_;
   std::string name_;
   std::unique_ptr<WritableFile> file_;
-  std::unique_ptr<char[]> buffer_;
+  std::unique_ptr<char[]> buffer_;  // being filled
+  std::unique_ptr<char[]> spare_;   // being written by background_
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;
+  // Last, so that it is gone (its block written) before the file and the buffers.
+  BlockWriter background_;
 };
 
 // Moves the finished temporary file `tempName` over the runner's destination, which

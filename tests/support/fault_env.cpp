@@ -43,12 +43,13 @@ class FaultWritableFile final : public WritableFile {
 }  // namespace
 
 bool FaultEnv::Allow(Call kind) {
+  std::lock_guard<std::mutex> lock(mutex_);
   ++calls_;
   int nth = ++perKind_[kind];
   bool fail = failAt_ != 0 && (calls_ == failAt_ || (onward_ && calls_ > failAt_));
   auto it = failOfKind_.find(kind);
   if (it != failOfKind_.end() && it->second == nth) fail = true;
-  if (fail && !firstFault_) firstFault_ = kind;
+  if (fail) faults_.insert(kind);
   return !fail;
 }
 

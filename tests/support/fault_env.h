@@ -7,7 +7,9 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 
 #include "engine/platform/env.h"
@@ -40,22 +42,39 @@ class FaultEnv final : public Env {
   void FailAt(std::uint64_t n, bool onward = false) {
     failAt_ = n;
     onward_ = onward;
-    firstFault_.reset();
+    faults_.clear();
   }
   // Fails the `n`th call of `kind` (1-based).
   void FailCallOf(Call kind, int n) { failOfKind_[kind] = n; }
   void ClearFaults() {
     failAt_ = 0;
     failOfKind_.clear();
-    firstFault_.reset();
+    faults_.clear();
   }
-  std::uint64_t calls() const { return calls_; }
+  std::uint64_t calls() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return calls_;
+  }
   int callsOf(Call kind) const {
+    std::lock_guard<std::mutex> lock(mutex_);
     auto it = perKind_.find(kind);
     return it == perKind_.end() ? 0 : it->second;
   }
-  // The kind of the first call made to fail since the faults were set.
-  std::optional<Call> firstFault() const { return firstFault_; }
+  // The kinds of the calls made to fail since the faults were set. Files are written
+  // on a second thread, so from the Nth call on, a write and a read may both fail and
+  // either error may end the run.
+  std::set<Call> faults() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return faults_;
+  }
+  // The texts the run may end with after the faults so far.
+  std::set<std::string> FaultTexts(const char* openWriteText = nullptr) const {
+    std::set<std::string> texts;
+    for (Call kind : faults()) {
+      texts.insert(kind == Call::OpenWrite && openWriteText ? openWriteText : ErrorTextOf(kind));
+    }
+    return texts;
+  }
 
   // A fixed clock; each read advances it by `step`.
   void SetTick(std::uint32_t tick, std::uint32_t step = 0) {
@@ -91,7 +110,8 @@ class FaultEnv final : public Env {
   std::uint64_t calls_ = 0;
   std::uint64_t failAt_ = 0;
   bool onward_ = false;
-  std::optional<Call> firstFault_;
+  std::set<Call> faults_;
+  mutable std::mutex mutex_;  // the Allow of a write may come from the writer's thread
   std::map<Call, int> failOfKind_;
   std::map<Call, int> perKind_;
   std::optional<std::uint32_t> tick_;
