@@ -119,7 +119,8 @@ bool CommitTempFile(ActionRunner& runner, const std::string& tempName) {
   if (!env->Rename(tempName, destination)) Raise("Failed to rename file");
   // The file is in place whatever this says; it only makes the new name durable sooner.
   env->SyncDirectory(DirectoryOf(destination));
-  runner.job().inputFileName = destination;
+  // The next action reads what this one wrote; a merge job has no next action.
+  if (runner.job().singleListMode) runner.job().inputFileName = destination;
   return true;
 }
 

@@ -6,16 +6,14 @@
 #include <stdexcept>
 
 #include "engine/error.h"
+#include "engine/extract.h"
 #include "engine/filter.h"
+#include "engine/include.h"
+#include "engine/merge.h"
 #include "engine/sort_by_parts.h"
+#include "engine/split.h"
 
 namespace vantor {
-
-namespace {
-
-void NotBuilt(ActionRunner&) { Raise("this action is not available in this version"); }
-
-}  // namespace
 
 const ActionSet& DefaultActions() {
   static const ActionSet actions = {
@@ -23,10 +21,10 @@ const ActionSet& DefaultActions() {
       .sortByEntireEmail = SortByEntireEmail,
       .sortByDomain = SortByDomain,
       .randomize = RandomizeList,
-      .include = NotBuilt,
-      .extract = NotBuilt,
-      .split = NotBuilt,
-      .merge = NotBuilt,
+      .include = IncludeEmail,
+      .extract = ExtractRandomSublist,
+      .split = SplitList,
+      .merge = MergeLists,
   };
   return actions;
 }

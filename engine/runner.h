@@ -58,9 +58,9 @@ class ActionRunner {
   // "failed to get temp file name".
   std::string MakeTempFileName();
 
-  // The file the current action commits into.
+  // The file the current action commits into: a merge always writes its output.
   const std::string& Destination() const {
-    return job_.replaceInput ? job_.inputFileName : job_.outputFileName;
+    return job_.singleListMode && job_.replaceInput ? job_.inputFileName : job_.outputFileName;
   }
 
   ProcessingJob& job() { return job_; }
