@@ -24,11 +24,6 @@ struct RawOptions {
   std::vector<std::string> operands;
 };
 
-// Actions whose engine part is not built yet are refused before anything runs.
-std::string NotAvailable(const std::string& option) {
-  return option + ": not available in this version";
-}
-
 std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
   JobChoices& choices = options->choices;
   if (raw.operands.size() > 1) return "one input list only (use --merge to join lists)";
@@ -66,33 +61,39 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
 
   if (raw.include || raw.every) {
     if (!raw.include) return "--every needs --include ADDRESS";
-    if (TrimWhiteSpace(*raw.include).empty()) return "--include: Please enter email";
-    if (!raw.every || ReadCountField(*raw.every) < 0) {
+    choices.include = true;
+    choices.includeEmail = TrimWhiteSpace(*raw.include);
+    if (choices.includeEmail.empty()) return "--include: Please enter email";
+    choices.includePeriod = raw.every ? ReadCountField(*raw.every) : -1;
+    if (choices.includePeriod < 0) {
       return "--every: Please enter correct period (number of messages)";
     }
-    return NotAvailable("--include");
   }
   if (raw.extract) {
-    if (ReadCountField(*raw.extract) < 0) {
+    choices.extract = true;
+    choices.extractCount = ReadCountField(*raw.extract);
+    if (choices.extractCount < 0) {
       return "--extract: Please enter valid number of emails to extract)";
     }
-    return NotAvailable("--extract");
   }
   if (raw.splitCount && raw.splitKb) return "--split-count and --split-kb exclude each other";
   if (raw.splitCount) {
-    if (ReadCountField(*raw.splitCount) < 0) {
+    choices.split = true;
+    choices.splitByCount = true;
+    choices.splitSize = ReadCountField(*raw.splitCount);
+    if (choices.splitSize < 0) {
       return "--split-count: Please enter valid number of emails per part";
     }
-    return NotAvailable("--split-count");
   }
   if (raw.splitKb) {
-    if (ReadKilobytesField(*raw.splitKb) < 0) {
-      return "--split-kb: Please enter valid number of bytes per part";
-    }
-    return NotAvailable("--split-kb");
+    choices.split = true;
+    choices.splitByCount = false;
+    choices.splitSize = ReadKilobytesField(*raw.splitKb);
+    if (choices.splitSize < 0) return "--split-kb: Please enter valid number of bytes per part";
   }
 
-  if (!choices.filter && !choices.rearrange) {
+  if (!choices.filter && !choices.rearrange && !choices.include && !choices.extract &&
+      !choices.split) {
     return "Please choose at least one action to perform";
   }
   return std::string();
@@ -106,7 +107,8 @@ std::string CheckMerge(const RawOptions& raw, CliOptions* options) {
   if (raw.operands.size() < 2) return "Please specify files to merge (at least 2 files)";
   options->choices.outputFileName = raw.output ? TrimWhiteSpace(*raw.output) : std::string();
   if (options->choices.outputFileName.empty()) return "Please specify output filename";
-  return NotAvailable("--merge");
+  options->choices.mergeFiles = raw.operands;
+  return std::string();
 }
 
 }  // namespace

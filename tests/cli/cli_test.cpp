@@ -139,6 +139,36 @@ TEST_F(CliTest, AReadOnlyDestinationIsRefused) {
   EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
 }
 
+TEST_F(CliTest, SortsWithDuplicatesRemovedAndReportsThem) {
+  WriteFile(dir_.File("in.txt"), "b@x\nA@x\nc@y\na@x\nB@x\n");
+  Outcome run = Run({"--sort-email", "--remove-duplicates", "-o", "out.txt", "in.txt"});
+  EXPECT_EQ(run.status, 0);
+  // A@x, B@x, a@x, b@x, c@y in byte order: no two case variants stand together.
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "A@x\nB@x\na@x\nb@x\nc@y\n");
+  EXPECT_EQ(run.out.substr(0, run.out.find("Processing")),
+            "Sort list by entire email:\n5 email(s) sorted by entire email\n"
+            "0 duplicate(s) found\n\n");
+
+  WriteFile(dir_.File("in.txt"), "b@y\nA@x\na@x\n");
+  run = Run({"--sort-domain", "--remove-duplicates", "-q", "-o", "out.txt", "in.txt"});
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "A@x\nb@y\n");
+  EXPECT_NE(run.out.find("3 email(s) sorted by domain then by username\n1 duplicate(s) found"),
+            std::string::npos);
+}
+
+TEST_F(CliTest, RandomizesTheSameWayForTheSameSeed) {
+  std::string list;
+  for (int i = 0; i < 500; ++i) list += "user" + std::to_string(i) + "@x.com\n";
+  WriteFile(dir_.File("in.txt"), list);
+  ASSERT_EQ(Run({"--randomize", "--seed", "7", "-o", "a.txt", "in.txt"}).status, 0);
+  ASSERT_EQ(Run({"--randomize", "--seed", "7", "-o", "b.txt", "in.txt"}).status, 0);
+  ASSERT_EQ(Run({"--randomize", "--seed", "8", "-o", "c.txt", "in.txt"}).status, 0);
+  EXPECT_EQ(ReadFile(dir_.File("a.txt")), ReadFile(dir_.File("b.txt")));
+  EXPECT_NE(ReadFile(dir_.File("a.txt")), ReadFile(dir_.File("c.txt")));
+  EXPECT_NE(ReadFile(dir_.File("a.txt")), list);
+  EXPECT_EQ(ReadFile(dir_.File("a.txt")).size(), list.size());
+}
+
 TEST_F(CliTest, HelpAndVersion) {
   Outcome help = Run({"--help"});
   EXPECT_EQ(help.status, 0);

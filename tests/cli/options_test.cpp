@@ -43,6 +43,39 @@ TEST(OptionsTest, ADoubleDashEndsTheOptions) {
   EXPECT_EQ(options.choices.inputFileName, "-in-");
 }
 
+TEST(OptionsTest, EveryActionWithItsValuesInAnyOrder) {
+  CliOptions options;
+  EXPECT_EQ(Parse({"--split-kb", "2", "--extract", " 5 ", "--every", "3", "--include", " x@y.z ",
+                   "--remove-duplicates", "--sort-domain", "--filter", "f", "-o", "o", "in"},
+                  &options),
+            "");
+  const JobChoices& c = options.choices;
+  EXPECT_TRUE(c.filter && c.rearrange && c.include && c.extract && c.split);
+  EXPECT_TRUE(c.sortByDomain);
+  EXPECT_FALSE(c.sortByEmail);
+  EXPECT_TRUE(c.removeDuplicatesBox);
+  EXPECT_EQ(c.includeEmail, "x@y.z");
+  EXPECT_EQ(c.includePeriod, 3);
+  EXPECT_EQ(c.extractCount, 5);
+  EXPECT_FALSE(c.splitByCount);
+  EXPECT_EQ(c.splitSize, 2048);
+}
+
+TEST(OptionsTest, RandomizeIsARearrangeWithoutASort) {
+  CliOptions options;
+  EXPECT_EQ(Parse({"--randomize", "-r", "in"}, &options), "");
+  EXPECT_TRUE(options.choices.rearrange);
+  EXPECT_FALSE(options.choices.sortByEmail || options.choices.sortByDomain);
+}
+
+TEST(OptionsTest, AMergeTakesItsListsInOrder) {
+  CliOptions options;
+  EXPECT_EQ(Parse({"--merge", "b", "-o", " all ", "a", "c"}, &options), "");
+  EXPECT_FALSE(options.choices.singleList);
+  EXPECT_EQ(options.choices.outputFileName, "all");
+  EXPECT_EQ(options.choices.mergeFiles, (std::vector<std::string>{"b", "a", "c"}));
+}
+
 TEST(OptionsTest, HelpAndVersionNeedNothingElse) {
   CliOptions options;
   EXPECT_EQ(Parse({"--help"}, &options), "");
