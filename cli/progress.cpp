@@ -1,5 +1,8 @@
 #include "cli/progress.h"
 
+#include <sys/ioctl.h>
+#include <unistd.h>
+
 #include <chrono>
 
 #include "engine/runner.h"
@@ -42,6 +45,13 @@ void ProgressSink::Draw(std::FILE* out, std::uint32_t elapsedMs) {
     std::lock_guard<std::mutex> lock(mutex_);
     info = info_;
     info2 = info2_;
+  }
+  // A line wider than the terminal would wrap and throw the cursor off by a line.
+  struct winsize size = {};
+  if (::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 1) {
+    const std::size_t width = size.ws_col - 1u;
+    if (info.size() > width) info.resize(width);
+    if (info2.size() > width) info2.resize(width);
   }
   // Back to the first of the three lines, each rewritten and cleared to its end.
   if (drawn_) std::fputs("\r\033[2A", out);
