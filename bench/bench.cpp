@@ -2,9 +2,21 @@
 //
 // Usage: vantor_bench [--flag=value ...]
 //
-//   --benchmarks=NAMES  comma-separated benchmarks, run in that order (default: filter)
-//                         filter  vantor-cli -q --filter FILTER -o OUT LIST against
-//                                 LC_ALL=C grep -v -i -F -f FILTER LIST > OUT2; sync OUT2
+//   --benchmarks=NAMES  comma-separated benchmarks, run in that order on the same list
+//                       (default: filter)
+//                         filter            vantor-cli -q --filter FILTER -o OUT LIST against
+//                                           LC_ALL=C grep -v -i -F -f FILTER LIST > OUT2;
+//                                           sync OUT2
+//                         sort-email        vantor-cli -q --sort-email -o OUT LIST against
+//                                           LC_ALL=C sort -S 20M LIST -o OUT2; sync OUT2
+//                         sort-email-dedup  vantor-cli -q --sort-email --remove-duplicates
+//                                           -o OUT LIST against
+//                                           LC_ALL=C sort -S 20M -u LIST -o OUT2; sync OUT2
+//                         sort-domain       vantor-cli -q --sort-domain -o OUT LIST against
+//                                           LC_ALL=C sort -S 20M -t@ -k2 -k1,1 LIST -o OUT2;
+//                                           sync OUT2
+//                         randomize         vantor-cli -q --randomize --seed 1 -o OUT LIST
+//                                           against shuf LIST -o OUT2; sync OUT2
 //   --size-mib=N        size of the generated list in MiB (default: 100)
 //   --fragments=N       lines of the generated filter file (default: 10000)
 //   --seed=N            seed of the generated files (default: 1)
@@ -18,6 +30,8 @@
 //                       (the names carry the size, the count and the seed)
 //   --cli=PATH          the vantor-cli to time (default: the one built with this program)
 //   --grep=PATH         the grep to compare with (default: grep from PATH)
+//   --sort=PATH         the sort to compare with (default: sort from PATH)
+//   --shuf=PATH         the shuf to compare with (default: shuf from PATH)
 //   --help              this text
 //
 // Each timed round runs every command once, one after the other, each on a freshly
@@ -45,6 +59,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "bench/list_generator.h"
@@ -68,6 +83,8 @@ struct Flags {
   bool reuseFiles = false;
   std::string cli = VANTOR_CLI_PATH;
   std::string grep = "grep";
+  std::string sort = "sort";
+  std::string shuf = "shuf";
 };
 
 // ---------------------------------------------------------------------------------
@@ -222,6 +239,98 @@ std::string Thousands(std::uint64_t n) {
   return out;
 }
 
+// Reads a file one line at a time, through a buffer that grows to hold the longest line.
+class LineReader {
+ public:
+  explicit LineReader(const std::string& path)
+      : path_(path), in_(path, std::ios::binary), buffer_(1 << 20) {
+    if (!in_) throw std::runtime_error("cannot read " + path);
+  }
+
+  // The next line, without its LF (a last line without one counts too); false at the
+  // end of the file. The view lasts until the next call.
+  bool Next(std::string_view* line) {
+    for (;;) {
+      const char* begin = buffer_.data() + at_;
+      const std::size_t left = filled_ - at_;
+      if (const void* lf = std::memchr(begin, '\n', left)) {
+        const char* end = static_cast<const char*>(lf);
+        *line = std::string_view(begin, static_cast<std::size_t>(end - begin));
+        at_ += line->size() + 1;
+        return true;
+      }
+      if (ended_) {
+        if (left == 0) return false;
+        *line = std::string_view(begin, left);
+        at_ = filled_;
+        return true;
+      }
+      std::memmove(buffer_.data(), begin, left);  // the start of a line that goes on
+      at_ = 0;
+      filled_ = left;
+      if (filled_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
+      in_.read(buffer_.data() + filled_, static_cast<std::streamsize>(buffer_.size() - filled_));
+      const std::size_t got = static_cast<std::size_t>(in_.gcount());
+      if (in_.bad()) throw std::runtime_error("cannot read " + path_);
+      filled_ += got;
+      ended_ = got < buffer_.size() - left;
+    }
+  }
+
+ private:
+  std::string path_;
+  std::ifstream in_;
+  std::vector<char> buffer_;
+  std::size_t at_ = 0;
+  std::size_t filled_ = 0;
+  bool ended_ = false;
+};
+
+std::uint64_t Mix64(std::uint64_t z) {
+  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
+  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
+  return z ^ (z >> 31);
+}
+
+char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+
+// A 64-bit hash of a line, or of its ASCII lower-case form.
+std::uint64_t HashLine(std::string_view line, bool ignoreCase = false) {
+  std::uint64_t h = 0xcbf29ce484222325ULL;
+  if (ignoreCase) {
+    for (const char c : line) {
+      h = (h ^ static_cast<unsigned char>(AsciiLower(c))) * 0x100000001b3ULL;
+    }
+  } else {
+    for (const char c : line) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
+  }
+  return Mix64(h ^ line.size());
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
+  }
+  return true;
+}
+
+// What a list holds regardless of its order: two lists with the same lines, each as
+// often, have the same signature, and two with different lines almost surely not.
+struct LinesSignature {
+  std::uint64_t lines = 0;
+  std::uint64_t sum = 0;
+  std::uint64_t sumOfMixed = 0;
+
+  void Add(std::string_view line) {
+    const std::uint64_t h = HashLine(line);
+    ++lines;
+    sum += h;
+    sumOfMixed += Mix64(h ^ 0x5bd1e9955bd1e995ULL);
+  }
+  bool operator==(const LinesSignature&) const = default;
+};
+
 // ---------------------------------------------------------------------------------
 // What the benchmarks share
 
@@ -331,14 +440,129 @@ void PrintRun(const char* label, const ChildRun& best, const std::vector<ChildRu
               PeakRss(runs));
 }
 
-// The line of vantor-cli's report with its count of denied addresses.
-std::string DeniedLine(const std::string& reportPath) {
+// The line of vantor-cli's report that contains `word`, without its CR.
+std::string ReportLine(const std::string& reportPath, std::string_view word) {
   std::ifstream in(reportPath);
   std::string line;
   while (std::getline(in, line)) {
-    if (line.find("denied") != std::string::npos) return line;
+    if (line.find(word) != std::string::npos) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      return line;
+    }
   }
   return "(no count in the report)";
+}
+
+// The number a report line starts with, if it does.
+std::optional<std::uint64_t> LeadingNumber(const std::string& line) {
+  if (line.empty() || line[0] < '0' || line[0] > '9') return std::nullopt;
+  return std::strtoull(line.c_str(), nullptr, 10);
+}
+
+// One command against its peer on the same files: vantor-cli with `oursArgs`, which
+// writes `oursOutput` and its report to `report`, against `peerArgv`, which writes
+// `peerOutput` (from its stdout when `peerToStdout`), followed by `sync peerOutput`.
+struct Contest {
+  std::string name;
+  std::vector<std::string> oursArgs;
+  std::string oursOutput;
+  std::string report;
+  std::string peerLabel;  // e.g. "grep + sync"
+  std::vector<std::string> peerArgv;
+  std::vector<std::pair<std::string, std::string>> peerEnvironment;
+  std::string peerOutput;
+  bool peerToStdout = false;
+  std::vector<int> peerExitCodes{0};  // those that mean success
+};
+
+struct ContestResult {
+  ChildRun ours;
+  ChildRun peer;
+  std::vector<ChildRun> oursRuns;
+  std::vector<ChildRun> peerRuns;
+  double ratio = 0;  // wall time, ours / peer's
+  double oursPeakRssMiB = 0;
+};
+
+// Times a contest and prints its figures. False when a command failed.
+bool RunContest(Bench& bench, const Contest& contest, ContestResult* result) {
+  const Flags& flags = bench.flags();
+  auto runOurs = [&]() {
+    std::vector<std::string> argv{flags.cli};
+    argv.insert(argv.end(), contest.oursArgs.begin(), contest.oursArgs.end());
+    ChildRun run = RunChild(argv, {.stdoutPath = contest.report, .environment = {}});
+    if (run.exitCode != 0) {
+      std::fprintf(stderr, "vantor_bench: %s exited with %d\n", flags.cli.c_str(), run.exitCode);
+      run.exitCode = -1;
+    }
+    return run;
+  };
+  auto runPeer = [&]() {
+    const ChildRun peer = RunChild(
+        contest.peerArgv,
+        {.stdoutPath = contest.peerToStdout ? contest.peerOutput : std::string(),
+         .environment = contest.peerEnvironment});
+    if (std::find(contest.peerExitCodes.begin(), contest.peerExitCodes.end(), peer.exitCode) ==
+        contest.peerExitCodes.end()) {
+      std::fprintf(stderr, "vantor_bench: %s exited with %d\n", contest.peerArgv[0].c_str(),
+                   peer.exitCode);
+      return ChildRun{};
+    }
+    const ChildRun sync = RunChild({"sync", contest.peerOutput});
+    if (sync.exitCode != 0) return ChildRun{};
+    return Combine({peer, sync});
+  };
+
+  std::vector<std::vector<ChildRun>> all;
+  const std::vector<ChildRun> best =
+      bench.TimeRounds({contest.oursOutput, contest.peerOutput}, {runOurs, runPeer}, &all);
+  if (best[0].exitCode < 0 || best[1].exitCode < 0) {
+    std::printf("%-12s: FAILED (see the errors above)\n", contest.name.c_str());
+    return false;
+  }
+  result->ours = best[0];
+  result->peer = best[1];
+  result->oursRuns = all[0];
+  result->peerRuns = all[1];
+  result->ratio = best[0].wallSeconds / best[1].wallSeconds;
+  result->oursPeakRssMiB = PeakRss(all[0]);
+
+  std::printf("%-12s: best of %d runs after a warm-up run\n", contest.name.c_str(), flags.runs);
+  PrintRun("vantor-cli", best[0], all[0]);
+  PrintRun(contest.peerLabel.c_str(), best[1], all[1]);
+  return true;
+}
+
+// The target lines: the ratio of wall times and vantor-cli's peak memory. `setFor`
+// names the list size the targets are set for, in MiB.
+void PrintTargets(const ContestResult& result, const char* peerName, double maxRatio,
+                  double maxRssMiB, std::uint64_t setFor, std::uint64_t sizeMiB) {
+  std::printf("              ratio vantor-cli / %s: %.2f (target <= %.2f: %s)\n", peerName,
+              result.ratio, maxRatio, result.ratio <= maxRatio ? "met" : "MISSED");
+  std::printf("              peak RSS of vantor-cli: %.1f MiB (target < %.0f MiB: %s)\n",
+              result.oursPeakRssMiB, maxRssMiB,
+              result.oursPeakRssMiB < maxRssMiB ? "met" : "MISSED");
+  if (sizeMiB != setFor) {
+    std::printf("              (the targets are set for a %s list; this one is %llu MiB)\n",
+                setFor == 1024 ? "1 GiB" : "100 MiB", static_cast<unsigned long long>(sizeMiB));
+  }
+}
+
+// Prints whether two outputs that should be the same bytes are.
+bool ReportIdentical(const std::string& ours, const std::string& peer, const char* peerName) {
+  const FileComparison same = CompareFiles(ours, peer);
+  if (same.identical) {
+    std::printf("              outputs identical: %s lines\n", Thousands(same.linesA).c_str());
+  } else {
+    std::printf("              MISMATCH: vantor-cli wrote %s lines, %s %s; first difference "
+                "at line %s:\n                vantor-cli: %s\n                %-11s %s\n",
+                Thousands(same.linesA).c_str(), peerName, Thousands(same.linesB).c_str(),
+                Thousands(same.firstDifferentLine).c_str(),
+                LineOf(ours, same.firstDifferentLine).c_str(),
+                (std::string(peerName) + ":").c_str(),
+                LineOf(peer, same.firstDifferentLine).c_str());
+  }
+  return same.identical;
 }
 
 // ---------------------------------------------------------------------------------
@@ -348,48 +572,27 @@ bool BenchFilter(Bench& bench) {
   const Flags& flags = bench.flags();
   const std::string list = bench.List();
   const std::string filter = bench.Filter();
-  const std::string ours = bench.Path("filter-out-vantor.txt");
-  const std::string peer = bench.Path("filter-out-grep.txt");
-  const std::string report = bench.Path("filter-report-vantor.txt");
-
-  auto runOurs = [&]() {
-    ChildRun run = RunChild({flags.cli, "-q", "--filter", filter, "-o", ours, list},
-                            {.stdoutPath = report, .environment = {}});
-    if (run.exitCode != 0) {
-      std::fprintf(stderr, "vantor_bench: %s exited with %d\n", flags.cli.c_str(), run.exitCode);
-      run.exitCode = -1;
-    }
-    return run;
+  Contest contest{
+      .name = "filter",
+      .oursArgs = {"-q", "--filter", filter, "-o", bench.Path("filter-out-vantor.txt"), list},
+      .oursOutput = bench.Path("filter-out-vantor.txt"),
+      .report = bench.Path("filter-report-vantor.txt"),
+      .peerLabel = "grep + sync",
+      .peerArgv = {flags.grep, "-v", "-i", "-F", "-f", filter, list},
+      .peerEnvironment = {{"LC_ALL", "C"}},
+      .peerOutput = bench.Path("filter-out-grep.txt"),
+      .peerToStdout = true,
+      .peerExitCodes = {0, 1},  // 1: no line selected
   };
-  auto runPeer = [&]() {
-    const ChildRun grep = RunChild({flags.grep, "-v", "-i", "-F", "-f", filter, list},
-                                   {.stdoutPath = peer, .environment = {{"LC_ALL", "C"}}});
-    if (grep.exitCode != 0 && grep.exitCode != 1) {  // 1: no line selected
-      std::fprintf(stderr, "vantor_bench: %s exited with %d\n", flags.grep.c_str(),
-                   grep.exitCode);
-      return ChildRun{};
-    }
-    const ChildRun sync = RunChild({"sync", peer});
-    if (sync.exitCode != 0) return ChildRun{};
-    return Combine({grep, sync});
-  };
+  ContestResult result;
+  if (!RunContest(bench, contest, &result)) return false;
+  const std::string& ours = contest.oursOutput;
+  const std::string& peer = contest.peerOutput;
 
-  std::vector<std::vector<ChildRun>> all;
-  const std::vector<ChildRun> best = bench.TimeRounds({ours, peer}, {runOurs, runPeer}, &all);
-  if (best[0].exitCode < 0 || best[1].exitCode < 0) {
-    std::printf("filter      : FAILED (see the errors above)\n");
-    return false;
-  }
-
-  std::printf("filter      : best of %d runs after a warm-up run\n", flags.runs);
-  PrintRun("vantor-cli", best[0], all[0]);
-  PrintRun("grep + sync", best[1], all[1]);
-  const double ratio = best[0].wallSeconds / best[1].wallSeconds;
-  std::printf("              ratio vantor-cli / grep: %.2f (target <= 0.50: %s)\n", ratio,
-              ratio <= 0.5 ? "met" : "MISSED");
-  const double peakRss = PeakRss(all[0]);
-  std::printf("              peak RSS of vantor-cli: %.1f MiB (target < 100 MiB: %s)\n", peakRss,
-              peakRss < 100 ? "met" : "MISSED");
+  std::printf("              ratio vantor-cli / grep: %.2f (target <= 0.50: %s)\n", result.ratio,
+              result.ratio <= 0.5 ? "met" : "MISSED");
+  std::printf("              peak RSS of vantor-cli: %.1f MiB (target < 100 MiB: %s)\n",
+              result.oursPeakRssMiB, result.oursPeakRssMiB < 100 ? "met" : "MISSED");
 
   const FileComparison same = CompareFiles(ours, peer);
   const std::uint64_t inputLines = CountFileLines(list);
@@ -407,9 +610,251 @@ bool BenchFilter(Bench& bench) {
                 LineOf(ours, same.firstDifferentLine).c_str(),
                 LineOf(peer, same.firstDifferentLine).c_str());
   }
-  std::printf("              vantor-cli report: %s\n", DeniedLine(report).c_str());
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, "denied").c_str());
   std::fflush(stdout);
   return same.identical;
+}
+
+// The sorts: at most the wall time of sort -S 20M on a 1 GiB list, under 100 MiB.
+constexpr double kSortMaxRatio = 1.0;
+constexpr double kSortMaxRssMiB = 100;
+constexpr std::uint64_t kSortTargetMiB = 1024;
+
+// A sort whose output must be the same bytes as sort's: `oursMode` is --sort-email or
+// --sort-domain, `sortKeys` the arguments that give sort the same order.
+bool BenchPlainSort(Bench& bench, const std::string& name, const std::string& oursMode,
+                    const std::vector<std::string>& sortKeys, std::string_view reportWord) {
+  const Flags& flags = bench.flags();
+  const std::string list = bench.List();
+  Contest contest{
+      .name = name,
+      .oursArgs = {"-q", oursMode, "-o", bench.Path(name + "-out-vantor.txt"), list},
+      .oursOutput = bench.Path(name + "-out-vantor.txt"),
+      .report = bench.Path(name + "-report-vantor.txt"),
+      .peerLabel = "sort + sync",
+      .peerArgv = {flags.sort, "-S", "20M"},
+      .peerEnvironment = {{"LC_ALL", "C"}},
+      .peerOutput = bench.Path(name + "-out-sort.txt"),
+  };
+  contest.peerArgv.insert(contest.peerArgv.end(), sortKeys.begin(), sortKeys.end());
+  contest.peerArgv.insert(contest.peerArgv.end(), {list, "-o", contest.peerOutput});
+  ContestResult result;
+  if (!RunContest(bench, contest, &result)) return false;
+  PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, kSortTargetMiB, flags.sizeMiB);
+  const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, "sort");
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, reportWord).c_str());
+  std::fflush(stdout);
+  return identical;
+}
+
+bool BenchSortEmail(Bench& bench) {
+  return BenchPlainSort(bench, "sort-email", "--sort-email", {}, "sorted");
+}
+
+// Every generated line holds exactly one '@', so sort's second field is the domain and
+// its first the user name: the same order as vantor-cli's.
+bool BenchSortDomain(Bench& bench) {
+  return BenchPlainSort(bench, "sort-domain", "--sort-domain", {"-t@", "-k2", "-k1,1"},
+                        "sorted");
+}
+
+// vantor-cli drops a line that equals the line it wrote just before, ignoring ASCII
+// letter case (so of the same length), in each sorted part and in each merge of two
+// parts; sort -u drops exact repeats only. So the two outputs differ, and the check is
+// that ours
+//   - is in ascending byte order with no two neighbours equal ignoring case,
+//   - holds only lines of sort -u's output,
+//   - lacks only lines of sort -u's output that it holds in another letter case,
+//   - is shorter than the input by the count of duplicates its report gives.
+// Two streaming passes over the outputs: the lines of sort -u's output missing from
+// ours are found by walking both, and their lower-case hashes then looked up while
+// reading ours again.
+bool BenchSortEmailDedup(Bench& bench) {
+  const Flags& flags = bench.flags();
+  const std::string list = bench.List();
+  const std::string name = "sort-email-dedup";
+  Contest contest{
+      .name = name,
+      .oursArgs = {"-q", "--sort-email", "--remove-duplicates", "-o",
+                   bench.Path(name + "-out-vantor.txt"), list},
+      .oursOutput = bench.Path(name + "-out-vantor.txt"),
+      .report = bench.Path(name + "-report-vantor.txt"),
+      .peerLabel = "sort + sync",
+      .peerArgv = {flags.sort, "-S", "20M", "-u", list, "-o", bench.Path(name + "-out-sort.txt")},
+      .peerEnvironment = {{"LC_ALL", "C"}},
+      .peerOutput = bench.Path(name + "-out-sort.txt"),
+  };
+  ContestResult result;
+  if (!RunContest(bench, contest, &result)) return false;
+  PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, kSortTargetMiB, flags.sizeMiB);
+
+  // Walks ours and sort -u's output side by side up to the first thing wrong, if any.
+  std::string problem;
+  std::uint64_t oursLines = 0;
+  std::vector<std::uint64_t> dropped;  // lower-case hashes of sort -u's lines not in ours
+  {
+    LineReader oursReader(contest.oursOutput);
+    LineReader peerReader(contest.peerOutput);
+    std::string previous;
+    std::string_view o;
+    std::string_view u;
+    bool haveU = peerReader.Next(&u);
+    while (oursReader.Next(&o)) {
+      ++oursLines;
+      if (!problem.empty()) continue;
+      const std::string at = "line " + Thousands(oursLines) + " of vantor-cli's output ";
+      if (oursLines > 1 && !(std::string_view(previous) < o)) {
+        problem = at + "is not above the line before it: " + std::string(o);
+        continue;
+      }
+      if (oursLines > 1 && EqualIgnoringCase(previous, o)) {
+        problem = at + "equals the line before it ignoring case: " + std::string(o);
+        continue;
+      }
+      while (haveU && u < o) {
+        dropped.push_back(HashLine(u, /*ignoreCase=*/true));
+        haveU = peerReader.Next(&u);
+      }
+      if (!haveU || u != o) {
+        problem = at + "is not in sort -u's output: " + std::string(o);
+        continue;
+      }
+      haveU = peerReader.Next(&u);
+      previous.assign(o);
+    }
+    while (problem.empty() && haveU) {
+      dropped.push_back(HashLine(u, /*ignoreCase=*/true));
+      haveU = peerReader.Next(&u);
+    }
+  }
+  if (problem.empty()) {
+    // Each line of sort -u's output that ours lacks must be there in another case.
+    std::sort(dropped.begin(), dropped.end());
+    dropped.erase(std::unique(dropped.begin(), dropped.end()), dropped.end());
+    std::vector<bool> covered(dropped.size());
+    LineReader oursReader(contest.oursOutput);
+    std::string_view o;
+    while (oursReader.Next(&o)) {
+      const std::uint64_t h = HashLine(o, /*ignoreCase=*/true);
+      const auto it = std::lower_bound(dropped.begin(), dropped.end(), h);
+      if (it != dropped.end() && *it == h) {
+        covered[static_cast<std::size_t>(it - dropped.begin())] = true;
+      }
+    }
+    const auto uncovered = std::count(covered.begin(), covered.end(), false);
+    if (uncovered > 0) {
+      problem = Thousands(static_cast<std::uint64_t>(uncovered)) +
+                " line(s) of sort -u's output are not in vantor-cli's in any letter case";
+    }
+  }
+
+  const std::uint64_t inputLines = CountFileLines(list);
+  const std::uint64_t peerLines = CountFileLines(contest.peerOutput);
+  const std::string duplicatesLine = ReportLine(contest.report, "duplicate");
+  const std::optional<std::uint64_t> duplicates = LeadingNumber(duplicatesLine);
+  if (problem.empty() && (!duplicates || inputLines != oursLines + *duplicates)) {
+    problem = "the report does not account for the lines removed: " + duplicatesLine;
+  }
+
+  std::printf("              lines: %s in the list, sort -u kept %s, vantor-cli %s\n",
+              Thousands(inputLines).c_str(), Thousands(peerLines).c_str(),
+              Thousands(oursLines).c_str());
+  if (problem.empty()) {
+    std::printf("              output checked: sorted, a subset of sort -u's, every line of "
+                "sort -u's present ignoring case; %s fewer lines than sort -u's (case variants "
+                "that met in a part or a merge)\n",
+                Thousands(peerLines - oursLines).c_str());
+  } else {
+    std::printf("              MISMATCH: %s\n", problem.c_str());
+  }
+  std::printf("              vantor-cli report: %s\n", duplicatesLine.c_str());
+  std::fflush(stdout);
+  return problem.empty();
+}
+
+// Randomize: at most 1.5 times shuf's wall time on the 100 MiB list, in bounded memory
+// (shuf holds the whole list).
+constexpr double kRandomizeMaxRatio = 1.5;
+constexpr double kRandomizeMaxRssMiB = 100;
+constexpr std::uint64_t kRandomizeTargetMiB = 100;
+
+// The order of a shuffled list: how many lines stayed where the input has them, and how
+// many stand above the line before them (half, in a random order).
+struct ShuffleCheck {
+  LinesSignature signature;
+  std::uint64_t inPlace = 0;
+  std::uint64_t ascending = 0;
+};
+
+ShuffleCheck CheckShuffle(const std::string& output, const std::string& input,
+                          LinesSignature* inputSignature) {
+  ShuffleCheck check;
+  LineReader out(output);
+  LineReader in(input);
+  std::string previous;
+  std::string_view o;
+  std::string_view i;
+  bool haveIn = true;
+  while (out.Next(&o)) {
+    if (check.signature.lines > 0 && std::string_view(previous) < o) ++check.ascending;
+    check.signature.Add(o);
+    if (haveIn) haveIn = in.Next(&i);
+    if (haveIn) {
+      if (inputSignature) inputSignature->Add(i);
+      if (i == o) ++check.inPlace;
+    }
+    previous.assign(o);
+  }
+  if (inputSignature) {
+    while (haveIn && (haveIn = in.Next(&i))) inputSignature->Add(i);
+  }
+  return check;
+}
+
+bool BenchRandomize(Bench& bench) {
+  const Flags& flags = bench.flags();
+  const std::string list = bench.List();
+  Contest contest{
+      .name = "randomize",
+      .oursArgs = {"-q", "--randomize", "--seed", "1", "-o",
+                   bench.Path("randomize-out-vantor.txt"), list},
+      .oursOutput = bench.Path("randomize-out-vantor.txt"),
+      .report = bench.Path("randomize-report-vantor.txt"),
+      .peerLabel = "shuf + sync",
+      .peerArgv = {flags.shuf, list, "-o", bench.Path("randomize-out-shuf.txt")},
+      .peerEnvironment = {},
+      .peerOutput = bench.Path("randomize-out-shuf.txt"),
+  };
+  ContestResult result;
+  if (!RunContest(bench, contest, &result)) return false;
+  PrintTargets(result, "shuf", kRandomizeMaxRatio, kRandomizeMaxRssMiB, kRandomizeTargetMiB,
+               flags.sizeMiB);
+
+  LinesSignature input;
+  const ShuffleCheck ours = CheckShuffle(contest.oursOutput, list, &input);
+  const ShuffleCheck peer = CheckShuffle(contest.peerOutput, list, nullptr);
+  const double n = static_cast<double>(std::max<std::uint64_t>(input.lines, 2));
+  const double inPlace = static_cast<double>(ours.inPlace) / n;
+  const double ascending = static_cast<double>(ours.ascending) / (n - 1);
+  const bool sameLines = ours.signature == input && peer.signature == input;
+  // For a random order of thousands of lines, both measures are far inside these bounds.
+  const bool shuffled = inPlace < 0.01 && ascending > 0.45 && ascending < 0.55;
+  std::printf("              lines: %s in the list, vantor-cli wrote %s, shuf %s; %s\n",
+              Thousands(input.lines).c_str(), Thousands(ours.signature.lines).c_str(),
+              Thousands(peer.signature.lines).c_str(),
+              sameLines ? "the same lines in each (order-independent checksum)"
+                        : "MISMATCH: the lines differ (order-independent checksum)");
+  std::printf("              order: %s lines left in their place by vantor-cli (shuf %s), "
+              "%.2f%% above the line before (shuf %.2f%%)%s\n",
+              Thousands(ours.inPlace).c_str(), Thousands(peer.inPlace).c_str(), 100 * ascending,
+              100.0 * static_cast<double>(peer.ascending) / (n - 1),
+              shuffled ? "" : "; MISMATCH: vantor-cli's output does not look shuffled");
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, "randomized").c_str());
+  std::fflush(stdout);
+  return sameLines && shuffled;
 }
 
 struct Benchmark {
@@ -417,18 +862,23 @@ struct Benchmark {
   bool (*run)(Bench&);
 };
 
-// Later: sort, randomize, split, merge, include, extract.
+// Later: split, merge, include, extract.
 constexpr Benchmark kBenchmarks[] = {
     {"filter", BenchFilter},
+    {"sort-email", BenchSortEmail},
+    {"sort-email-dedup", BenchSortEmailDedup},
+    {"sort-domain", BenchSortDomain},
+    {"randomize", BenchRandomize},
 };
 
 // ---------------------------------------------------------------------------------
 // Command line
 
 const char* kUsage =
-    "Usage: vantor_bench [--benchmarks=filter] [--size-mib=100] [--fragments=10000]\n"
+    "Usage: vantor_bench [--benchmarks=NAME,...] [--size-mib=100] [--fragments=10000]\n"
     "                    [--seed=1] [--runs=3] [--workdir=DIR] [--reuse-files]\n"
-    "                    [--cli=PATH] [--grep=PATH]\n"
+    "                    [--cli=PATH] [--grep=PATH] [--sort=PATH] [--shuf=PATH]\n"
+    "Benchmarks: filter, sort-email, sort-email-dedup, sort-domain, randomize.\n"
     "See the top of bench/bench.cpp for what each flag does.\n";
 
 bool ReadNumber(const std::string& text, std::uint64_t min, std::uint64_t* value) {
@@ -488,6 +938,10 @@ std::string ParseFlags(int argc, char** argv, Flags* flags, bool* help) {
       flags->cli = *value;
     } else if (name == "--grep") {
       flags->grep = *value;
+    } else if (name == "--sort") {
+      flags->sort = *value;
+    } else if (name == "--shuf") {
+      flags->shuf = *value;
     } else {
       return "unknown flag " + name;
     }
@@ -535,8 +989,8 @@ int Main(int argc, char** argv) {
 
   Bench bench(flags);
   bench.SetWorkdir(workdir);
-  std::printf("vantor_bench: cli %s, grep %s, workdir %s\n", flags.cli.c_str(),
-              flags.grep.c_str(), workdir.c_str());
+  std::printf("vantor_bench: cli %s, grep %s, sort %s, shuf %s, workdir %s\n", flags.cli.c_str(),
+              flags.grep.c_str(), flags.sort.c_str(), flags.shuf.c_str(), workdir.c_str());
   bool ok = true;
   try {
     for (const std::string& name : flags.benchmarks) {
