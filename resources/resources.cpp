@@ -1,0 +1,1 @@
+// The pictures are attached to this library by the resource system.

@@ -1,0 +1,1 @@
+# Tests of the property-sheet layer, the sheet and the pages.

@@ -1,0 +1,3 @@
+# The custom controls, included by wizard/CMakeLists.txt.
+list(APPEND VANTOR_CONTROL_SOURCES
+)
