@@ -96,14 +96,11 @@ class MergeNode final : public Node {
         return nullptr;
       }
       if (removeDuplicates_) {
-        const LineRecord& line = *out->line;
-        if (line.length == lastLength_ &&
-            SameIgnoringCase(line.text, last_, static_cast<std::size_t>(line.length))) {
+        if (last_.Repeats(*out->line)) {
           ++*duplicates_;
           continue;
         }
-        last_ = line.text;
-        lastLength_ = line.length;
+        last_.Set(*out->line);
       }
       return out;
     }
@@ -111,11 +108,7 @@ class MergeNode final : public Node {
 
   // Keeps its own copy of the last line written when that line lies in
   // [begin, end), a buffer about to be refilled.
-  void DetachFrom(const char* begin, const char* end) {
-    if (lastLength_ < 0 || last_ < begin || last_ >= end) return;
-    held_.assign(last_, static_cast<std::size_t>(lastLength_));
-    last_ = held_.data();
-  }
+  void DetachFrom(const char* begin, const char* end) { last_.DetachFrom(begin, end); }
 
  private:
   int Order(const Head& a, const Head& b) const {
@@ -132,9 +125,7 @@ class MergeNode final : public Node {
   const Head* b_ = nullptr;
   bool needLeft_ = true;
   bool needRight_ = true;
-  const char* last_ = nullptr;
-  std::int32_t lastLength_ = -1;
-  std::string held_;
+  LastLine last_;
 };
 
 const Head* Leaf::Next() {

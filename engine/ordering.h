@@ -9,6 +9,8 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
+#include <string>
 #include <vector>
 
 #include "engine/line_store.h"
@@ -41,6 +43,39 @@ std::uint64_t SortPrefix(const LineRecord& record, std::int32_t rearrangeMode, b
 // Whether two lines of `n` bytes are duplicates: equal when ASCII letters are compared
 // without regard to case, a NUL that both hold ending the comparison early.
 bool SameIgnoringCase(const char* a, const char* b, std::size_t n);
+
+// The last line written to a file, which the next line must not repeat when duplicates
+// are removed. It points into a chunk buffer until the buffer is about to be refilled;
+// then Detach keeps a copy.
+class LastLine {
+ public:
+  // Nothing written yet.
+  void Reset() { length_ = -1; }
+  bool Repeats(const LineRecord& line) const {
+    return line.length == length_ &&
+           SameIgnoringCase(line.text, text_, static_cast<std::size_t>(line.length));
+  }
+  void Set(const LineRecord& line) {
+    text_ = line.text;
+    length_ = line.length;
+  }
+  // Keeps a copy of the line.
+  void Detach() {
+    if (length_ < 0 || text_ == held_.data()) return;
+    held_.assign(text_, static_cast<std::size_t>(length_));
+    text_ = held_.data();
+  }
+  // Keeps a copy when the line lies in [begin, end).
+  void DetachFrom(const char* begin, const char* end) {
+    std::less<const char*> before;
+    if (!before(text_, begin) && before(text_, end)) Detach();
+  }
+
+ private:
+  const char* text_ = nullptr;
+  std::int32_t length_ = -1;
+  std::string held_;
+};
 
 // Sorts the records of one part in ascending order of a rearrange mode's comparator.
 // Records that compare equal may end in any order; the result is the same for the same

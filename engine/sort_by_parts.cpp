@@ -68,17 +68,15 @@ class LineSink {
       : writer_(writer), removeDuplicates_(removeDuplicates), duplicates_(duplicates) {}
 
   // A new file: nothing written yet.
-  void Reset() { lastLength_ = -1; }
+  void Reset() { last_.Reset(); }
 
   void Line(const LineRecord& line) {
     if (removeDuplicates_) {
-      if (line.length == lastLength_ &&
-          SameIgnoringCase(line.text, last_, static_cast<std::size_t>(line.length))) {
+      if (last_.Repeats(line)) {
         ++*duplicates_;
         return;
       }
-      last_ = line.text;
-      lastLength_ = line.length;
+      last_.Set(line);
     }
     writer_.WriteLine(line);
   }
@@ -94,11 +92,7 @@ class LineSink {
 
   // The last line written lives in a chunk buffer that is about to be refilled: keep
   // a copy of it.
-  void Detach() {
-    if (lastLength_ < 0 || last_ == held_.data()) return;
-    held_.assign(last_, static_cast<std::size_t>(lastLength_));
-    last_ = held_.data();
-  }
+  void Detach() { last_.Detach(); }
 
   bool removeDuplicates() const { return removeDuplicates_; }
 
@@ -106,9 +100,7 @@ class LineSink {
   ListWriter& writer_;
   bool removeDuplicates_;
   std::uint64_t* duplicates_;
-  const char* last_ = nullptr;
-  std::int32_t lastLength_ = -1;
-  std::string held_;
+  LastLine last_;
 };
 
 // Randomizing never removes a line, whatever the job says.
