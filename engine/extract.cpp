@@ -1,9 +1,122 @@
 #include "engine/extract.h"
 
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <string>
+
 #include "engine/error.h"
+#include "engine/list_reader.h"
+#include "engine/list_writer.h"
+#include "engine/runner.h"
 
 namespace vantor {
 
-void ExtractRandomSublist(ActionRunner&) { Raise("this action is not available in this version"); }
+std::int64_t MulDiv(std::int64_t x, std::int64_t y, std::int64_t z) {
+  if (z == 0) return -1;
+  __extension__ using Wide = __int128;
+  const Wide product = static_cast<Wide>(x) * y;
+  const bool negative = (product < 0) != (z < 0);
+  const Wide top = product < 0 ? -product : product;
+  const Wide bottom = z < 0 ? -static_cast<Wide>(z) : static_cast<Wide>(z);
+  Wide quotient = top / bottom;
+  // A remainder of half the divisor or more rounds the magnitude up.
+  if ((top % bottom) * 2 >= bottom) ++quotient;
+  if (quotient > INT64_MAX) return -1;
+  return static_cast<std::int64_t>(negative ? -quotient : quotient);
+}
+
+namespace {
+
+// The share of the picks that makes a chunk be taken from its start, in percent.
+constexpr std::int64_t kSequentialPercent = 65;
+
+// Counts the lines of the open list: every LF, and a last line without one.
+// False when a stop was asked for.
+bool CountLines(ActionRunner& runner, ListReader& reader, std::uint64_t* lineCount) {
+  std::uint64_t count = 0;
+  bool endsInLf = true;
+  while (reader.ReadRawChunk()) {
+    if (!runner.KeepRunning()) return false;
+    const char* bytes = reader.buffer();
+    const std::uint32_t n = reader.validBytes();
+    count += static_cast<std::uint64_t>(std::count(bytes, bytes + n, '\n'));
+    endsInLf = bytes[n - 1] == '\n';
+  }
+  if (!runner.KeepRunning()) return false;
+  if (!endsInLf) ++count;
+  *lineCount = count;
+  return true;
+}
+
+}  // namespace
+
+void ExtractRandomSublist(ActionRunner& runner) {
+  ProcessingJob& job = runner.job();
+  job.resultsText += "Extract random sublist:\r\n";
+  const std::string tempName = runner.MakeTempFileName();
+  runner.PostInfo2("Determining number of emails in input file...");
+  runner.PostInfo("Reading emails...");
+
+  ListReader reader(runner.env(), NoKey);
+  reader.Open(job.inputFileName, job.chunkSizes.list);
+  std::uint64_t lineCount = 0;
+  if (!CountLines(runner, reader, &lineCount)) {
+    reader.Close();
+    runner.env()->Delete(tempName);
+    return;
+  }
+  reader.Close();
+  runner.PostInfo2(Format("%llu email(s) found", static_cast<unsigned long long>(lineCount)));
+
+  ListWriter writer(runner);
+  writer.CreateFile(tempName);
+
+  // The count is compared as unsigned: a count the job never holds (below 1) asks for
+  // every line.
+  std::uint64_t wanted = static_cast<std::uint32_t>(job.extractCount);
+  if (lineCount < wanted) {
+    wanted = lineCount;
+    job.extractCount = static_cast<std::int32_t>(std::min<std::uint64_t>(lineCount, INT32_MAX));
+  }
+  const std::int64_t total = static_cast<std::int64_t>(wanted);
+  std::int64_t remaining = total;
+
+  reader.Open(job.inputFileName, job.chunkSizes.list);
+  ChunkPicks picks;
+  while (remaining > 0) {
+    if (!reader.ReadChunk()) break;
+    if (!runner.KeepRunning()) break;
+    LineStore& lines = reader.lines();
+    const std::int64_t n = static_cast<std::int64_t>(lines.count());
+    // More records than the first pass counted lines: the file changed in between.
+    if (static_cast<std::uint64_t>(n) > lineCount) Raise("inconsistent input data :(");
+    if (n > 0) {
+      runner.PostInfo("Extracting emails...");
+      std::int64_t k = MulDiv(n, total, static_cast<std::int64_t>(lineCount)) + 1;
+      k = std::min({k, remaining, n});
+      if (MulDiv(k, 100, n) >= kSequentialPercent) {
+        for (std::int64_t i = 0; i < k; ++i) writer.WriteLine(lines[static_cast<std::size_t>(i)]);
+      } else {
+        picks.Reset(static_cast<std::uint32_t>(n));
+        for (std::int64_t i = 0; i < k; ++i) writer.WriteLine(lines[picks.Take(job.random)]);
+      }
+      remaining -= k;
+    }
+    runner.PostInfo2(Format("%llu email(s) found, %lld email(s) extracted",
+                            static_cast<unsigned long long>(lineCount),
+                            static_cast<long long>(total - remaining)));
+    runner.PostInfo("Reading emails...");
+  }
+  reader.Close();
+  writer.Finish();
+
+  if (!CommitTempFile(runner, tempName)) return;
+  // Blank lines are counted as lines but are no records, and a list that changed
+  // between the passes may hold fewer: the report names the lines actually written.
+  job.resultsText += Format("%lld random email(s) extracted from the list of %llu emails\r\n\r\n",
+                            static_cast<long long>(total - remaining),
+                            static_cast<unsigned long long>(lineCount));
+}
 
 }  // namespace vantor

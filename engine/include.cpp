@@ -1,9 +1,84 @@
 #include "engine/include.h"
 
+#include <string>
+
 #include "engine/error.h"
+#include "engine/list_reader.h"
+#include "engine/list_writer.h"
+#include "engine/runner.h"
 
 namespace vantor {
 
-void IncludeEmail(ActionRunner&) { Raise("this action is not available in this version"); }
+namespace {
+
+bool EndsInCr(const LineRecord& line) { return line.text[line.length - 1] == '\r'; }
+
+// Records [first, last] of one chunk as one byte range, through the LF after `last`:
+// blank lines between them go along as they stand.
+void WriteRun(ListWriter& writer, const LineRecord& first, const LineRecord& last) {
+  const char* end = last.text + last.length + 1;
+  writer.Write(first.text, static_cast<std::size_t>(end - first.text));
+}
+
+}  // namespace
+
+void IncludeEmail(ActionRunner& runner) {
+  ProcessingJob& job = runner.job();
+  job.resultsText += "Include email into the list:\r\n";
+  // With no period of 1 or more the address would be written without end.
+  if (job.includePeriod < 1) Raise("invalid period of inclusion");
+  const long long period = job.includePeriod;
+  // The address with each of the two line ends, so that it goes out in one write.
+  const std::string withLf = job.includeEmail + "\n";
+  const std::string withCrLf = job.includeEmail + "\r\n";
+
+  ListWriter writer(runner);
+  writer.CreateTemp();
+  ListReader input(runner.env(), NoKey);
+  input.Open(job.inputFileName, job.chunkSizes.list);
+
+  // Counted in 64 bits: a list of more than two billion lines must not wrap the report.
+  long long total = 0;
+  long long included = 0;
+  long long sinceLast = 0;  // addresses written since the last inclusion; spans chunks
+  // Whether the first line of the run being written ends in CR: the address after the
+  // run takes that line's ending, even when the run began in an earlier chunk.
+  bool runStartsCrLf = false;
+  for (;;) {
+    runner.PostInfo2(
+        Format("%lld email(s) processed, %lld email(s) included", total, included));
+    runner.PostInfo("Reading emails...");
+    if (!input.ReadChunk()) break;
+    if (!runner.KeepRunning()) break;
+    LineStore& lines = input.lines();
+    const long long d = static_cast<long long>(lines.count());
+    if (d == 0) continue;
+    total += d;
+    runner.PostInfo("Writing emails...");
+    long long b = 0;
+    long long need = period - sinceLast;
+    if (sinceLast == 0) runStartsCrLf = EndsInCr(lines[0]);
+    while (d - b >= need) {
+      WriteRun(writer, lines[b], lines[b + need - 1]);
+      const std::string& address = runStartsCrLf ? withCrLf : withLf;
+      writer.Write(address.data(), address.size());
+      ++included;
+      sinceLast = 0;
+      b += need;
+      need = period;
+      if (b < d) runStartsCrLf = EndsInCr(lines[b]);
+    }
+    if (b < d) {
+      WriteRun(writer, lines[b], lines[d - 1]);
+      sinceLast += d - b;
+    }
+  }
+  writer.Finish();
+  input.Close();
+
+  if (!CommitTempFile(runner, writer.name())) return;
+  job.resultsText += "Email '" + job.includeEmail + "' is included " +
+                     Format("%lld time(s) into the list of %lld emails\r\n\r\n", included, total);
+}
 
 }  // namespace vantor

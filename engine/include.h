@@ -1,3 +1,5 @@
+// Puts one given address into the list after every N addresses. The list is copied in
+// runs of N lines straight from the read buffer, each run followed by the address.
 #ifndef VANTOR_ENGINE_INCLUDE_H_
 #define VANTOR_ENGINE_INCLUDE_H_
 

@@ -1,1 +1,293 @@
+#include "engine/include.h"
+
 #include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <climits>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/runner.h"
+#include "tests/support/fault_env.h"
+#include "tests/support/recording_sink.h"
+#include "tests/support/test_files.h"
+
+namespace vantor {
+namespace {
+
+using testing::FaultEnv;
+using testing::ReadFile;
+using testing::RecordingSink;
+using testing::TempDir;
+using testing::WriteFile;
+using Names = std::vector<std::string>;
+
+constexpr char kHeading[] = "Include email into the list:\r\n";
+constexpr std::uint32_t kWhole = 1 << 16;  // one chunk for the whole list
+
+// One include action on files in a fresh directory. The destination starts as
+// "previous\n" so that a run that must not touch it can be checked.
+class IncludeTest : public ::testing::Test {
+ protected:
+  IncludeTest() {
+    job_.outputFileName = dir_.File("out.txt");
+    job_.includeOn = true;
+    job_.includeEmail = "add@x";
+    job_.tempDirectory = dir_.path();
+    job_.runPermission = std::make_unique<RunPermission>();
+    WriteFile(job_.outputFileName, "previous\n");
+  }
+
+  // Runs the job; returns the error text, empty when the run completed.
+  std::string Run(const std::string& list, std::int32_t period) {
+    WriteFile(dir_.File("in.txt"), list);
+    job_.includePeriod = period;
+    return RunAgain();
+  }
+
+  std::string RunAgain() {
+    job_.inputFileName = dir_.File("in.txt");
+    job_.resultsText.clear();
+    job_.runPermission->Set();
+    sink_.messages.clear();
+    ActionRunner(job_, sink_, &env_).Run();
+    const RunnerMessage& last = sink_.messages.back();
+    return last.code == WMU_ERROR ? last.text : std::string();
+  }
+
+  std::string Output() { return ReadFile(dir_.File("out.txt")); }
+
+  std::string Report(long long included, long long total) const {
+    return kHeading + ("Email '" + job_.includeEmail + "' is included ") +
+           std::to_string(included) + " time(s) into the list of " + std::to_string(total) +
+           " emails\r\n\r\n";
+  }
+
+  // Deletes the temporary files an error leaves.
+  void RemoveTempFiles() {
+    for (const std::string& name : dir_.List()) {
+      if (name.rfind("vnt", 0) == 0) ::unlink(dir_.File(name).c_str());
+    }
+  }
+
+  TempDir dir_;
+  FaultEnv env_;
+  RecordingSink sink_;
+  ProcessingJob job_;
+};
+
+struct Example {
+  std::string list;
+  std::int32_t period;
+  std::uint32_t chunk;
+  std::string output;
+  int included;
+  int total;
+};
+
+void PrintTo(const Example& e, std::ostream* os) {
+  *os << ::testing::PrintToString(e.list) << " every " << e.period << " chunk " << e.chunk;
+}
+
+class IncludeExampleTest : public IncludeTest, public ::testing::WithParamInterface<Example> {};
+
+TEST_P(IncludeExampleTest, WritesTheAddressAfterEveryRunAndReportsIt) {
+  const Example& e = GetParam();
+  job_.chunkSizes.list = e.chunk;
+  ASSERT_EQ(Run(e.list, e.period), "");
+  EXPECT_EQ(Output(), e.output);
+  EXPECT_EQ(job_.resultsText, Report(e.included, e.total));
+  EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, IncludeExampleTest,
+    ::testing::Values(
+        Example{"a\nb\nc\nd\ne\n", 2, kWhole, "a\nb\nadd@x\nc\nd\nadd@x\ne\n", 2, 5},
+        // The address also follows a run that ends the list.
+        Example{"a\nb\nc\nd\n", 2, kWhole, "a\nb\nadd@x\nc\nd\nadd@x\n", 2, 4},
+        Example{"a\nb\nc\n", 5, kWhole, "a\nb\nc\n", 0, 3},
+        Example{"a\nb\n", INT32_MAX, kWhole, "a\nb\n", 0, 2},
+        Example{"", 2, kWhole, "", 0, 0},
+        Example{"\n\n", 1, kWhole, "", 0, 0},
+        Example{"a\r\nb\r\nc\r\n", 2, kWhole, "a\r\nb\r\nadd@x\r\nc\r\n", 1, 3},
+        // Each address takes the line end of the first line of its run.
+        Example{"a\r\nb\nc\nd\r\n", 2, kWhole, "a\r\nb\nadd@x\r\nc\nd\r\nadd@x\n", 2, 4},
+        // A blank line inside a run is copied; one right after an inclusion is not.
+        Example{"a\n\nb\n\nc\n", 2, kWhole, "a\n\nb\nadd@x\nc\n", 1, 3},
+        // In CR LF style a blank line is a record of its own.
+        Example{"a\r\n\r\nb\r\n", 2, kWhole, "a\r\n\r\nadd@x\r\nb\r\n", 1, 3},
+        Example{"\r\na\r\n", 1, kWhole, "\r\nadd@x\r\na\r\nadd@x\r\n", 2, 2},
+        // A last line without a line end gets the one of the file's style first.
+        Example{"a\nb", 2, kWhole, "a\nb\nadd@x\n", 1, 2},
+        Example{"a\r\nb", 1, kWhole, "a\r\nadd@x\r\nb\r\nadd@x\r\n", 2, 2},
+        // Runs counted across chunk boundaries.
+        Example{"aa\nbb\ncc\ndd\nee\n", 3, 4, "aa\nbb\ncc\nadd@x\ndd\nee\n", 1, 5},
+        Example{"aa\nbb\ncc\ndd\nee\nff\ngg", 2, 5,
+                "aa\nbb\nadd@x\ncc\ndd\nadd@x\nee\nff\nadd@x\ngg\n", 3, 7},
+        // A run that began in the chunk before keeps the ending of its first line.
+        Example{"a\r\nb\nc\n", 2, 3, "a\r\nb\nadd@x\r\nc\n", 1, 3},
+        Example{"a\nb\r\nc\r\n", 2, 2, "a\nb\r\nadd@x\nc\r\n", 1, 3},
+        // Blank lines at the end of a chunk are not written; inside one they are.
+        Example{"a\n\n\nb\n", 5, 4, "a\nb\n", 0, 2},
+        Example{"a\n\n\nb\n", 5, kWhole, "a\n\n\nb\n", 0, 2}));
+
+// The list written plainly: every record with its own line end (a last line without
+// one gets an LF), and after every `period` records the address with the ending of the
+// first line of the run. Blank lines of LF style are left out.
+std::string Reference(const std::string& list, std::int32_t period, const std::string& address,
+                      long long* total) {
+  std::string out;
+  *total = 0;
+  bool firstCr = false;
+  std::size_t pos = 0;
+  while (pos < list.size()) {
+    std::size_t lf = list.find('\n', pos);
+    if (lf == std::string::npos) lf = list.size();
+    const std::string line = list.substr(pos, lf - pos);
+    pos = lf + 1;
+    if (line.empty()) continue;
+    if (*total % period == 0) firstCr = line.back() == '\r';
+    out += line + "\n";
+    if (++*total % period == 0) out += address + (firstCr ? "\r\n" : "\n");
+  }
+  return out;
+}
+
+std::string WithoutBlankLines(const std::string& text) {
+  std::string out;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    const std::size_t lf = text.find('\n', pos);
+    if (lf > pos) out += text.substr(pos, lf - pos + 1);
+    pos = lf + 1;
+  }
+  return out;
+}
+
+// Seeded random lists of short lines in both styles, with and without blank lines,
+// through chunks of several sizes: every line is kept in order, and the address comes
+// after every N-th of them, floor(records / N) times.
+TEST_F(IncludeTest, KeepsEveryLineAndAddsOneAddressPerRun) {
+  std::mt19937 random(11);
+  const std::uint32_t chunks[] = {8, 13, 64, kWhole};
+  for (int round = 0; round < 40; ++round) {
+    const bool blankLines = round % 2 == 1;
+    std::string list;
+    const int lines = static_cast<int>(random() % 60);
+    for (int i = 0; i < lines; ++i) {
+      if (blankLines && random() % 5 == 0) list += "\n";
+      // A line of a lone CR is a record; one of nothing is a blank line.
+      const bool empty = random() % 7 == 0;
+      if (!empty) list += "u" + std::to_string(random() % 1000);
+      list += random() % 3 == 0 || (empty && !blankLines) ? "\r\n" : "\n";
+    }
+    const std::int32_t period = 1 + static_cast<std::int32_t>(random() % 7);
+    long long total = 0;
+    const std::string expected = Reference(list, period, job_.includeEmail, &total);
+    for (std::uint32_t chunk : chunks) {
+      job_.chunkSizes.list = chunk;
+      job_.chunkSizes.writeBuffer = round % 3 == 0 ? 16 : 1 << 20;
+      ASSERT_EQ(Run(list, period), "");
+      const std::string where = "round " + std::to_string(round) + " chunk " +
+                                std::to_string(chunk) + " list " + ::testing::PrintToString(list);
+      if (blankLines) {
+        EXPECT_EQ(WithoutBlankLines(Output()), WithoutBlankLines(expected)) << where;
+      } else {
+        EXPECT_EQ(Output(), expected) << where;
+      }
+      EXPECT_EQ(job_.resultsText, Report(total / period, total)) << where;
+    }
+  }
+}
+
+TEST_F(IncludeTest, PostsItsProgressTextsInOrder) {
+  // Chunks of 4 bytes: four blank lines (no record), then a and b, then c.
+  job_.chunkSizes.list = 4;
+  ASSERT_EQ(Run("\n\n\n\na\nb\nc\n", 2), "");
+  EXPECT_EQ(sink_.Texts(WMU_INFO2),
+            (Names{"0 email(s) processed, 0 email(s) included",
+                   "0 email(s) processed, 0 email(s) included",
+                   "2 email(s) processed, 1 email(s) included",
+                   "3 email(s) processed, 1 email(s) included", ""}));
+  EXPECT_EQ(sink_.Texts(WMU_INFO),
+            (Names{"Reading emails...", "Reading emails...", "Writing emails...",
+                   "Reading emails...", "Writing emails...", "Reading emails...",
+                   "Renaming temporary file into output file...", ""}));
+}
+
+TEST_F(IncludeTest, APeriodBelowOneIsRefusedBeforeAnyFileIsMade) {
+  for (std::int32_t period : {0, -1, INT32_MIN}) {
+    EXPECT_EQ(Run("a\nb\n", period), "invalid period of inclusion") << period;
+    EXPECT_EQ(Output(), "previous\n");
+    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
+    EXPECT_EQ(job_.resultsText, kHeading);
+  }
+}
+
+TEST_F(IncludeTest, AMissingInputFailsAfterTheTemporaryFileWasMade) {
+  job_.includePeriod = 2;
+  EXPECT_EQ(RunAgain(), "failed to open file");
+  EXPECT_EQ(Output(), "previous\n");
+  const Names left = dir_.List();
+  ASSERT_EQ(left.size(), 2u);  // out.txt and the temporary file, which stays
+  EXPECT_EQ(left[0], "out.txt");
+  EXPECT_EQ(left[1].rfind("vnt", 0), 0u);
+  EXPECT_EQ(job_.resultsText, kHeading);
+}
+
+// Every counted call of a run over several chunks fails once, and then from there on:
+// the run ends with the text of that call and the destination stays as it was.
+TEST_F(IncludeTest, AFaultAtAnyCallLeavesTheDestinationAsItWas) {
+  job_.chunkSizes.list = 8;
+  job_.chunkSizes.writeBuffer = 16;
+  const std::string list = "one@x\r\ntwo@x\nthree@y\nfour@z\nfive@z\n";
+  const std::uint64_t before = env_.calls();
+  ASSERT_EQ(Run(list, 2), "");
+  const std::uint64_t calls = env_.calls() - before;
+  const std::string expected = Output();
+  for (bool onward : {false, true}) {
+    for (std::uint64_t n = 1; n <= calls; ++n) {
+      WriteFile(job_.outputFileName, "previous\n");
+      env_.FailAt(env_.calls() + n, onward);
+      const std::string error = RunAgain();
+      const std::string where = "call " + std::to_string(n) + (onward ? " onward" : "");
+      ASSERT_FALSE(env_.faults().empty()) << where;
+      EXPECT_EQ(env_.FaultTexts().count(error), 1u) << where << ": " << error;
+      EXPECT_EQ(Output(), "previous\n") << where;
+      EXPECT_EQ(job_.resultsText, kHeading) << where;
+      EXPECT_LE(dir_.List().size(), 3u) << where;
+      RemoveTempFiles();
+      env_.ClearFaults();
+    }
+  }
+  WriteFile(job_.outputFileName, "previous\n");
+  ASSERT_EQ(RunAgain(), "");
+  EXPECT_EQ(Output(), expected);
+  EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
+}
+
+TEST_F(IncludeTest, AStopAtAnyChunkLeavesNoTraceAndNoReport) {
+  job_.chunkSizes.list = 4;
+  const std::string list = "a\nb\nc\nd\ne\n";
+  for (int stopAt = 1;; ++stopAt) {
+    int reads = 0;
+    sink_.onPost = [&](const RunnerMessage& m) {
+      if (m.code == WMU_INFO && m.text == "Reading emails..." && ++reads == stopAt) {
+        job_.runPermission->Reset();
+      }
+    };
+    ASSERT_EQ(Run(list, 2), "");
+    if (reads < stopAt) break;  // the run ended before this chunk: nothing left to stop
+    EXPECT_EQ(Output(), "previous\n") << stopAt;
+    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << stopAt;
+    EXPECT_EQ(job_.resultsText, kHeading) << stopAt;
+    EXPECT_EQ(sink_.Trace().back(), "done") << stopAt;
+  }
+  EXPECT_EQ(Output(), "a\nb\nadd@x\nc\nd\nadd@x\ne\n");
+}
+
+}  // namespace
+}  // namespace vantor
