@@ -1,9 +1,113 @@
 #include "engine/merge.h"
 
+#include <cstring>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "engine/error.h"
+#include "engine/list_writer.h"
+#include "engine/runner.h"
 
 namespace vantor {
 
-void MergeLists(ActionRunner&) { Raise("this action is not available in this version"); }
+namespace {
+
+constexpr const char* kOpenListError = "failed to open input file for reading";
+constexpr const char* kReadError = "failed to read from file";
+constexpr const char* kWriteError = "failed to write into file";
+
+std::unique_ptr<ReadableFile> OpenList(Env* env, const std::string& name) {
+  std::unique_ptr<ReadableFile> list = env->OpenForReading(name);
+  if (!list) Raise(kOpenListError);
+  return list;
+}
+
+std::size_t ReadBlock(ReadableFile& list, char* buffer, std::size_t size) {
+  std::size_t got = 0;
+  if (!list.Read(buffer, size, &got)) Raise(kReadError);
+  return got;
+}
+
+// The line end of the first LF in `bytes`: CR LF when a CR stands before it.
+// Null when there is no LF.
+const char* FirstLineEnd(const char* bytes, std::size_t n) {
+  const char* lf = static_cast<const char*>(std::memchr(bytes, '\n', n));
+  if (!lf) return nullptr;
+  return lf > bytes && lf[-1] == '\r' ? "\r\n" : "\n";
+}
+
+}  // namespace
+
+void MergeLists(ActionRunner& runner) {
+  ProcessingJob& job = runner.job();
+  Env* env = runner.env();
+  const std::string tempName = runner.MakeTempFileName();
+  std::unique_ptr<WritableFile> out = env->OpenForWriting(tempName);
+  if (!out) Raise("failed to open output file for writing");
+
+  const std::size_t blockSize = job.chunkSizes.list;
+  std::unique_ptr<char[]> buffer(new char[blockSize]);
+  char* const block = buffer.get();
+  runner.PostInfo2(Format("%lld file(s) merged", 0LL));
+
+  // Taken once, from the first chunk of the first list that has one in its first
+  // chunk, counting from the first list that has any bytes.
+  const char* delimiter = "\n";
+  bool delimiterChosen = false;
+  const std::vector<std::string>& lists = job.mergeFiles;
+  for (std::size_t i = 0; i < lists.size() && runner.KeepRunning(); ++i) {
+    std::unique_ptr<ReadableFile> list = OpenList(env, lists[i]);
+    char lastByte = '\n';  // an empty list needs no line end after it
+    for (;;) {
+      runner.PostInfo("Reading data...");
+      std::size_t got = ReadBlock(*list, block, blockSize);
+      if (got == 0) break;
+      if (!delimiterChosen) {
+        runner.PostInfo("Determining line delimiter...");
+        delimiterChosen = true;
+        if (const char* found = FirstLineEnd(block, got)) {
+          delimiter = found;
+        } else {
+          // The later lists are looked at through the same buffer, so this list's
+          // first chunk is read again afterwards.
+          list.reset();
+          for (std::size_t j = i + 1; j < lists.size(); ++j) {
+            std::unique_ptr<ReadableFile> later = OpenList(env, lists[j]);
+            const char* found = FirstLineEnd(block, ReadBlock(*later, block, blockSize));
+            if (found) {
+              delimiter = found;
+              break;
+            }
+          }
+          list = OpenList(env, lists[i]);
+          got = ReadBlock(*list, block, blockSize);
+          if (got == 0) break;
+        }
+      }
+      runner.PostInfo("Merging data...");
+      if (!out->Write(block, got)) Raise(kWriteError);
+      lastByte = block[got - 1];
+      if (!runner.KeepRunning()) break;
+    }
+    list.reset();
+    if (lastByte != '\n' && !out->Write(delimiter, std::strlen(delimiter))) {
+      Raise("failed to write info file");
+    }
+    runner.PostInfo2(Format("%lld file(s) merged", static_cast<long long>(i + 1)));
+  }
+  buffer.reset();
+
+  if (runner.KeepRunning()) {
+    // The merged list must be on the disk before it replaces the output file.
+    if (!out->Sync() || !out->Close()) Raise(kWriteError);
+  } else {
+    out->Close();
+  }
+  out.reset();
+  if (!CommitTempFile(runner, tempName)) return;
+  job.resultsText +=
+      Format("%llu files merged\r\n\r\n", static_cast<unsigned long long>(lists.size()));
+}
 
 }  // namespace vantor
