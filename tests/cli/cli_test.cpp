@@ -169,6 +169,53 @@ TEST_F(CliTest, RandomizesTheSameWayForTheSameSeed) {
   EXPECT_EQ(ReadFile(dir_.File("a.txt")).size(), list.size());
 }
 
+TEST_F(CliTest, EveryActionAtOnceGivesWhatTheyGiveOneByOne) {
+  std::string list;
+  for (int i = 0; i < 400; ++i) list += "u" + std::to_string(i * 7919 % 300) + "@d" + std::to_string(i % 9) + ".com\n";
+  WriteFile(dir_.File("in.txt"), list);
+  WriteFile(dir_.File("f.txt"), "u1\n");
+  Outcome all = Run({"--split-count", "40", "--extract", "100", "--include", "x@y.z", "--every",
+                     "9", "--sort-domain", "--remove-duplicates", "--filter", "f.txt", "--seed",
+                     "3", "-q", "-o", "all.txt", "in.txt"});
+  ASSERT_EQ(all.status, 0) << all.err;
+
+  const std::vector<std::vector<std::string>> steps = {
+      {"--filter", "f.txt", "-o", "one.txt", "in.txt"},
+      {"--sort-domain", "--remove-duplicates", "-r", "one.txt"},
+      {"--include", "x@y.z", "--every", "9", "-r", "one.txt"},
+      {"--extract", "100", "--seed", "3", "-r", "one.txt"},
+      {"--split-count", "40", "-r", "one.txt"},
+  };
+  std::string reports;
+  for (const auto& step : steps) {
+    Outcome run = Run(step);
+    ASSERT_EQ(run.status, 0) << run.err;
+    reports += run.out.substr(0, run.out.find("Processing has taken"));
+  }
+  EXPECT_EQ(all.out.substr(0, all.out.find("Processing has taken")), reports);
+  EXPECT_EQ(ReadFile(dir_.File("all.txt")), ReadFile(dir_.File("one.txt")));
+  for (const char* part : {"1", "2", "3"}) {
+    EXPECT_EQ(ReadFile(dir_.File(std::string("all") + part + ".txt")),
+              ReadFile(dir_.File(std::string("one") + part + ".txt")))
+        << part;
+  }
+}
+
+TEST_F(CliTest, MergesListsAndMaySplitThemBackIntoTheirParts) {
+  WriteFile(dir_.File("a.txt"), "a@x\r\nb@x");
+  WriteFile(dir_.File("b.txt"), "c@x\r\n");
+  Outcome run = Run({"--merge", "-o", "all.txt", "a.txt", "b.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(dir_.File("all.txt")), "a@x\r\nb@x\r\nc@x\r\n");
+  EXPECT_EQ(run.out.substr(0, run.out.find("Processing")), "2 files merged\n\n");
+
+  // Parts named like the list being cut are refused before anything is written.
+  WriteFile(dir_.File("out1.txt"), "keep\n");
+  run = Run({"--split-count", "1", "-o", "out.txt", "out1.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(ReadFile(dir_.File("out1.txt")), "keep\n");
+}
+
 TEST_F(CliTest, HelpAndVersion) {
   Outcome help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
