@@ -13,6 +13,7 @@
 #include "engine/choices.h"
 #include "engine/duration.h"
 #include "engine/runner.h"
+#include "engine/summary.h"
 
 namespace {
 
@@ -99,6 +100,10 @@ int main(int argc, char** argv) {
   }
   if (options.version) {
     std::puts("vantor-cli 0.1.0");
+    return 0;
+  }
+  if (options.dryRun) {
+    std::fputs(WithLineFeeds(vantor::BuildSummaryText(options.choices)).c_str(), stdout);
     return 0;
   }
   return Run(options);

@@ -163,6 +163,8 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
       raw.removeDuplicates = true;
     } else if (arg == "--merge") {
       raw.merge = true;
+    } else if (arg == "--dry-run") {
+      options->dryRun = true;
     } else if (arg == "-q" || arg == "--quiet") {
       options->quiet = true;
     } else if (arg == "-h" || arg == "--help") {
@@ -206,6 +208,7 @@ const char* UsageText() {
          "      --merge              join the LISTs into OUTPUT\n"
          "      --seed N             seed of the run's random generator\n"
          "                           (0 to 4294967295; default: the current time in seconds)\n"
+         "      --dry-run            print what the job would do, touch no file\n"
          "  -q, --quiet              no progress display\n"
          "  -h, --help               show this text\n"
          "      --version            show the version\n"

@@ -16,6 +16,7 @@ struct CliOptions {
   bool seedGiven = false;
   std::uint32_t seed = 0;
   bool quiet = false;
+  bool dryRun = false;  // print the summary of the job and touch nothing
   bool help = false;
   bool version = false;
 };

@@ -216,6 +216,19 @@ TEST_F(CliTest, MergesListsAndMaySplitThemBackIntoTheirParts) {
   EXPECT_EQ(ReadFile(dir_.File("out1.txt")), "keep\n");
 }
 
+TEST_F(CliTest, ADryRunPrintsTheSummaryAndTouchesNothing) {
+  Outcome run = Run({"--dry-run", "--split-kb", "512", "--include", "x", "--every", "100",
+                     "--sort-domain", "-o", "out.txt", "in.txt"});
+  EXPECT_EQ(run.status, 0);
+  EXPECT_EQ(run.out,
+            "We will process single list\n\ninput file: in.txt\noutput file: out.txt\n\n"
+            "list will be sorted alphabetically by domain\n\n"
+            "email will be included into the list after each 100 email(s): x\n\n"
+            "Email list will be splitted , 512 kilobyte(s) in a part\n\n");
+  EXPECT_TRUE(dir_.List().empty());
+  EXPECT_EQ(Run({"--dry-run", "--every", "0", "--include", "x", "-o", "o", "in.txt"}).status, 2);
+}
+
 TEST_F(CliTest, HelpAndVersion) {
   Outcome help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
