@@ -16,6 +16,7 @@
 
 #include "engine/run_random.h"
 #include "engine/runner.h"
+#include "tests/support/action_test.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/test_files.h"
@@ -64,14 +65,10 @@ int PositionOf(const std::string& record) { return std::stoi(record.substr(1, 5)
 
 // One extract action on files in a fresh directory. The destination starts as
 // "previous\n" so that a run that must not touch it can be checked.
-class ExtractTest : public ::testing::Test {
+class ExtractTest : public testing::ActionTest {
  protected:
   ExtractTest() {
-    job_.outputFileName = dir_.File("out.txt");
     job_.extractOn = true;
-    job_.tempDirectory = dir_.path();
-    job_.runPermission = std::make_unique<RunPermission>();
-    WriteFile(job_.outputFileName, "previous\n");
   }
 
   // Runs the job with the generator seeded by `seed`; returns the error text, empty
@@ -83,33 +80,11 @@ class ExtractTest : public ::testing::Test {
     return RunAgain();
   }
 
-  std::string RunAgain() {
-    job_.inputFileName = dir_.File("in.txt");
-    job_.resultsText.clear();
-    job_.runPermission->Set();
-    sink_.messages.clear();
-    ActionRunner(job_, sink_, &env_).Run();
-    const RunnerMessage& last = sink_.messages.back();
-    return last.code == WMU_ERROR ? last.text : std::string();
-  }
-
-  std::string Output() { return ReadFile(dir_.File("out.txt")); }
-
   static std::string Report(long long extracted, long long lines) {
     return kHeading + std::to_string(extracted) + " random email(s) extracted from the list of " +
            std::to_string(lines) + " emails\r\n\r\n";
   }
 
-  void RemoveTempFiles() {
-    for (const std::string& name : dir_.List()) {
-      if (name.rfind("vnt", 0) == 0) ::unlink(dir_.File(name).c_str());
-    }
-  }
-
-  TempDir dir_;
-  FaultEnv env_;
-  RecordingSink sink_;
-  ProcessingJob job_;
 };
 
 // ---------------------------------------------------------------------------------

@@ -6,6 +6,7 @@
 #include <random>
 
 #include "engine/runner.h"
+#include "tests/support/action_test.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/test_files.h"
@@ -24,16 +25,11 @@ using Names = std::vector<std::string>;
 
 // One filter action on files in a fresh directory. The destination starts as
 // "previous\n" so that a run that must not touch it can be checked.
-class FilterTest : public ::testing::Test {
+class FilterTest : public testing::ActionTest {
  protected:
   FilterTest() {
-    job_.inputFileName = dir_.File("in.txt");
-    job_.outputFileName = dir_.File("out.txt");
     job_.filterFileName = dir_.File("filter.txt");
     job_.filterOn = true;
-    job_.tempDirectory = dir_.path();
-    job_.runPermission = std::make_unique<RunPermission>();
-    WriteFile(job_.outputFileName, "previous\n");
   }
 
   // Runs the job; returns the error text, empty when the run completed.
@@ -43,28 +39,12 @@ class FilterTest : public ::testing::Test {
     return RunAgain();
   }
 
-  std::string RunAgain() {
-    job_.inputFileName = dir_.File("in.txt");
-    job_.resultsText.clear();
-    job_.runPermission->Set();
-    sink_.messages.clear();
-    ActionRunner(job_, sink_, &env_).Run();
-    const RunnerMessage& last = sink_.messages.back();
-    return last.code == WMU_ERROR ? last.text : std::string();
-  }
-
-  std::string Output() { return ReadFile(dir_.File("out.txt")); }
-
   // The paragraph of a completed run.
   static std::string Report(int denied, int total) {
     return "Filter list:\r\n" + std::to_string(denied) + " email(s) denied from the list of " +
            std::to_string(total) + " emails while filtering\r\n\r\n";
   }
 
-  TempDir dir_;
-  FaultEnv env_;
-  RecordingSink sink_;
-  ProcessingJob job_;
 };
 
 TEST_F(FilterTest, AFragmentMatchesInAnyCaseAtAnyPlace) {

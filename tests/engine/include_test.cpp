@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/runner.h"
+#include "tests/support/action_test.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/test_files.h"
@@ -29,15 +30,11 @@ constexpr std::uint32_t kWhole = 1 << 16;  // one chunk for the whole list
 
 // One include action on files in a fresh directory. The destination starts as
 // "previous\n" so that a run that must not touch it can be checked.
-class IncludeTest : public ::testing::Test {
+class IncludeTest : public testing::ActionTest {
  protected:
   IncludeTest() {
-    job_.outputFileName = dir_.File("out.txt");
     job_.includeOn = true;
     job_.includeEmail = "add@x";
-    job_.tempDirectory = dir_.path();
-    job_.runPermission = std::make_unique<RunPermission>();
-    WriteFile(job_.outputFileName, "previous\n");
   }
 
   // Runs the job; returns the error text, empty when the run completed.
@@ -47,18 +44,6 @@ class IncludeTest : public ::testing::Test {
     return RunAgain();
   }
 
-  std::string RunAgain() {
-    job_.inputFileName = dir_.File("in.txt");
-    job_.resultsText.clear();
-    job_.runPermission->Set();
-    sink_.messages.clear();
-    ActionRunner(job_, sink_, &env_).Run();
-    const RunnerMessage& last = sink_.messages.back();
-    return last.code == WMU_ERROR ? last.text : std::string();
-  }
-
-  std::string Output() { return ReadFile(dir_.File("out.txt")); }
-
   std::string Report(long long included, long long total) const {
     return kHeading + ("Email '" + job_.includeEmail + "' is included ") +
            std::to_string(included) + " time(s) into the list of " + std::to_string(total) +
@@ -66,16 +51,6 @@ class IncludeTest : public ::testing::Test {
   }
 
   // Deletes the temporary files an error leaves.
-  void RemoveTempFiles() {
-    for (const std::string& name : dir_.List()) {
-      if (name.rfind("vnt", 0) == 0) ::unlink(dir_.File(name).c_str());
-    }
-  }
-
-  TempDir dir_;
-  FaultEnv env_;
-  RecordingSink sink_;
-  ProcessingJob job_;
 };
 
 struct Example {

@@ -10,6 +10,7 @@
 
 #include "engine/runner.h"
 #include "engine/split.h"
+#include "tests/support/action_test.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/test_files.h"
@@ -27,15 +28,9 @@ using Names = std::vector<std::string>;
 
 // A merge job on lists "l0.txt", "l1.txt", ... in a fresh directory, into "out.txt",
 // which starts as "previous\n" so that a run that must not touch it can be checked.
-class MergeTest : public ::testing::Test {
+class MergeTest : public testing::ActionTest {
  protected:
-  MergeTest() {
-    job_.singleListMode = false;
-    job_.outputFileName = dir_.File("out.txt");
-    job_.tempDirectory = dir_.path();
-    job_.runPermission = std::make_unique<RunPermission>();
-    WriteFile(job_.outputFileName, "previous\n");
-  }
+  MergeTest() { job_.singleListMode = false; }
 
   // Writes the lists, merges them; returns the error text, empty when the run completed.
   std::string Run(const Names& lists) {
@@ -46,17 +41,6 @@ class MergeTest : public ::testing::Test {
     }
     return RunAgain();
   }
-
-  std::string RunAgain() {
-    job_.resultsText.clear();
-    job_.runPermission->Set();
-    sink_.messages.clear();
-    ActionRunner(job_, sink_, &env_).Run();
-    const RunnerMessage& last = sink_.messages.back();
-    return last.code == WMU_ERROR ? last.text : std::string();
-  }
-
-  std::string Output() { return ReadFile(job_.outputFileName); }
 
   // The names in the directory other than the lists and the output.
   Names Others() {
@@ -77,11 +61,6 @@ class MergeTest : public ::testing::Test {
   static std::string Report(std::size_t lists) {
     return std::to_string(lists) + " files merged\r\n\r\n";
   }
-
-  TempDir dir_;
-  FaultEnv env_;
-  RecordingSink sink_;
-  ProcessingJob job_;
 };
 
 // ---------------------------------------------------------------------------------

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/runner.h"
+#include "tests/support/action_test.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/test_files.h"
@@ -143,15 +144,9 @@ Names SortedLines(const std::string& text) {
 
 // One rearrange action on files in a fresh directory. The destination starts as
 // "previous\n" so that a run that must not touch it can be checked.
-class SortByPartsTest : public ::testing::Test {
+class SortByPartsTest : public testing::ActionTest {
  protected:
-  SortByPartsTest() {
-    job_.outputFileName = dir_.File("out.txt");
-    job_.tempDirectory = dir_.path();
-    job_.runPermission = std::make_unique<RunPermission>();
-    job_.rearrangeSlot = 2;
-    WriteFile(job_.outputFileName, "previous\n");
-  }
+  SortByPartsTest() { job_.rearrangeSlot = 2; }
 
   // Runs the action of `mode` on `list`; returns the error text, empty when the run
   // completed.
@@ -165,18 +160,11 @@ class SortByPartsTest : public ::testing::Test {
     return RunAgain();
   }
 
+  // Every run starts from the same seed.
   std::string RunAgain() {
-    job_.inputFileName = dir_.File("in.txt");
-    job_.resultsText.clear();
-    job_.runPermission->Set();
     job_.random.Seed(seed_);
-    sink_.messages.clear();
-    ActionRunner(job_, sink_, &env_).Run();
-    const RunnerMessage& last = sink_.messages.back();
-    return last.code == WMU_ERROR ? last.text : std::string();
+    return ActionTest::RunAgain();
   }
-
-  std::string Output() { return ReadFile(dir_.File("out.txt")); }
 
   static std::string Heading(int mode) {
     const char* headings[] = {"Sort list by entire email:\r\n", "Sort list by domain:\r\n",
@@ -201,10 +189,6 @@ class SortByPartsTest : public ::testing::Test {
     }
   }
 
-  TempDir dir_;
-  FaultEnv env_;
-  RecordingSink sink_;
-  ProcessingJob job_;
   std::uint32_t seed_ = 1;
 };
 
