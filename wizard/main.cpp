@@ -1,6 +1,6 @@
-#include <QApplication>
+#include "wizard/app.h"
 
 int main(int argc, char** argv) {
-  QApplication app(argc, argv);
-  return 0;
+  vantor::wizard::CVantorApp app(argc, argv);
+  return app.InitInstance();
 }

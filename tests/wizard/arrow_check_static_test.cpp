@@ -1,0 +1,184 @@
+#include "wizard/arrow_check_static.h"
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPalette>
+#include <QPixmap>
+#include <QTest>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace vantor::wizard {
+namespace {
+
+using Picture = std::vector<std::string>;
+
+const QColor kPageColour(0xC8, 0xD4, 0xE6);
+
+// The control on a page with a background of its own, so that what the control takes from
+// its parent can be told apart from the default palette.
+class ArrowCheckStaticTest : public ::testing::Test {
+ protected:
+  ArrowCheckStaticTest() {
+    QPalette palette = page_.palette();
+    palette.setColor(QPalette::Window, kPageColour);
+    page_.setPalette(palette);
+    page_.setAutoFillBackground(true);
+    page_.resize(100, 100);
+    mark_ = dynamic_cast<CArrowCheckStatic*>(CArrowCheckStatic::Create(&page_));
+    mark_->setGeometry(20, 30, 15, 16);
+  }
+
+  // The control as drawn: '#' black, '.' the page's colour, '?' anything else.
+  Picture Grab() const {
+    const QImage image = mark_->grab().toImage();
+    Picture rows;
+    for (int y = 0; y < image.height(); ++y) {
+      std::string row;
+      for (int x = 0; x < image.width(); ++x) {
+        const QRgb pixel = image.pixel(x, y);
+        row += pixel == qRgb(0, 0, 0) ? '#' : pixel == kPageColour.rgb() ? '.' : '?';
+      }
+      rows.push_back(row);
+    }
+    return rows;
+  }
+
+  static Picture Empty(int width, int height) { return Picture(height, std::string(width, '.')); }
+
+  QWidget page_;
+  CArrowCheckStatic* mark_ = nullptr;
+};
+
+// 15 wide and 16 high: the arrow is 5 wide and 9 high with its left edge at x = 5 and its
+// top row at y = 3.
+const Picture kArrow15x16 = {
+    "...............", "...............", "...............", ".....#.........",
+    ".....##........", ".....###.......", ".....####......", ".....#####.....",
+    ".....####......", ".....###.......", ".....##........", ".....#.........",
+    "...............", "...............", "...............", "...............",
+};
+
+// The check's strokes are 3 pixels thick, the long one 7 long, starting at (1, 4).
+const Picture kCheck15x16 = {
+    ".........#.....", "........##.....", ".......###.....", "......###......",
+    ".#...###.......", ".##.###........", ".#####.........", "..###..........",
+    "...#...........", "...............", "...............", "...............",
+    "...............", "...............", "...............", "...............",
+};
+
+TEST_F(ArrowCheckStaticTest, DrawsEachStateOnThePagesBackground) {
+  struct Case {
+    int state;
+    const Picture& expected;
+  };
+  const Picture empty = Empty(15, 16);
+  const Case cases[] = {{CArrowCheckStatic::StateEmpty, empty},
+                        {CArrowCheckStatic::StateArrow, kArrow15x16},
+                        {CArrowCheckStatic::StateCheck, kCheck15x16},
+                        {3, empty},
+                        {-1, empty}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.state);
+    mark_->SetState(c.state, false);
+    EXPECT_EQ(Grab(), c.expected);
+    EXPECT_EQ(mark_->IsArrow(), c.state == CArrowCheckStatic::StateArrow);
+    EXPECT_EQ(mark_->IsChecked(), c.state == CArrowCheckStatic::StateCheck);
+  }
+}
+
+TEST_F(ArrowCheckStaticTest, CheckThenEmptyLeavesOnlyTheBackground) {
+  page_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&page_));
+  mark_->SetState(CArrowCheckStatic::StateCheck, true);
+  ASSERT_EQ(Grab(), kCheck15x16);
+  mark_->SetState(CArrowCheckStatic::StateEmpty, true);
+  EXPECT_EQ(Grab(), Empty(15, 16));
+  // And what is on the page's screen too, not just a fresh rendering of the control.
+  const QImage screen = page_.grab(mark_->geometry()).toImage();
+  for (int y = 0; y < screen.height(); ++y) {
+    for (int x = 0; x < screen.width(); ++x) ASSERT_EQ(screen.pixel(x, y), kPageColour.rgb());
+  }
+}
+
+// Counts the marks drawn, to tell when the control paints.
+class CountingMark : public CArrowCheckStatic {
+ public:
+  using CArrowCheckStatic::CArrowCheckStatic;
+  void DrawArrow(QPainter& painter) override {
+    ++arrows;
+    CArrowCheckStatic::DrawArrow(painter);
+  }
+  void DrawCheck(QPainter& painter) override {
+    ++checks;
+    CArrowCheckStatic::DrawCheck(painter);
+  }
+  int arrows = 0;
+  int checks = 0;
+};
+
+TEST_F(ArrowCheckStaticTest, RedrawPaintsBeforeSetStateReturns) {
+  auto* mark = new CountingMark(&page_);
+  mark->setGeometry(50, 30, 15, 16);
+  page_.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&page_));
+
+  // No event loop runs between the calls: the page's worker messages come in a burst.
+  mark->SetState(CArrowCheckStatic::StateArrow, true);
+  EXPECT_EQ(mark->arrows, 1);
+  mark->SetState(CArrowCheckStatic::StateCheck, true);
+  EXPECT_EQ(mark->checks, 1);
+
+  // Without redraw the state waits for the next paint.
+  mark->SetState(CArrowCheckStatic::StateArrow, false);
+  EXPECT_EQ(mark->arrows, 1);
+  EXPECT_TRUE(mark->IsArrow());
+}
+
+// The arrow stays a solid right-pointing triangle n = trunc(0.3125 h) wide and 2n - 1
+// high at every size the page's layout may give the control.
+TEST_F(ArrowCheckStaticTest, ArrowIsASolidTriangleAtEverySize) {
+  for (int h = 4; h <= 40; ++h) {
+    for (int w : {h - 1, h, h + 3}) {
+      SCOPED_TRACE(testing::Message() << w << " x " << h);
+      mark_->setGeometry(0, 0, w, h);
+      mark_->SetState(CArrowCheckStatic::StateArrow, false);
+      const Picture picture = Grab();
+      const int n = h * 5 / 16;
+      std::vector<int> lengths;
+      int left = -1;
+      for (const std::string& row : picture) {
+        const auto first = row.find('#');
+        if (first == std::string::npos) continue;
+        const auto last = row.rfind('#');
+        ASSERT_GT(row.find_first_not_of('#', first), last) << "row with a gap: " << row;
+        if (left < 0) left = static_cast<int>(first);
+        ASSERT_EQ(static_cast<int>(first), left) << "rows must share their left edge";
+        lengths.push_back(static_cast<int>(last - first + 1));
+      }
+      std::vector<int> expected;
+      for (int j = 1; j <= n; ++j) expected.push_back(j);
+      for (int j = n - 1; j >= 1; --j) expected.push_back(j);
+      EXPECT_EQ(lengths, expected);
+      if (n > 0) {
+        // Centred on the untruncated width 0.3125 h, so the right margin may be up to two
+        // pixels wider than the left.
+        EXPECT_GE((w - left - n) - left, -1);
+        EXPECT_LE((w - left - n) - left, 2);
+      }
+    }
+  }
+}
+
+TEST_F(ArrowCheckStaticTest, CheckTooSmallForAStrokeDrawsNothing) {
+  mark_->setGeometry(0, 0, 4, 4);  // strokes trunc(2.5 * 4 / 11) = 0 pixels thick
+  mark_->SetState(CArrowCheckStatic::StateCheck, false);
+  EXPECT_EQ(Grab(), Empty(4, 4));
+  mark_->setGeometry(0, 0, 5, 5);  // one pixel thick
+  EXPECT_NE(Grab(), Empty(5, 5));
+}
+
+}  // namespace
+}  // namespace vantor::wizard

@@ -1,0 +1,435 @@
+// The property-sheet layer: pages entering and leaving the sheet, moving between them,
+// the wizard buttons, cancelling, and the control helpers.
+#include "wizard/framework/property_sheet.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "wizard/framework/property_page.h"
+
+namespace vantor::framework {
+namespace {
+
+enum : int {
+  kEdit = 100,
+  kCheck = 101,
+  kRadioA = 102,
+  kRadioB = 103,
+  kRadioC = 104,  // starts a group of its own
+  kBox = 105,
+  kPlain = 106,  // no tab stop
+};
+
+DialogTemplate MakeTemplate(int id, const char* caption) {
+  return DialogTemplate{
+      id,
+      100,
+      80,
+      caption,
+      {
+          {kNoId, ControlKind::Static, {4, 4, 40, 8}, "Name:"},
+          {kEdit, ControlKind::Edit, {4, 14, 80, 12}, "", kBorder | kTabStop},
+          {kCheck, ControlKind::CheckBox, {4, 28, 60, 10}, "Check", kTabStop},
+          {kRadioA, ControlKind::RadioButton, {4, 40, 30, 10}, "A", kGroup | kTabStop},
+          {kRadioB, ControlKind::RadioButton, {40, 40, 30, 10}, "B"},
+          {kRadioC, ControlKind::RadioButton, {4, 52, 30, 10}, "C", kGroup | kTabStop},
+          {kBox, ControlKind::Edit, {40, 52, 50, 20}, "", kMultiLine | kReadOnly | kTabStop},
+          {kPlain, ControlKind::Edit, {4, 64, 30, 12}, "", kBorder},
+      }};
+}
+
+// Records what the sheet calls; answers Next and Back as told.
+class TestPage : public PropertyPage {
+ public:
+  TestPage(const DialogTemplate& dialogTemplate, std::vector<std::string>* log)
+      : PropertyPage(dialogTemplate), m_log(log) {}
+
+  void OnInitDialog() override { Log("init"); }
+  void OnSetActive() override {
+    Log("active");
+    if (buttons >= 0) GetSheet()->SetWizardButtons(static_cast<unsigned>(buttons));
+  }
+  int OnWizardNext() override { return nextAnswer; }
+  int OnWizardBack() override { return backAnswer; }
+  void OnCancel() override { Log("cancel"); }
+
+  int buttons = -1;  // -1: leave the buttons alone
+  int nextAnswer = 0;
+  int backAnswer = 0;
+
+ private:
+  void Log(const char* what) { m_log->push_back(std::to_string(GetTemplateId()) + ":" + what); }
+  std::vector<std::string>* m_log;
+};
+
+class PropertySheetTest : public ::testing::Test {
+ protected:
+  PropertySheetTest() {
+    for (int i = 0; i < 4; ++i) {
+      m_templates.push_back(MakeTemplate(200 + i, m_captions[i]));
+    }
+    for (const DialogTemplate& each : m_templates) {
+      m_pages.push_back(std::make_unique<TestPage>(each, &m_log));
+    }
+    m_sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
+  }
+
+  ~PropertySheetTest() override {
+    m_sheet.reset();
+    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << "a window outlived the sheet";
+  }
+
+  void AddAll() {
+    for (auto& page : m_pages) m_sheet->AddPage(page.get());
+  }
+  TestPage& Page(int i) { return *m_pages[i]; }
+  QPushButton* Button(PropertySheet::Button which) { return m_sheet->GetButton(which); }
+  void Press(PropertySheet::Button which) { Button(which)->click(); }
+  void SendKey(int key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(m_sheet.get(), &press);
+  }
+
+  const char* m_captions[4] = {"First", "Second", "Third", "Fourth"};
+  std::vector<DialogTemplate> m_templates;
+  std::vector<std::string> m_log;
+  std::vector<std::unique_ptr<TestPage>> m_pages;  // outlive the sheet: declared first
+  std::unique_ptr<PropertySheet> m_sheet;
+};
+
+TEST_F(PropertySheetTest, RemovingAPageDeletesItsWindowButNotThePage) {
+  AddAll();
+  ASSERT_EQ(m_sheet->GetPageCount(), 4);
+  ASSERT_TRUE(m_sheet->SetActivePage(3));
+  QPointer<QWidget> window = Page(2).GetWindow();
+  EXPECT_EQ(window, nullptr) << "a page gets its window when it is first activated";
+  ASSERT_TRUE(m_sheet->SetActivePage(2));
+  window = Page(2).GetWindow();
+  ASSERT_NE(window, nullptr);
+
+  m_sheet->RemovePage(1);
+  EXPECT_EQ(m_sheet->GetActiveIndex(), 1) << "the active page keeps its place";
+  EXPECT_EQ(m_sheet->GetPage(1), &Page(2));
+  m_sheet->RemovePage(1);
+  EXPECT_EQ(window, nullptr);
+  EXPECT_EQ(Page(2).GetWindow(), nullptr);
+  EXPECT_EQ(Page(2).GetSheet(), nullptr);
+  EXPECT_EQ(Page(2).GetTemplateId(), 202);
+  EXPECT_EQ(m_sheet->GetActiveIndex(), -1);
+  EXPECT_EQ(m_sheet->GetPageCount(), 2);
+  EXPECT_EQ(m_sheet->GetPageIndex(&Page(3)), 1);
+  EXPECT_EQ(m_sheet->GetPageIndex(&Page(2)), -1);
+  EXPECT_FALSE(m_sheet->SetActivePage(&Page(2)));
+}
+
+TEST_F(PropertySheetTest, APagePutBackStartsFromItsTemplateAgain) {
+  AddAll();
+  ASSERT_TRUE(m_sheet->SetActivePage(1));
+  QPointer<QWidget> firstWindow = Page(1).GetWindow();
+  Page(1).SetDlgItemText(kEdit, QStringLiteral("typed"));
+  Page(1).CheckDlgButton(kCheck, true);
+
+  m_sheet->SetActivePage(0);
+  m_sheet->RemovePage(1);
+  m_sheet->AddPage(&Page(1));
+  m_log.clear();
+  ASSERT_TRUE(m_sheet->SetActivePage(&Page(1)));
+
+  EXPECT_EQ(firstWindow, nullptr);
+  EXPECT_EQ(m_log, (std::vector<std::string>{"201:init", "201:active"}));
+  EXPECT_EQ(Page(1).GetDlgItemText(kEdit), QString());
+  EXPECT_FALSE(Page(1).IsDlgButtonChecked(kCheck));
+}
+
+TEST_F(PropertySheetTest, ShowingActivatesTheFirstPageAndTheTitleFollowsTheCaption) {
+  AddAll();
+  EXPECT_EQ(m_sheet->windowTitle(), QStringLiteral("Sheet"));
+  m_sheet->show();
+  EXPECT_EQ(m_sheet->GetActiveIndex(), 0);
+  for (int i : {0, 2, 3, 1}) {
+    m_sheet->SetActivePage(i);
+    EXPECT_EQ(m_sheet->windowTitle(), QString::fromUtf8(m_captions[i]));
+  }
+  EXPECT_EQ(m_log, (std::vector<std::string>{"200:init", "200:active", "200:active", "202:init",
+                                             "202:active", "203:init", "203:active", "201:init",
+                                             "201:active"}))
+      << "a window is made once, before the page's first activation";
+}
+
+struct MoveCase {
+  const char* name;
+  int start;
+  bool back;
+  int answer;
+  int expected;
+};
+
+TEST_F(PropertySheetTest, NextAndBackGoWhereThePageAnswers) {
+  const MoveCase cases[] = {
+      {"next to the adjacent page", 1, false, 0, 2},
+      {"next stays on -1", 1, false, -1, 1},
+      {"next to a template id", 0, false, 203, 3},
+      {"next to an unknown id stays", 1, false, 999, 1},
+      {"next on the last page stays", 3, false, 0, 3},
+      {"back to the adjacent page", 2, true, 0, 1},
+      {"back stays on -1", 2, true, -1, 2},
+      {"back to a template id", 3, true, 201, 1},
+      {"back on the first page stays", 0, true, 0, 0},
+  };
+  AddAll();
+  for (const MoveCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    m_sheet->SetActivePage(c.start);
+    Page(c.start).nextAnswer = c.back ? 0 : c.answer;
+    Page(c.start).backAnswer = c.back ? c.answer : 0;
+    m_log.clear();
+    Press(c.back ? PropertySheet::Button::Back : PropertySheet::Button::Next);
+    EXPECT_EQ(m_sheet->GetActiveIndex(), c.expected);
+    if (c.expected != c.start) {
+      EXPECT_EQ(m_log.back(), std::to_string(200 + c.expected) + ":active");
+      EXPECT_EQ(m_log.size(), 1u + (m_log.front().ends_with("init") ? 1u : 0u))
+          << "pages in between are not activated";
+    } else {
+      EXPECT_TRUE(m_log.empty());
+    }
+  }
+}
+
+TEST_F(PropertySheetTest, NextReadsTheIndexAfterThePageRebuiltTheSequence) {
+  // A page that replaces the pages after it on Next, as the choice of actions does.
+  class RebuildingPage : public TestPage {
+   public:
+    using TestPage::TestPage;
+    std::vector<PropertyPage*> replacement;
+    int OnWizardNext() override {
+      while (GetSheet()->GetPageCount() > 1) GetSheet()->RemovePage(1);
+      for (PropertyPage* page : replacement) GetSheet()->AddPage(page);
+      return 0;
+    }
+  };
+  RebuildingPage first(m_templates[0], &m_log);
+  m_sheet->AddPage(&first);
+  m_sheet->AddPage(&Page(1));
+  first.replacement = {&Page(3), &Page(2)};
+  m_sheet->SetActivePage(0);
+  Press(PropertySheet::Button::Next);
+  EXPECT_EQ(m_sheet->GetActivePage(), &Page(3));
+  EXPECT_EQ(m_sheet->GetPageCount(), 3);
+}
+
+struct ButtonCase {
+  unsigned flags;
+  bool back, nextShown, nextEnabled, finishShown;
+};
+
+TEST_F(PropertySheetTest, WizardButtonsFollowTheFlagsAtOnce) {
+  const ButtonCase cases[] = {
+      {PSWIZB_NEXT, false, true, true, false},
+      {PSWIZB_BACK | PSWIZB_NEXT, true, true, true, false},
+      {PSWIZB_BACK | PSWIZB_FINISH, true, false, false, true},
+      {PSWIZB_FINISH, false, false, false, true},
+      {0, false, true, false, false},
+  };
+  for (const ButtonCase& c : cases) {
+    SCOPED_TRACE(c.flags);
+    m_sheet->SetWizardButtons(c.flags);
+    EXPECT_EQ(Button(PropertySheet::Button::Back)->isEnabled(), c.back);
+    EXPECT_EQ(!Button(PropertySheet::Button::Next)->isHidden(), c.nextShown);
+    if (c.nextShown) {
+      EXPECT_EQ(Button(PropertySheet::Button::Next)->isEnabled(), c.nextEnabled);
+    }
+    EXPECT_EQ(!Button(PropertySheet::Button::Finish)->isHidden(), c.finishShown);
+    if (c.finishShown) {
+      EXPECT_TRUE(Button(PropertySheet::Button::Finish)->isEnabled());
+    }
+    EXPECT_TRUE(Button(PropertySheet::Button::Cancel)->isEnabled());
+  }
+}
+
+TEST_F(PropertySheetTest, EnterPressesNextOrFinishWhenEnabled) {
+  AddAll();
+  Page(0).buttons = PSWIZB_NEXT;
+  Page(1).buttons = 0;
+  Page(2).buttons = PSWIZB_BACK | PSWIZB_FINISH;
+  m_sheet->show();
+  SendKey(Qt::Key_Return);
+  ASSERT_EQ(m_sheet->GetActiveIndex(), 1);
+  SendKey(Qt::Key_Return);
+  EXPECT_EQ(m_sheet->GetActiveIndex(), 1) << "Next is disabled";
+
+  m_sheet->SetActivePage(2);
+  SendKey(Qt::Key_Enter);
+  EXPECT_FALSE(m_sheet->isVisible());
+  EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
+  EXPECT_EQ(std::count(m_log.begin(), m_log.end(), "202:cancel"), 0) << "Finish is no cancel";
+}
+
+TEST_F(PropertySheetTest, TheFocusMovesToTheNewPageUnlessASheetButtonHasIt) {
+  AddAll();
+  m_sheet->show();
+  Page(0).GotoDlgCtrl(kCheck);
+  SendKey(Qt::Key_Return);
+  ASSERT_EQ(m_sheet->GetActiveIndex(), 1);
+  EXPECT_EQ(m_sheet->focusWidget(), Page(1).GetDlgItem(kEdit));
+
+  Button(PropertySheet::Button::Next)->setFocus();
+  Press(PropertySheet::Button::Next);
+  ASSERT_EQ(m_sheet->GetActiveIndex(), 2);
+  EXPECT_EQ(m_sheet->focusWidget(), Button(PropertySheet::Button::Next));
+}
+
+TEST_F(PropertySheetTest, CancelEscAndTheCloseBoxReachOnCancelOfPagesWithAWindow) {
+  const char* const ways[] = {"Cancel", "Esc", "close box"};
+  for (const char* way : ways) {
+    SCOPED_TRACE(way);
+    m_sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
+    AddAll();
+    m_sheet->show();
+    m_sheet->SetActivePage(2);
+    m_log.clear();
+    if (way == ways[0]) {
+      Press(PropertySheet::Button::Cancel);
+    } else if (way == ways[1]) {
+      SendKey(Qt::Key_Escape);
+    } else {
+      m_sheet->close();
+    }
+    EXPECT_EQ(m_log, (std::vector<std::string>{"200:cancel", "202:cancel"}));
+    EXPECT_FALSE(m_sheet->isVisible());
+    EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
+  }
+}
+
+TEST_F(PropertySheetTest, APageDestroyedFirstLeavesTheSheet) {
+  AddAll();
+  m_sheet->SetActivePage(1);
+  QPointer<QWidget> window = Page(1).GetWindow();
+  m_pages[1].reset();
+  EXPECT_EQ(window, nullptr);
+  EXPECT_EQ(m_sheet->GetPageCount(), 3);
+  EXPECT_EQ(m_sheet->GetActiveIndex(), -1);
+}
+
+// The control helpers.
+
+class PropertyPageTest : public PropertySheetTest {
+ protected:
+  void SetUp() override {
+    AddAll();
+    m_sheet->show();
+    m_sheet->SetActivePage(0);
+  }
+  TestPage& page() { return Page(0); }
+};
+
+TEST_F(PropertyPageTest, ControlsAreMadeInTemplateOrderAndTaggedWithTheirIds) {
+  const std::vector<ControlTemplate>& controls = m_templates[0].controls;
+  std::vector<QWidget*> made;
+  for (QObject* child : page().GetWindow()->children()) {
+    if (child->isWidgetType()) made.push_back(static_cast<QWidget*>(child));
+  }
+  ASSERT_EQ(made.size(), controls.size());
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    if (controls[i].id != kNoId) {
+      EXPECT_EQ(page().GetDlgItem(controls[i].id), made[i]);
+    }
+  }
+  EXPECT_NE(page().GetDlgItemAs<QLineEdit>(kEdit), nullptr);
+  EXPECT_NE(page().GetDlgItemAs<QCheckBox>(kCheck), nullptr);
+  EXPECT_NE(page().GetDlgItemAs<QPlainTextEdit>(kBox), nullptr);
+  EXPECT_EQ(page().GetDlgItem(999), nullptr);
+}
+
+TEST_F(PropertyPageTest, TabFollowsTemplateOrderAndSkipsControlsWithoutTabStop) {
+  QWidget* edit = page().GetDlgItem(kEdit);
+  EXPECT_EQ(edit->nextInFocusChain(), page().GetDlgItem(kCheck));
+  EXPECT_EQ(page().GetDlgItem(kCheck)->nextInFocusChain(), page().GetDlgItem(kRadioA));
+  EXPECT_FALSE(page().GetDlgItem(kPlain)->focusPolicy() & Qt::TabFocus);
+  EXPECT_TRUE(page().GetDlgItem(kBox)->focusPolicy() & Qt::TabFocus);
+  EXPECT_EQ(m_sheet->focusWidget(), edit) << "the first tab stop gets the focus";
+}
+
+TEST_F(PropertyPageTest, RadioButtonsAreExclusiveWithinTheirGroupOnly) {
+  page().GetDlgItemAs<QRadioButton>(kRadioA)->click();
+  page().GetDlgItemAs<QRadioButton>(kRadioC)->click();
+  page().GetDlgItemAs<QRadioButton>(kRadioB)->click();
+  EXPECT_FALSE(page().IsDlgButtonChecked(kRadioA));
+  EXPECT_TRUE(page().IsDlgButtonChecked(kRadioB));
+  EXPECT_TRUE(page().IsDlgButtonChecked(kRadioC));
+
+  page().CheckDlgButton(kRadioA, true);
+  EXPECT_FALSE(page().IsDlgButtonChecked(kRadioB));
+  page().CheckDlgButton(kRadioA, false);
+  EXPECT_FALSE(page().IsDlgButtonChecked(kRadioA)) << "code may leave a group unchecked";
+  page().GetDlgItemAs<QRadioButton>(kRadioB)->click();
+  page().GetDlgItemAs<QRadioButton>(kRadioA)->click();
+  EXPECT_FALSE(page().IsDlgButtonChecked(kRadioB)) << "the group is exclusive again";
+}
+
+TEST_F(PropertyPageTest, GetDlgItemIntReadsUnsignedNumbers) {
+  const struct {
+    const char* text;
+    bool translated;
+    std::uint32_t value;
+  } cases[] = {
+      {"12", true, 12},
+      {"  7", true, 7},
+      {"0", true, 0},
+      {"4294967295", true, 4294967295u},
+      {"4294967296", false, 0},
+      {"", false, 0},
+      {"-1", false, 0},
+      {"abc", false, 0},
+      {"2147483648", true, 2147483648u},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.text);
+    page().SetDlgItemText(kEdit, QString::fromLatin1(c.text));
+    bool translated = !c.translated;
+    EXPECT_EQ(page().GetDlgItemInt(kEdit, &translated), c.value);
+    EXPECT_EQ(translated, c.translated);
+  }
+}
+
+TEST_F(PropertyPageTest, MultiLineTextKeepsCrLfButShowsPlainLineBreaks) {
+  page().SetDlgItemText(kBox, QStringLiteral("one\r\ntwo\r\n"));
+  EXPECT_EQ(page().GetDlgItemAs<QPlainTextEdit>(kBox)->toPlainText(), QStringLiteral("one\ntwo\n"));
+  EXPECT_EQ(page().GetDlgItemText(kBox), QStringLiteral("one\r\ntwo\r\n"));
+}
+
+TEST_F(PropertyPageTest, GotoDlgCtrlFocusesAndSelectsAField) {
+  page().SetDlgItemText(kEdit, QStringLiteral("name"));
+  page().GotoDlgCtrl(kCheck);
+  EXPECT_EQ(m_sheet->focusWidget(), page().GetDlgItem(kCheck));
+  page().GotoDlgCtrl(kEdit);
+  EXPECT_EQ(m_sheet->focusWidget(), page().GetDlgItem(kEdit));
+  EXPECT_EQ(page().GetDlgItemAs<QLineEdit>(kEdit)->selectedText(), QStringLiteral("name"));
+}
+
+TEST_F(PropertyPageTest, HelpersOnAPageWithoutAWindowDoNothing) {
+  TestPage& idle = Page(3);
+  ASSERT_EQ(idle.GetWindow(), nullptr);
+  idle.SetDlgItemText(kEdit, QStringLiteral("x"));
+  idle.CheckDlgButton(kCheck, true);
+  idle.EnableDlgItem(kEdit, false);
+  idle.GotoDlgCtrl(kEdit);
+  bool translated = true;
+  EXPECT_EQ(idle.GetDlgItemInt(kEdit, &translated), 0u);
+  EXPECT_FALSE(translated);
+  EXPECT_EQ(idle.GetDlgItemText(kEdit), QString());
+  EXPECT_FALSE(idle.IsDlgButtonChecked(kCheck));
+}
+
+}  // namespace
+}  // namespace vantor::framework

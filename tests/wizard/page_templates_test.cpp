@@ -1,0 +1,100 @@
+// The thirteen page templates: every control inside its page, ids that can be told
+// apart, and texts that the fonts found here show whole.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QRadioButton>
+#include <QStyle>
+#include <QWidget>
+#include <set>
+
+#include "wizard/choose_items_page.h"
+#include "wizard/completion_page.h"
+#include "wizard/extract_page.h"
+#include "wizard/filter_page.h"
+#include "wizard/framework/dialog_builder.h"
+#include "wizard/include_page.h"
+#include "wizard/merge_page.h"
+#include "wizard/output_page.h"
+#include "wizard/processing_page.h"
+#include "wizard/rearrange_page.h"
+#include "wizard/single_list_page.h"
+#include "wizard/split_page.h"
+#include "wizard/summary_page.h"
+#include "wizard/welcome_page.h"
+
+namespace vantor::wizard {
+namespace {
+
+using framework::ControlKind;
+using framework::DialogTemplate;
+
+const DialogTemplate* const kTemplates[] = {
+    &CWelcomePage::Template(),    &CChooseItemsPage::Template(), &CSingleListPage::Template(),
+    &CFilterPage::Template(),     &CRearrangePage::Template(),   &CIncludePage::Template(),
+    &CExtractPage::Template(),    &CSplitPage::Template(),       &COutputPage::Template(),
+    &CMergePage::Template(),      &CSummaryPage::Template(),     &CProcessingPage::Template(),
+    &CCompletionPage::Template(),
+};
+
+TEST(PageTemplatesTest, EveryControlLiesInsideItsPageAndHasItsOwnId) {
+  std::set<int> templateIds;
+  for (const DialogTemplate* page : kTemplates) {
+    SCOPED_TRACE(page->id);
+    EXPECT_TRUE(templateIds.insert(page->id).second) << "template id used twice";
+    EXPECT_EQ(page->width, 310);
+    EXPECT_EQ(page->height, 178);
+    std::set<int> ids;
+    for (const framework::ControlTemplate& control : page->controls) {
+      SCOPED_TRACE(control.id);
+      if (control.id != framework::kNoId) {
+        EXPECT_TRUE(ids.insert(control.id).second);
+      }
+      EXPECT_GE(control.rect.x, 0);
+      EXPECT_GE(control.rect.y, 0);
+      EXPECT_LE(control.rect.x + control.rect.width, page->width);
+      EXPECT_LE(control.rect.y + control.rect.height, page->height);
+      EXPECT_EQ(control.kind == ControlKind::Custom, control.factory != nullptr);
+    }
+  }
+}
+
+// What a text needs beside it: the box or circle of a check box or radio button.
+int IndicatorSpace(const QWidget* button) {
+  const QStyle* style = button->style();
+  if (qobject_cast<const QRadioButton*>(button)) {
+    return style->pixelMetric(QStyle::PM_ExclusiveIndicatorWidth, nullptr, button) +
+           style->pixelMetric(QStyle::PM_RadioButtonLabelSpacing, nullptr, button);
+  }
+  return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, button) +
+         style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, button);
+}
+
+TEST(PageTemplatesTest, TextsAreShownWhole) {
+  for (const DialogTemplate* page : kTemplates) {
+    SCOPED_TRACE(page->id);
+    QWidget window;
+    framework::BuildDialog(*page, &window);
+    for (QObject* child : window.children()) {
+      if (auto* label = qobject_cast<QLabel*>(child)) {
+        if (label->text().isEmpty() || !label->wordWrap()) continue;
+        SCOPED_TRACE(label->text().toStdString());
+        const QRect area = label->contentsRect();
+        const QRect needed = label->fontMetrics().boundingRect(
+            area, Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, label->text());
+        EXPECT_LE(needed.height(), area.height());
+        EXPECT_LE(needed.width(), area.width());
+      } else if (auto* button = qobject_cast<QAbstractButton*>(child)) {
+        if (!qobject_cast<QCheckBox*>(button) && !qobject_cast<QRadioButton*>(button)) continue;
+        SCOPED_TRACE(button->text().toStdString());
+        EXPECT_LE(IndicatorSpace(button) + button->fontMetrics().horizontalAdvance(button->text()),
+                  button->width());
+        EXPECT_LE(button->fontMetrics().height(), button->height());
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vantor::wizard

@@ -1,0 +1,20 @@
+#include "wizard/app.h"
+
+#include "wizard/decoration.h"
+#include "wizard/sheet.h"
+
+namespace vantor::wizard {
+
+CVantorApp::CVantorApp(int& argc, char** argv) : QApplication(argc, argv) {
+  setApplicationName(QStringLiteral("vantor"));
+  setDesktopFileName(QStringLiteral("vantor"));
+  setWindowIcon(MakeAppIcon());
+}
+
+int CVantorApp::InitInstance() {
+  CVantorSheet sheet;
+  sheet.exec();
+  return 0;
+}
+
+}  // namespace vantor::wizard

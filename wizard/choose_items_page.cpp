@@ -1,0 +1,129 @@
+#include "wizard/choose_items_page.h"
+
+#include <QAbstractButton>
+
+#include "wizard/decoration.h"
+#include "wizard/framework/dialog_hooks.h"
+#include "wizard/sheet.h"
+
+namespace vantor::wizard {
+
+using framework::DialogTemplate;
+
+namespace {
+
+constexpr int kActionBoxes[] = {
+    CChooseItemsPage::IDC_FILTER,  CChooseItemsPage::IDC_REARRANGE, CChooseItemsPage::IDC_INCLUDE,
+    CChooseItemsPage::IDC_EXTRACT, CChooseItemsPage::IDC_SPLIT,
+};
+
+}  // namespace
+
+const DialogTemplate& CChooseItemsPage::Template() {
+  using namespace framework;
+  // The two radio buttons come first and form one group, which the band ends.
+  // clang-format off
+  static const DialogTemplate kTemplate{
+      109, 310, 178, "Zelcor Vantor - Choose Actions",
+      {
+          {IDC_SINGLE_LIST, ControlKind::RadioButton, {28, 48, 70, 10},
+            "Single list actions", kGroup},
+          {IDC_MERGE, ControlKind::RadioButton, {28, 123, 95, 10}, "Merge lists into single list"},
+          {IDC_FILTER, ControlKind::CheckBox, {45, 65, 121, 10},
+            "Filter list (exclude specific emails)", kTabStop},
+          {IDC_REARRANGE, ControlKind::CheckBox, {45, 82, 124, 10},
+            "Rearrange list (sort or randomize)", kTabStop},
+          {IDC_INCLUDE, ControlKind::CheckBox, {183, 65, 83, 10},
+            "Include specific email", kTabStop},
+          {IDC_EXTRACT, ControlKind::CheckBox, {183, 82, 87, 10},
+            "Extract random sublist", kTabStop},
+          {IDC_SPLIT, ControlKind::CheckBox, {183, 99, 40, 10}, "Split list", kTabStop},
+          {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
+          {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Choose Actions", kTransparent},
+          {IDC_HEADER_SUBTITLE, ControlKind::Static, {28, 17, 168, 16},
+            "Vantor can perform more than one action at once. Check actions you need.",
+            kTransparent},
+          {IDC_HEADER_PICTURE, ControlKind::Picture, {274, 5, 30, 30}, "", kCenterImage},
+          {IDC_REMOVE_DUPLICATES, ControlKind::CheckBox, {62, 99, 101, 10},
+            "Remove duplicates on sort", kDisabled | kTabStop},
+      }};
+  // clang-format on
+  return kTemplate;
+}
+
+CChooseItemsPage::CChooseItemsPage() : CHeaderPage(Template()) {}
+
+void CChooseItemsPage::OnInitDialog() {
+  if (QWidget* picture = GetDlgItem(IDC_HEADER_PICTURE)) {
+    m_bmpHeader = MakeHeaderPicture(picture->size());
+  }
+  CHeaderPage::OnInitDialog();
+  CheckDlgButton(IDC_SINGLE_LIST, true);
+
+  const auto onClick = [this](int id, void (CChooseItemsPage::*handler)()) {
+    if (auto* button = GetDlgItemAs<QAbstractButton>(id)) {
+      connect(button, &QAbstractButton::clicked, this, handler);
+    }
+  };
+  onClick(IDC_SINGLE_LIST, &CChooseItemsPage::OnSingleListClicked);
+  onClick(IDC_MERGE, &CChooseItemsPage::OnMergeClicked);
+  onClick(IDC_REARRANGE, &CChooseItemsPage::OnRearrangeClicked);
+}
+
+void CChooseItemsPage::OnSetActive() {
+  if (framework::PropertySheet* sheet = GetSheet()) {
+    sheet->SetWizardButtons(framework::PSWIZB_BACK | framework::PSWIZB_NEXT);
+  }
+}
+
+int CChooseItemsPage::OnWizardNext() {
+  if (IsDlgButtonChecked(IDC_SINGLE_LIST)) {
+    bool anyAction = IsDlgButtonChecked(IDC_REMOVE_DUPLICATES);
+    for (int id : kActionBoxes) anyAction = anyAction || IsDlgButtonChecked(id);
+    if (!anyAction) {
+      framework::ShowMessageBox(
+          GetWindow(), QStringLiteral("Please choose at least one action to perform"),
+          QStringLiteral("No action checked"), framework::MessageIcon::Exclamation);
+      GotoDlgCtrl(IDC_FILTER);
+      return -1;
+    }
+  }
+  CVantorSheet* sheet = CVantorSheet::Of(this);
+  if (sheet == nullptr) return -1;
+  // Pages put back are made afresh, so nothing typed on them before survives.
+  while (sheet->GetPageCount() > 2) sheet->RemovePage(2);
+  sheet->AddChosenPages();
+  return 0;
+}
+
+void CChooseItemsPage::OnSingleListClicked() {
+  if (IsDlgButtonChecked(IDC_SINGLE_LIST)) {
+    EnableActions();
+  } else {
+    DisableActions();
+  }
+}
+
+void CChooseItemsPage::OnMergeClicked() {
+  if (IsDlgButtonChecked(IDC_MERGE)) {
+    DisableActions();
+  } else {
+    EnableActions();
+  }
+}
+
+void CChooseItemsPage::OnRearrangeClicked() {
+  EnableDlgItem(IDC_REMOVE_DUPLICATES, IsDlgButtonChecked(IDC_REARRANGE));
+}
+
+void CChooseItemsPage::EnableActions() {
+  for (int id : kActionBoxes) EnableDlgItem(id, true);
+  EnableDlgItem(IDC_REMOVE_DUPLICATES, IsDlgButtonChecked(IDC_REARRANGE));
+}
+
+void CChooseItemsPage::DisableActions() {
+  for (int id : kActionBoxes) EnableDlgItem(id, false);
+  EnableDlgItem(IDC_REMOVE_DUPLICATES, false);
+}
+
+}  // namespace vantor::wizard

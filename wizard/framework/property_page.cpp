@@ -1,0 +1,94 @@
+#include "wizard/framework/property_page.h"
+
+#include <QAbstractButton>
+#include <QButtonGroup>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <string>
+
+#include "engine/choices.h"
+#include "wizard/framework/dialog_builder.h"
+#include "wizard/framework/property_sheet.h"
+
+namespace vantor::framework {
+
+namespace {
+
+QString WithoutCarriageReturns(QString text) {
+  return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+PropertyPage::PropertyPage(const DialogTemplate& dialogTemplate) : m_template(dialogTemplate) {}
+
+PropertyPage::~PropertyPage() {
+  if (m_sheet != nullptr) m_sheet->RemovePage(m_sheet->GetPageIndex(this));
+}
+
+QWidget* PropertyPage::GetDlgItem(int id) const { return FindControl(m_window, id); }
+
+QString PropertyPage::GetDlgItemText(int id) const {
+  QWidget* control = GetDlgItem(id);
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) return edit->text();
+  if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
+    return box->toPlainText().replace(QChar('\n'), QStringLiteral("\r\n"));
+  }
+  if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
+  if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
+  return control != nullptr ? control->windowTitle() : QString();
+}
+
+void PropertyPage::SetDlgItemText(int id, const QString& text) {
+  QWidget* control = GetDlgItem(id);
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+    edit->setText(text);
+  } else if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
+    box->setPlainText(WithoutCarriageReturns(text));
+  } else if (auto* button = qobject_cast<QAbstractButton*>(control)) {
+    button->setText(text);
+  } else if (auto* label = qobject_cast<QLabel*>(control)) {
+    label->setText(WithoutCarriageReturns(text));
+  } else if (control != nullptr) {
+    control->setWindowTitle(text);
+  }
+}
+
+bool PropertyPage::IsDlgButtonChecked(int id) const {
+  auto* button = GetDlgItemAs<QAbstractButton>(id);
+  return button != nullptr && button->isChecked();
+}
+
+void PropertyPage::CheckDlgButton(int id, bool checked) {
+  auto* button = GetDlgItemAs<QAbstractButton>(id);
+  if (button == nullptr) return;
+  QButtonGroup* group = button->group();
+  // An exclusive group refuses to uncheck its checked button; unchecking by code is
+  // allowed, as it leaves the group with nothing checked.
+  const bool exclusive = group != nullptr && group->exclusive();
+  if (exclusive && !checked) group->setExclusive(false);
+  button->setChecked(checked);
+  if (exclusive && !checked) group->setExclusive(true);
+}
+
+std::uint32_t PropertyPage::GetDlgItemInt(int id, bool* translated) const {
+  std::uint32_t value = 0;
+  const bool ok =
+      GetDlgItem(id) != nullptr && ReadUnsignedField(GetDlgItemText(id).toStdString(), &value);
+  if (translated != nullptr) *translated = ok;
+  return ok ? value : 0;
+}
+
+void PropertyPage::EnableDlgItem(int id, bool enable) {
+  if (QWidget* control = GetDlgItem(id)) control->setEnabled(enable);
+}
+
+void PropertyPage::GotoDlgCtrl(int id) {
+  QWidget* control = GetDlgItem(id);
+  if (control == nullptr) return;
+  control->setFocus(Qt::TabFocusReason);
+  if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
+}
+
+}  // namespace vantor::framework

@@ -1,0 +1,79 @@
+// One page of a property sheet in wizard mode. The page object lives as long as the
+// sheet; its window is made from its dialog template when the page is first activated
+// and destroyed when the page leaves the sheet, so a page put back into the sheet starts
+// again from its template. User-interface thread only.
+#ifndef VANTOR_WIZARD_FRAMEWORK_PROPERTY_PAGE_H_
+#define VANTOR_WIZARD_FRAMEWORK_PROPERTY_PAGE_H_
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+
+#include "wizard/framework/dialog_template.h"
+
+namespace vantor::framework {
+
+class PropertySheet;
+
+class PropertyPage : public QObject {
+  Q_OBJECT
+
+ public:
+  // `dialogTemplate` must outlive the page (templates are static tables).
+  explicit PropertyPage(const DialogTemplate& dialogTemplate);
+  // A page still in a sheet takes itself out first, deleting its window.
+  ~PropertyPage() override;
+
+  const DialogTemplate& GetTemplate() const { return m_template; }
+  int GetTemplateId() const { return m_template.id; }
+  // The sheet the page is in, or nullptr.
+  PropertySheet* GetSheet() const { return m_sheet; }
+  // The page's window, or nullptr before the first activation and after removal. Owned
+  // by the sheet's widgets.
+  QWidget* GetWindow() const { return m_window; }
+
+  // Called once per window, right after its controls are made and before it is shown.
+  virtual void OnInitDialog() {}
+  // Called each time the page becomes the active one; the window exists by then.
+  virtual void OnSetActive() {}
+  // Next or Back pressed on this page: 0 moves to the adjacent page, -1 stays, any other
+  // value moves to the page with that template id.
+  virtual int OnWizardNext() { return 0; }
+  virtual int OnWizardBack() { return 0; }
+  // The sheet is cancelled (Cancel, Esc or its close box) while this page has a window.
+  virtual void OnCancel() {}
+
+  // Controls of the window by id; every helper does nothing (or answers empty, 0 or
+  // false) while there is no window or no such control.
+  QWidget* GetDlgItem(int id) const;
+  template <class Widget>
+  Widget* GetDlgItemAs(int id) const {
+    return qobject_cast<Widget*>(GetDlgItem(id));
+  }
+  // Texts with CR LF line ends are shown with plain line breaks; a multi-line edit gives
+  // its text back with CR LF.
+  QString GetDlgItemText(int id) const;
+  void SetDlgItemText(int id, const QString& text);
+  bool IsDlgButtonChecked(int id) const;
+  // Checks or unchecks one button; checking a radio button unchecks its group.
+  void CheckDlgButton(int id, bool checked);
+  // The field's text read as an unsigned decimal number (leading white space skipped);
+  // `translated` tells whether it held one up to 4294967295. 0 when it did not.
+  std::uint32_t GetDlgItemInt(int id, bool* translated) const;
+  void EnableDlgItem(int id, bool enable);
+  // Moves the focus to the control; an edit field gets its text selected.
+  void GotoDlgCtrl(int id);
+
+ private:
+  friend class PropertySheet;
+
+  const DialogTemplate& m_template;
+  PropertySheet* m_sheet = nullptr;
+  QPointer<QWidget> m_window;
+};
+
+}  // namespace vantor::framework
+
+#endif  // VANTOR_WIZARD_FRAMEWORK_PROPERTY_PAGE_H_

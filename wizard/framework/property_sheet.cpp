@@ -1,0 +1,207 @@
+#include "wizard/framework/property_sheet.h"
+
+#include <QBoxLayout>
+#include <QFrame>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <algorithm>
+
+#include "wizard/framework/dialog_builder.h"
+#include "wizard/framework/dialog_units.h"
+#include "wizard/framework/property_page.h"
+
+namespace vantor::framework {
+
+namespace {
+
+// The sheet's own controls, in dialog units of its font.
+constexpr int kButtonWidth = 50;
+constexpr int kButtonHeight = 14;
+constexpr int kMargin = 7;  // around the button row, and between Next and Cancel
+
+}  // namespace
+
+PropertySheet::PropertySheet(const QString& caption, QWidget* parent) : QDialog(parent) {
+  setWindowTitle(caption);
+  setFont(ResolveDialogFont(QStringLiteral("MS Shell Dlg"), 8));
+  const DialogBaseUnits units = BaseUnitsOf(font());
+  const QRect button = MapDialogRect({kMargin, kMargin, kButtonWidth, kButtonHeight}, units);
+
+  m_stack = new QStackedWidget(this);
+  m_stack->setFixedSize(0, 0);
+  auto* line = new QFrame(this);
+  line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
+
+  m_back = new QPushButton(tr("< &Back"), this);
+  m_next = new QPushButton(tr("&Next >"), this);
+  m_finish = new QPushButton(tr("Finish"), this);
+  m_cancel = new QPushButton(tr("Cancel"), this);
+  auto* buttons = new QHBoxLayout;
+  buttons->setContentsMargins(button.x(), button.y(), button.x(), button.y());
+  buttons->setSpacing(0);
+  buttons->addStretch();
+  for (QPushButton* each : {m_back, m_next, m_finish, m_cancel}) {
+    each->setFixedSize(button.size());
+    buttons->addWidget(each);
+  }
+  buttons->insertSpacing(buttons->indexOf(m_cancel), button.x());
+
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->setSizeConstraint(QLayout::SetFixedSize);
+  layout->addWidget(m_stack);
+  layout->addWidget(line);
+  layout->addLayout(buttons);
+
+  connect(m_back, &QPushButton::clicked, this, &PropertySheet::PressBack);
+  connect(m_next, &QPushButton::clicked, this, &PropertySheet::PressNext);
+  connect(m_finish, &QPushButton::clicked, this, &PropertySheet::accept);
+  connect(m_cancel, &QPushButton::clicked, this, &PropertySheet::reject);
+  SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
+}
+
+PropertySheet::~PropertySheet() {
+  for (PropertyPage* page : m_pages) page->m_sheet = nullptr;
+}
+
+void PropertySheet::AddPage(PropertyPage* page) {
+  if (page == nullptr || page->m_sheet != nullptr) return;
+  page->m_sheet = this;
+  m_pages.push_back(page);
+  const DialogTemplate& dialogTemplate = page->GetTemplate();
+  const QFont pageFont =
+      ResolveDialogFont(QString::fromUtf8(dialogTemplate.fontFamily), dialogTemplate.fontPointSize);
+  const QSize size =
+      MapDialogRect({0, 0, dialogTemplate.width, dialogTemplate.height}, BaseUnitsOf(pageFont))
+          .size();
+  m_stack->setFixedSize(m_stack->size().expandedTo(size));
+}
+
+void PropertySheet::RemovePage(int index) {
+  PropertyPage* page = GetPage(index);
+  if (page == nullptr) return;
+  m_pages.erase(m_pages.begin() + index);
+  page->m_sheet = nullptr;
+  delete page->m_window;
+  if (index == m_active) {
+    m_active = -1;
+  } else if (index < m_active) {
+    --m_active;
+  }
+}
+
+PropertyPage* PropertySheet::GetPage(int index) const {
+  return index >= 0 && index < GetPageCount() ? m_pages[index] : nullptr;
+}
+
+int PropertySheet::GetPageIndex(const PropertyPage* page) const {
+  const auto found = std::find(m_pages.begin(), m_pages.end(), page);
+  return found == m_pages.end() ? -1 : static_cast<int>(found - m_pages.begin());
+}
+
+bool PropertySheet::SetActivePage(int index) {
+  PropertyPage* page = GetPage(index);
+  if (page == nullptr) return false;
+  if (page->m_window == nullptr) CreatePageWindow(page);
+  // Asked before the switch: hiding the old page moves a focus that was on it.
+  QWidget* focus = focusWidget();
+  const bool onButton =
+      focus != nullptr && focus->isEnabled() &&
+      (focus == m_back || focus == m_next || focus == m_finish || focus == m_cancel);
+  m_active = index;
+  m_stack->setCurrentWidget(page->m_window);
+  setWindowTitle(QString::fromUtf8(page->GetTemplate().caption));
+  if (!onButton) FocusFirstControl(page);
+  page->OnSetActive();
+  return true;
+}
+
+bool PropertySheet::SetActivePage(PropertyPage* page) { return SetActivePage(GetPageIndex(page)); }
+
+void PropertySheet::SetWizardButtons(unsigned flags) {
+  const bool finish = flags & PSWIZB_FINISH;
+  m_back->setEnabled(flags & PSWIZB_BACK);
+  m_next->setEnabled(flags & PSWIZB_NEXT);
+  m_next->setVisible(!finish);
+  m_finish->setVisible(finish);
+  // Enter presses the button in Next's place.
+  (finish ? m_finish : m_next)->setDefault(true);
+}
+
+QPushButton* PropertySheet::GetButton(Button button) const {
+  switch (button) {
+    case Button::Back:
+      return m_back;
+    case Button::Next:
+      return m_next;
+    case Button::Finish:
+      return m_finish;
+    case Button::Cancel:
+      return m_cancel;
+  }
+  return nullptr;
+}
+
+void PropertySheet::showEvent(QShowEvent* event) {
+  if (m_active < 0 && !m_pages.empty()) SetActivePage(0);
+  QDialog::showEvent(event);
+}
+
+void PropertySheet::reject() {
+  const std::vector<PropertyPage*> pages = m_pages;
+  for (PropertyPage* page : pages) {
+    if (page->m_window != nullptr) page->OnCancel();
+  }
+  QDialog::reject();
+}
+
+void PropertySheet::PressBack() {
+  if (PropertyPage* page = GetActivePage()) {
+    const int answer = page->OnWizardBack();
+    MoveTo(answer, m_active - 1);
+  }
+}
+
+void PropertySheet::PressNext() {
+  if (PropertyPage* page = GetActivePage()) {
+    const int answer = page->OnWizardNext();
+    // Read the index after the page answered: it may have rebuilt the pages after it.
+    MoveTo(answer, m_active + 1);
+  }
+}
+
+void PropertySheet::MoveTo(int answer, int adjacentIndex) {
+  if (answer == -1) return;
+  int target = adjacentIndex;
+  if (answer != 0) {
+    const auto found = std::find_if(m_pages.begin(), m_pages.end(), [answer](auto* page) {
+      return page->GetTemplateId() == answer;
+    });
+    if (found == m_pages.end()) return;
+    target = static_cast<int>(found - m_pages.begin());
+  }
+  SetActivePage(target);
+}
+
+void PropertySheet::CreatePageWindow(PropertyPage* page) {
+  auto* window = new QWidget;
+  BuildDialog(page->GetTemplate(), window);
+  m_stack->addWidget(window);
+  page->m_window = window;
+  page->OnInitDialog();
+}
+
+void PropertySheet::FocusFirstControl(PropertyPage* page) {
+  for (const ControlTemplate& control : page->GetTemplate().controls) {
+    QWidget* widget = page->GetDlgItem(control.id);
+    if ((control.style & kTabStop) && widget != nullptr && widget->isEnabled()) {
+      widget->setFocus(Qt::TabFocusReason);
+      return;
+    }
+  }
+  QPushButton* next = m_next->isHidden() ? m_finish : m_next;
+  if (next->isEnabled()) next->setFocus(Qt::TabFocusReason);
+}
+
+}  // namespace vantor::framework

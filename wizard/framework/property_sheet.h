@@ -1,0 +1,87 @@
+// A property sheet in wizard mode: an ordered list of pages shown one at a time, with
+// the Back, Next (or Finish) and Cancel buttons under them. The sheet does not own its
+// pages; it owns their windows. User-interface thread only.
+#ifndef VANTOR_WIZARD_FRAMEWORK_PROPERTY_SHEET_H_
+#define VANTOR_WIZARD_FRAMEWORK_PROPERTY_SHEET_H_
+
+#include <QDialog>
+#include <QString>
+#include <vector>
+
+class QPushButton;
+class QStackedWidget;
+
+namespace vantor::framework {
+
+class PropertyPage;
+
+// Wizard button flags of SetWizardButtons.
+inline constexpr unsigned PSWIZB_BACK = 0x1;
+inline constexpr unsigned PSWIZB_NEXT = 0x2;
+inline constexpr unsigned PSWIZB_FINISH = 0x4;  // Finish, enabled, in the place of Next
+
+class PropertySheet : public QDialog {
+  Q_OBJECT
+
+ public:
+  enum class Button { Back, Next, Finish, Cancel };
+
+  // `caption` is the title until the first page is activated.
+  explicit PropertySheet(const QString& caption, QWidget* parent = nullptr);
+  // Pages still in the sheet are let go; their windows go with the sheet.
+  ~PropertySheet() override;
+
+  // Appends `page`, which must not be in a sheet. Its window is made when it is first
+  // activated. The sheet grows to hold the largest page added.
+  void AddPage(PropertyPage* page);
+  // Takes the page at `index` out of the sheet and deletes its window; the page object
+  // lives on. Removing the active page leaves no page active.
+  void RemovePage(int index);
+  int GetPageCount() const { return static_cast<int>(m_pages.size()); }
+  PropertyPage* GetPage(int index) const;
+  // The index of `page`, or -1 when it is not in the sheet.
+  int GetPageIndex(const PropertyPage* page) const;
+  // -1 while no page is active.
+  int GetActiveIndex() const { return m_active; }
+  PropertyPage* GetActivePage() const { return GetPage(m_active); }
+
+  // Shows the page: makes its window and calls OnInitDialog when it has none, takes the
+  // template's caption as the title, then calls OnSetActive. False for a page not in the
+  // sheet.
+  bool SetActivePage(int index);
+  bool SetActivePage(PropertyPage* page);
+
+  // Enables Back and Next, or shows Finish in the place of Next, as `flags` say (0: none
+  // of them). Cancel stays enabled.
+  void SetWizardButtons(unsigned flags);
+
+  QPushButton* GetButton(Button button) const;
+
+ protected:
+  // The first page becomes active when the sheet is first shown.
+  void showEvent(QShowEvent* event) override;
+  // Cancel, Esc and the close box: OnCancel of every page that has a window, then close.
+  void reject() override;
+
+ private:
+  void PressBack();
+  void PressNext();
+  // Acts on the answer of OnWizardNext / OnWizardBack.
+  void MoveTo(int answer, int adjacentIndex);
+  void CreatePageWindow(PropertyPage* page);
+  // Gives the focus to the first control of the page that Tab reaches, or to Next when
+  // there is none.
+  void FocusFirstControl(PropertyPage* page);
+
+  std::vector<PropertyPage*> m_pages;
+  int m_active = -1;
+  QStackedWidget* m_stack;
+  QPushButton* m_back;
+  QPushButton* m_next;
+  QPushButton* m_finish;
+  QPushButton* m_cancel;
+};
+
+}  // namespace vantor::framework
+
+#endif  // VANTOR_WIZARD_FRAMEWORK_PROPERTY_SHEET_H_

@@ -1,0 +1,20 @@
+// The page that asks where the result of a single-list job goes, or that it is to
+// replace the input list.
+#ifndef VANTOR_WIZARD_OUTPUT_PAGE_H_
+#define VANTOR_WIZARD_OUTPUT_PAGE_H_
+
+#include "wizard/header_page.h"
+
+namespace vantor::wizard {
+
+class COutputPage : public CHeaderPage {
+ public:
+  enum : int { IDC_REPLACE_INPUT = 1038, IDC_OUTPUT_FILE = 1039, IDC_BROWSE = 1040 };
+
+  COutputPage();
+  static const framework::DialogTemplate& Template();
+};
+
+}  // namespace vantor::wizard
+
+#endif  // VANTOR_WIZARD_OUTPUT_PAGE_H_

@@ -1,0 +1,22 @@
+// The page that asks how to rearrange the list: sort by entire address, sort by domain
+// then user name, or randomize.
+#ifndef VANTOR_WIZARD_REARRANGE_PAGE_H_
+#define VANTOR_WIZARD_REARRANGE_PAGE_H_
+
+#include "wizard/header_page.h"
+
+namespace vantor::wizard {
+
+class CRearrangePage : public CHeaderPage {
+ public:
+  enum : int { IDC_SORT_BY_EMAIL = 1028, IDC_SORT_BY_DOMAIN = 1029, IDC_RANDOMIZE = 1030 };
+
+  CRearrangePage();
+  static const framework::DialogTemplate& Template();
+  // The header set-up; "Sort alphabetically by entire email" checked.
+  void OnInitDialog() override;
+};
+
+}  // namespace vantor::wizard
+
+#endif  // VANTOR_WIZARD_REARRANGE_PAGE_H_

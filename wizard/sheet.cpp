@@ -1,0 +1,105 @@
+#include "wizard/sheet.h"
+
+#include <QApplication>
+#include <QPalette>
+
+#include "wizard/choose_items_page.h"
+#include "wizard/completion_page.h"
+#include "wizard/extract_page.h"
+#include "wizard/filter_page.h"
+#include "wizard/framework/dialog_builder.h"
+#include "wizard/framework/dialog_units.h"
+#include "wizard/include_page.h"
+#include "wizard/merge_page.h"
+#include "wizard/output_page.h"
+#include "wizard/processing_page.h"
+#include "wizard/rearrange_page.h"
+#include "wizard/single_list_page.h"
+#include "wizard/split_page.h"
+#include "wizard/summary_page.h"
+#include "wizard/welcome_page.h"
+
+namespace vantor::wizard {
+
+CVantorSheet::CVantorSheet(QWidget* parent)
+    : PropertySheet(QStringLiteral("ZELCOR Vantor"), parent),
+      m_brushWindow(QApplication::palette().brush(QPalette::Base)),
+      m_fontBigTitle(framework::MakePixelFont(QStringLiteral("Verdana"), 12, true)),
+      m_fontTitle(framework::MakePixelFont(QStringLiteral("MS Shell Dlg"), 10, true)) {
+  m_pWelcomePage = std::make_unique<CWelcomePage>();
+  AddPage(m_pWelcomePage.get());
+  m_pChooseItemsPage = std::make_unique<CChooseItemsPage>();
+  AddPage(m_pChooseItemsPage.get());
+  m_pSingleListPage = std::make_unique<CSingleListPage>();
+  m_pMergePage = std::make_unique<CMergePage>();
+  m_pFilterPage = std::make_unique<CFilterPage>();
+  m_pRearrangePage = std::make_unique<CRearrangePage>();
+  m_pIncludePage = std::make_unique<CIncludePage>();
+  m_pExtractPage = std::make_unique<CExtractPage>();
+  m_pSplitPage = std::make_unique<CSplitPage>();
+  m_pOutputPage = std::make_unique<COutputPage>();
+  m_pSummaryPage = std::make_unique<CSummaryPage>();
+  m_pProcessingPage = std::make_unique<CProcessingPage>();
+  m_pCompletionPage = std::make_unique<CCompletionPage>();
+}
+
+CVantorSheet::~CVantorSheet() = default;
+
+CVantorSheet* CVantorSheet::Of(const framework::PropertyPage* page) {
+  return page != nullptr ? qobject_cast<CVantorSheet*>(page->GetSheet()) : nullptr;
+}
+
+void CVantorSheet::AddChosenPages() {
+  if (IsSingleListChecked()) {
+    AddPage(m_pSingleListPage.get());
+    AddPage(m_pOutputPage.get());
+    if (IsFilterChecked()) AddPage(m_pFilterPage.get());
+    if (IsRearrangeChecked()) AddPage(m_pRearrangePage.get());
+    if (IsIncludeChecked()) AddPage(m_pIncludePage.get());
+    if (IsExtractChecked()) AddPage(m_pExtractPage.get());
+    if (IsSplitChecked()) AddPage(m_pSplitPage.get());
+  } else {
+    AddPage(m_pMergePage.get());
+  }
+  AddPage(m_pSummaryPage.get());
+  AddPage(m_pProcessingPage.get());
+  AddPage(m_pCompletionPage.get());
+}
+
+void CVantorSheet::CtlColorHeader(QWidget* control) const {
+  const int id = framework::ControlIdOf(control);
+  if (id != CHeaderPage::IDC_HEADER_BAND && id != CHeaderPage::IDC_HEADER_TITLE &&
+      id != CHeaderPage::IDC_HEADER_SUBTITLE) {
+    return;
+  }
+  QPalette palette = control->palette();
+  palette.setBrush(QPalette::Window, m_brushWindow);
+  control->setPalette(palette);
+  // Only the band paints the colour; the title and subtitle lie on it without a
+  // background of their own.
+  control->setAutoFillBackground(id == CHeaderPage::IDC_HEADER_BAND);
+}
+
+bool CVantorSheet::IsSingleListChecked() const {
+  return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_SINGLE_LIST);
+}
+bool CVantorSheet::IsFilterChecked() const {
+  return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_FILTER);
+}
+bool CVantorSheet::IsRearrangeChecked() const {
+  return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_REARRANGE);
+}
+bool CVantorSheet::IsRemoveDuplicatesChecked() const {
+  return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_REMOVE_DUPLICATES);
+}
+bool CVantorSheet::IsIncludeChecked() const {
+  return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_INCLUDE);
+}
+bool CVantorSheet::IsExtractChecked() const {
+  return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_EXTRACT);
+}
+bool CVantorSheet::IsSplitChecked() const {
+  return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_SPLIT);
+}
+
+}  // namespace vantor::wizard

@@ -1,0 +1,112 @@
+// The wizard: a property sheet that owns its thirteen pages for its whole life, starts
+// with the welcome and choose-actions pages and rebuilds the rest of its sequence from
+// the chosen actions. It also holds what the pages share: the window colour, the title
+// fonts and the outcome of the last run. User-interface thread only.
+#ifndef VANTOR_WIZARD_SHEET_H_
+#define VANTOR_WIZARD_SHEET_H_
+
+#include <QBrush>
+#include <QFont>
+#include <QString>
+#include <cstdint>
+#include <memory>
+
+#include "wizard/framework/property_page.h"
+#include "wizard/framework/property_sheet.h"
+
+namespace vantor::wizard {
+
+class CWelcomePage;
+class CChooseItemsPage;
+class CSingleListPage;
+class CMergePage;
+class CFilterPage;
+class CRearrangePage;
+class CIncludePage;
+class CExtractPage;
+class CSplitPage;
+class COutputPage;
+class CSummaryPage;
+class CProcessingPage;
+class CCompletionPage;
+
+class CVantorSheet : public framework::PropertySheet {
+  Q_OBJECT
+
+ public:
+  // Makes the thirteen pages; only the welcome and choose-actions pages are in the
+  // sequence at first.
+  explicit CVantorSheet(QWidget* parent = nullptr);
+  // Deletes the pages, completion first and welcome last.
+  ~CVantorSheet() override;
+
+  // The wizard `page` is in, or nullptr.
+  static CVantorSheet* Of(const framework::PropertyPage* page);
+
+  // Appends the pages the choices on the choose-actions page call for: input and output
+  // then the parameter pages of the chosen actions (filter, rearrange, include, extract,
+  // split), or the merge page; then summary, processing and completion. The caller has
+  // removed the pages after the choose-actions page.
+  void AddChosenPages();
+
+  // Gives a header page's band (1027), title (1025) and subtitle (1026) their colours:
+  // the band filled with the window colour, the two texts drawn on it. Other controls
+  // are left alone.
+  void CtlColorHeader(QWidget* control) const;
+
+  // The choices on the choose-actions page, read from its boxes; false while that page
+  // has no window. False from IsSingleListChecked means the merge job. The duplicates
+  // box reports its check also while it is disabled.
+  bool IsSingleListChecked() const;
+  bool IsFilterChecked() const;
+  bool IsRearrangeChecked() const;
+  bool IsRemoveDuplicatesChecked() const;
+  bool IsIncludeChecked() const;
+  bool IsExtractChecked() const;
+  bool IsSplitChecked() const;
+
+  CWelcomePage* GetWelcomePage() const { return m_pWelcomePage.get(); }
+  CChooseItemsPage* GetChooseItemsPage() const { return m_pChooseItemsPage.get(); }
+  CSingleListPage* GetSingleListPage() const { return m_pSingleListPage.get(); }
+  CMergePage* GetMergePage() const { return m_pMergePage.get(); }
+  CFilterPage* GetFilterPage() const { return m_pFilterPage.get(); }
+  CRearrangePage* GetRearrangePage() const { return m_pRearrangePage.get(); }
+  CIncludePage* GetIncludePage() const { return m_pIncludePage.get(); }
+  CExtractPage* GetExtractPage() const { return m_pExtractPage.get(); }
+  CSplitPage* GetSplitPage() const { return m_pSplitPage.get(); }
+  COutputPage* GetOutputPage() const { return m_pOutputPage.get(); }
+  CSummaryPage* GetSummaryPage() const { return m_pSummaryPage.get(); }
+  CProcessingPage* GetProcessingPage() const { return m_pProcessingPage.get(); }
+  CCompletionPage* GetCompletionPage() const { return m_pCompletionPage.get(); }
+
+  const QBrush m_brushWindow;  // the window colour: white areas behind texts
+  const QFont m_fontBigTitle;  // titles of the welcome and completion pages
+  const QFont m_fontTitle;     // titles in the header band of the other pages
+
+  // The outcome of the last run: written by the processing page, shown by the completion
+  // page.
+  QString m_strResults;  // CR LF line ends
+  std::uint32_t m_dwElapsedMs = 0;
+  bool m_bFailed = false;
+
+ private:
+  // Declared in the order they are made and after the fonts, so that they are
+  // destroyed first, completion first and welcome last.
+  std::unique_ptr<CWelcomePage> m_pWelcomePage;
+  std::unique_ptr<CChooseItemsPage> m_pChooseItemsPage;
+  std::unique_ptr<CSingleListPage> m_pSingleListPage;
+  std::unique_ptr<CMergePage> m_pMergePage;
+  std::unique_ptr<CFilterPage> m_pFilterPage;
+  std::unique_ptr<CRearrangePage> m_pRearrangePage;
+  std::unique_ptr<CIncludePage> m_pIncludePage;
+  std::unique_ptr<CExtractPage> m_pExtractPage;
+  std::unique_ptr<CSplitPage> m_pSplitPage;
+  std::unique_ptr<COutputPage> m_pOutputPage;
+  std::unique_ptr<CSummaryPage> m_pSummaryPage;
+  std::unique_ptr<CProcessingPage> m_pProcessingPage;
+  std::unique_ptr<CCompletionPage> m_pCompletionPage;
+};
+
+}  // namespace vantor::wizard
+
+#endif  // VANTOR_WIZARD_SHEET_H_

@@ -1,0 +1,28 @@
+// The page that asks how to cut the list into parts: by number of addresses or by size
+// in kilobytes.
+#ifndef VANTOR_WIZARD_SPLIT_PAGE_H_
+#define VANTOR_WIZARD_SPLIT_PAGE_H_
+
+#include "wizard/header_page.h"
+
+namespace vantor::wizard {
+
+class CSplitPage : public CHeaderPage {
+ public:
+  enum : int {
+    IDC_SPLIT_BY_SIZE = 1032,
+    IDC_SPLIT_BY_COUNT = 1033,
+    IDC_EMAILS_PER_PART = 1035,
+    IDC_KILOBYTES_PER_PART = 1036
+  };
+
+  CSplitPage();
+  static const framework::DialogTemplate& Template();
+  // The header set-up; "Split by number of emails" checked and the kilobytes field
+  // disabled.
+  void OnInitDialog() override;
+};
+
+}  // namespace vantor::wizard
+
+#endif  // VANTOR_WIZARD_SPLIT_PAGE_H_
