@@ -25,4 +25,6 @@ const DialogTemplate& CExtractPage::Template() {
 
 CExtractPage::CExtractPage() : CHeaderPage(Template()) {}
 
+std::int32_t CExtractPage::GetExtractCount() const { return -1; }
+
 }  // namespace vantor::wizard

@@ -2,6 +2,8 @@
 #ifndef VANTOR_WIZARD_EXTRACT_PAGE_H_
 #define VANTOR_WIZARD_EXTRACT_PAGE_H_
 
+#include <cstdint>
+
 #include "wizard/header_page.h"
 
 namespace vantor::wizard {
@@ -12,6 +14,9 @@ class CExtractPage : public CHeaderPage {
 
   CExtractPage();
   static const framework::DialogTemplate& Template();
+
+  // The count from 1 to 2147483647, or -1 when the field holds no such number.
+  std::int32_t GetExtractCount() const;
 };
 
 }  // namespace vantor::wizard

@@ -26,4 +26,6 @@ const DialogTemplate& CFilterPage::Template() {
 
 CFilterPage::CFilterPage() : CHeaderPage(Template()) {}
 
+QString CFilterPage::GetFilterFileName() const { return QString(); }
+
 }  // namespace vantor::wizard

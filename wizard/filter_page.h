@@ -13,6 +13,9 @@ class CFilterPage : public CHeaderPage {
 
   CFilterPage();
   static const framework::DialogTemplate& Template();
+
+  // The filter file name exactly as typed.
+  QString GetFilterFileName() const;
 };
 
 }  // namespace vantor::wizard

@@ -28,4 +28,7 @@ const DialogTemplate& CIncludePage::Template() {
 
 CIncludePage::CIncludePage() : CHeaderPage(Template()) {}
 
+QString CIncludePage::GetIncludeEmail() const { return QString(); }
+std::int32_t CIncludePage::GetIncludePeriod() const { return -1; }
+
 }  // namespace vantor::wizard

@@ -2,6 +2,8 @@
 #ifndef VANTOR_WIZARD_INCLUDE_PAGE_H_
 #define VANTOR_WIZARD_INCLUDE_PAGE_H_
 
+#include <cstdint>
+
 #include "wizard/header_page.h"
 
 namespace vantor::wizard {
@@ -12,6 +14,11 @@ class CIncludePage : public CHeaderPage {
 
   CIncludePage();
   static const framework::DialogTemplate& Template();
+
+  // The address, white space at both ends removed.
+  QString GetIncludeEmail() const;
+  // The period from 1 to 2147483647, or -1 when the field holds no such number.
+  std::int32_t GetIncludePeriod() const;
 };
 
 }  // namespace vantor::wizard

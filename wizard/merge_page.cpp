@@ -30,4 +30,7 @@ const DialogTemplate& CMergePage::Template() {
 
 CMergePage::CMergePage() : CHeaderPage(Template()) {}
 
+QStringList CMergePage::GetMergeFiles() const { return QStringList(); }
+QString CMergePage::GetOutputFileName() const { return QString(); }
+
 }  // namespace vantor::wizard

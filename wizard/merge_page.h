@@ -2,6 +2,8 @@
 #ifndef VANTOR_WIZARD_MERGE_PAGE_H_
 #define VANTOR_WIZARD_MERGE_PAGE_H_
 
+#include <QStringList>
+
 #include "wizard/header_page.h"
 
 namespace vantor::wizard {
@@ -18,6 +20,11 @@ class CMergePage : public CHeaderPage {
 
   CMergePage();
   static const framework::DialogTemplate& Template();
+
+  // The lists to merge, in the order they were added.
+  QStringList GetMergeFiles() const;
+  // The output file name, white space at both ends removed.
+  QString GetOutputFileName() const;
 };
 
 }  // namespace vantor::wizard

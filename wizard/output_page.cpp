@@ -28,4 +28,7 @@ const DialogTemplate& COutputPage::Template() {
 
 COutputPage::COutputPage() : CHeaderPage(Template()) {}
 
+bool COutputPage::IsReplaceInputChecked() const { return false; }
+QString COutputPage::GetOutputFileName() const { return QString(); }
+
 }  // namespace vantor::wizard

@@ -13,6 +13,11 @@ class COutputPage : public CHeaderPage {
 
   COutputPage();
   static const framework::DialogTemplate& Template();
+
+  // True when the result is to replace the input ("replace input file").
+  bool IsReplaceInputChecked() const;
+  // The output file name, white space at both ends removed.
+  QString GetOutputFileName() const;
 };
 
 }  // namespace vantor::wizard

@@ -42,4 +42,7 @@ void CRearrangePage::OnInitDialog() {
   CheckDlgButton(IDC_SORT_BY_EMAIL, true);
 }
 
+bool CRearrangePage::IsSortByEmailChecked() const { return false; }
+bool CRearrangePage::IsSortByDomainChecked() const { return false; }
+
 }  // namespace vantor::wizard

@@ -13,6 +13,9 @@ class CRearrangePage : public CHeaderPage {
 
   CRearrangePage();
   static const framework::DialogTemplate& Template();
+
+  bool IsSortByEmailChecked() const;
+  bool IsSortByDomainChecked() const;
   // The header set-up; "Sort alphabetically by entire email" checked.
   void OnInitDialog() override;
 };

@@ -1,5 +1,7 @@
 #include "wizard/sheet.h"
 
+#include <QFile>
+
 #include <QApplication>
 #include <QPalette>
 
@@ -100,6 +102,46 @@ bool CVantorSheet::IsExtractChecked() const {
 }
 bool CVantorSheet::IsSplitChecked() const {
   return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_SPLIT);
+}
+
+namespace {
+
+std::string FileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
+
+}  // namespace
+
+JobChoices CVantorSheet::GetChoices() const {
+  JobChoices c;
+  c.singleList = IsSingleListChecked();
+  if (!c.singleList) {
+    c.outputFileName = FileName(m_pMergePage->GetOutputFileName());
+    for (const QString& name : m_pMergePage->GetMergeFiles()) c.mergeFiles.push_back(FileName(name));
+    return c;
+  }
+  c.inputFileName = FileName(m_pSingleListPage->GetInputFileName());
+  c.replaceInput = m_pOutputPage->IsReplaceInputChecked();
+  if (!c.replaceInput) c.outputFileName = FileName(m_pOutputPage->GetOutputFileName());
+  c.filter = IsFilterChecked();
+  if (c.filter) c.filterFileName = FileName(m_pFilterPage->GetFilterFileName());
+  c.rearrange = IsRearrangeChecked();
+  if (c.rearrange) {
+    c.sortByEmail = m_pRearrangePage->IsSortByEmailChecked();
+    c.sortByDomain = !c.sortByEmail && m_pRearrangePage->IsSortByDomainChecked();
+  }
+  c.removeDuplicatesBox = IsRemoveDuplicatesChecked();
+  c.include = IsIncludeChecked();
+  if (c.include) {
+    c.includeEmail = m_pIncludePage->GetIncludeEmail().toStdString();
+    c.includePeriod = m_pIncludePage->GetIncludePeriod();
+  }
+  c.extract = IsExtractChecked();
+  if (c.extract) c.extractCount = m_pExtractPage->GetExtractCount();
+  c.split = IsSplitChecked();
+  if (c.split) {
+    c.splitByCount = m_pSplitPage->IsSplitByCountChecked();
+    c.splitSize = m_pSplitPage->GetPartSize();
+  }
+  return c;
 }
 
 }  // namespace vantor::wizard

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/choices.h"
 #include "wizard/framework/property_page.h"
 #include "wizard/framework/property_sheet.h"
 
@@ -64,6 +65,11 @@ class CVantorSheet : public framework::PropertySheet {
   bool IsIncludeChecked() const;
   bool IsExtractChecked() const;
   bool IsSplitChecked() const;
+
+  // What the pages hold now, read through their getters: the job the processing page
+  // builds and the summary page describes. A page's getters are read only when its
+  // action is chosen.
+  JobChoices GetChoices() const;
 
   CWelcomePage* GetWelcomePage() const { return m_pWelcomePage.get(); }
   CChooseItemsPage* GetChooseItemsPage() const { return m_pChooseItemsPage.get(); }

@@ -26,4 +26,6 @@ const DialogTemplate& CSingleListPage::Template() {
 
 CSingleListPage::CSingleListPage() : CHeaderPage(Template()) {}
 
+QString CSingleListPage::GetInputFileName() const { return QString(); }
+
 }  // namespace vantor::wizard

@@ -12,6 +12,9 @@ class CSingleListPage : public CHeaderPage {
 
   CSingleListPage();
   static const framework::DialogTemplate& Template();
+
+  // The input file name, white space at both ends removed.
+  QString GetInputFileName() const;
 };
 
 }  // namespace vantor::wizard

@@ -35,4 +35,7 @@ void CSplitPage::OnInitDialog() {
   EnableDlgItem(IDC_KILOBYTES_PER_PART, false);
 }
 
+bool CSplitPage::IsSplitByCountChecked() const { return true; }
+std::int32_t CSplitPage::GetPartSize() const { return -1; }
+
 }  // namespace vantor::wizard

@@ -3,6 +3,8 @@
 #ifndef VANTOR_WIZARD_SPLIT_PAGE_H_
 #define VANTOR_WIZARD_SPLIT_PAGE_H_
 
+#include <cstdint>
+
 #include "wizard/header_page.h"
 
 namespace vantor::wizard {
@@ -18,6 +20,11 @@ class CSplitPage : public CHeaderPage {
 
   CSplitPage();
   static const framework::DialogTemplate& Template();
+
+  bool IsSplitByCountChecked() const;
+  // Emails per part, or bytes per part (the kilobytes times 1024); -1 when the field
+  // of the chosen mode holds no valid number.
+  std::int32_t GetPartSize() const;
   // The header set-up; "Split by number of emails" checked and the kilobytes field
   // disabled.
   void OnInitDialog() override;
