@@ -1,8 +1,7 @@
 #include "wizard/sheet.h"
 
-#include <QFile>
-
 #include <QApplication>
+#include <QFile>
 #include <QPalette>
 
 #include "wizard/choose_items_page.h"
