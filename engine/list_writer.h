@@ -84,6 +84,10 @@ class ListWriter {
   // Writes what is buffered, syncs (unless the file is an intermediate one that will
   // never be committed as it is) and closes. Raises "failed to write data".
   void Finish(bool sync = true);
+  // Writes what is buffered, starts writing the file to the disk without waiting, and
+  // closes it: for files the caller syncs later by name (Env::SyncFile), so that
+  // writing them back overlaps with the work in between. Raises "failed to write data".
+  void FinishLater();
 
   const std::string& name() const { return name_; }
 

@@ -54,11 +54,19 @@ class PartFiles {
     Write(first.text, static_cast<std::size_t>(last.text + last.length + 1 - first.text));
   }
 
-  // Parts are the user's results: each is on the disk before the next one is begun.
+  // The part is written back to the disk while the next one is filled; Sync waits for
+  // them all.
   void Close() {
     if (!open_) return;
     open_ = false;
-    writer_.Finish();
+    writer_.FinishLater();
+  }
+
+  // Parts are the user's results: all of them are on the disk before the split reports.
+  void Sync() {
+    for (std::uint64_t part = 1; part <= count_; ++part) {
+      if (!runner_.env()->SyncFile(pattern_.Name(part))) Raise("failed to write data");
+    }
   }
 
   bool open() const { return open_; }
@@ -177,6 +185,7 @@ std::uint64_t SplitByCount(ActionRunner& runner, const PartNamePattern& pattern)
   }
   reader.Close();
   parts.Close();
+  if (runner.KeepRunning()) parts.Sync();
   return parts.count();
 }
 
@@ -260,6 +269,7 @@ std::uint64_t SplitBySize(ActionRunner& runner, const PartNamePattern& pattern) 
     }
   }
   parts.Close();
+  if (runner.KeepRunning()) parts.Sync();
   return parts.count();
 }
 

@@ -31,6 +31,9 @@ class WritableFile {
   virtual bool Write(const char* src, std::size_t n) = 0;
   // Pushes what was written to the disk.
   virtual bool Sync() = 0;
+  // Asks the system to start writing what was written to the disk, without waiting;
+  // a later SyncFile then finds most of it done.
+  virtual void StartWriteback() {}
   // Closes the file; later calls fail. The destructor closes a file left open.
   virtual bool Close() = 0;
 };

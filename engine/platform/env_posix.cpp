@@ -87,6 +87,10 @@ class PosixWritableFile final : public WritableFile {
     return true;
   }
 
+  void StartWriteback() override {
+    ::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
+  }
+
   bool Close() override { return fd_.Close(); }
 
  private:

@@ -29,6 +29,7 @@ class FaultWritableFile final : public WritableFile {
     return env_->Allow(Call::Write) && base_->Write(src, n);
   }
   bool Sync() override { return env_->Allow(Call::Sync) && base_->Sync(); }
+  void StartWriteback() override { base_->StartWriteback(); }
   bool Close() override {
     // The descriptor is released either way, as close(2) does.
     bool allowed = env_->Allow(Call::Close);
