@@ -17,6 +17,23 @@
 //                                           sync OUT2
 //                         randomize         vantor-cli -q --randomize --seed 1 -o OUT LIST
 //                                           against shuf LIST -o OUT2; sync OUT2
+//                         split-count       vantor-cli -q --split-count 100000
+//                                           -o DIR/out.txt LIST against
+//                                           split -l 100000 -d -a 4 LIST DIR2/x; sync DIR2/*
+//                         split-size        vantor-cli -q --split-kb 10240 -o DIR/out.txt LIST
+//                                           against split -C 10240K -d -a 4 LIST DIR2/x;
+//                                           sync DIR2/*
+//                         merge             vantor-cli -q --merge -o OUT A B C against
+//                                           cat A B C > OUT2; sync OUT2 (three other
+//                                           generated lists, a third of --size-mib each)
+//                         include           vantor-cli -q --include x@y.z --every 1000
+//                                           -o OUT LIST against
+//                                           awk '{print} NR%1000==0{print "x@y.z"}' LIST
+//                                           > OUT2; sync OUT2
+//                         extract           vantor-cli -q --extract 100000 --seed 1 -o OUT LIST
+//                                           against shuf -n 100000 LIST -o OUT2; sync OUT2
+//                       The last five also time cat of their input into /dev/null in the
+//                       same rounds.
 //   --size-mib=N        size of the generated list in MiB (default: 100)
 //   --fragments=N       lines of the generated filter file (default: 10000)
 //   --seed=N            seed of the generated files (default: 1)
@@ -32,6 +49,9 @@
 //   --grep=PATH         the grep to compare with (default: grep from PATH)
 //   --sort=PATH         the sort to compare with (default: sort from PATH)
 //   --shuf=PATH         the shuf to compare with (default: shuf from PATH)
+//   --split=PATH        the split to compare with (default: split from PATH)
+//   --cat=PATH          the cat to compare with (default: cat from PATH)
+//   --awk=PATH          the awk to compare with (default: mawk when it is in PATH, else awk)
 //   --help              this text
 //
 // Each timed round runs every command once, one after the other, each on a freshly
@@ -59,6 +79,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -85,6 +106,9 @@ struct Flags {
   std::string grep = "grep";
   std::string sort = "sort";
   std::string shuf = "shuf";
+  std::string split = "split";
+  std::string cat = "cat";
+  std::string awk;  // empty: mawk when it is in PATH, else awk
 };
 
 // ---------------------------------------------------------------------------------
@@ -163,6 +187,35 @@ std::uint64_t FileSize(const std::string& path) {
 bool FileExists(const std::string& path) {
   struct stat st;
   return ::stat(path.c_str(), &st) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st;
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+// The names of the files in `dir`, in byte order, without the directory.
+std::vector<std::string> FileNamesIn(const std::string& dir) {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Deletes an output file, or everything in an output directory (which stays). An empty
+// name stands for no output.
+void RemoveOutput(const std::string& path) {
+  if (path.empty()) return;
+  if (IsDirectory(path)) {
+    for (const std::string& name : FileNamesIn(path)) {
+      std::error_code ignored;
+      std::filesystem::remove_all(path + "/" + name, ignored);
+    }
+  } else {
+    ::unlink(path.c_str());
+  }
 }
 
 struct FileComparison {
@@ -368,6 +421,33 @@ class Bench {
     return list_;
   }
 
+  // Three generated lists to merge, of other streams than the list, each a third of
+  // --size-mib, written on first use.
+  const std::vector<std::string>& MergeInputs() {
+    if (mergeInputs_.empty()) {
+      const std::uint64_t bytes = (flags_.sizeMiB << 20) / 3;
+      for (std::uint64_t stream = 1; stream <= 3; ++stream) {
+        const std::string path =
+            Path("merge-list" + std::to_string(stream) + "-of-" + std::to_string(flags_.sizeMiB) +
+                 "mib-seed" + std::to_string(flags_.seed) + ".txt");
+        if (flags_.reuseFiles && FileExists(path)) {
+          std::printf("merge list  : %s (reused, %.1f MiB)\n", path.c_str(),
+                      static_cast<double>(FileSize(path)) / kMiB);
+        } else {
+          const auto start = std::chrono::steady_clock::now();
+          const ListStats stats = generator_.WriteList(path, bytes, stream);
+          std::printf(
+              "merge list  : %s\n              %.1f MiB, %s addresses (written in %.1f s)\n",
+              path.c_str(), static_cast<double>(stats.bytes) / kMiB,
+              Thousands(stats.addresses).c_str(), Seconds(start));
+        }
+        mergeInputs_.push_back(path);
+      }
+      std::fflush(stdout);
+    }
+    return mergeInputs_;
+  }
+
   // The generated filter file of --fragments lines, written on first use.
   const std::string& Filter() {
     if (filter_.empty()) {
@@ -384,7 +464,8 @@ class Bench {
 
   // Runs `commands` once untimed, then --runs rounds of all of them in turn, and
   // returns each command's best round. A command returns its measurement, with
-  // exitCode -1 when it failed; its output file is deleted and the disks synced first.
+  // exitCode -1 when it failed; its output is deleted (an output that is a directory
+  // is emptied; an empty name is left alone) and the disks synced first.
   std::vector<ChildRun> TimeRounds(const std::vector<std::string>& outputs,
                                    const std::vector<std::function<ChildRun()>>& commands,
                                    std::vector<std::vector<ChildRun>>* all) {
@@ -392,7 +473,7 @@ class Bench {
     all->assign(commands.size(), {});
     for (int round = 0; round <= flags_.runs; ++round) {
       for (std::size_t i = 0; i < commands.size(); ++i) {
-        ::unlink(outputs[i].c_str());
+        RemoveOutput(outputs[i]);
         ::sync();
         const ChildRun run = commands[i]();
         if (run.exitCode < 0) {
@@ -417,6 +498,7 @@ class Bench {
   std::string workdir_;
   std::string list_;
   std::string filter_;
+  std::vector<std::string> mergeInputs_;
 };
 
 double Median(std::vector<ChildRun> runs) {
@@ -462,6 +544,11 @@ std::optional<std::uint64_t> LeadingNumber(const std::string& line) {
 // One command against its peer on the same files: vantor-cli with `oursArgs`, which
 // writes `oursOutput` and its report to `report`, against `peerArgv`, which writes
 // `peerOutput` (from its stdout when `peerToStdout`), followed by `sync peerOutput`.
+// An output may be a directory that the command writes its files into; then the peer
+// is followed by a sync of every file in it.
+//
+// With `baselineArgv`, a third command runs in the same rounds with its stdout going
+// to /dev/null: `cat` of the inputs, the least that a command which copies them does.
 struct Contest {
   std::string name;
   std::vector<std::string> oursArgs;
@@ -473,16 +560,33 @@ struct Contest {
   std::string peerOutput;
   bool peerToStdout = false;
   std::vector<int> peerExitCodes{0};  // those that mean success
+  std::string baselineLabel{};              // e.g. "cat > null"
+  std::vector<std::string> baselineArgv{};  // empty: none
 };
 
 struct ContestResult {
   ChildRun ours;
   ChildRun peer;
+  ChildRun baseline;
   std::vector<ChildRun> oursRuns;
   std::vector<ChildRun> peerRuns;
-  double ratio = 0;  // wall time, ours / peer's
+  std::vector<ChildRun> baselineRuns;
+  double ratio = 0;          // wall time, ours / peer's
+  double baselineRatio = 0;  // wall time, ours / the baseline's
   double oursPeakRssMiB = 0;
 };
+
+// What `sync` is given after a peer that wrote `output`: the file, or every file in
+// the directory.
+std::vector<std::string> SyncArgv(const std::string& output) {
+  std::vector<std::string> argv{"sync"};
+  if (IsDirectory(output)) {
+    for (const std::string& name : FileNamesIn(output)) argv.push_back(output + "/" + name);
+  } else {
+    argv.push_back(output);
+  }
+  return argv;
+}
 
 // Times a contest and prints its figures. False when a command failed.
 bool RunContest(Bench& bench, const Contest& contest, ContestResult* result) {
@@ -508,15 +612,30 @@ bool RunContest(Bench& bench, const Contest& contest, ContestResult* result) {
                    peer.exitCode);
       return ChildRun{};
     }
-    const ChildRun sync = RunChild({"sync", contest.peerOutput});
+    const ChildRun sync = RunChild(SyncArgv(contest.peerOutput));
     if (sync.exitCode != 0) return ChildRun{};
     return Combine({peer, sync});
   };
+  auto runBaseline = [&]() {
+    ChildRun run = RunChild(contest.baselineArgv, {.stdoutPath = "/dev/null", .environment = {}});
+    if (run.exitCode != 0) {
+      std::fprintf(stderr, "vantor_bench: %s exited with %d\n", contest.baselineArgv[0].c_str(),
+                   run.exitCode);
+      run.exitCode = -1;
+    }
+    return run;
+  };
 
+  std::vector<std::string> outputs{contest.oursOutput, contest.peerOutput};
+  std::vector<std::function<ChildRun()>> commands{runOurs, runPeer};
+  const bool baseline = !contest.baselineArgv.empty();
+  if (baseline) {
+    outputs.emplace_back();  // /dev/null
+    commands.push_back(runBaseline);
+  }
   std::vector<std::vector<ChildRun>> all;
-  const std::vector<ChildRun> best =
-      bench.TimeRounds({contest.oursOutput, contest.peerOutput}, {runOurs, runPeer}, &all);
-  if (best[0].exitCode < 0 || best[1].exitCode < 0) {
+  const std::vector<ChildRun> best = bench.TimeRounds(outputs, commands, &all);
+  if (std::any_of(best.begin(), best.end(), [](const ChildRun& r) { return r.exitCode < 0; })) {
     std::printf("%-12s: FAILED (see the errors above)\n", contest.name.c_str());
     return false;
   }
@@ -526,25 +645,42 @@ bool RunContest(Bench& bench, const Contest& contest, ContestResult* result) {
   result->peerRuns = all[1];
   result->ratio = best[0].wallSeconds / best[1].wallSeconds;
   result->oursPeakRssMiB = PeakRss(all[0]);
+  if (baseline) {
+    result->baseline = best[2];
+    result->baselineRuns = all[2];
+    result->baselineRatio = best[0].wallSeconds / best[2].wallSeconds;
+  }
 
   std::printf("%-12s: best of %d runs after a warm-up run\n", contest.name.c_str(), flags.runs);
   PrintRun("vantor-cli", best[0], all[0]);
   PrintRun(contest.peerLabel.c_str(), best[1], all[1]);
+  if (baseline) PrintRun(contest.baselineLabel.c_str(), best[2], all[2]);
   return true;
 }
 
+std::string SizeName(std::uint64_t mib) {
+  return mib % 1024 == 0 ? std::to_string(mib / 1024) + " GiB" : std::to_string(mib) + " MiB";
+}
+
 // The target lines: the ratio of wall times and vantor-cli's peak memory. `setFor`
-// names the list size the targets are set for, in MiB.
+// names the list sizes the targets are set for, in MiB.
 void PrintTargets(const ContestResult& result, const char* peerName, double maxRatio,
-                  double maxRssMiB, std::uint64_t setFor, std::uint64_t sizeMiB) {
+                  double maxRssMiB, const std::vector<std::uint64_t>& setFor,
+                  std::uint64_t sizeMiB) {
   std::printf("              ratio vantor-cli / %s: %.2f (target <= %.2f: %s)\n", peerName,
               result.ratio, maxRatio, result.ratio <= maxRatio ? "met" : "MISSED");
   std::printf("              peak RSS of vantor-cli: %.1f MiB (target < %.0f MiB: %s)\n",
               result.oursPeakRssMiB, maxRssMiB,
               result.oursPeakRssMiB < maxRssMiB ? "met" : "MISSED");
-  if (sizeMiB != setFor) {
-    std::printf("              (the targets are set for a %s list; this one is %llu MiB)\n",
-                setFor == 1024 ? "1 GiB" : "100 MiB", static_cast<unsigned long long>(sizeMiB));
+  if (std::find(setFor.begin(), setFor.end(), sizeMiB) == setFor.end()) {
+    std::string sizes;
+    for (std::size_t i = 0; i < setFor.size(); ++i) {
+      if (i > 0) sizes += i + 1 == setFor.size() ? " and " : ", ";
+      sizes += SizeName(setFor[i]);
+    }
+    std::printf("              (the targets are set for %s list%s; this one is %llu MiB)\n",
+                (setFor.size() == 1 ? "a " + sizes : "the " + sizes).c_str(),
+                setFor.size() == 1 ? "" : "s", static_cast<unsigned long long>(sizeMiB));
   }
 }
 
@@ -641,7 +777,7 @@ bool BenchPlainSort(Bench& bench, const std::string& name, const std::string& ou
   contest.peerArgv.insert(contest.peerArgv.end(), {list, "-o", contest.peerOutput});
   ContestResult result;
   if (!RunContest(bench, contest, &result)) return false;
-  PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, kSortTargetMiB, flags.sizeMiB);
+  PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, {kSortTargetMiB}, flags.sizeMiB);
   const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, "sort");
   std::printf("              vantor-cli report: %s\n",
               ReportLine(contest.report, reportWord).c_str());
@@ -688,7 +824,7 @@ bool BenchSortEmailDedup(Bench& bench) {
   };
   ContestResult result;
   if (!RunContest(bench, contest, &result)) return false;
-  PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, kSortTargetMiB, flags.sizeMiB);
+  PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, {kSortTargetMiB}, flags.sizeMiB);
 
   // Walks ours and sort -u's output side by side up to the first thing wrong, if any.
   std::string problem;
@@ -829,7 +965,7 @@ bool BenchRandomize(Bench& bench) {
   };
   ContestResult result;
   if (!RunContest(bench, contest, &result)) return false;
-  PrintTargets(result, "shuf", kRandomizeMaxRatio, kRandomizeMaxRssMiB, kRandomizeTargetMiB,
+  PrintTargets(result, "shuf", kRandomizeMaxRatio, kRandomizeMaxRssMiB, {kRandomizeTargetMiB},
                flags.sizeMiB);
 
   LinesSignature input;
@@ -857,18 +993,411 @@ bool BenchRandomize(Bench& bench) {
   return sameLines && shuffled;
 }
 
+// ---------------------------------------------------------------------------------
+// The copying actions: split, merge, include and extract. Each reads its input once (the
+// extract twice: it counts the lines first) and writes about as much, so `cat` of the
+// input into /dev/null is timed in the same rounds as the least such a command costs.
+
+// At most the peer's wall time, under 100 MiB, on the 100 MiB and the 1 GiB lists.
+constexpr double kCopyMaxRatio = 1.0;
+constexpr double kCopyMaxRssMiB = 100;
+const std::vector<std::uint64_t> kCopyTargetMiB{100, 1024};
+
+void PrintCopyFigures(const ContestResult& result, const char* peerName, std::uint64_t sizeMiB,
+                      const char* note = "") {
+  PrintTargets(result, peerName, kCopyMaxRatio, kCopyMaxRssMiB, kCopyTargetMiB, sizeMiB);
+  std::printf("              ratio vantor-cli / cat > null: %.2f%s\n", result.baselineRatio, note);
+}
+
+// Whether `files`, one after the other, hold the bytes of `whole`; when not, `*problem`
+// says where they part.
+bool ConcatenationEquals(const std::vector<std::string>& files, const std::string& whole,
+                         std::string* problem) {
+  std::ifstream w(whole, std::ios::binary);
+  if (!w) throw std::runtime_error("cannot read " + whole);
+  constexpr std::size_t kBlock = 1 << 20;
+  std::vector<char> a(kBlock);
+  std::vector<char> b(kBlock);
+  std::uint64_t offset = 0;
+  for (const std::string& file : files) {
+    std::ifstream f(file, std::ios::binary);
+    if (!f) throw std::runtime_error("cannot read " + file);
+    for (;;) {
+      f.read(a.data(), kBlock);
+      const std::size_t n = static_cast<std::size_t>(f.gcount());
+      if (n == 0) break;
+      w.read(b.data(), static_cast<std::streamsize>(n));
+      const std::size_t m = static_cast<std::size_t>(w.gcount());
+      const std::size_t common = std::min(n, m);
+      const std::size_t same =
+          static_cast<std::size_t>(std::mismatch(a.data(), a.data() + common, b.data()).first -
+                                   a.data());
+      if (same < n) {
+        *problem = same < m ? "the parts differ from the list at its byte " +
+                                  Thousands(offset + same) + ", in " + file
+                            : "the parts go on after the list's end, in " + file;
+        return false;
+      }
+      offset += n;
+    }
+  }
+  w.read(b.data(), 1);
+  if (w.gcount() != 0) {
+    *problem = "the parts end at byte " + Thousands(offset) + ", before the list does";
+    return false;
+  }
+  return true;
+}
+
+// The parts vantor-cli wrote into `dir` for the output name out.txt: out1.txt,
+// out2.txt and so on, in order. Anything else in the directory is a problem.
+std::vector<std::string> NumberedParts(const std::string& dir, std::string* problem) {
+  const std::vector<std::string> names = FileNamesIn(dir);
+  std::vector<std::string> parts;
+  std::vector<std::string> partNames;
+  for (std::size_t n = 1;; ++n) {
+    const std::string name = "out" + std::to_string(n) + ".txt";
+    if (!std::binary_search(names.begin(), names.end(), name)) break;
+    parts.push_back(dir + "/" + name);
+    partNames.push_back(name);
+  }
+  std::sort(partNames.begin(), partNames.end());
+  for (const std::string& name : names) {
+    if (!std::binary_search(partNames.begin(), partNames.end(), name)) {
+      *problem = "vantor-cli left " + name + " beside its " + Thousands(parts.size()) + " parts";
+      break;
+    }
+  }
+  return parts;
+}
+
+// A split into numbered parts against split(1) with the same cut: `oursMode` and
+// `peerMode` are the options of each. Both cut at line ends, so the parts must be the
+// same bytes, and ours, one after the other, the list. `maxLines` or `maxBytes` (0: no
+// limit) is what a part may hold.
+bool BenchSplit(Bench& bench, const std::string& name, const std::vector<std::string>& oursMode,
+                const std::vector<std::string>& peerMode, std::uint64_t maxLines,
+                std::uint64_t maxBytes) {
+  const Flags& flags = bench.flags();
+  const std::string list = bench.List();
+  const std::string oursDir = bench.Path(name + "-out-vantor");
+  const std::string peerDir = bench.Path(name + "-out-split");
+  std::filesystem::create_directories(oursDir);
+  std::filesystem::create_directories(peerDir);
+  Contest contest{
+      .name = name,
+      .oursArgs = {"-q"},
+      .oursOutput = oursDir,
+      .report = bench.Path(name + "-report-vantor.txt"),
+      .peerLabel = "split + sync",
+      .peerArgv = {flags.split},
+      .peerEnvironment = {},
+      .peerOutput = peerDir,
+      .baselineLabel = "cat > null",
+      .baselineArgv = {flags.cat, list},
+  };
+  contest.oursArgs.insert(contest.oursArgs.end(), oursMode.begin(), oursMode.end());
+  contest.oursArgs.insert(contest.oursArgs.end(), {"-o", oursDir + "/out.txt", list});
+  contest.peerArgv.insert(contest.peerArgv.end(), peerMode.begin(), peerMode.end());
+  // Numbered suffixes of four digits sort in the order split wrote them.
+  contest.peerArgv.insert(contest.peerArgv.end(), {"-d", "-a", "4", list, peerDir + "/x"});
+  ContestResult result;
+  if (!RunContest(bench, contest, &result)) return false;
+  PrintCopyFigures(result, "split", flags.sizeMiB);
+
+  std::string problem;
+  const std::vector<std::string> ours = NumberedParts(oursDir, &problem);
+  std::vector<std::string> peer;
+  for (const std::string& part : FileNamesIn(peerDir)) peer.push_back(peerDir + "/" + part);
+  if (problem.empty() && ours.size() != peer.size()) {
+    problem = "vantor-cli wrote " + Thousands(ours.size()) + " parts, split " +
+              Thousands(peer.size());
+  }
+  if (problem.empty()) ConcatenationEquals(ours, list, &problem);
+  std::uint64_t largestLines = 0;
+  std::uint64_t largestBytes = 0;
+  for (std::size_t i = 0; problem.empty() && i < ours.size(); ++i) {
+    const FileComparison same = CompareFiles(ours[i], peer[i]);
+    if (!same.identical) {
+      problem = "part " + Thousands(i + 1) + " differs from split's at its line " +
+                Thousands(same.firstDifferentLine);
+    }
+    largestLines = std::max(largestLines, same.linesA);
+    largestBytes = std::max(largestBytes, FileSize(ours[i]));
+  }
+  if (problem.empty() && maxLines > 0 && largestLines > maxLines) {
+    problem = "a part holds " + Thousands(largestLines) + " lines";
+  }
+  if (problem.empty() && maxBytes > 0 && largestBytes > maxBytes) {
+    problem = "a part holds " + Thousands(largestBytes) + " bytes";
+  }
+  if (problem.empty()) {
+    std::printf("              parts: %s from each, the same bytes part by part; ours, one after "
+                "the other, are the list; the largest %s lines, %s bytes\n",
+                Thousands(ours.size()).c_str(), Thousands(largestLines).c_str(),
+                Thousands(largestBytes).c_str());
+  } else {
+    std::printf("              MISMATCH: %s\n", problem.c_str());
+  }
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, "splitted").c_str());
+  std::fflush(stdout);
+  return problem.empty();
+}
+
+constexpr std::uint64_t kSplitLines = 100000;
+constexpr std::uint64_t kSplitKiB = 10240;
+
+bool BenchSplitCount(Bench& bench) {
+  return BenchSplit(bench, "split-count", {"--split-count", std::to_string(kSplitLines)},
+                    {"-l", std::to_string(kSplitLines)}, kSplitLines, 0);
+}
+
+bool BenchSplitSize(Bench& bench) {
+  return BenchSplit(bench, "split-size", {"--split-kb", std::to_string(kSplitKiB)},
+                    {"-C", std::to_string(kSplitKiB) + "K"}, 0, kSplitKiB << 10);
+}
+
+// Three lists joined byte for byte, against cat. Each generated list ends in LF, so
+// vantor-cli adds no line end and the outputs must be the same bytes.
+bool BenchMerge(Bench& bench) {
+  const Flags& flags = bench.flags();
+  const std::vector<std::string>& inputs = bench.MergeInputs();
+  Contest contest{
+      .name = "merge",
+      .oursArgs = {"-q", "--merge", "-o", bench.Path("merge-out-vantor.txt")},
+      .oursOutput = bench.Path("merge-out-vantor.txt"),
+      .report = bench.Path("merge-report-vantor.txt"),
+      .peerLabel = "cat + sync",
+      .peerArgv = {flags.cat},
+      .peerEnvironment = {},
+      .peerOutput = bench.Path("merge-out-cat.txt"),
+      .peerToStdout = true,
+      .baselineLabel = "cat > null",
+      .baselineArgv = {flags.cat},
+  };
+  for (auto* argv : {&contest.oursArgs, &contest.peerArgv, &contest.baselineArgv}) {
+    argv->insert(argv->end(), inputs.begin(), inputs.end());
+  }
+  ContestResult result;
+  if (!RunContest(bench, contest, &result)) return false;
+  PrintCopyFigures(result, "cat", flags.sizeMiB, " (cat of the three lists)");
+  const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, "cat");
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, "merged").c_str());
+  std::fflush(stdout);
+  return identical;
+}
+
+bool InPath(const std::string& program) {
+  const char* path = std::getenv("PATH");
+  const std::string dirs = path ? path : "";
+  std::size_t start = 0;
+  for (;;) {
+    const std::size_t colon = dirs.find(':', start);
+    std::string dir = dirs.substr(start, colon - start);
+    if (dir.empty()) dir = ".";
+    if (::access((dir + "/" + program).c_str(), X_OK) == 0) return true;
+    if (colon == std::string::npos) return false;
+    start = colon + 1;
+  }
+}
+
+// The awk to compare with: --awk, else mawk (the fastest at a plain copy) when it is
+// installed, else awk.
+std::string AwkOf(const Flags& flags) {
+  if (!flags.awk.empty()) return flags.awk;
+  return InPath("mawk") ? "mawk" : "awk";
+}
+
+constexpr const char* kIncludeAddress = "x@y.z";
+constexpr int kIncludeEvery = 1000;
+
+// An address after every 1,000 lines (and after the last when the count is a multiple
+// of 1,000), against awk doing the same.
+bool BenchInclude(Bench& bench) {
+  const Flags& flags = bench.flags();
+  const std::string list = bench.List();
+  const std::string awk = AwkOf(flags);
+  const std::string awkName = std::filesystem::path(awk).filename().string();
+  Contest contest{
+      .name = "include",
+      .oursArgs = {"-q", "--include", kIncludeAddress, "--every", std::to_string(kIncludeEvery),
+                   "-o", bench.Path("include-out-vantor.txt"), list},
+      .oursOutput = bench.Path("include-out-vantor.txt"),
+      .report = bench.Path("include-report-vantor.txt"),
+      .peerLabel = awkName + " + sync",
+      .peerArgv = {awk,
+                   "{print} NR%" + std::to_string(kIncludeEvery) + "==0{print \"" +
+                       kIncludeAddress + "\"}",
+                   list},
+      .peerEnvironment = {{"LC_ALL", "C"}},
+      .peerOutput = bench.Path("include-out-awk.txt"),
+      .peerToStdout = true,
+      .baselineLabel = "cat > null",
+      .baselineArgv = {flags.cat, list},
+  };
+  ContestResult result;
+  if (!RunContest(bench, contest, &result)) return false;
+  PrintCopyFigures(result, awkName.c_str(), flags.sizeMiB);
+  const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, awkName.c_str());
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, "included").c_str());
+  std::fflush(stdout);
+  return identical;
+}
+
+constexpr std::uint64_t kExtractLines = 100000;
+
+// The lines of a sublist by their hash, and how often the list holds each, counted while
+// the list is read: a line taken more often than the list holds it is unaccounted for.
+class SublistCheck {
+ public:
+  explicit SublistCheck(const std::string& path) {
+    LineReader reader(path);
+    std::string_view line;
+    while (reader.Next(&line)) {
+      ++lines_;
+      ++counts_[HashLine(line)].taken;
+    }
+  }
+  // A line of the list; `firstHalf` when it stands in the list's first half.
+  void See(std::uint64_t hash, bool firstHalf) {
+    const auto it = counts_.find(hash);
+    if (it == counts_.end()) return;
+    ++it->second.inList;
+    if (firstHalf) ++it->second.inFirstHalf;
+  }
+  std::uint64_t lines() const { return lines_; }
+  // The lines of the sublist that the list does not account for.
+  std::uint64_t Unaccounted() const {
+    std::uint64_t n = 0;
+    for (const auto& [hash, c] : counts_) n += c.taken - std::min(c.taken, c.inList);
+    return n;
+  }
+  // The share of the sublist's lines, in percent, that stand in the list's first half:
+  // a line the list holds k times, j of them in its first half, counts j/k.
+  double FirstHalfPercent() const {
+    double sum = 0;
+    for (const auto& [hash, c] : counts_) {
+      if (c.inList > 0) {
+        sum += static_cast<double>(c.taken) * static_cast<double>(c.inFirstHalf) /
+               static_cast<double>(c.inList);
+      }
+    }
+    return 100.0 * sum / static_cast<double>(std::max<std::uint64_t>(lines_, 1));
+  }
+
+ private:
+  struct Counts {
+    std::uint64_t taken = 0;
+    std::uint64_t inList = 0;
+    std::uint64_t inFirstHalf = 0;
+  };
+  std::uint64_t lines_ = 0;
+  std::unordered_map<std::uint64_t, Counts> counts_;
+};
+
+// A random sublist of 100,000 lines (half the list when it is shorter than 200,000),
+// against shuf -n. The two take different lines, so each output is checked alone:
+// the count, and that the list holds each of its lines at least as often (a line taken
+// twice must stand twice in the list). The share of each from the list's first half
+// (near 50% when taken evenly; a line the list repeats counts by where its copies
+// stand) and whether ours keeps the list's order are printed too.
+bool BenchExtract(Bench& bench) {
+  const Flags& flags = bench.flags();
+  const std::string list = bench.List();
+  const std::uint64_t listLines = CountFileLines(list);
+  const std::uint64_t wanted = std::min(kExtractLines, listLines / 2);
+  Contest contest{
+      .name = "extract",
+      .oursArgs = {"-q", "--extract", std::to_string(wanted), "--seed", "1", "-o",
+                   bench.Path("extract-out-vantor.txt"), list},
+      .oursOutput = bench.Path("extract-out-vantor.txt"),
+      .report = bench.Path("extract-report-vantor.txt"),
+      .peerLabel = "shuf + sync",
+      .peerArgv = {flags.shuf, "-n", std::to_string(wanted), list, "-o",
+                   bench.Path("extract-out-shuf.txt")},
+      .peerEnvironment = {},
+      .peerOutput = bench.Path("extract-out-shuf.txt"),
+      .baselineLabel = "cat > null",
+      .baselineArgv = {flags.cat, list},
+  };
+  if (wanted != kExtractLines) {
+    std::printf("extract     : the list is short; %s lines are taken\n", Thousands(wanted).c_str());
+  }
+  ContestResult result;
+  if (!RunContest(bench, contest, &result)) return false;
+  PrintCopyFigures(result, "shuf", flags.sizeMiB, " (vantor-cli reads the list twice, cat once)");
+
+  SublistCheck ours(contest.oursOutput);
+  SublistCheck peer(contest.peerOutput);
+  // Walks the list and our output side by side: our lines, in order, as far as they
+  // can be found in the list in order.
+  LineReader listReader(list);
+  LineReader oursReader(contest.oursOutput);
+  std::string_view l;
+  std::string_view o;
+  bool haveO = oursReader.Next(&o);
+  std::uint64_t at = 0;
+  std::uint64_t inOrder = 0;
+  while (listReader.Next(&l)) {
+    const std::uint64_t h = HashLine(l);
+    const bool firstHalf = at < listLines / 2;
+    ours.See(h, firstHalf);
+    peer.See(h, firstHalf);
+    if (haveO && l == o) {
+      ++inOrder;
+      haveO = oursReader.Next(&o);
+    }
+    ++at;
+  }
+  const std::uint64_t oursLeft = ours.Unaccounted();
+  const std::uint64_t peerLeft = peer.Unaccounted();
+  const bool ok = ours.lines() == wanted && peer.lines() == wanted && oursLeft == 0 &&
+                  peerLeft == 0;
+  std::printf("              lines: %s wanted of the list's %s; vantor-cli wrote %s, shuf %s\n",
+              Thousands(wanted).c_str(), Thousands(listLines).c_str(),
+              Thousands(ours.lines()).c_str(), Thousands(peer.lines()).c_str());
+  if (oursLeft == 0 && peerLeft == 0) {
+    std::printf("              every output line is a line of the list, taken at most as often "
+                "as the list holds it (64-bit line hashes), in both outputs\n");
+  } else {
+    std::printf("              MISMATCH: lines not accounted for by the list: %s of vantor-cli's, "
+                "%s of shuf's\n",
+                Thousands(oursLeft).c_str(), Thousands(peerLeft).c_str());
+  }
+  if (ours.lines() != wanted || peer.lines() != wanted) {
+    std::printf("              MISMATCH: an output does not hold %s lines\n",
+                Thousands(wanted).c_str());
+  }
+  std::printf("              spread: %.1f%% of vantor-cli's lines from the list's first half "
+              "(shuf %.1f%%); vantor-cli's %s\n",
+              ours.FirstHalfPercent(), peer.FirstHalfPercent(),
+              inOrder == ours.lines() ? "stand in the list's order"
+                                      : "are not in the list's order");
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, "extracted").c_str());
+  std::fflush(stdout);
+  return ok;
+}
+
 struct Benchmark {
   std::string_view name;
   bool (*run)(Bench&);
 };
 
-// Later: split, merge, include, extract.
 constexpr Benchmark kBenchmarks[] = {
     {"filter", BenchFilter},
     {"sort-email", BenchSortEmail},
     {"sort-email-dedup", BenchSortEmailDedup},
     {"sort-domain", BenchSortDomain},
     {"randomize", BenchRandomize},
+    {"split-count", BenchSplitCount},
+    {"split-size", BenchSplitSize},
+    {"merge", BenchMerge},
+    {"include", BenchInclude},
+    {"extract", BenchExtract},
 };
 
 // ---------------------------------------------------------------------------------
@@ -878,7 +1407,9 @@ const char* kUsage =
     "Usage: vantor_bench [--benchmarks=NAME,...] [--size-mib=100] [--fragments=10000]\n"
     "                    [--seed=1] [--runs=3] [--workdir=DIR] [--reuse-files]\n"
     "                    [--cli=PATH] [--grep=PATH] [--sort=PATH] [--shuf=PATH]\n"
-    "Benchmarks: filter, sort-email, sort-email-dedup, sort-domain, randomize.\n"
+    "                    [--split=PATH] [--cat=PATH] [--awk=PATH]\n"
+    "Benchmarks: filter, sort-email, sort-email-dedup, sort-domain, randomize,\n"
+    "            split-count, split-size, merge, include, extract.\n"
     "See the top of bench/bench.cpp for what each flag does.\n";
 
 bool ReadNumber(const std::string& text, std::uint64_t min, std::uint64_t* value) {
@@ -942,6 +1473,12 @@ std::string ParseFlags(int argc, char** argv, Flags* flags, bool* help) {
       flags->sort = *value;
     } else if (name == "--shuf") {
       flags->shuf = *value;
+    } else if (name == "--split") {
+      flags->split = *value;
+    } else if (name == "--cat") {
+      flags->cat = *value;
+    } else if (name == "--awk") {
+      flags->awk = *value;
     } else {
       return "unknown flag " + name;
     }
@@ -989,8 +1526,10 @@ int Main(int argc, char** argv) {
 
   Bench bench(flags);
   bench.SetWorkdir(workdir);
-  std::printf("vantor_bench: cli %s, grep %s, sort %s, shuf %s, workdir %s\n", flags.cli.c_str(),
-              flags.grep.c_str(), flags.sort.c_str(), flags.shuf.c_str(), workdir.c_str());
+  std::printf("vantor_bench: cli %s, grep %s, sort %s, shuf %s, split %s, cat %s, awk %s, "
+              "workdir %s\n",
+              flags.cli.c_str(), flags.grep.c_str(), flags.sort.c_str(), flags.shuf.c_str(),
+              flags.split.c_str(), flags.cat.c_str(), AwkOf(flags).c_str(), workdir.c_str());
   bool ok = true;
   try {
     for (const std::string& name : flags.benchmarks) {
