@@ -8,20 +8,15 @@
 
 namespace vantor {
 
-namespace {
-
-// Copying into the page cache costs several times more per byte in writes of megabytes
-// than in writes of a hundred kilobytes or so, even from the same buffer.
-constexpr std::size_t kSlice = 128 << 10;
-
 bool WriteInSlices(WritableFile* file, const char* data, std::size_t n) {
+  // Copying into the page cache costs several times more per byte in writes of
+  // megabytes than in writes of a hundred kilobytes or so, even from the same buffer.
+  constexpr std::size_t kSlice = 128 << 10;
   for (std::size_t done = 0; done < n; done += kSlice) {
     if (!file->Write(data + done, std::min(kSlice, n - done))) return false;
   }
   return true;
 }
-
-}  // namespace
 
 BlockWriter::~BlockWriter() {
   if (!thread_.joinable()) return;

@@ -20,6 +20,9 @@ namespace vantor {
 
 class ActionRunner;
 
+// Writes all `n` bytes in slices of a size the page cache takes fastest.
+bool WriteInSlices(WritableFile* file, const char* data, std::size_t n);
+
 // Writes one block at a time on a thread of its own, so that copying a block into the
 // file overlaps with the work that fills the next one. The thread starts with the
 // first block.

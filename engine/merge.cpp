@@ -86,7 +86,7 @@ void MergeLists(ActionRunner& runner) {
         }
       }
       runner.PostInfo("Merging data...");
-      if (!out->Write(block, got)) Raise(kWriteError);
+      if (!WriteInSlices(out.get(), block, got)) Raise(kWriteError);
       lastByte = block[got - 1];
       if (!runner.KeepRunning()) break;
     }
