@@ -173,64 +173,82 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count,
 // agrees on all eight.
 void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth,
                            std::uint32_t byte, std::int32_t rearrangeMode) {
-  if (count <= kSmallRange) {
-    std::sort(items, items + count, [&](const Item& a, const Item& b) {
-      if (a.prefix != b.prefix) return a.prefix < b.prefix;
-      SortString sa = StringOf(a.record, rearrangeMode);
-      SortString sb = StringOf(b.record, rearrangeMode);
-      const std::uint32_t n = std::min(sa.length(), sb.length());
-      for (std::uint32_t i = depth + 8; i < n; ++i) {
-        unsigned char ca = sa.At(i), cb = sb.At(i);
-        if (ca != cb) return ca < cb;
-      }
-      return sa.length() < sb.length();
-    });
-    return;
-  }
-  const unsigned shift = 56 - 8 * byte;
-  std::size_t counts[256] = {};
-  for (std::size_t i = 0; i < count; ++i) ++counts[(items[i].prefix >> shift) & 0xFF];
-  std::size_t starts[256];
-  std::size_t ends[256];
-  std::size_t sum = 0;
-  for (int b = 0; b < 256; ++b) {
-    starts[b] = sum;
-    sum += counts[b];
-    ends[b] = sum;
-  }
-  // Each item goes to the next free place of its bucket; the one it displaces
-  // continues the cycle.
-  std::size_t next[256];
-  std::copy(std::begin(starts), std::end(starts), next);
-  for (int b = 0; b < 256; ++b) {
-    while (next[b] < ends[b]) {
-      Item item = items[next[b]];
-      unsigned target = (item.prefix >> shift) & 0xFF;
-      while (target != static_cast<unsigned>(b)) {
-        std::swap(item, items[next[target]++]);
-        target = (item.prefix >> shift) & 0xFF;
-      }
-      items[next[b]++] = item;
+  // The largest bucket is sorted by going round this loop again and only the smaller
+  // ones by calling deeper, so the stack holds at most log2(count) frames however long
+  // the prefix the lines share (the worker thread has 1 MiB).
+  for (;;) {
+    if (count <= kSmallRange) {
+      std::sort(items, items + count, [&](const Item& a, const Item& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        SortString sa = StringOf(a.record, rearrangeMode);
+        SortString sb = StringOf(b.record, rearrangeMode);
+        const std::uint32_t n = std::min(sa.length(), sb.length());
+        for (std::uint32_t i = depth + 8; i < n; ++i) {
+          unsigned char ca = sa.At(i), cb = sb.At(i);
+          if (ca != cb) return ca < cb;
+        }
+        return sa.length() < sb.length();
+      });
+      return;
     }
-  }
-  const std::uint32_t position = depth + byte + 1;  // bytes the buckets agree on
-  for (int b = 0; b < 256; ++b) {
-    Item* bucket = items + starts[b];
-    const std::size_t n = counts[b];
-    if (n < 2) continue;
-    bool longer = false;
-    for (std::size_t i = 0; i < n && !longer; ++i) {
-      longer = StringOf(bucket[i].record, rearrangeMode).length() > position;
+    const unsigned shift = 56 - 8 * byte;
+    std::uint32_t counts[256] = {};
+    for (std::size_t i = 0; i < count; ++i) ++counts[(items[i].prefix >> shift) & 0xFF];
+    std::uint32_t starts[256];
+    std::uint32_t next[256];
+    std::uint32_t sum = 0;
+    for (int b = 0; b < 256; ++b) {
+      starts[b] = next[b] = sum;
+      sum += counts[b];
     }
-    if (!longer) continue;  // the strings all end here: they are equal
-    if (byte < 7) {
-      SortItems(bucket, n, depth, byte + 1, rearrangeMode);
-    } else {
+    // Each item goes to the next free place of its bucket; the one it displaces
+    // continues the cycle.
+    for (int b = 0; b < 256; ++b) {
+      while (next[b] < starts[b] + counts[b]) {
+        Item item = items[next[b]];
+        unsigned target = (item.prefix >> shift) & 0xFF;
+        while (target != static_cast<unsigned>(b)) {
+          std::swap(item, items[next[target]++]);
+          target = (item.prefix >> shift) & 0xFF;
+        }
+        items[next[b]++] = item;
+      }
+    }
+    // The buckets still to sort: those of two or more strings that go on past the
+    // bytes they agree on (strings that all end there are equal).
+    const std::uint32_t position = depth + byte + 1;
+    auto needsSorting = [&](int b) {
+      if (counts[b] < 2) return false;
+      const Item* bucket = items + starts[b];
+      for (std::uint32_t i = 0; i < counts[b]; ++i) {
+        if (StringOf(bucket[i].record, rearrangeMode).length() > position) return true;
+      }
+      return false;
+    };
+    // The next byte: within the prefix, or the eight bytes after it.
+    auto advance = [&](Item* bucket, std::size_t n) {
+      if (byte < 7) return;
       for (std::size_t i = 0; i < n; ++i) {
         bucket[i].prefix = StringOf(bucket[i].record, rearrangeMode).Prefix(depth + 8);
       }
-      SortItems(bucket, n, depth + 8, 0, rearrangeMode);
+    };
+    int largest = -1;
+    for (int b = 0; b < 256; ++b) {
+      if (needsSorting(b) && (largest < 0 || counts[b] > counts[largest])) largest = b;
     }
+    if (largest < 0) return;
+    const std::uint32_t nextDepth = byte < 7 ? depth : depth + 8;
+    const std::uint32_t nextByte = byte < 7 ? byte + 1 : 0;
+    for (int b = 0; b < 256; ++b) {
+      if (b == largest || !needsSorting(b)) continue;
+      advance(items + starts[b], counts[b]);
+      SortItems(items + starts[b], counts[b], nextDepth, nextByte, rearrangeMode);
+    }
+    items += starts[largest];
+    count = counts[largest];
+    advance(items, count);
+    depth = nextDepth;
+    byte = nextByte;
   }
 }
 
