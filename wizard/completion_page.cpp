@@ -1,5 +1,11 @@
 #include "wizard/completion_page.h"
 
+#include <QEvent>
+#include <QPlainTextEdit>
+#include <QTextCursor>
+
+#include "engine/duration.h"
+#include "wizard/choose_items_page.h"
 #include "wizard/sheet.h"
 
 namespace vantor::wizard {
@@ -37,6 +43,36 @@ void CCompletionPage::OnInitDialog() {
   QPalette palette = results->palette();
   palette.setBrush(QPalette::Base, sheet->m_brushWindow);
   results->setPalette(palette);
+  results->installEventFilter(this);
+}
+
+void CCompletionPage::OnSetActive() {
+  CVantorSheet* sheet = CVantorSheet::Of(this);
+  if (sheet == nullptr) return;
+  sheet->SetWizardButtons(framework::PSWIZB_BACK | framework::PSWIZB_FINISH);
+  QString text = sheet->m_strResults;
+  if (!sheet->m_bFailed) {
+    text += QStringLiteral("Processing has taken ") +
+            QString::fromStdString(FormatDuration(sheet->m_dwElapsedMs)) + QStringLiteral("\r\n");
+  }
+  m_strText = text;
+  SetDlgItemText(IDC_RESULTS, text);
+}
+
+int CCompletionPage::OnWizardBack() { return CChooseItemsPage::Template().id; }
+
+bool CCompletionPage::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::FocusIn && watched == GetDlgItem(IDC_RESULTS)) {
+    if (auto* results = qobject_cast<QPlainTextEdit*>(watched)) {
+      // Coming in by Tab or by the page's first focus, the text is neither selected nor
+      // scrolled away; a click places the caret after this, where it was clicked.
+      QTextCursor cursor = results->textCursor();
+      cursor.movePosition(QTextCursor::Start);
+      results->setTextCursor(cursor);
+      results->ensureCursorVisible();
+    }
+  }
+  return CPanelPage::eventFilter(watched, event);
 }
 
 }  // namespace vantor::wizard

@@ -2,6 +2,8 @@
 #ifndef VANTOR_WIZARD_COMPLETION_PAGE_H_
 #define VANTOR_WIZARD_COMPLETION_PAGE_H_
 
+#include <QString>
+
 #include "wizard/panel_page.h"
 
 namespace vantor::wizard {
@@ -21,6 +23,21 @@ class CCompletionPage : public CPanelPage {
   // The panel set-up; the results box keeps the window colour although it is
   // read-only.
   void OnInitDialog() override;
+  // Back and Finish; the results of the last run that the sheet holds, and after a run
+  // without error the line "Processing has taken " with its duration.
+  void OnSetActive() override;
+  // Back leads to the choose-actions page.
+  int OnWizardBack() override;
+
+  // The text the results box was given at the last activation, with CR LF line ends.
+  const QString& GetResultsText() const { return m_strText; }
+
+ protected:
+  // The results box getting the focus: no selection, and the view at the start.
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+ private:
+  QString m_strText;
 };
 
 }  // namespace vantor::wizard

@@ -1,5 +1,7 @@
 #include "wizard/extract_page.h"
 
+#include "wizard/page_fields.h"
+
 namespace vantor::wizard {
 
 using framework::DialogTemplate;
@@ -25,6 +27,16 @@ const DialogTemplate& CExtractPage::Template() {
 
 CExtractPage::CExtractPage() : CHeaderPage(Template()) {}
 
-std::int32_t CExtractPage::GetExtractCount() const { return -1; }
+int CExtractPage::OnWizardNext() {
+  if (GetExtractCount() < 0) {
+    return RefuseField(*this, QStringLiteral("Please enter valid number of emails to extract)"),
+                       QStringLiteral("Invalid number of emails"), IDC_EXTRACT_COUNT);
+  }
+  return 0;
+}
+
+std::int32_t CExtractPage::GetExtractCount() const {
+  return ReadCountField(GetDlgItemText(IDC_EXTRACT_COUNT).toStdString());
+}
 
 }  // namespace vantor::wizard

@@ -15,8 +15,13 @@ class CExtractPage : public CHeaderPage {
   CExtractPage();
   static const framework::DialogTemplate& Template();
 
-  // The count from 1 to 2147483647, or -1 when the field holds no such number.
+  // The count from 1 to 2147483647, or -1 when the field holds no such number. Blanks
+  // around the digits are allowed; anything else after them is not. A count above the
+  // size of the list is fine: the extract action keeps the whole list then.
   std::int32_t GetExtractCount() const;
+
+  // Refuses a count that is not valid.
+  int OnWizardNext() override;
 };
 
 }  // namespace vantor::wizard

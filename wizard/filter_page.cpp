@@ -1,5 +1,7 @@
 #include "wizard/filter_page.h"
 
+#include "wizard/page_fields.h"
+
 namespace vantor::wizard {
 
 using framework::DialogTemplate;
@@ -26,6 +28,13 @@ const DialogTemplate& CFilterPage::Template() {
 
 CFilterPage::CFilterPage() : CHeaderPage(Template()) {}
 
-QString CFilterPage::GetFilterFileName() const { return QString(); }
+void CFilterPage::OnInitDialog() {
+  CHeaderPage::OnInitDialog();
+  OnDlgButtonClicked(this, IDC_BROWSE, &CFilterPage::OnBrowse);
+}
+
+QString CFilterPage::GetFilterFileName() const { return GetDlgItemText(IDC_FILTER_FILE); }
+
+void CFilterPage::OnBrowse() { BrowseForFile(*this, IDC_FILTER_FILE); }
 
 }  // namespace vantor::wizard

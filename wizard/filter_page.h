@@ -14,8 +14,16 @@ class CFilterPage : public CHeaderPage {
   CFilterPage();
   static const framework::DialogTemplate& Template();
 
-  // The filter file name exactly as typed.
+  // The filter file name exactly as typed, blanks at its ends included. Any name passes
+  // Next, an empty one too: a name that cannot be opened fails the filter action when
+  // the job runs.
   QString GetFilterFileName() const;
+
+  // The header set-up, and Browse.
+  void OnInitDialog() override;
+
+ private:
+  void OnBrowse();
 };
 
 }  // namespace vantor::wizard

@@ -1,5 +1,7 @@
 #include "wizard/include_page.h"
 
+#include "wizard/page_fields.h"
+
 namespace vantor::wizard {
 
 using framework::DialogTemplate;
@@ -28,7 +30,24 @@ const DialogTemplate& CIncludePage::Template() {
 
 CIncludePage::CIncludePage() : CHeaderPage(Template()) {}
 
-QString CIncludePage::GetIncludeEmail() const { return QString(); }
-std::int32_t CIncludePage::GetIncludePeriod() const { return -1; }
+int CIncludePage::OnWizardNext() {
+  if (GetIncludeEmail().isEmpty()) {
+    return RefuseField(*this, QStringLiteral("Please enter email"), QStringLiteral("Invalid email"),
+                       IDC_INCLUDE_EMAIL);
+  }
+  if (GetIncludePeriod() < 0) {
+    return RefuseField(*this, QStringLiteral("Please enter correct period (number of messages)"),
+                       QStringLiteral("Invalid period"), IDC_INCLUDE_PERIOD);
+  }
+  return 0;
+}
+
+QString CIncludePage::GetIncludeEmail() const {
+  return GetTrimmedDlgItemText(*this, IDC_INCLUDE_EMAIL);
+}
+
+std::int32_t CIncludePage::GetIncludePeriod() const {
+  return ReadCountField(GetDlgItemText(IDC_INCLUDE_PERIOD).toStdString());
+}
 
 }  // namespace vantor::wizard

@@ -15,10 +15,16 @@ class CIncludePage : public CHeaderPage {
   CIncludePage();
   static const framework::DialogTemplate& Template();
 
-  // The address, white space at both ends removed.
+  // The address, white space at both ends removed. Any text is an address here, with
+  // or without an at sign.
   QString GetIncludeEmail() const;
-  // The period from 1 to 2147483647, or -1 when the field holds no such number.
+  // The period from 1 to 2147483647, or -1 when the field holds no such number. Blanks
+  // around the digits are allowed; anything else after them ("12a") is not.
   std::int32_t GetIncludePeriod() const;
+
+  // Refuses an empty address, then a period that is not valid; with both wrong only the
+  // address is reported.
+  int OnWizardNext() override;
 };
 
 }  // namespace vantor::wizard

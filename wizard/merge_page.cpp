@@ -1,5 +1,10 @@
 #include "wizard/merge_page.h"
 
+#include <QListWidget>
+#include <optional>
+
+#include "wizard/page_fields.h"
+
 namespace vantor::wizard {
 
 using framework::DialogTemplate;
@@ -30,7 +35,56 @@ const DialogTemplate& CMergePage::Template() {
 
 CMergePage::CMergePage() : CHeaderPage(Template()) {}
 
-QStringList CMergePage::GetMergeFiles() const { return QStringList(); }
-QString CMergePage::GetOutputFileName() const { return QString(); }
+void CMergePage::OnInitDialog() {
+  CHeaderPage::OnInitDialog();
+  OnDlgButtonClicked(this, IDC_ADD, &CMergePage::OnAdd);
+  OnDlgButtonClicked(this, IDC_REMOVE, &CMergePage::OnRemove);
+  OnDlgButtonClicked(this, IDC_BROWSE, &CMergePage::OnBrowse);
+}
+
+int CMergePage::OnWizardNext() {
+  if (GetMergeFiles().size() < 2) {
+    return RefuseField(*this, QStringLiteral("Please specify files to merge (at least 2 files)"),
+                       QStringLiteral("Nothing to merge"), IDC_ADD);
+  }
+  if (GetOutputFileName().isEmpty()) {
+    return RefuseField(*this, QStringLiteral("Please specify output filename"),
+                       QStringLiteral("Output filename not specified"), IDC_OUTPUT_FILE);
+  }
+  return 0;
+}
+
+QStringList CMergePage::GetMergeFiles() const {
+  QStringList files;
+  if (const auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST)) {
+    for (int row = 0; row < list->count(); ++row) files.push_back(list->item(row)->text());
+  }
+  return files;
+}
+
+QString CMergePage::GetOutputFileName() const {
+  return GetTrimmedDlgItemText(*this, IDC_OUTPUT_FILE);
+}
+
+void CMergePage::OnAdd() {
+  auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST);
+  if (list == nullptr) return;
+  if (const std::optional<QString> chosen = framework::GetOpenFileName(GetWindow(), QString())) {
+    list->addItem(*chosen);
+  }
+}
+
+void CMergePage::OnRemove() {
+  auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST);
+  if (list == nullptr) return;
+  const QList<QListWidgetItem*> selected = list->selectedItems();
+  if (selected.isEmpty()) return;
+  delete list->takeItem(list->row(selected.front()));
+  // The entry that moves into the removed one's place is not selected in its stead.
+  list->clearSelection();
+  list->setCurrentRow(-1);
+}
+
+void CMergePage::OnBrowse() { BrowseForFile(*this, IDC_OUTPUT_FILE); }
 
 }  // namespace vantor::wizard

@@ -21,10 +21,24 @@ class CMergePage : public CHeaderPage {
   CMergePage();
   static const framework::DialogTemplate& Template();
 
-  // The lists to merge, in the order they were added.
+  // The lists to merge, in the order they were added, which is the order they are
+  // joined in. The list box is where they live; the page keeps no copy.
   QStringList GetMergeFiles() const;
   // The output file name, white space at both ends removed.
   QString GetOutputFileName() const;
+
+  // The header set-up, Add, Remove and Browse.
+  void OnInitDialog() override;
+  // Refuses fewer than two lists, then an output file name that is empty once trimmed.
+  // Whether the output is one of the lists is not looked at.
+  int OnWizardNext() override;
+
+ private:
+  // Appends the file chosen in the file dialog; the same file may be added again.
+  void OnAdd();
+  // Deletes the selected entry, if any; no entry is selected afterwards.
+  void OnRemove();
+  void OnBrowse();
 };
 
 }  // namespace vantor::wizard

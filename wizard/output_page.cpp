@@ -1,5 +1,7 @@
 #include "wizard/output_page.h"
 
+#include "wizard/page_fields.h"
+
 namespace vantor::wizard {
 
 using framework::DialogTemplate;
@@ -28,7 +30,32 @@ const DialogTemplate& COutputPage::Template() {
 
 COutputPage::COutputPage() : CHeaderPage(Template()) {}
 
-bool COutputPage::IsReplaceInputChecked() const { return false; }
-QString COutputPage::GetOutputFileName() const { return QString(); }
+void COutputPage::OnInitDialog() {
+  CHeaderPage::OnInitDialog();
+  OnDlgButtonClicked(this, IDC_BROWSE, &COutputPage::OnBrowse);
+  OnDlgButtonClicked(this, IDC_REPLACE_INPUT, &COutputPage::OnReplaceInputClicked);
+}
+
+int COutputPage::OnWizardNext() {
+  if (!IsReplaceInputChecked() && GetOutputFileName().isEmpty()) {
+    return RefuseField(*this, QStringLiteral("Please enter filename"),
+                       QStringLiteral("You forgot to enter filename"), IDC_OUTPUT_FILE);
+  }
+  return 0;
+}
+
+bool COutputPage::IsReplaceInputChecked() const { return IsDlgButtonChecked(IDC_REPLACE_INPUT); }
+
+QString COutputPage::GetOutputFileName() const {
+  return GetTrimmedDlgItemText(*this, IDC_OUTPUT_FILE);
+}
+
+void COutputPage::OnBrowse() { BrowseForFile(*this, IDC_OUTPUT_FILE); }
+
+void COutputPage::OnReplaceInputClicked() {
+  const bool named = !IsReplaceInputChecked();
+  EnableDlgItem(IDC_OUTPUT_FILE, named);
+  EnableDlgItem(IDC_BROWSE, named);
+}
 
 }  // namespace vantor::wizard

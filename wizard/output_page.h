@@ -16,8 +16,20 @@ class COutputPage : public CHeaderPage {
 
   // True when the result is to replace the input ("replace input file").
   bool IsReplaceInputChecked() const;
-  // The output file name, white space at both ends removed.
+  // The output file name, white space at both ends removed. The field keeps its text
+  // while "replace input file" is checked; the job then does not use it.
   QString GetOutputFileName() const;
+
+  // The header set-up, Browse and the "replace input file" box.
+  void OnInitDialog() override;
+  // Refuses an output file name that is empty once trimmed, unless the input is to be
+  // replaced.
+  int OnWizardNext() override;
+
+ private:
+  void OnBrowse();
+  // The name field and Browse are disabled while the box is checked.
+  void OnReplaceInputClicked();
 };
 
 }  // namespace vantor::wizard

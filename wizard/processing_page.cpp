@@ -1,6 +1,20 @@
 #include "wizard/processing_page.h"
 
+#include <QFile>
+#include <QProgressBar>
+#include <QThread>
+#include <QTimerEvent>
+#include <ctime>
+#include <string>
+#include <vector>
+
+#include "engine/choices.h"
+#include "engine/runner.h"
 #include "wizard/arrow_check_static.h"
+#include "wizard/completion_page.h"
+#include "wizard/framework/dialog_hooks.h"
+#include "wizard/run_worker.h"
+#include "wizard/sheet.h"
 
 namespace vantor::wizard {
 
@@ -47,6 +61,175 @@ const DialogTemplate& CProcessingPage::Template() {
   return kTemplate;
 }
 
+namespace {
+
+constexpr int kTimerPeriodMs = 1000;
+const char kErrorCaption[] = "Error occured";
+
+int LabelId(int slot) { return CProcessingPage::IDC_FIRST_LABEL + 2 * slot; }
+int MarkId(int slot) { return CProcessingPage::IDC_FIRST_MARK + 2 * slot; }
+
+// Texts of the engine are bytes, as are the file names in them.
+QString FromEngine(const std::string& text) {
+  return QFile::decodeName(QByteArray::fromStdString(text));
+}
+
+}  // namespace
+
 CProcessingPage::CProcessingPage() : CHeaderPage(Template()) {}
+
+CProcessingPage::~CProcessingPage() {
+  KillRunTimer();
+  // The worker works on m_job and posts to this object: it must not outlive them.
+  StopWorker();
+}
+
+void CProcessingPage::OnSetActive() {
+  CVantorSheet* sheet = CVantorSheet::Of(this);
+  if (sheet == nullptr) return;
+  // Nothing of an earlier run may still touch the job that is about to be refilled.
+  KillRunTimer();
+  StopWorker();
+  m_bRunning = false;
+  ++m_nRun;
+
+  m_job.random.Seed(m_fixedSeed ? *m_fixedSeed : static_cast<std::uint32_t>(std::time(nullptr)));
+  if (auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS)) {
+    bar->setRange(0, 100);
+    bar->setValue(0);
+  }
+  sheet->SetWizardButtons(0);
+  SetDlgItemText(IDC_INFO, QString());
+  SetDlgItemText(IDC_INFO2, QString());
+  SetDlgItemText(IDC_ELAPSED, QStringLiteral("00:00:00"));
+  for (int slot = 0; slot < kSlotCount; ++slot) {
+    if (CArrowCheckStatic* mark = GetMark(slot)) {
+      mark->SetState(CArrowCheckStatic::StateEmpty, true);
+    }
+    SetDlgItemText(LabelId(slot), QString());
+  }
+  m_nSlots = 0;
+
+  for (const std::string& caption : BuildJob(sheet->GetChoices(), &m_job)) {
+    AssignSlot(QString::fromStdString(caption));
+  }
+  m_job.resultsText.clear();
+
+  m_pSink = std::make_unique<RunSink>(this, m_nRun);
+  if (!ActionRunner(m_job, *m_pSink, m_pEnv).PrepareTempDirectory()) {
+    framework::ShowMessageBox(GetWindow(),
+                              QStringLiteral("Failed to prepare temporary path.\nCannot continue."),
+                              QString::fromUtf8(kErrorCaption), framework::MessageIcon::Stop);
+    sheet->RemovePage(sheet->GetPageIndex(sheet->GetCompletionPage()));
+    sheet->SetWizardButtons(framework::PSWIZB_FINISH);
+    return;
+  }
+  if (!m_job.runPermission) m_job.runPermission = std::make_unique<RunPermission>();
+  m_pWorker = StartRunWorker(m_job, *m_pSink, m_pEnv);
+  m_bRunning = true;
+  m_job.startTick = m_pEnv->TickCount();
+  // A coarse timer may fire a little early, which would show each second one tick late.
+  m_nTimer = startTimer(kTimerPeriodMs, Qt::PreciseTimer);
+}
+
+void CProcessingPage::OnCancel() {
+  KillRunTimer();
+  m_bRunning = false;
+  StopWorker();
+}
+
+int CProcessingPage::AssignSlot(const QString& caption) {
+  SetDlgItemText(LabelId(m_nSlots), caption);
+  return m_nSlots++;
+}
+
+void CProcessingPage::OnTimer() {
+  if (auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS)) {
+    bar->setValue(bar->value() < bar->maximum() ? bar->value() + 1 : bar->minimum() + 1);
+  }
+  const unsigned long elapsed = m_pEnv->TickCount() - m_job.startTick;
+  SetDlgItemText(IDC_ELAPSED, QString::asprintf("%02lu:%02lu:%02lu", elapsed / 3600000,
+                                                elapsed / 60000 % 60, elapsed / 1000 % 60));
+}
+
+CArrowCheckStatic* CProcessingPage::GetMark(int slot) const {
+  return slot >= 0 && slot < kSlotCount ? GetDlgItemAs<CArrowCheckStatic>(MarkId(slot)) : nullptr;
+}
+
+void CProcessingPage::customEvent(QEvent* event) {
+  if (event->type() == RunEvent::Type()) {
+    OnRunEvent(*static_cast<RunEvent*>(event));
+    return;
+  }
+  CHeaderPage::customEvent(event);
+}
+
+void CProcessingPage::timerEvent(QTimerEvent* event) {
+  if (event->timerId() == m_nTimer) OnTimer();
+}
+
+void CProcessingPage::OnRunEvent(const RunEvent& event) {
+  // A cancelled run still sends its last messages while the sheet closes.
+  if (event.run() != m_nRun || !m_bRunning) return;
+  const RunnerMessage& message = event.message();
+  switch (message.code) {
+    case WMU_INFO:
+    case WMU_INFO2: {
+      std::string text;
+      if (m_pSink->TakeText(message.code, &text)) {
+        SetDlgItemText(message.code == WMU_INFO ? IDC_INFO : IDC_INFO2, FromEngine(text));
+      }
+      break;
+    }
+    case WMU_ACTION_START:
+    case WMU_ACTION_END:
+      if (CArrowCheckStatic* mark = GetMark(message.slot)) {
+        mark->SetState(message.code == WMU_ACTION_START ? CArrowCheckStatic::StateArrow
+                                                        : CArrowCheckStatic::StateCheck,
+                       true);
+      }
+      break;
+    case WMU_DONE:
+      EndRun(false);
+      break;
+    case WMU_ERROR: {
+      KillRunTimer();
+      m_bRunning = false;
+      const std::string report =
+          Format("Error occured while processing lists:\r\n%s", message.text.c_str());
+      framework::ShowMessageBox(GetWindow(), FromEngine(report), QString::fromUtf8(kErrorCaption),
+                                framework::MessageIcon::Stop);
+      m_job.resultsText += report;
+      EndRun(true);
+      break;
+    }
+  }
+}
+
+void CProcessingPage::EndRun(bool failed) {
+  KillRunTimer();
+  m_bRunning = false;
+  CVantorSheet* sheet = CVantorSheet::Of(this);
+  if (sheet == nullptr) return;
+  sheet->m_strResults = FromEngine(m_job.resultsText);
+  sheet->m_bFailed = failed;
+  // A failed run has no duration to show; the last one stays.
+  if (!failed) sheet->m_dwElapsedMs = m_job.elapsedMs;
+  sheet->SetActivePage(sheet->GetCompletionPage());
+}
+
+void CProcessingPage::KillRunTimer() {
+  if (m_nTimer == 0) return;
+  killTimer(m_nTimer);
+  m_nTimer = 0;
+}
+
+void CProcessingPage::StopWorker() {
+  if (!m_pWorker) return;
+  if (m_job.runPermission) m_job.runPermission->Reset();
+  m_pWorker->wait();
+  m_pWorker.reset();
+  if (m_job.runPermission) m_job.runPermission->Set();
+}
 
 }  // namespace vantor::wizard

@@ -1,11 +1,32 @@
 // The page that runs the job and shows its progress: one line per chosen action with
 // its mark, two lines of progress text, an activity bar and the time elapsed.
+//
+// Each activation builds the ProcessingJob from the sheet's choices and starts one
+// worker thread on it; the worker's messages come back as RunEvents (run_worker.h).
+// When the run ends the page hands its outcome to the sheet and moves the wizard to the
+// completion page by itself. User-interface thread only; the page object outlives every
+// worker it starts (its destructor stops and awaits a worker still running).
 #ifndef VANTOR_WIZARD_PROCESSING_PAGE_H_
 #define VANTOR_WIZARD_PROCESSING_PAGE_H_
 
+#include <QString>
+#include <cstdint>
+#include <memory>
+#include <optional>
+
+#include "engine/job.h"
+#include "engine/platform/env.h"
 #include "wizard/header_page.h"
 
+class QEvent;
+class QThread;
+class QTimerEvent;
+
 namespace vantor::wizard {
+
+class CArrowCheckStatic;
+class RunEvent;
+class RunSink;
 
 class CProcessingPage : public CHeaderPage {
  public:
@@ -17,9 +38,67 @@ class CProcessingPage : public CHeaderPage {
     IDC_FIRST_MARK = 1060,
     IDC_FIRST_LABEL = 1061  // slot i: mark 1060 + 2i, label 1061 + 2i
   };
+  static constexpr int kSlotCount = 6;
 
   CProcessingPage();
+  ~CProcessingPage() override;
   static const framework::DialogTemplate& Template();
+
+  // Starts a run with the choices the pages hold now: the marks and texts emptied, a
+  // label per chosen action, no wizard button but Cancel, the worker and the one-second
+  // timer started. When no temporary directory can be named: the error box, the
+  // completion page taken out of the sheet and Finish the only way on.
+  void OnSetActive() override;
+  // Stops a worker still running and waits until it has ended (after its current chunk;
+  // its destination stays as it was); the sheet then closes.
+  void OnCancel() override;
+
+  // Shows `caption` in the label of the next free slot and returns that slot.
+  int AssignSlot(const QString& caption);
+
+  // What the one-second timer does: the activity bar one step on (back to the first step
+  // after the last) and the time since the run started in 1059, "hh:mm:ss" with hours
+  // not wrapped.
+  void OnTimer();
+
+  // The mark of `slot` (0 to 5), or nullptr while the page has no window.
+  CArrowCheckStatic* GetMark(int slot) const;
+  // The job of the current or last run. Not to be read while a run lasts.
+  const ProcessingJob& GetJob() const { return m_job; }
+  // True from the start of a run until its end was handled or it was cancelled.
+  bool IsRunning() const { return m_bRunning; }
+
+  // For tests. Runs seeded with `seed` instead of the current time (nullopt: the time
+  // again); the Env that the worker and the elapsed-time clock use (nullptr: the real
+  // one); the chunk sizes of the actions. Used before a run starts.
+  void SetFixedSeed(std::optional<std::uint32_t> seed) { m_fixedSeed = seed; }
+  void SetEnv(Env* env) { m_pEnv = env != nullptr ? env : Env::Default(); }
+  void SetChunkSizes(const ChunkSizes& sizes) { m_job.chunkSizes = sizes; }
+
+ protected:
+  void customEvent(QEvent* event) override;
+  void timerEvent(QTimerEvent* event) override;
+
+ private:
+  void OnRunEvent(const RunEvent& event);
+  // The run ended (WMU_DONE or WMU_ERROR): the sheet gets the outcome and the wizard
+  // moves to the completion page.
+  void EndRun(bool failed);
+  void KillRunTimer();
+  // Asks a running worker to stop, waits for it and lets it go. The page's Cancel, the
+  // next run and the destructor.
+  void StopWorker();
+
+  ProcessingJob m_job;
+  int m_nTimer = 0;  // the one-second timer while a run lasts
+  std::unique_ptr<RunSink> m_pSink;
+  std::unique_ptr<QThread> m_pWorker;
+  int m_nRun = 0;  // numbers the runs, so that messages of an abandoned run are ignored
+  bool m_bRunning = false;
+  int m_nSlots = 0;  // slots handed out in the current run
+
+  Env* m_pEnv = Env::Default();
+  std::optional<std::uint32_t> m_fixedSeed;
 };
 
 }  // namespace vantor::wizard

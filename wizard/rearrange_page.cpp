@@ -42,7 +42,9 @@ void CRearrangePage::OnInitDialog() {
   CheckDlgButton(IDC_SORT_BY_EMAIL, true);
 }
 
-bool CRearrangePage::IsSortByEmailChecked() const { return false; }
-bool CRearrangePage::IsSortByDomainChecked() const { return false; }
+bool CRearrangePage::IsSortByEmailChecked() const { return IsDlgButtonChecked(IDC_SORT_BY_EMAIL); }
+bool CRearrangePage::IsSortByDomainChecked() const {
+  return IsDlgButtonChecked(IDC_SORT_BY_DOMAIN);
+}
 
 }  // namespace vantor::wizard

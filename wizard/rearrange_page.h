@@ -14,7 +14,10 @@ class CRearrangePage : public CHeaderPage {
   CRearrangePage();
   static const framework::DialogTemplate& Template();
 
+  // "Sort alphabetically by entire email" is checked.
   bool IsSortByEmailChecked() const;
+  // "Sort alphabetically by domain, then by username" is checked. Neither of the two
+  // means randomize. Every choice is valid, so the page has no check on Next.
   bool IsSortByDomainChecked() const;
   // The header set-up; "Sort alphabetically by entire email" checked.
   void OnInitDialog() override;

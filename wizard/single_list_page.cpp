@@ -1,5 +1,7 @@
 #include "wizard/single_list_page.h"
 
+#include "wizard/page_fields.h"
+
 namespace vantor::wizard {
 
 using framework::DialogTemplate;
@@ -26,6 +28,23 @@ const DialogTemplate& CSingleListPage::Template() {
 
 CSingleListPage::CSingleListPage() : CHeaderPage(Template()) {}
 
-QString CSingleListPage::GetInputFileName() const { return QString(); }
+void CSingleListPage::OnInitDialog() {
+  CHeaderPage::OnInitDialog();
+  OnDlgButtonClicked(this, IDC_BROWSE, &CSingleListPage::OnBrowse);
+}
+
+int CSingleListPage::OnWizardNext() {
+  if (GetInputFileName().isEmpty()) {
+    return RefuseField(*this, QStringLiteral("Please enter filename"),
+                       QStringLiteral("You forgot to enter filename"), IDC_INPUT_FILE);
+  }
+  return 0;
+}
+
+QString CSingleListPage::GetInputFileName() const {
+  return GetTrimmedDlgItemText(*this, IDC_INPUT_FILE);
+}
+
+void CSingleListPage::OnBrowse() { BrowseForFile(*this, IDC_INPUT_FILE); }
 
 }  // namespace vantor::wizard

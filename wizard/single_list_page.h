@@ -13,8 +13,18 @@ class CSingleListPage : public CHeaderPage {
   CSingleListPage();
   static const framework::DialogTemplate& Template();
 
-  // The input file name, white space at both ends removed.
+  // The input file name, white space at both ends removed. Read from the field each
+  // time; the page keeps no copy.
   QString GetInputFileName() const;
+
+  // The header set-up, and Browse.
+  void OnInitDialog() override;
+  // Refuses an input file name that is empty once trimmed. Whether the file exists is
+  // found out when the job runs.
+  int OnWizardNext() override;
+
+ private:
+  void OnBrowse();
 };
 
 }  // namespace vantor::wizard

@@ -1,5 +1,7 @@
 #include "wizard/split_page.h"
 
+#include "wizard/page_fields.h"
+
 namespace vantor::wizard {
 
 using framework::DialogTemplate;
@@ -33,9 +35,33 @@ void CSplitPage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
   CheckDlgButton(IDC_SPLIT_BY_COUNT, true);
   EnableDlgItem(IDC_KILOBYTES_PER_PART, false);
+  OnDlgButtonClicked(this, IDC_SPLIT_BY_COUNT, &CSplitPage::OnSplitModeClicked);
+  OnDlgButtonClicked(this, IDC_SPLIT_BY_SIZE, &CSplitPage::OnSplitModeClicked);
 }
 
-bool CSplitPage::IsSplitByCountChecked() const { return true; }
-std::int32_t CSplitPage::GetPartSize() const { return -1; }
+int CSplitPage::OnWizardNext() {
+  if (GetPartSize() >= 0) return 0;
+  if (IsSplitByCountChecked()) {
+    return RefuseField(*this, QStringLiteral("Please enter valid number of emails per part"),
+                       QStringLiteral("Invalid number of emails"), IDC_EMAILS_PER_PART);
+  }
+  return RefuseField(*this, QStringLiteral("Please enter valid number of bytes per part"),
+                     QStringLiteral("Invalid number of bytes"), IDC_KILOBYTES_PER_PART);
+}
+
+bool CSplitPage::IsSplitByCountChecked() const { return IsDlgButtonChecked(IDC_SPLIT_BY_COUNT); }
+
+std::int32_t CSplitPage::GetPartSize() const {
+  if (IsSplitByCountChecked()) {
+    return ReadCountField(GetDlgItemText(IDC_EMAILS_PER_PART).toStdString());
+  }
+  return ReadKilobytesField(GetDlgItemText(IDC_KILOBYTES_PER_PART).toStdString());
+}
+
+void CSplitPage::OnSplitModeClicked() {
+  const bool byCount = IsSplitByCountChecked();
+  EnableDlgItem(IDC_EMAILS_PER_PART, byCount);
+  EnableDlgItem(IDC_KILOBYTES_PER_PART, !byCount);
+}
 
 }  // namespace vantor::wizard

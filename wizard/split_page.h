@@ -21,13 +21,23 @@ class CSplitPage : public CHeaderPage {
   CSplitPage();
   static const framework::DialogTemplate& Template();
 
+  // "Split by number of emails" is checked; false means split by size.
   bool IsSplitByCountChecked() const;
-  // Emails per part, or bytes per part (the kilobytes times 1024); -1 when the field
-  // of the chosen mode holds no valid number.
+  // Emails per part (1 to 2147483647), or bytes per part: the kilobytes times 1024, at
+  // most 2147483647, so at most 2097151 kilobytes. -1 when the field of the chosen mode
+  // holds no such number; the other field is not read. Blanks around the digits are
+  // allowed; anything else after them is not.
   std::int32_t GetPartSize() const;
+
   // The header set-up; "Split by number of emails" checked and the kilobytes field
   // disabled.
   void OnInitDialog() override;
+  // Refuses a part size that is not valid, naming the field of the chosen mode.
+  int OnWizardNext() override;
+
+ private:
+  // Only the field of the checked mode is enabled; the other keeps its text.
+  void OnSplitModeClicked();
 };
 
 }  // namespace vantor::wizard

@@ -4,6 +4,8 @@
 
 #include "wizard/header_page.h"
 
+class QEvent;
+
 namespace vantor::wizard {
 
 class CSummaryPage : public CHeaderPage {
@@ -12,6 +14,20 @@ class CSummaryPage : public CHeaderPage {
 
   CSummaryPage();
   static const framework::DialogTemplate& Template();
+
+  // The header set-up, and the text box's focus rule.
+  void OnInitDialog() override;
+  // Describes the job as the earlier pages hold it now; built afresh on every
+  // activation, so a change made after going Back shows.
+  void OnSetActive() override;
+
+  // The text the box shows, with CR LF line ends (the box itself shows plain line
+  // breaks); empty while the page has no window.
+  QString SummaryText() const;
+
+ protected:
+  // The text box never shows its text selected when it gets the focus.
+  bool eventFilter(QObject* watched, QEvent* event) override;
 };
 
 }  // namespace vantor::wizard

@@ -283,9 +283,13 @@ TEST_F(SheetTest, HeaderPagesShowTheTitleOnAWhiteBandAndTheSharedPicture) {
   ClickAll({Choose::IDC_FILTER, Choose::IDC_REARRANGE, Choose::IDC_INCLUDE, Choose::IDC_EXTRACT,
             Choose::IDC_SPLIT});
   Next();
-  while (ActiveId() != 108) {
+  // Visited directly: the pages' own checks would stop Next on empty fields. The
+  // processing page, last before completion, finds nothing to run, says so in a box the
+  // hook answers, and takes the completion page out.
+  for (int i = 2; i < m_sheet->GetPageCount() && m_sheet->GetPage(i)->GetTemplateId() != 108;
+       ++i) {
+    m_sheet->SetActivePage(i);
     checkHeader(m_sheet->GetActivePage());
-    Next();
   }
   m_sheet->SetActivePage(&choose());
   Click(Choose::IDC_MERGE);
@@ -298,7 +302,7 @@ TEST_F(SheetTest, WelcomeAndCompletionShowTheBigTitleOnWhite) {
   Next();
   Click(Choose::IDC_SPLIT);
   Next();
-  while (ActiveId() != 108) Next();
+  m_sheet->SetActivePage(m_sheet->GetCompletionPage());
   for (framework::PropertyPage* page : std::initializer_list<framework::PropertyPage*>{
            m_sheet->GetWelcomePage(), m_sheet->GetCompletionPage()}) {
     SCOPED_TRACE(page->GetTemplateId());

@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextDocument>
 #include <string>
 
 #include "engine/choices.h"
@@ -33,7 +34,10 @@ QString PropertyPage::GetDlgItemText(int id) const {
   QWidget* control = GetDlgItem(id);
   if (auto* edit = qobject_cast<QLineEdit*>(control)) return edit->text();
   if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
-    return box->toPlainText().replace(QChar('\n'), QStringLiteral("\r\n"));
+    // toPlainText() would turn a no-break space into a plain one; the raw text keeps
+    // every character and marks line breaks as paragraph separators.
+    return box->document()->toRawText().replace(QChar::ParagraphSeparator,
+                                                 QStringLiteral("\r\n"));
   }
   if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
   if (auto* label = qobject_cast<QLabel*>(control)) return label->text();

@@ -1,0 +1,125 @@
+// The completion page after real runs: the results with the duration line, Back to the
+// choose-actions page, the results box's focus, and a window made afresh for each run.
+#include "wizard/completion_page.h"
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScrollBar>
+
+#include "tests/support/test_files.h"
+#include "tests/wizard/run_driver.h"
+
+namespace vantor::wizard {
+namespace {
+
+using testing::kChooseActions;
+using testing::kCompletion;
+using testing::RunTest;
+using testing::ScriptedEnv;
+using testing::WizardJob;
+using vantor::testing::TempDir;
+using vantor::testing::WriteFile;
+using Button = framework::PropertySheet::Button;
+
+class CompletionPageTest : public RunTest {
+ protected:
+  // Splits ten addresses into parts of three.
+  WizardJob SplitJob() {
+    WriteFile(m_dir.File("in.txt"), "a@x\nb@x\nc@x\nd@x\ne@x\nf@x\ng@x\nh@x\ni@x\nj@x\n");
+    WizardJob job;
+    job.actions = {CChooseItemsPage::IDC_SPLIT};
+    job.input = QString::fromStdString(m_dir.File("in.txt"));
+    job.output = QString::fromStdString(m_dir.File("out.txt"));
+    job.splitSize = QStringLiteral("3");
+    return job;
+  }
+
+  QPlainTextEdit* Results() {
+    return completion().GetDlgItemAs<QPlainTextEdit>(CCompletionPage::IDC_RESULTS);
+  }
+
+  TempDir m_dir;
+};
+
+TEST_F(CompletionPageTest, ARunOfNoMillisecondsEndsWithTheBareDurationLine) {
+  ScriptedEnv env;
+  env.SetTick(77);
+  processing().SetEnv(&env);
+  ASSERT_TRUE(RunJob(SplitJob()));
+  ASSERT_EQ(ActiveId(), kCompletion);
+  const QString expected = QStringLiteral(
+      "Split list:\r\nEmail list was splitted into 4 parts\r\n\r\nProcessing has taken \r\n");
+  EXPECT_EQ(completion().GetResultsText(), expected);
+  EXPECT_EQ(completion().GetDlgItemText(CCompletionPage::IDC_RESULTS), expected);
+  EXPECT_EQ(m_sheet->m_dwElapsedMs, 0u);
+}
+
+TEST_F(CompletionPageTest, TheTextComesFromTheSheetAtEveryActivation) {
+  ASSERT_TRUE(RunJob(SplitJob()));
+  const QString results = m_sheet->m_strResults;
+
+  m_sheet->m_dwElapsedMs = 1050;
+  completion().OnSetActive();
+  EXPECT_EQ(completion().GetResultsText(), results + "Processing has taken 1.05 seconds\r\n");
+
+  m_sheet->m_bFailed = true;
+  m_sheet->m_strResults =
+      QStringLiteral("Error occured while processing lists:\r\nfailed to read file");
+  completion().OnSetActive();
+  EXPECT_EQ(completion().GetResultsText(), m_sheet->m_strResults);
+  EXPECT_EQ(completion().GetDlgItemText(CCompletionPage::IDC_RESULTS), m_sheet->m_strResults);
+}
+
+TEST_F(CompletionPageTest, BackLeadsToChooseActionsAndTheNextRunGetsAFreshWindow) {
+  ASSERT_TRUE(RunJob(SplitJob()));
+  EXPECT_TRUE(Button(Button::Back)->isEnabled());
+  EXPECT_TRUE(Button(Button::Finish)->isVisible());
+  EXPECT_FALSE(Button(Button::Next)->isVisible());
+  QPointer<QWidget> firstWindow = completion().GetWindow();
+  auto* panel = completion().GetDlgItemAs<QLabel>(CPanelPage::IDC_PANEL);
+  ASSERT_NE(panel, nullptr);
+  const QImage firstPanel = panel->pixmap().toImage();
+  EXPECT_FALSE(firstPanel.isNull());
+
+  Back();
+  EXPECT_EQ(ActiveId(), kChooseActions);
+  ASSERT_TRUE(RunJob(SplitJob(), /*choose=*/false));
+  EXPECT_EQ(ActiveId(), kCompletion);
+  EXPECT_TRUE(firstWindow.isNull()) << "the window of the first pass was not let go";
+  panel = completion().GetDlgItemAs<QLabel>(CPanelPage::IDC_PANEL);
+  ASSERT_NE(panel, nullptr);
+  EXPECT_FALSE(panel->pixmap().isNull()) << "the new window has no panel picture";
+  EXPECT_EQ(panel->pixmap().toImage(), firstPanel);
+  EXPECT_TRUE(completion().GetResultsText().startsWith(QStringLiteral("Split list:\r\n")));
+}
+
+TEST_F(CompletionPageTest, TheResultsBoxGetsTheFocusWithoutSelectionAndAtTheStart) {
+  ASSERT_TRUE(RunJob(SplitJob()));
+  QString many;
+  for (int i = 0; i < 200; ++i) many += QStringLiteral("line %1 of a long report\r\n").arg(i);
+  m_sheet->m_strResults = many;
+  completion().OnSetActive();
+  QPlainTextEdit* results = Results();
+  ASSERT_NE(results, nullptr);
+  QApplication::setActiveWindow(m_sheet.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(m_sheet.get()));
+
+  Button(Button::Back)->setFocus();
+  results->selectAll();
+  results->moveCursor(QTextCursor::End, QTextCursor::KeepAnchor);
+  results->ensureCursorVisible();
+  ASSERT_GT(results->verticalScrollBar()->value(), 0);
+
+  results->setFocus(Qt::TabFocusReason);
+  ASSERT_TRUE(results->hasFocus());
+  EXPECT_FALSE(results->textCursor().hasSelection());
+  EXPECT_EQ(results->textCursor().position(), 0);
+  EXPECT_EQ(results->verticalScrollBar()->value(), 0);
+  EXPECT_EQ(results->horizontalScrollBar()->value(), 0);
+}
+
+}  // namespace
+}  // namespace vantor::wizard

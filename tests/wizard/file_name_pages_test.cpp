@@ -1,0 +1,131 @@
+// The pages that ask for file names: what their getters make of the typed text, the
+// Browse button, and the "replace input file" box.
+#include <gtest/gtest.h>
+
+#include "page_driver.h"
+#include "wizard/filter_page.h"
+#include "wizard/merge_page.h"
+
+namespace vantor::wizard::test {
+namespace {
+
+using Choose = CChooseItemsPage;
+
+class FileNamePagesTest : public PageTest {};
+
+struct NameCase {
+  const char* typed;
+  const char* trimmed;
+};
+
+TEST_F(FileNamePagesTest, InputAndOutputNamesLoseTheSixBlanksAtTheirEndsFilterNamesNothing) {
+  const NameCase cases[] = {
+      {"list.txt", "list.txt"},
+      {"  list.txt  ", "list.txt"},
+      {"\t\v\f\r\n list.txt\n\r\f\v\t ", "list.txt"},
+      {"my lists/week 1.txt", "my lists/week 1.txt"},
+      // Blanks outside the six are part of the name.
+      {"\u00a0list.txt\u3000", "\u00a0list.txt\u3000"},
+      {"\u00e9t\u00e9 \u00e0.txt ", "\u00e9t\u00e9 \u00e0.txt"},
+      {" \t ", ""},
+  };
+  Start({Choose::IDC_FILTER});
+  CSingleListPage& input = *m_sheet->GetSingleListPage();
+  COutputPage& output = *m_sheet->GetOutputPage();
+  CFilterPage& filter = *m_sheet->GetFilterPage();
+  GoTo(kFilter);
+  for (const NameCase& c : cases) {
+    SCOPED_TRACE(c.typed);
+    const QString typed = QString::fromUtf8(c.typed);
+    Type(input, CSingleListPage::IDC_INPUT_FILE, typed);
+    Type(output, COutputPage::IDC_OUTPUT_FILE, typed);
+    Type(filter, CFilterPage::IDC_FILTER_FILE, typed);
+    EXPECT_EQ(input.GetInputFileName(), QString::fromUtf8(c.trimmed));
+    EXPECT_EQ(output.GetOutputFileName(), QString::fromUtf8(c.trimmed));
+    EXPECT_EQ(filter.GetFilterFileName(), typed);
+    const JobChoices choices = m_sheet->GetChoices();
+    EXPECT_EQ(choices.inputFileName, c.trimmed);
+    EXPECT_EQ(choices.filterFileName, c.typed);
+  }
+}
+
+struct BrowseCase {
+  int page;
+  int field;
+  int browse;
+};
+
+TEST_F(FileNamePagesTest, BrowseStartsOnTheFieldsTextAndPutsTheChosenPathThere) {
+  const BrowseCase cases[] = {
+      {kInput, CSingleListPage::IDC_INPUT_FILE, CSingleListPage::IDC_BROWSE},
+      {kOutput, COutputPage::IDC_OUTPUT_FILE, COutputPage::IDC_BROWSE},
+      {kFilter, CFilterPage::IDC_FILTER_FILE, CFilterPage::IDC_BROWSE},
+      {kMerge, CMergePage::IDC_OUTPUT_FILE, CMergePage::IDC_BROWSE},
+  };
+  for (const BrowseCase& c : cases) {
+    SCOPED_TRACE(c.page);
+    Start({c.page == kMerge ? Choose::IDC_MERGE : Choose::IDC_FILTER});
+    GoTo(c.page);
+    m_dialogOwners.clear();
+    m_dialogInitialNames.clear();
+
+    Type(c.field, " old name.txt ");
+    m_dialogAnswers.push_back(QStringLiteral("/home/ann/not there yet.txt"));
+    Click(c.browse);
+    EXPECT_EQ(Text(c.field), QStringLiteral("/home/ann/not there yet.txt"));
+
+    m_dialogAnswers.push_back(std::nullopt);
+    Click(c.browse);
+    EXPECT_EQ(Text(c.field), QStringLiteral("/home/ann/not there yet.txt")) << "cancel kept it";
+
+    Type(c.field, "");
+    m_dialogAnswers.push_back(QStringLiteral("/a.txt"));
+    Click(c.browse);
+    EXPECT_EQ(Text(c.field), QStringLiteral("/a.txt"));
+
+    EXPECT_EQ(m_dialogInitialNames,
+              (std::vector<QString>{QStringLiteral(" old name.txt "),
+                                    QStringLiteral("/home/ann/not there yet.txt"), QString()}));
+    for (QWidget* owner : m_dialogOwners) EXPECT_EQ(owner, Active().GetWindow());
+    EXPECT_TRUE(m_messages.empty());
+    EXPECT_EQ(ActiveId(), c.page);
+  }
+}
+
+TEST_F(FileNamePagesTest, ReplaceInputDisablesTheOutputFieldAndBrowseButKeepsTheText) {
+  Start({Choose::IDC_SPLIT});
+  GoTo(kOutput);
+  COutputPage& output = *m_sheet->GetOutputPage();
+  EXPECT_FALSE(output.IsReplaceInputChecked());
+  EXPECT_TRUE(Enabled(COutputPage::IDC_OUTPUT_FILE));
+  EXPECT_TRUE(Enabled(COutputPage::IDC_BROWSE));
+
+  Type(COutputPage::IDC_OUTPUT_FILE, "result.txt");
+  Click(COutputPage::IDC_REPLACE_INPUT);
+  EXPECT_TRUE(output.IsReplaceInputChecked());
+  EXPECT_FALSE(Enabled(COutputPage::IDC_OUTPUT_FILE));
+  EXPECT_FALSE(Enabled(COutputPage::IDC_BROWSE));
+  EXPECT_EQ(Text(COutputPage::IDC_OUTPUT_FILE), QStringLiteral("result.txt"));
+  JobChoices choices = m_sheet->GetChoices();
+  EXPECT_TRUE(choices.replaceInput);
+  EXPECT_EQ(choices.outputFileName, "") << "the job does not use the name then";
+
+  Click(COutputPage::IDC_REPLACE_INPUT);
+  EXPECT_FALSE(output.IsReplaceInputChecked());
+  EXPECT_TRUE(Enabled(COutputPage::IDC_OUTPUT_FILE));
+  EXPECT_TRUE(Enabled(COutputPage::IDC_BROWSE));
+  EXPECT_EQ(output.GetOutputFileName(), QStringLiteral("result.txt"));
+  choices = m_sheet->GetChoices();
+  EXPECT_FALSE(choices.replaceInput);
+  EXPECT_EQ(choices.outputFileName, "result.txt");
+
+  // Checked with an empty field, Next goes on.
+  Type(COutputPage::IDC_OUTPUT_FILE, "");
+  Click(COutputPage::IDC_REPLACE_INPUT);
+  Next();
+  EXPECT_TRUE(m_messages.empty());
+  EXPECT_EQ(ActiveId(), kSplit);
+}
+
+}  // namespace
+}  // namespace vantor::wizard::test

@@ -1,0 +1,109 @@
+// The merge page's list: Add appends in the order added, Remove takes out the selected
+// entry only, and the getters give the list in that order.
+#include "wizard/merge_page.h"
+
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+
+#include "page_driver.h"
+
+namespace vantor::wizard::test {
+namespace {
+
+using Merge = CMergePage;
+
+class MergePageTest : public PageTest {
+ protected:
+  void SetUp() override {
+    PageTest::SetUp();
+    Start({CChooseItemsPage::IDC_MERGE});
+    ASSERT_EQ(ActiveId(), kMerge);
+  }
+
+  CMergePage& page() { return *m_sheet->GetMergePage(); }
+  QListWidget* list() { return page().GetDlgItemAs<QListWidget>(Merge::IDC_FILE_LIST); }
+
+  void Add(std::optional<QString> answer) {
+    m_dialogAnswers.push_back(std::move(answer));
+    Click(Merge::IDC_ADD);
+  }
+  void AddAll(std::initializer_list<const char*> paths) {
+    for (const char* path : paths) Add(QString::fromUtf8(path));
+  }
+  static QStringList Names(const std::vector<const char*>& paths) {
+    QStringList names;
+    for (const char* path : paths) names.push_back(QString::fromUtf8(path));
+    return names;
+  }
+  // The entries selected in the list box.
+  int Selected() { return static_cast<int>(list()->selectedItems().size()); }
+};
+
+TEST_F(MergePageTest, AddAppendsEveryChosenFileInTheOrderAdded) {
+  EXPECT_TRUE(page().GetMergeFiles().isEmpty());
+  AddAll({"/lists/zeta.txt", "/lists/alpha.txt", "/lists/zeta.txt", "/no/such/file"});
+  Add(std::nullopt);  // cancelled: nothing added
+  EXPECT_EQ(page().GetMergeFiles(),
+            Names({"/lists/zeta.txt", "/lists/alpha.txt", "/lists/zeta.txt", "/no/such/file"}));
+  EXPECT_EQ(list()->count(), 4);
+  for (const QString& initial : m_dialogInitialNames) EXPECT_EQ(initial, QString());
+  for (QWidget* owner : m_dialogOwners) EXPECT_EQ(owner, page().GetWindow());
+
+  const JobChoices choices = m_sheet->GetChoices();
+  EXPECT_FALSE(choices.singleList);
+  EXPECT_EQ(choices.mergeFiles, (std::vector<std::string>{"/lists/zeta.txt", "/lists/alpha.txt",
+                                                          "/lists/zeta.txt", "/no/such/file"}));
+}
+
+struct RemoveCase {
+  const char* name;
+  int select;  // row selected before Remove, -1 for none
+  std::vector<const char*> left;
+};
+
+TEST_F(MergePageTest, RemoveTakesOutTheSelectedEntryOnly) {
+  const RemoveCase cases[] = {
+      {"nothing selected", -1, {"/a", "/b", "/c"}},
+      {"the first", 0, {"/b", "/c"}},
+      {"the second", 1, {"/a", "/c"}},
+      {"the last", 2, {"/a", "/b"}},
+  };
+  for (const RemoveCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Start({CChooseItemsPage::IDC_MERGE});
+    AddAll({"/a", "/b", "/c"});
+    if (c.select >= 0) list()->setCurrentRow(c.select);
+    Click(Merge::IDC_REMOVE);
+    EXPECT_EQ(page().GetMergeFiles(), Names(c.left));
+    EXPECT_EQ(Selected(), 0) << "no entry is selected afterwards";
+
+    // A second Remove finds nothing selected.
+    Click(Merge::IDC_REMOVE);
+    EXPECT_EQ(page().GetMergeFiles(), Names(c.left));
+  }
+}
+
+TEST_F(MergePageTest, RemoveOnAnEmptyListAndAddAfterRemoveKeepTheOrder) {
+  Click(Merge::IDC_REMOVE);
+  EXPECT_TRUE(page().GetMergeFiles().isEmpty());
+
+  AddAll({"/a", "/b"});
+  list()->setCurrentRow(0);
+  Click(Merge::IDC_REMOVE);
+  AddAll({"/c", "/a"});
+  EXPECT_EQ(page().GetMergeFiles(), Names({"/b", "/c", "/a"}));
+}
+
+TEST_F(MergePageTest, OutputNameIsTrimmedAndTheListIsNotChecked) {
+  AddAll({"/a", "/a"});
+  Type(Merge::IDC_OUTPUT_FILE, "\t/a \r");
+  EXPECT_EQ(page().GetOutputFileName(), QStringLiteral("/a"));
+  Next();
+  EXPECT_TRUE(m_messages.empty()) << "an output that is one of the lists is not refused here";
+  EXPECT_EQ(ActiveId(), kSummary);
+  EXPECT_EQ(m_sheet->GetChoices().outputFileName, "/a");
+}
+
+}  // namespace
+}  // namespace vantor::wizard::test

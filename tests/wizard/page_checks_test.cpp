@@ -1,0 +1,388 @@
+// The checks the pages make on Next: what each refusal says, where it puts the focus,
+// that the wizard stays; and the values at the edges that pass.
+#include <gtest/gtest.h>
+
+#include <QListWidget>
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "page_driver.h"
+#include "wizard/merge_page.h"
+#include "wizard/rearrange_page.h"
+
+namespace vantor::wizard::test {
+namespace {
+
+using Choose = CChooseItemsPage;
+using Merge = CMergePage;
+using Split = CSplitPage;
+
+class PageChecksTest : public PageTest {
+ protected:
+  void Reach(const std::vector<int>& clicks, int page) {
+    Start(clicks);
+    GoTo(page);
+  }
+};
+
+const std::vector<int> kAllActions = {Choose::IDC_FILTER, Choose::IDC_REARRANGE,
+                                      Choose::IDC_INCLUDE, Choose::IDC_EXTRACT, Choose::IDC_SPLIT};
+
+struct RefusalCase {
+  const char* name;
+  int page;
+  std::vector<Step> steps;
+  const char* text;
+  const char* caption;
+  int focus;
+};
+
+constexpr char kEnterFilename[] = "Please enter filename";
+constexpr char kForgotFilename[] = "You forgot to enter filename";
+constexpr char kEnterEmail[] = "Please enter email";
+constexpr char kPeriod[] = "Please enter correct period (number of messages)";
+constexpr char kExtractCount[] = "Please enter valid number of emails to extract)";
+constexpr char kEmailsPerPart[] = "Please enter valid number of emails per part";
+constexpr char kBytesPerPart[] = "Please enter valid number of bytes per part";
+constexpr char kTooFewLists[] = "Please specify files to merge (at least 2 files)";
+constexpr char kNoOutput[] = "Please specify output filename";
+
+TEST_F(PageChecksTest, InvalidFieldsShowTheirMessageFocusTheFieldAndKeepThePage) {
+  const RefusalCase cases[] = {
+      {"input untouched",
+       kInput,
+       {},
+       kEnterFilename,
+       kForgotFilename,
+       CSingleListPage::IDC_INPUT_FILE},
+      {"input of blanks only",
+       kInput,
+       {TypeStep(CSingleListPage::IDC_INPUT_FILE, " \t\v\f\r ")},
+       kEnterFilename,
+       kForgotFilename,
+       CSingleListPage::IDC_INPUT_FILE},
+      {"output untouched",
+       kOutput,
+       {},
+       kEnterFilename,
+       kForgotFilename,
+       COutputPage::IDC_OUTPUT_FILE},
+      {"output of blanks only",
+       kOutput,
+       {TypeStep(COutputPage::IDC_OUTPUT_FILE, "   ")},
+       kEnterFilename,
+       kForgotFilename,
+       COutputPage::IDC_OUTPUT_FILE},
+      {"output blank after replace checked and unchecked",
+       kOutput,
+       {ClickStep(COutputPage::IDC_REPLACE_INPUT), ClickStep(COutputPage::IDC_REPLACE_INPUT)},
+       kEnterFilename,
+       kForgotFilename,
+       COutputPage::IDC_OUTPUT_FILE},
+      {"include untouched: the address is reported first",
+       kInclude,
+       {},
+       kEnterEmail,
+       "Invalid email",
+       CIncludePage::IDC_INCLUDE_EMAIL},
+      {"include address of blanks with a good period",
+       kInclude,
+       {TypeStep(CIncludePage::IDC_INCLUDE_EMAIL, "  "),
+        TypeStep(CIncludePage::IDC_INCLUDE_PERIOD, "5")},
+       kEnterEmail,
+       "Invalid email",
+       CIncludePage::IDC_INCLUDE_EMAIL},
+  };
+  std::vector<RefusalCase> all(std::begin(cases), std::end(cases));
+  for (const char* period :
+       {"", "0", "-1", "2147483648", "4294967295", "4294967296", "12a", "abc", "1 2", "+5"}) {
+    all.push_back({period,
+                   kInclude,
+                   {TypeStep(CIncludePage::IDC_INCLUDE_EMAIL, "x"),
+                    TypeStep(CIncludePage::IDC_INCLUDE_PERIOD, period)},
+                   kPeriod,
+                   "Invalid period",
+                   CIncludePage::IDC_INCLUDE_PERIOD});
+  }
+  for (const char* count : {"", "0", "-5", "2147483648", "99999999999", "7x", " "}) {
+    all.push_back({count,
+                   kExtract,
+                   {TypeStep(CExtractPage::IDC_EXTRACT_COUNT, count)},
+                   kExtractCount,
+                   "Invalid number of emails",
+                   CExtractPage::IDC_EXTRACT_COUNT});
+  }
+  for (const char* count : {"", "0", "2147483648", "-1"}) {
+    all.push_back({count,
+                   kSplit,
+                   {TypeStep(Split::IDC_EMAILS_PER_PART, count)},
+                   kEmailsPerPart,
+                   "Invalid number of emails",
+                   Split::IDC_EMAILS_PER_PART});
+  }
+  for (const char* kilobytes : {"", "0", "2097152", "4194304", "2147483647", "2147483648"}) {
+    all.push_back(
+        {kilobytes,
+         kSplit,
+         {ClickStep(Split::IDC_SPLIT_BY_SIZE), TypeStep(Split::IDC_KILOBYTES_PER_PART, kilobytes)},
+         kBytesPerPart,
+         "Invalid number of bytes",
+         Split::IDC_KILOBYTES_PER_PART});
+  }
+  all.push_back({"by size, a good count in the other field",
+                 kSplit,
+                 {TypeStep(Split::IDC_EMAILS_PER_PART, "100"), ClickStep(Split::IDC_SPLIT_BY_SIZE)},
+                 kBytesPerPart,
+                 "Invalid number of bytes",
+                 Split::IDC_KILOBYTES_PER_PART});
+  all.push_back(
+      {"by count, a good size in the other field",
+       kSplit,
+       {ClickStep(Split::IDC_SPLIT_BY_SIZE), TypeStep(Split::IDC_KILOBYTES_PER_PART, "64"),
+        ClickStep(Split::IDC_SPLIT_BY_COUNT)},
+       kEmailsPerPart,
+       "Invalid number of emails",
+       Split::IDC_EMAILS_PER_PART});
+
+  for (const RefusalCase& c : all) {
+    SCOPED_TRACE(::testing::Message() << c.page << " " << c.name);
+    Reach(kAllActions, c.page);
+    Do(c.steps);
+    const std::vector<int> sequence = Sequence();
+    Next();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, QString::fromUtf8(c.text));
+    EXPECT_EQ(m_messages[0].caption, QString::fromUtf8(c.caption));
+    EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Exclamation);
+    EXPECT_EQ(m_messages[0].owner, Active().GetWindow());
+    EXPECT_EQ(ActiveId(), c.page);
+    EXPECT_EQ(Sequence(), sequence);
+    EXPECT_TRUE(HasFocus(c.focus));
+  }
+}
+
+TEST_F(PageChecksTest, MergePageRefusesFewerThanTwoListsThenAMissingOutputName) {
+  const RefusalCase cases[] = {
+      {"nothing at all", kMerge, {}, kTooFewLists, "Nothing to merge", Merge::IDC_ADD},
+      {"one list and an output name",
+       kMerge,
+       {AddStep("/lists/a.txt"), TypeStep(Merge::IDC_OUTPUT_FILE, "all.txt")},
+       kTooFewLists,
+       "Nothing to merge",
+       Merge::IDC_ADD},
+      {"two lists, one removed again, a third add cancelled",
+       kMerge,
+       {AddStep("/lists/a.txt"), AddStep("/lists/b.txt"), TypeStep(Merge::IDC_OUTPUT_FILE, "o"),
+        SelectStep(1), ClickStep(Merge::IDC_REMOVE), AddStep(nullptr)},
+       kTooFewLists,
+       "Nothing to merge",
+       Merge::IDC_ADD},
+      {"two lists, no output name",
+       kMerge,
+       {AddStep("/lists/a.txt"), AddStep("/lists/b.txt")},
+       kNoOutput,
+       "Output filename not specified",
+       Merge::IDC_OUTPUT_FILE},
+      {"the same list twice, an output name of blanks",
+       kMerge,
+       {AddStep("/lists/a.txt"), AddStep("/lists/a.txt"), TypeStep(Merge::IDC_OUTPUT_FILE, " \t ")},
+       kNoOutput,
+       "Output filename not specified",
+       Merge::IDC_OUTPUT_FILE},
+  };
+  for (const RefusalCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Reach({Choose::IDC_MERGE}, kMerge);
+    Do(c.steps);
+    Next();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text, QString::fromUtf8(c.text));
+    EXPECT_EQ(m_messages[0].caption, QString::fromUtf8(c.caption));
+    EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Exclamation);
+    EXPECT_EQ(m_messages[0].owner, Active().GetWindow());
+    EXPECT_EQ(ActiveId(), kMerge);
+    EXPECT_TRUE(HasFocus(c.focus));
+  }
+}
+
+struct AcceptCase {
+  const char* name;
+  int page;
+  std::vector<Step> steps;
+  std::function<void(const JobChoices&)> expect;
+};
+
+TEST_F(PageChecksTest, ValidFieldsLetTheWizardMoveOnWithTheValuesTheGettersGive) {
+  const AcceptCase cases[] = {
+      {"input with blanks around it",
+       kInput,
+       {TypeStep(CSingleListPage::IDC_INPUT_FILE, " \t in.txt \r\n")},
+       [](const JobChoices& c) { EXPECT_EQ(c.inputFileName, "in.txt"); }},
+      {"replace input with an empty output field",
+       kOutput,
+       {ClickStep(COutputPage::IDC_REPLACE_INPUT)},
+       [](const JobChoices& c) { EXPECT_TRUE(c.replaceInput); }},
+      {"an empty filter name",
+       kFilter,
+       {},
+       [](const JobChoices& c) { EXPECT_EQ(c.filterFileName, ""); }},
+      {"a filter name with blanks, kept",
+       kFilter,
+       {TypeStep(CFilterPage::IDC_FILTER_FILE, " filter.txt ")},
+       [](const JobChoices& c) { EXPECT_EQ(c.filterFileName, " filter.txt "); }},
+      {"rearrange untouched sorts by entire email",
+       kRearrange,
+       {},
+       [](const JobChoices& c) { EXPECT_TRUE(c.sortByEmail); }},
+      {"include with blanks around the address and period 1",
+       kInclude,
+       {TypeStep(CIncludePage::IDC_INCLUDE_EMAIL, "  a@b.c \t"),
+        TypeStep(CIncludePage::IDC_INCLUDE_PERIOD, "1")},
+       [](const JobChoices& c) {
+         EXPECT_EQ(c.includeEmail, "a@b.c");
+         EXPECT_EQ(c.includePeriod, 1);
+       }},
+      {"include an address without an at sign, the largest period",
+       kInclude,
+       {TypeStep(CIncludePage::IDC_INCLUDE_EMAIL, "nobody"),
+        TypeStep(CIncludePage::IDC_INCLUDE_PERIOD, "2147483647")},
+       [](const JobChoices& c) {
+         EXPECT_EQ(c.includeEmail, "nobody");
+         EXPECT_EQ(c.includePeriod, 2147483647);
+       }},
+      {"include period with blanks around the digits",
+       kInclude,
+       {TypeStep(CIncludePage::IDC_INCLUDE_EMAIL, "x"),
+        TypeStep(CIncludePage::IDC_INCLUDE_PERIOD, " 0042 ")},
+       [](const JobChoices& c) { EXPECT_EQ(c.includePeriod, 42); }},
+      {"extract the largest count",
+       kExtract,
+       {TypeStep(CExtractPage::IDC_EXTRACT_COUNT, "2147483647")},
+       [](const JobChoices& c) { EXPECT_EQ(c.extractCount, 2147483647); }},
+      {"extract 1",
+       kExtract,
+       {TypeStep(CExtractPage::IDC_EXTRACT_COUNT, "1")},
+       [](const JobChoices& c) { EXPECT_EQ(c.extractCount, 1); }},
+      {"split the largest count",
+       kSplit,
+       {TypeStep(Split::IDC_EMAILS_PER_PART, "2147483647")},
+       [](const JobChoices& c) {
+         EXPECT_TRUE(c.splitByCount);
+         EXPECT_EQ(c.splitSize, 2147483647);
+       }},
+      {"split the largest size",
+       kSplit,
+       {ClickStep(Split::IDC_SPLIT_BY_SIZE), TypeStep(Split::IDC_KILOBYTES_PER_PART, "2097151")},
+       [](const JobChoices& c) {
+         EXPECT_FALSE(c.splitByCount);
+         EXPECT_EQ(c.splitSize, 2147482624);
+       }},
+      {"split 1 kilobyte, a bad count in the other field",
+       kSplit,
+       {TypeStep(Split::IDC_EMAILS_PER_PART, "0"), ClickStep(Split::IDC_SPLIT_BY_SIZE),
+        TypeStep(Split::IDC_KILOBYTES_PER_PART, "1")},
+       [](const JobChoices& c) { EXPECT_EQ(c.splitSize, 1024); }},
+  };
+  for (const AcceptCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    Reach(kAllActions, c.page);
+    Do(c.steps);
+    Next();
+    EXPECT_TRUE(m_messages.empty());
+    const std::vector<int> sequence = Sequence();
+    const auto at = std::find(sequence.begin(), sequence.end(), c.page);
+    ASSERT_NE(at, sequence.end());
+    EXPECT_EQ(ActiveId(), *(at + 1));
+    c.expect(m_sheet->GetChoices());
+  }
+}
+
+// What a page shows when it has just been made.
+void ExpectFreshPage(const framework::PropertyPage& page) {
+  SCOPED_TRACE(page.GetTemplateId());
+  const auto empty = [&page](int id) { EXPECT_EQ(page.GetDlgItemText(id), QString()) << id; };
+  const auto enabled = [&page](int id) { return page.GetDlgItem(id)->isEnabled(); };
+  switch (page.GetTemplateId()) {
+    case kInput:
+      empty(CSingleListPage::IDC_INPUT_FILE);
+      break;
+    case kOutput:
+      empty(COutputPage::IDC_OUTPUT_FILE);
+      EXPECT_FALSE(page.IsDlgButtonChecked(COutputPage::IDC_REPLACE_INPUT));
+      EXPECT_TRUE(enabled(COutputPage::IDC_OUTPUT_FILE));
+      EXPECT_TRUE(enabled(COutputPage::IDC_BROWSE));
+      break;
+    case kFilter:
+      empty(CFilterPage::IDC_FILTER_FILE);
+      break;
+    case kRearrange:
+      EXPECT_TRUE(page.IsDlgButtonChecked(CRearrangePage::IDC_SORT_BY_EMAIL));
+      EXPECT_FALSE(page.IsDlgButtonChecked(CRearrangePage::IDC_SORT_BY_DOMAIN));
+      EXPECT_FALSE(page.IsDlgButtonChecked(CRearrangePage::IDC_RANDOMIZE));
+      break;
+    case kInclude:
+      empty(CIncludePage::IDC_INCLUDE_EMAIL);
+      empty(CIncludePage::IDC_INCLUDE_PERIOD);
+      break;
+    case kExtract:
+      empty(CExtractPage::IDC_EXTRACT_COUNT);
+      break;
+    case kSplit:
+      EXPECT_TRUE(page.IsDlgButtonChecked(Split::IDC_SPLIT_BY_COUNT));
+      EXPECT_FALSE(page.IsDlgButtonChecked(Split::IDC_SPLIT_BY_SIZE));
+      empty(Split::IDC_EMAILS_PER_PART);
+      empty(Split::IDC_KILOBYTES_PER_PART);
+      EXPECT_TRUE(enabled(Split::IDC_EMAILS_PER_PART));
+      EXPECT_FALSE(enabled(Split::IDC_KILOBYTES_PER_PART));
+      break;
+    case kMerge:
+      EXPECT_EQ(page.GetDlgItemAs<QListWidget>(Merge::IDC_FILE_LIST)->count(), 0);
+      empty(Merge::IDC_OUTPUT_FILE);
+      break;
+    default:
+      ADD_FAILURE() << "not a page of the job";
+  }
+}
+
+TEST_F(PageChecksTest, BackToChooseActionsAndNextAgainStartsEveryPageAfresh) {
+  std::vector<int> choices = kAllActions;
+  choices.push_back(Choose::IDC_REMOVE_DUPLICATES);
+  Start(choices);
+  WalkTo(kSummary,
+         {{kOutput,
+           {TypeStep(COutputPage::IDC_OUTPUT_FILE, "out.txt"),
+            ClickStep(COutputPage::IDC_REPLACE_INPUT)}},
+          {kFilter, {TypeStep(CFilterPage::IDC_FILTER_FILE, "filter.txt")}},
+          {kRearrange, {ClickStep(CRearrangePage::IDC_RANDOMIZE)}},
+          {kSplit,
+           {TypeStep(Split::IDC_EMAILS_PER_PART, "9"), ClickStep(Split::IDC_SPLIT_BY_SIZE),
+            TypeStep(Split::IDC_KILOBYTES_PER_PART, "64")}}});
+  while (ActiveId() != kChooseActions) Back();
+  Next();
+  const std::vector<int> pages = {kInput, kOutput, kFilter, kRearrange, kInclude, kExtract, kSplit};
+  for (int page : pages) {
+    ASSERT_EQ(ActiveId(), page);
+    ExpectFreshPage(Active());
+    FillValid();
+    Next();
+  }
+  EXPECT_EQ(ActiveId(), kSummary);
+  EXPECT_TRUE(m_messages.empty());
+
+  Reach({Choose::IDC_MERGE}, kMerge);
+  Do({AddStep("/a"), AddStep("/b"), TypeStep(Merge::IDC_OUTPUT_FILE, "all.txt")});
+  Next();
+  ASSERT_EQ(ActiveId(), kSummary);
+  Back();
+  Back();
+  ASSERT_EQ(ActiveId(), kChooseActions);
+  Next();
+  ASSERT_EQ(ActiveId(), kMerge);
+  ExpectFreshPage(Active());
+  EXPECT_TRUE(m_sheet->GetMergePage()->GetMergeFiles().isEmpty());
+}
+
+}  // namespace
+}  // namespace vantor::wizard::test

@@ -1,0 +1,416 @@
+// The processing page through the real sheet: runs that give the batch tool's files, the
+// slots and marks of the actions, an error, Cancel during a run, the elapsed time and the
+// activity bar, and a destination without a temporary directory.
+#include "wizard/processing_page.h"
+
+#include <gtest/gtest.h>
+
+#include <QProcess>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <algorithm>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "tests/support/fault_env.h"
+#include "tests/support/test_files.h"
+#include "tests/wizard/run_driver.h"
+
+namespace vantor::wizard {
+namespace {
+
+using testing::kChooseActions;
+using testing::kCompletion;
+using testing::kProcessing;
+using testing::kRunLimitMs;
+using testing::RunTest;
+using testing::ScriptedEnv;
+using testing::WizardJob;
+using vantor::testing::FaultEnv;
+using vantor::testing::ReadFile;
+using vantor::testing::TempDir;
+using vantor::testing::WriteFile;
+using Button = framework::PropertySheet::Button;
+using Choose = CChooseItemsPage;
+
+constexpr std::uint32_t kSeed = 20240917;
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// A list of `count` addresses over a few domains, with duplicates, case variants, some
+// CR LF line ends and a last line without its line end.
+std::string MakeList(int count, std::uint32_t seed) {
+  std::mt19937 random(seed);
+  const char* domains[] = {"example.com", "Mail.example.org", "post.test",
+                           "zeta.net",    "alpha.io",         "list.example.com"};
+  std::vector<std::string> lines;
+  for (int i = 0; i < count; ++i) {
+    std::string user;
+    const int length = 3 + static_cast<int>(random() % 9);
+    for (int k = 0; k < length; ++k) user += static_cast<char>('a' + random() % 26);
+    std::string line = user + "@" + domains[random() % std::size(domains)];
+    if (!lines.empty() && random() % 10 == 0) line = lines[random() % lines.size()];
+    if (random() % 25 == 0) line[0] = static_cast<char>(line[0] - 'a' + 'A');
+    lines.push_back(line);
+  }
+  std::string text;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    text += lines[i];
+    if (i + 1 < lines.size()) text += random() % 7 == 0 ? "\r\n" : "\n";
+  }
+  return text;
+}
+
+// The files of a directory and their bytes.
+std::vector<std::pair<std::string, std::string>> Contents(const TempDir& dir) {
+  std::vector<std::pair<std::string, std::string>> files;
+  for (const std::string& name : dir.List()) files.emplace_back(name, ReadFile(dir.File(name)));
+  return files;
+}
+
+std::string WithLineFeeds(QString text) {
+  return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString();
+}
+
+// Runs vantor-cli in `directory`; its standard output.
+std::string RunBatchTool(const QStringList& arguments, const std::string& directory) {
+  QProcess tool;
+  tool.setWorkingDirectory(Q(directory));
+  tool.start(QStringLiteral(VANTOR_CLI_PATH), arguments);
+  EXPECT_TRUE(tool.waitForFinished(kRunLimitMs));
+  EXPECT_EQ(tool.exitCode(), 0) << tool.readAllStandardError().toStdString();
+  return tool.readAllStandardOutput().toStdString();
+}
+
+// The report of the batch tool without its last line, which tells the time taken.
+std::string WithoutDuration(const std::string& report) {
+  const std::size_t last = report.rfind("Processing has taken ");
+  EXPECT_NE(last, std::string::npos) << report;
+  return report.substr(0, last);
+}
+
+class ProcessingPageTest : public RunTest {
+ protected:
+  void SetUp() override {
+    RunTest::SetUp();
+    processing().SetFixedSeed(kSeed);
+  }
+
+  TempDir m_in;  // the lists the jobs read
+};
+
+TEST_F(ProcessingPageTest, SingleListJobWritesWhatTheBatchToolWrites) {
+  WriteFile(m_in.File("in.txt"), MakeList(30000, 1));
+  WriteFile(m_in.File("filter.txt"), "zeta.net\nqu\r\n");
+  TempDir wizardOut;
+  TempDir toolOut;
+
+  WizardJob job;
+  job.actions = {Choose::IDC_SPLIT,   Choose::IDC_REARRANGE, Choose::IDC_REMOVE_DUPLICATES,
+                 Choose::IDC_EXTRACT, Choose::IDC_INCLUDE,   Choose::IDC_FILTER};
+  job.input = Q(m_in.File("in.txt"));
+  job.output = Q(wizardOut.File("out.txt"));
+  job.filter = Q(m_in.File("filter.txt"));
+  job.rearrange = CRearrangePage::IDC_SORT_BY_DOMAIN;
+  job.includeEmail = QStringLiteral("  offers@vantor.test ");
+  job.includePeriod = QStringLiteral("1000");
+  job.extractCount = QStringLiteral("9000");
+  job.splitSize = QStringLiteral("2500");
+  ASSERT_TRUE(RunJob(job));
+  EXPECT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
+
+  const std::string report = RunBatchTool(
+      {"-q", "--filter", Q(m_in.File("filter.txt")), "--sort-domain", "--remove-duplicates",
+       "--include", "offers@vantor.test", "--every", "1000", "--extract", "9000", "--split-count",
+       "2500", "--seed", QString::number(kSeed), "-o", "out.txt", Q(m_in.File("in.txt"))},
+      toolOut.path());
+  const auto written = Contents(wizardOut);
+  EXPECT_EQ(written.size(), 5u) << "out.txt and four parts";
+  EXPECT_TRUE(written == Contents(toolOut)) << "the wizard's files differ from the tool's";
+
+  ASSERT_EQ(ActiveId(), kCompletion);
+  EXPECT_FALSE(m_sheet->m_bFailed);
+  EXPECT_EQ(WithLineFeeds(m_sheet->m_strResults), WithoutDuration(report));
+  EXPECT_TRUE(m_sheet->m_strResults.contains(
+      QRegularExpression(QStringLiteral("\r\n[1-9][0-9]* duplicate\\(s\\) found\r\n"))))
+      << m_sheet->m_strResults.toStdString();
+  const QString shown = completion().GetResultsText();
+  EXPECT_TRUE(shown.startsWith(m_sheet->m_strResults));
+  EXPECT_TRUE(shown.mid(m_sheet->m_strResults.size()).startsWith("Processing has taken "))
+      << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith("\r\n"));
+  EXPECT_TRUE(Button(Button::Back)->isEnabled());
+  EXPECT_TRUE(Button(Button::Finish)->isVisible());
+  EXPECT_TRUE(Button(Button::Finish)->isEnabled());
+}
+
+TEST_F(ProcessingPageTest, MergeJobWritesWhatTheBatchToolWrites) {
+  WriteFile(m_in.File("a.txt"), "ann@x.org\r\nbob@y.org");
+  WriteFile(m_in.File("b.txt"), "");
+  WriteFile(m_in.File("c.txt"), MakeList(5000, 2) + "\n");
+  TempDir wizardOut;
+  TempDir toolOut;
+  const QStringList lists = {Q(m_in.File("a.txt")), Q(m_in.File("b.txt")), Q(m_in.File("c.txt")),
+                             Q(m_in.File("a.txt"))};
+
+  WizardJob job;
+  job.merge = true;
+  job.mergeFiles = lists;
+  job.output = Q(wizardOut.File("all.txt"));
+  ASSERT_TRUE(RunJob(job));
+
+  const std::string report =
+      RunBatchTool(QStringList{"-q", "--merge", "-o", "all.txt"} + lists, toolOut.path());
+  EXPECT_TRUE(Contents(wizardOut) == Contents(toolOut));
+  EXPECT_EQ(ReadFile(wizardOut.File("all.txt")).substr(0, 22), "ann@x.org\r\nbob@y.org\r\n");
+  EXPECT_EQ(WithLineFeeds(m_sheet->m_strResults), WithoutDuration(report));
+  EXPECT_TRUE(completion().GetResultsText().contains("Processing has taken "));
+}
+
+struct SlotCase {
+  const char* name;
+  std::vector<int> actions;
+  bool merge;
+  std::vector<QString> labels;
+  std::string marksAfterRun;
+};
+
+TEST_F(ProcessingPageTest, EachChosenActionGetsTheNextSlotAndIsCheckedWhenDone) {
+  WriteFile(m_in.File("in.txt"), MakeList(200, 3));
+  WriteFile(m_in.File("in2.txt"), MakeList(50, 4));
+  WriteFile(m_in.File("filter.txt"), "zeta\n");
+  const SlotCase cases[] = {
+      {"filter, include and split fill the left column",
+       {Choose::IDC_SPLIT, Choose::IDC_INCLUDE, Choose::IDC_FILTER},
+       false,
+       {"Filtering list", "Including email", "Splitting list", "", "", ""},
+       "vvv..."},
+      {"all five actions",
+       {Choose::IDC_SPLIT, Choose::IDC_EXTRACT, Choose::IDC_INCLUDE, Choose::IDC_REARRANGE,
+        Choose::IDC_FILTER},
+       false,
+       {"Filtering list", "Randomizing list", "Including email", "Extracting random sublist",
+        "Splitting list", ""},
+       "vvvvv."},
+      {"merge alone", {}, true, {"Merging lists into single list", "", "", "", "", ""}, "v....."},
+  };
+  for (const SlotCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    NewSheet();
+    processing().SetFixedSeed(kSeed);
+    TempDir out;
+    WizardJob job;
+    job.actions = c.actions;
+    job.merge = c.merge;
+    job.input = Q(m_in.File("in.txt"));
+    job.output = Q(out.File("out.txt"));
+    job.filter = Q(m_in.File("filter.txt"));
+    job.rearrange = CRearrangePage::IDC_RANDOMIZE;
+    job.includeEmail = QStringLiteral("x@y.z");
+    job.includePeriod = QStringLiteral("7");
+    job.extractCount = QStringLiteral("100");
+    job.splitSize = QStringLiteral("40");
+    job.mergeFiles = {Q(m_in.File("in.txt")), Q(m_in.File("in2.txt"))};
+    ASSERT_TRUE(RunJob(job));
+    EXPECT_EQ(ActiveId(), kCompletion);
+    EXPECT_EQ(Labels(), c.labels);
+    EXPECT_EQ(Marks(), c.marksAfterRun);
+    const ProcessingJob& run = processing().GetJob();
+    if (c.merge) {
+      EXPECT_EQ(run.mergeSlot, 0);
+    } else {
+      EXPECT_EQ(run.filterSlot, 0);
+      EXPECT_EQ(run.splitSlot, static_cast<int>(c.actions.size()) - 1);
+    }
+  }
+}
+
+TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksAfterBack) {
+  WriteFile(m_in.File("in.txt"), MakeList(500, 5));
+  WriteFile(m_in.File("filter.txt"), "zeta\n");
+  TempDir out;
+  FaultEnv faults;
+  faults.FailCallOf(vantor::testing::Call::Rename, 2);  // the commit of the sort
+  processing().SetEnv(&faults);
+
+  WizardJob job;
+  job.actions = {Choose::IDC_FILTER, Choose::IDC_REARRANGE, Choose::IDC_SPLIT};
+  job.input = Q(m_in.File("in.txt"));
+  job.output = Q(out.File("out.txt"));
+  job.filter = Q(m_in.File("filter.txt"));
+  job.splitSize = QStringLiteral("100");
+  ASSERT_TRUE(RunJob(job));
+
+  const QString error =
+      QStringLiteral("Error occured while processing lists:\r\nFailed to rename file");
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text, error);
+  EXPECT_EQ(m_messages[0].caption, QStringLiteral("Error occured"));
+  EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Stop);
+  EXPECT_EQ(m_messages[0].activePage, kProcessing) << "the box comes before the completion page";
+  EXPECT_EQ(ActiveId(), kCompletion);
+  EXPECT_TRUE(m_sheet->m_bFailed);
+  EXPECT_EQ(Marks(), "v>....") << "the filter done, the sort failed, the split never began";
+  const QString shown = completion().GetResultsText();
+  EXPECT_TRUE(shown.startsWith(QStringLiteral("Filter list:\r\n"))) << shown.toStdString();
+  EXPECT_TRUE(shown.endsWith(error)) << shown.toStdString();
+  EXPECT_FALSE(shown.contains(QStringLiteral("Processing has taken")));
+  EXPECT_EQ(shown, m_sheet->m_strResults);
+
+  faults.ClearFaults();
+  Back();
+  ASSERT_EQ(ActiveId(), kChooseActions);
+  ASSERT_TRUE(RunJob(job, /*choose=*/false));
+  EXPECT_EQ(m_messages.size(), 1u);
+  EXPECT_FALSE(m_sheet->m_bFailed);
+  EXPECT_EQ(Marks(), "vvv...");
+  EXPECT_TRUE(completion().GetResultsText().contains(QStringLiteral("Processing has taken ")));
+  EXPECT_FALSE(completion().GetResultsText().contains(QStringLiteral("Error occured")));
+  EXPECT_TRUE(vantor::testing::FileExists(out.File("out1.txt")));
+}
+
+// A run held at a read of its first action, with chunks small enough for many reads.
+class HeldRunTest : public ProcessingPageTest {
+ protected:
+  void StartHeldRun(int read) {
+    WriteFile(m_in.File("in.txt"), MakeList(4000, 6));
+    WriteFile(m_out.File("out.txt"), "the old list\n");
+    ChunkSizes sizes;
+    sizes.list = 4096;
+    sizes.merge = 4096;
+    sizes.writeBuffer = 1024;
+    processing().SetChunkSizes(sizes);
+    processing().SetEnv(&m_env);
+    CProcessingPage* page = &processing();
+    m_env.HoldRead(read, [page] { return !page->GetJob().runPermission->IsSet(); });
+
+    WizardJob job;
+    job.actions = {Choose::IDC_REARRANGE, Choose::IDC_SPLIT};
+    job.input = Q(m_in.File("in.txt"));
+    job.output = Q(m_out.File("out.txt"));
+    job.splitSize = QStringLiteral("100");
+    ASSERT_TRUE(FillUpToSummary(job));
+    Next();
+    ASSERT_EQ(ActiveId(), kProcessing);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_env.holding(); }, kRunLimitMs));
+  }
+
+  QProgressBar* Bar() {
+    return processing().GetDlgItemAs<QProgressBar>(CProcessingPage::IDC_PROGRESS);
+  }
+  QString Elapsed() { return processing().GetDlgItemText(CProcessingPage::IDC_ELAPSED); }
+
+  ScriptedEnv m_env;
+  TempDir m_out;
+};
+
+TEST_F(HeldRunTest, CancelStopsTheRunAndLeavesTheDestinationAsItWas) {
+  StartHeldRun(4);
+  EXPECT_TRUE(processing().IsRunning());
+  EXPECT_FALSE(Button(Button::Back)->isEnabled());
+  EXPECT_FALSE(Button(Button::Next)->isEnabled() && Button(Button::Next)->isVisible());
+  EXPECT_FALSE(Button(Button::Finish)->isVisible() && Button(Button::Finish)->isEnabled());
+  EXPECT_TRUE(Button(Button::Cancel)->isEnabled());
+  EXPECT_EQ(Labels()[0], QStringLiteral("Sorting list by email"));
+  // The texts posted before the held read reach their lines.
+  EXPECT_TRUE(QTest::qWaitFor(
+      [this] {
+        return processing().GetDlgItemText(CProcessingPage::IDC_INFO2).contains("part(s) done");
+      },
+      kRunLimitMs));
+  EXPECT_EQ(Marks(), ">.....");
+
+  Button(Button::Cancel)->click();
+  EXPECT_FALSE(m_sheet->isVisible());
+  EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
+  EXPECT_FALSE(processing().IsRunning());
+  EXPECT_EQ(ReadFile(m_out.File("out.txt")), "the old list\n");
+  EXPECT_EQ(m_out.List(), std::vector<std::string>{"out.txt"}) << "no part, no temporary file";
+  EXPECT_TRUE(processing().GetJob().runPermission->IsSet()) << "set again for the next run";
+  EXPECT_TRUE(m_messages.empty());
+
+  // The run's last messages, WMU_DONE among them, were posted before the worker ended;
+  // delivered now, they must not move the closed sheet.
+  QCoreApplication::sendPostedEvents(&processing());
+  EXPECT_EQ(ActiveId(), kProcessing);
+  EXPECT_TRUE(m_messages.empty());
+}
+
+TEST_F(HeldRunTest, TheTimerShowsTheTimeSinceTheStartAndRunsTheBarRound) {
+  m_env.SetTick(5000);
+  StartHeldRun(2);
+  EXPECT_EQ(Elapsed(), QStringLiteral("00:00:00"));
+  ASSERT_EQ(Bar()->minimum(), 0);
+  ASSERT_EQ(Bar()->maximum(), 100);
+
+  const struct {
+    std::uint32_t ms;
+    const char* shown;
+  } times[] = {
+      {0, "00:00:00"},
+      {999, "00:00:00"},
+      {59999, "00:00:59"},
+      {3725000, "01:02:05"},
+      {86400000, "24:00:00"},
+      {360000000, "100:00:00"},
+      {4294967295u, "1193:02:47"},
+  };
+  for (const auto& t : times) {
+    m_env.SetTick(5000 + t.ms);
+    processing().OnTimer();
+    EXPECT_EQ(Elapsed(), QString::fromUtf8(t.shown)) << t.ms;
+  }
+  // The clock wraps: the time is still counted from the start.
+  m_env.SetTick(4999);
+  processing().OnTimer();
+  EXPECT_EQ(Elapsed(), QStringLiteral("1193:02:47"));
+
+  Bar()->setValue(0);
+  for (int tick = 1; tick <= 100; ++tick) processing().OnTimer();
+  EXPECT_EQ(Bar()->value(), 100);
+  processing().OnTimer();
+  EXPECT_EQ(Bar()->value(), 1);
+  for (int tick = 0; tick < 99; ++tick) processing().OnTimer();
+  EXPECT_EQ(Bar()->value(), 100);
+  processing().OnTimer();
+  EXPECT_EQ(Bar()->value(), 1);
+
+  Button(Button::Cancel)->click();
+}
+
+TEST_F(ProcessingPageTest, WithoutATemporaryDirectoryOnlyFinishIsLeft) {
+  WriteFile(m_in.File("in.txt"), "a@b.c\n");
+  ScriptedEnv env;
+  env.FailFullPath(true);
+  processing().SetEnv(&env);
+  WizardJob job;
+  job.actions = {Choose::IDC_EXTRACT};
+  job.input = Q(m_in.File("in.txt"));
+  job.output = Q(m_in.File("out.txt"));
+  job.extractCount = QStringLiteral("1");
+  ASSERT_TRUE(FillUpToSummary(job));
+  Next();
+
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text,
+            QStringLiteral("Failed to prepare temporary path.\nCannot continue."));
+  EXPECT_EQ(m_messages[0].caption, QStringLiteral("Error occured"));
+  EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Stop);
+  EXPECT_EQ(ActiveId(), kProcessing);
+  EXPECT_FALSE(processing().IsRunning());
+  EXPECT_EQ(m_sheet->GetPageIndex(&completion()), -1);
+  EXPECT_EQ(m_sheet->GetPage(m_sheet->GetPageCount() - 1), &processing());
+  EXPECT_EQ(Labels()[0], QStringLiteral("Extracting random sublist"));
+  EXPECT_FALSE(Button(Button::Back)->isEnabled());
+  EXPECT_FALSE(Button(Button::Next)->isVisible());
+  EXPECT_TRUE(Button(Button::Finish)->isVisible());
+  EXPECT_TRUE(Button(Button::Finish)->isEnabled());
+
+  Button(Button::Finish)->click();
+  EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
+  EXPECT_EQ(m_in.List(), std::vector<std::string>{"in.txt"});
+}
+
+}  // namespace
+}  // namespace vantor::wizard

@@ -1,0 +1,52 @@
+// What the pages that collect file names and numbers share: a field read with the white
+// space at its ends removed, the Browse button beside a file name field, and the refusal
+// of a field on Next. User-interface thread only.
+#ifndef VANTOR_WIZARD_PAGE_FIELDS_H_
+#define VANTOR_WIZARD_PAGE_FIELDS_H_
+
+#include <QAbstractButton>
+#include <QString>
+#include <optional>
+
+#include "engine/choices.h"
+#include "wizard/framework/dialog_hooks.h"
+#include "wizard/framework/property_page.h"
+
+namespace vantor::wizard {
+
+// The control's text without space, tab, LF, VT, FF and CR at either end; the same
+// trimming the batch tool applies, so that both accept the same names. Other blanks
+// (a no-break space, say) are part of the name.
+inline QString GetTrimmedDlgItemText(const framework::PropertyPage& page, int id) {
+  return QString::fromStdString(TrimWhiteSpace(page.GetDlgItemText(id).toStdString()));
+}
+
+// The file dialog, started on the field's current text; OK puts the chosen full path
+// into the field, Cancel leaves it as it was. The name need not exist (the output file
+// usually does not yet).
+inline void BrowseForFile(framework::PropertyPage& page, int fieldId) {
+  const std::optional<QString> chosen =
+      framework::GetOpenFileName(page.GetWindow(), page.GetDlgItemText(fieldId));
+  if (chosen) page.SetDlgItemText(fieldId, *chosen);
+}
+
+// Tells the user what is wrong with a field and puts the focus on it; the answer for
+// OnWizardNext that keeps the wizard on the page.
+inline int RefuseField(framework::PropertyPage& page, const QString& text, const QString& caption,
+                       int focusId) {
+  framework::ShowMessageBox(page.GetWindow(), text, caption, framework::MessageIcon::Exclamation);
+  page.GotoDlgCtrl(focusId);
+  return -1;
+}
+
+// Calls `handler` on `page` whenever the button with `id` is clicked.
+template <class Page>
+void OnDlgButtonClicked(Page* page, int id, void (Page::*handler)()) {
+  if (auto* button = page->template GetDlgItemAs<QAbstractButton>(id)) {
+    QObject::connect(button, &QAbstractButton::clicked, page, handler);
+  }
+}
+
+}  // namespace vantor::wizard
+
+#endif  // VANTOR_WIZARD_PAGE_FIELDS_H_
