@@ -1,21 +1,69 @@
 // Renders the wizard's pages offscreen into PNG files, for the README:
 //   vantor-screenshots DIR
-// writes DIR/welcome.png and DIR/choose-actions.png.
+// writes DIR/welcome.png and DIR/choose-actions.png, then runs a real job (filter, sort
+// by domain without duplicates, include) on a generated list of about 80 MiB in a
+// temporary folder and writes DIR/processing.png mid-run and DIR/completion.png.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <cstdio>
+#include <random>
 
 #include "wizard/choose_items_page.h"
+#include "wizard/framework/dialog_hooks.h"
 #include "wizard/framework/property_sheet.h"
+#include "wizard/include_page.h"
+#include "wizard/rearrange_page.h"
 #include "wizard/sheet.h"
+
+namespace {
+
+using vantor::framework::PropertyPage;
+using vantor::wizard::CChooseItemsPage;
+
+void Type(PropertyPage* page, int id, const QString& text) {
+  page->GetDlgItemAs<QLineEdit>(id)->setText(text);
+}
+void Click(PropertyPage* page, int id) { page->GetDlgItemAs<QAbstractButton>(id)->click(); }
+
+// A list of made-up addresses, big enough for the processing page to be seen at work.
+bool WriteList(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return false;
+  std::mt19937 random(7);
+  const char* providers[] = {"mail.example", "post.example", "inbox.example"};
+  QByteArray chunk;
+  for (int i = 0; i < 3500000; ++i) {
+    chunk += "user" + QByteArray::number(random() % 2000000) + "@";
+    chunk += random() % 2 ? QByteArray(providers[random() % 3]) + ".com"
+                          : "shop" + QByteArray::number(random() % 40000) + ".net";
+    chunk += '\n';
+    if (chunk.size() > (1 << 20)) {
+      file.write(chunk);
+      chunk.clear();
+    }
+  }
+  file.write(chunk);
+  return true;
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
   QDir().mkpath(dir);
+  vantor::framework::SetMessageBoxHook([](QWidget*, const QString& text, const QString&,
+                                          vantor::framework::MessageIcon) {
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+  });
   vantor::wizard::CVantorSheet sheet;
   sheet.show();
   bool ok = true;
@@ -25,11 +73,56 @@ int main(int argc, char** argv) {
     ok = sheet.grab().save(path) && ok;
     std::printf("%s\n", qPrintable(path));
   };
+  auto next = [&] { sheet.GetButton(vantor::framework::PropertySheet::Button::Next)->click(); };
+
   shot("welcome");
-  sheet.GetButton(vantor::framework::PropertySheet::Button::Next)->click();
-  // A typical choice: filter, then sort by domain without duplicates.
+  next();
   auto* choose = sheet.GetChooseItemsPage();
-  for (int id : {1006, 1005, 1062}) static_cast<QAbstractButton*>(choose->GetDlgItem(id))->click();
+  for (int id : {CChooseItemsPage::IDC_FILTER, CChooseItemsPage::IDC_REARRANGE,
+                 CChooseItemsPage::IDC_INCLUDE}) {
+    Click(choose, id);
+  }
   shot("choose-actions");
-  return ok ? 0 : 1;
+
+  QTemporaryDir work;
+  if (!work.isValid() || !WriteList(work.filePath("customers.txt"))) return 1;
+  QFile filter(work.filePath("unsubscribed.txt"));
+  if (!filter.open(QIODevice::WriteOnly)) return 1;
+  filter.write("user1\nshop7\n");
+  filter.close();
+  next();
+  Type(sheet.GetActivePage(), 1045, work.filePath("customers.txt"));
+  next();
+  Type(sheet.GetActivePage(), 1039, work.filePath("clean.txt"));
+  next();
+  Type(sheet.GetActivePage(), 1045, work.filePath("unsubscribed.txt"));
+  next();
+  Click(sheet.GetActivePage(), vantor::wizard::CRearrangePage::IDC_SORT_BY_DOMAIN);
+  next();
+  Type(sheet.GetActivePage(), vantor::wizard::CIncludePage::IDC_INCLUDE_EMAIL,
+       "seed@example.com");
+  Type(sheet.GetActivePage(), vantor::wizard::CIncludePage::IDC_INCLUDE_PERIOD, "5000");
+  next();  // the summary
+  next();  // the run starts
+
+  // The processing page once the sort has begun, then the completion page.
+  bool processingShot = false;
+  QTimer poll;
+  QObject::connect(&poll, &QTimer::timeout, [&] {
+    const int page = sheet.GetActivePage()->GetTemplateId();
+    const QString info2 = sheet.GetActivePage()->GetDlgItemText(1049);
+    if (page == 119 && !processingShot && info2.contains(QStringLiteral("part(s) done")) &&
+        !info2.contains(QStringLiteral(" 0 part(s)"))) {
+      shot("processing");
+      processingShot = true;
+    }
+    if (page == 108) {
+      shot("completion");
+      poll.stop();
+      app.quit();
+    }
+  });
+  poll.start(20);
+  app.exec();
+  return ok && processingShot ? 0 : 1;
 }
