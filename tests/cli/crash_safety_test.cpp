@@ -1,0 +1,215 @@
+// vantor-cli killed outright (SIGKILL, with no chance to clean up, as a crash would end
+// it) while it sorts a list in place: the list is at every moment the old one or the
+// whole sorted one, never a part of either, and never gone.
+#include <dirent.h>
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdio>
+#include <random>
+#include <regex>
+#include <set>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "tests/support/test_files.h"
+
+namespace vantor {
+namespace {
+
+using testing::FileExists;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+using Names = std::vector<std::string>;
+
+// Starts vantor-cli in `dir`, its output streams going to files of `captures`.
+pid_t Start(const std::vector<std::string>& args, const std::string& dir,
+            const TempDir& captures) {
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    if (::chdir(dir.c_str()) != 0) _exit(127);
+    int out = ::open(captures.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = ::open(captures.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int in = ::open("/dev/null", O_RDONLY);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    std::vector<char*> argv;
+    std::string program = VANTOR_CLI_PATH;
+    argv.push_back(program.data());
+    std::vector<std::string> copies = args;
+    for (std::string& arg : copies) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    ::execv(program.c_str(), argv.data());
+    _exit(127);
+  }
+  return pid;
+}
+
+// The exit status, or 128 + the signal that ended it.
+int Wait(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The whole file, read in large blocks: fast in an unoptimised build too.
+std::string Slurp(const std::string& path) {
+  std::string bytes;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return bytes;
+  struct stat st;
+  if (::fstat(fd, &st) == 0) bytes.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(done);
+  return bytes;
+}
+
+// A list of `bytes` bytes or a little more, of addresses in no order, with repeats.
+std::string MakeList(std::size_t bytes, std::uint32_t seed) {
+  static const char* const kNames[] = {"ann", "Bob", "carl", "dave", "Eve", "fay"};
+  static const char* const kHosts[] = {"mail", "post", "Web", "inbox"};
+  static const char* const kTops[] = {"com", "org", "net", "de"};
+  std::mt19937 random(seed);
+  std::string list;
+  list.reserve(bytes + 64);
+  while (list.size() < bytes) {
+    list += kNames[random() % 6];
+    list += '.';
+    list += std::to_string(random() % 5000000);
+    list += '@';
+    list += kHosts[random() % 4];
+    list += std::to_string(random() % 700);
+    list += '.';
+    list += kTops[random() % 4];
+    list += '\n';
+  }
+  return list;
+}
+
+// Where the README says the temporary files of a list in `dir` go: TEMP at the root of
+// its file system when that exists there, else `dir` itself.
+Names TempPlaces(const std::string& dir) {
+  struct stat st;
+  if (::stat(dir.c_str(), &st) != 0) return {dir};
+  std::string root = dir;
+  while (root != "/") {
+    const std::size_t slash = root.find_last_of('/');
+    const std::string parent = slash == 0 ? "/" : root.substr(0, slash);
+    struct stat pst;
+    if (::stat(parent.c_str(), &pst) != 0 || pst.st_dev != st.st_dev) break;
+    root = parent;
+  }
+  const std::string temp = root == "/" ? "/TEMP" : root + "/TEMP";
+  struct stat tst;
+  if (::stat(temp.c_str(), &tst) == 0 && S_ISDIR(tst.st_mode) && tst.st_dev == st.st_dev) {
+    return {temp, dir};
+  }
+  return {dir};
+}
+
+// The paths of the "vnt*" entries in `places`.
+std::set<std::string> TempEntries(const Names& places) {
+  std::set<std::string> entries;
+  for (const std::string& place : places) {
+    DIR* d = ::opendir(place.c_str());
+    if (!d) continue;
+    while (const dirent* entry = ::readdir(d)) {
+      const std::string name = entry->d_name;
+      if (name.rfind("vnt", 0) == 0) entries.insert(place + "/" + name);
+    }
+    ::closedir(d);
+  }
+  return entries;
+}
+
+TEST(CrashSafetyTest, AListSortedInPlaceIsTheOldOrTheNewOneWhereverTheRunIsKilled) {
+  TempDir dir;
+  TempDir captures;
+  const std::string list = MakeList(32u << 20, 2024);  // two parts of a sort
+  const std::string in = dir.File("in.txt");
+  const Names places = TempPlaces(dir.path());
+  const std::set<std::string> othersBefore = TempEntries(places);
+  const std::vector<std::string> args = {"-q", "--sort-domain", "--remove-duplicates",
+                                         "--replace-input", "in.txt"};
+
+  // The whole result, and how long a run takes. Each run starts with the list on the
+  // disk, not still being written back, so that they all take about as long.
+  WriteFile(in, list);
+  ::sync();
+  const auto begun = std::chrono::steady_clock::now();
+  ASSERT_EQ(Wait(Start(args, dir.path(), captures)), 0) << ReadFile(captures.File("err"));
+  const auto took = std::chrono::steady_clock::now() - begun;
+  const std::string sorted = Slurp(in);
+  ASSERT_NE(sorted, list);
+  ASSERT_EQ(TempEntries(places), othersBefore);
+  const long long runMs =
+      std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
+
+  // Twenty moments, one in each twentieth of the run and a little past its end.
+  constexpr int kRounds = 20;
+  std::mt19937 random(7);
+  const std::regex tempName("vnt[0-9a-f]{8}\\.tmp");
+  int old = 0;
+  int whole = 0;
+  int leftovers = 0;
+  WriteFile(in, list);
+  ::sync();
+  for (int round = 0; round < kRounds; ++round) {
+    const double share =
+        (round + std::uniform_real_distribution<double>(0, 1)(random)) / kRounds * 1.05;
+    const auto wait = std::chrono::microseconds(static_cast<long long>(share * runMs * 1000));
+    const pid_t pid = Start(args, dir.path(), captures);
+    std::this_thread::sleep_for(wait);
+    ::kill(pid, SIGKILL);
+    const int status = Wait(pid);
+    const std::string where = "round " + std::to_string(round) + ", killed after " +
+                              std::to_string(wait.count() / 1000) + " ms of " +
+                              std::to_string(runMs) + ", status " + std::to_string(status);
+
+    ASSERT_TRUE(FileExists(in)) << where;
+    const std::string now = Slurp(in);
+    const bool isOld = now == list;
+    const bool isNew = now == sorted;
+    EXPECT_TRUE(isOld || isNew) << where << ": the list holds " << now.size() << " bytes";
+    old += isOld;
+    whole += isNew;
+
+    // What a kill leaves: temporary files named as the README says, in the place it
+    // names. They may go.
+    for (const std::string& path : TempEntries(places)) {
+      if (othersBefore.count(path)) continue;
+      const std::string name = path.substr(path.find_last_of('/') + 1);
+      EXPECT_TRUE(std::regex_match(name, tempName)) << where << ": " << path;
+      ++leftovers;
+      ::unlink(path.c_str());
+    }
+    EXPECT_EQ(dir.List(), (Names{"in.txt"})) << where;
+    if (!isOld) {
+      WriteFile(in, list);
+      ::sync();
+    }
+  }
+  std::printf("[ crash    ] %d kills over a run of %lld ms: %d left the old list, %d the sorted "
+              "one, %d temporary file(s) left in all\n",
+              kRounds, runMs, old, whole, leftovers);
+  // The first moments come long before the commit.
+  EXPECT_GT(old, 0);
+}
+
+}  // namespace
+}  // namespace vantor

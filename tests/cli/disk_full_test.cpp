@@ -1,0 +1,409 @@
+// vantor-cli on a disk that fills up, and as a user without the rights it needs: the run
+// fails with the text of the call that failed and exit status 1, and the files it was
+// given are as they were. Both need root, to mount a small tmpfs and to become another
+// user; without it they are skipped.
+#include <fcntl.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
+#include <random>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "tests/support/test_files.h"
+
+namespace vantor {
+namespace {
+
+using testing::FileExists;
+using testing::ReadFile;
+using testing::TempDir;
+using testing::WriteFile;
+using Names = std::vector<std::string>;
+
+constexpr const char* kSetpriv = "/usr/bin/setpriv";
+
+struct Outcome {
+  int status = -1;
+  std::string out;
+  std::string err;
+};
+
+// Runs vantor-cli with `args`, as the user nobody when `asNobody`.
+Outcome RunCli(const Names& args, bool asNobody = false) {
+  TempDir captures;
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    int out = ::open(captures.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int err = ::open(captures.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    int in = ::open("/dev/null", O_RDONLY);
+    ::dup2(in, 0);
+    ::dup2(out, 1);
+    ::dup2(err, 2);
+    if (::chdir("/") != 0) _exit(127);
+    Names all;
+    if (asNobody) all = {kSetpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
+    all.push_back(VANTOR_CLI_PATH);
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& arg : all) argv.push_back(arg.data());
+    argv.push_back(nullptr);
+    ::execv(argv[0], argv.data());
+    _exit(127);
+  }
+  Outcome outcome;
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  outcome.out = ReadFile(captures.File("out"));
+  // A build instrumented for coverage (scripts/coverage) complains at exit, one line a
+  // file, when the user cannot write its counts: those lines are not the program's.
+  std::istringstream err(ReadFile(captures.File("err")));
+  for (std::string line; std::getline(err, line);) {
+    if (line.rfind("profiling:", 0) != 0) outcome.err += line + "\n";
+  }
+  return outcome;
+}
+
+// The whole file, read in large blocks: fast in an unoptimised build too.
+std::string Slurp(const std::string& path) {
+  std::string bytes;
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return bytes;
+  struct stat st;
+  if (::fstat(fd, &st) == 0) bytes.resize(static_cast<std::size_t>(st.st_size));
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n <= 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  bytes.resize(done);
+  return bytes;
+}
+
+std::string ErrorOutput(const std::string& text) {
+  return "Error occured while processing lists:\n" + text + "\n";
+}
+
+// A tmpfs of `bytes` mounted on a fresh directory for the life of the object.
+class Tmpfs {
+ public:
+  explicit Tmpfs(std::size_t bytes) {
+    const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
+    mounted_ = ::mount("tmpfs", dir_.path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
+                       options.c_str()) == 0;
+    if (!mounted_) problem_ = std::strerror(errno);
+  }
+  ~Tmpfs() {
+    if (mounted_ && ::umount(dir_.path().c_str()) != 0) ::umount2(dir_.path().c_str(), MNT_DETACH);
+  }
+  Tmpfs(const Tmpfs&) = delete;
+  Tmpfs& operator=(const Tmpfs&) = delete;
+
+  bool mounted() const { return mounted_; }
+  const std::string& problem() const { return problem_; }
+  const TempDir& dir() const { return dir_; }
+
+ private:
+  TempDir dir_;
+  bool mounted_ = false;
+  std::string problem_;
+};
+
+// Every regular file under `root` with its contents, by path.
+std::map<std::string, std::string> Snapshot(const std::string& root) {
+  std::map<std::string, std::string> files;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
+    if (entry.is_regular_file()) files[entry.path().string()] = Slurp(entry.path().string());
+  }
+  return files;
+}
+
+bool IsTempName(const std::string& path) {
+  static const std::regex name("vnt[0-9a-f]{8}\\.tmp");
+  return std::regex_match(std::filesystem::path(path).filename().string(), name);
+}
+
+// The files that differ between two snapshots: added, gone or changed.
+Names Changes(const std::map<std::string, std::string>& before,
+              const std::map<std::string, std::string>& after) {
+  Names changes;
+  for (const auto& [path, bytes] : after) {
+    auto it = before.find(path);
+    if (it == before.end()) {
+      changes.push_back("+" + path);
+    } else if (it->second != bytes) {
+      changes.push_back("~" + path);
+    }
+  }
+  for (const auto& [path, bytes] : before) {
+    if (!after.count(path)) changes.push_back("-" + path);
+  }
+  return changes;
+}
+
+// ---------------------------------------------------------------------------------
+// A disk that fills up
+
+constexpr std::size_t kMiB = 1 << 20;
+// Larger than one part of a sort (20 MiB): the sort writes two parts and merges them.
+constexpr std::size_t kListBytes = 24 * kMiB;
+
+const std::string& BigList() {
+  static const std::string list = [] {
+    std::mt19937 random(99);
+    std::string text;
+    text.reserve(kListBytes + 64);
+    while (text.size() < kListBytes) {
+      text += "person" + std::to_string(random() % 10000000) + "@host" +
+              std::to_string(random() % 900) + ".example\n";
+    }
+    return text;
+  }();
+  return list;
+}
+
+struct FullCase {
+  const char* name;
+  // The list is in.txt (or a.txt and b.txt, its halves, for a merge), the destination
+  // out.txt; filter.txt matches no address.
+  Names args;
+  // Free room on the tmpfs once the inputs are written.
+  std::size_t room;
+  const char* error;
+  bool writesParts = false;  // a split writes out1.txt, ... in place
+  // Temporary files the error may leave: the one being written; none for a split.
+  std::size_t leftAfterError = 1;
+};
+
+void PrintTo(const FullCase& c, std::ostream* os) { *os << c.name; }
+
+// A sort that fails leaves every part it had written and the merge it was writing, not
+// only the one file; until it deletes them on an error, they are only counted.
+constexpr std::size_t kSortLeavesItsParts = SIZE_MAX;
+
+const FullCase kFullCases[] = {
+    // The first part (20 MiB) does not fit.
+    {"SortWritingItsParts", {"--sort-email", "-o", "out.txt", "in.txt"}, 8 * kMiB,
+     "failed to write data", false, kSortLeavesItsParts},
+    // Both parts fit; the merge of them into the result does not.
+    {"SortMerging", {"--sort-domain", "--remove-duplicates", "-o", "out.txt", "in.txt"},
+     kListBytes + 8 * kMiB, "failed to write data", false, kSortLeavesItsParts},
+    {"FilterWritingItsResult", {"--filter", "filter.txt", "-o", "out.txt", "in.txt"}, 8 * kMiB,
+     "failed to write data"},
+    {"IncludeWritingItsResult",
+     {"--include", "x@y.z", "--every", "1000", "-o", "out.txt", "in.txt"}, 8 * kMiB,
+     "failed to write data"},
+    {"MergeWritingItsResult", {"--merge", "-o", "out.txt", "a.txt", "b.txt"}, 8 * kMiB,
+     "failed to write into file"},
+    {"SplitWritingItsParts", {"--split-kb", "4096", "-o", "out.txt", "in.txt"}, 8 * kMiB,
+     "failed to write data", true, 0},
+};
+
+class DiskFullTest : public ::testing::TestWithParam<FullCase> {};
+
+TEST_P(DiskFullTest, FailsWithTheTextOfTheWriteAndLeavesTheFilesAsTheyWere) {
+  if (::geteuid() != 0) GTEST_SKIP() << "mounting a small tmpfs needs root";
+  const FullCase& c = GetParam();
+  const std::string& list = BigList();
+  const bool merge = c.args[0] == "--merge";
+  // The inputs, the destination, and a little for the file system's own records.
+  Tmpfs disk(kListBytes + c.room + kMiB);
+  if (!disk.mounted()) GTEST_SKIP() << "cannot mount a tmpfs: " << disk.problem();
+  const TempDir& dir = disk.dir();
+  if (merge) {
+    const std::size_t half = list.find('\n', list.size() / 2) + 1;
+    WriteFile(dir.File("a.txt"), list.substr(0, half));
+    WriteFile(dir.File("b.txt"), list.substr(half));
+  } else {
+    WriteFile(dir.File("in.txt"), list);
+  }
+  WriteFile(dir.File("filter.txt"), "nobody@nowhere\n");
+  WriteFile(dir.File("out.txt"), "previous\n");
+  const auto before = Snapshot(dir.path());
+
+  Names args = {"-q"};
+  for (const std::string& arg : c.args) {
+    args.push_back(arg.find(".txt") != std::string::npos ? dir.File(arg) : arg);
+  }
+  const Outcome run = RunCli(args);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.err, ErrorOutput(c.error));
+
+  // What changed: the temporary files of the failing action, and a split's parts.
+  std::size_t temps = 0;
+  std::size_t tempBytes = 0;
+  std::map<int, std::string> parts;
+  const std::regex partName("out([0-9]+)\\.txt");
+  for (const std::string& change : Changes(before, Snapshot(dir.path()))) {
+    const std::string path = change.substr(1);
+    const std::string name = std::filesystem::path(path).filename().string();
+    std::smatch number;
+    if (change[0] == '+' && IsTempName(path)) {
+      ++temps;
+      tempBytes += std::filesystem::file_size(path);
+    } else if (c.writesParts && change[0] == '+' && std::regex_match(name, number, partName)) {
+      parts[std::stoi(number[1])] = Slurp(path);
+    } else {
+      ADD_FAILURE() << "unexpected change " << change;
+    }
+  }
+  EXPECT_LE(temps, c.leftAfterError);
+  // The parts written before the disk filled are the list's beginning, in order.
+  std::string joined;
+  int expected = 1;
+  for (const auto& [number, bytes] : parts) {
+    EXPECT_EQ(number, expected++) << "a gap in the parts";
+    joined += bytes;
+  }
+  EXPECT_EQ(list.compare(0, joined.size(), joined), 0) << "the parts are not the list's start";
+  if (c.writesParts) {
+    EXPECT_GE(parts.size(), 2u);
+  }
+  EXPECT_EQ(ReadFile(dir.File("out.txt")), "previous\n");
+  std::printf("[ disk full] %s: exit %d, %zu temporary file(s) of %zu MiB left\n", c.name,
+              run.status, temps, tempBytes / kMiB);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWriter, DiskFullTest, ::testing::ValuesIn(kFullCases),
+                         [](const ::testing::TestParamInfo<FullCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+// ---------------------------------------------------------------------------------
+// A user without the rights the job needs
+
+struct PermissionCase {
+  const char* name;
+  // Makes the files in `dir` and returns the arguments.
+  std::function<Names(const std::string& dir)> setUp;
+  const char* error;
+  bool onTmpfs = false;  // needs a file system whose root the test controls
+};
+
+void PrintTo(const PermissionCase& c, std::ostream* os) { *os << c.name; }
+
+const std::string kList = "b@y.org\nc@x.org\na@x.org\n";
+
+void Make(const std::string& path, const std::string& bytes, mode_t mode) {
+  WriteFile(path, bytes);
+  ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path;
+}
+
+void MakeDirectory(const std::string& path, mode_t mode) {
+  ASSERT_EQ(::mkdir(path.c_str(), 0700), 0) << path;
+  ASSERT_EQ(::chmod(path.c_str(), mode), 0) << path;
+}
+
+// All files are root's; the run is nobody's.
+const PermissionCase kPermissionCases[] = {
+    {"ReadOnlyDestinationDirectory",
+     [](const std::string& dir) {
+       Make(dir + "/in.txt", kList, 0644);
+       MakeDirectory(dir + "/ro", 0755);
+       Make(dir + "/ro/out.txt", "previous\n", 0666);
+       return Names{"--sort-email", "-o", dir + "/ro/out.txt", dir + "/in.txt"};
+     },
+     "failed to get temp file name"},
+    {"ReadOnlyListDirectoryReplacingTheList",
+     [](const std::string& dir) {
+       MakeDirectory(dir + "/ro", 0755);
+       Make(dir + "/ro/in.txt", kList, 0666);
+       return Names{"--sort-domain", "--replace-input", dir + "/ro/in.txt"};
+     },
+     "failed to get temp file name"},
+    // The temporary file is made in TEMP at the root of the file system, and only the
+    // rename into the directory fails.
+    {"ReadOnlyDestinationDirectoryBesideATemp",
+     [](const std::string& dir) {
+       MakeDirectory(dir + "/TEMP", 01777);
+       Make(dir + "/in.txt", kList, 0644);
+       MakeDirectory(dir + "/ro", 0755);
+       Make(dir + "/ro/out.txt", "previous\n", 0666);
+       return Names{"--sort-email", "-o", dir + "/ro/out.txt", dir + "/in.txt"};
+     },
+     "Failed to rename file", true},
+    {"DestinationTheUserMayNotWrite",
+     [](const std::string& dir) {
+       Make(dir + "/in.txt", kList, 0644);
+       Make(dir + "/out.txt", "previous\n", 0644);
+       return Names{"--sort-email", "-o", dir + "/out.txt", dir + "/in.txt"};
+     },
+     "Failed to rename file"},
+    {"UnreadableList",
+     [](const std::string& dir) {
+       Make(dir + "/in.txt", kList, 0600);
+       Make(dir + "/out.txt", "previous\n", 0666);
+       return Names{"--sort-email", "-o", dir + "/out.txt", dir + "/in.txt"};
+     },
+     "failed to open file"},
+    {"UnreadableFilterFile",
+     [](const std::string& dir) {
+       Make(dir + "/in.txt", kList, 0644);
+       Make(dir + "/filter.txt", "x.org\n", 0600);
+       Make(dir + "/out.txt", "previous\n", 0666);
+       return Names{"--filter", dir + "/filter.txt", "-o", dir + "/out.txt", dir + "/in.txt"};
+     },
+     "failed to open file"},
+};
+
+class PermissionTest : public ::testing::TestWithParam<PermissionCase> {};
+
+TEST_P(PermissionTest, FailsWithTheTextOfTheRefusedCallAndChangesNoFile) {
+  if (::geteuid() != 0) GTEST_SKIP() << "running vantor-cli as another user needs root";
+  if (::access(kSetpriv, X_OK) != 0) GTEST_SKIP() << kSetpriv << " is missing";
+  const Outcome probe = RunCli({"--version"}, /*asNobody=*/true);
+  if (probe.status != 0) {
+    GTEST_SKIP() << "the user nobody cannot run " << VANTOR_CLI_PATH << ": " << probe.err;
+  }
+  const PermissionCase& c = GetParam();
+  std::unique_ptr<Tmpfs> disk;
+  TempDir plain;
+  std::string dir = plain.path();
+  if (c.onTmpfs) {
+    disk = std::make_unique<Tmpfs>(4 * kMiB);
+    if (!disk->mounted()) GTEST_SKIP() << "cannot mount a tmpfs: " << disk->problem();
+    dir = disk->dir().path();
+  }
+  // nobody may look into the directory and create files in it, not in ro/.
+  ASSERT_EQ(::chmod(dir.c_str(), 0777), 0);
+  const Names args = c.setUp(dir);
+  if (HasFatalFailure()) return;
+  const auto before = Snapshot(dir);
+
+  const Outcome run = RunCli(args, /*asNobody=*/true);
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.err, ErrorOutput(c.error));
+  // Only the failing action's temporary file may stay.
+  int temps = 0;
+  for (const std::string& change : Changes(before, Snapshot(dir))) {
+    const bool temp = change[0] == '+' && IsTempName(change);
+    temps += temp;
+    EXPECT_TRUE(temp) << change;
+  }
+  EXPECT_LE(temps, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(AsNobody, PermissionTest, ::testing::ValuesIn(kPermissionCases),
+                         [](const ::testing::TestParamInfo<PermissionCase>& info) {
+                           return std::string(info.param.name);
+                         });
+
+}  // namespace
+}  // namespace vantor
