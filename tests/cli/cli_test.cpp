@@ -11,6 +11,7 @@
 #include <regex>
 #include <thread>
 
+#include "tests/cli/cli_process.h"
 #include "tests/support/test_files.h"
 
 namespace vantor {
@@ -28,35 +29,14 @@ struct Outcome {
   std::string err;
 };
 
-// Starts vantor-cli in `dir` with its output streams going to files of `captures`.
 pid_t Start(const std::vector<std::string>& args, const std::string& dir,
             const TempDir& captures) {
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(dir.c_str()) != 0) _exit(127);
-    int out = ::open(captures.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = ::open(captures.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int in = ::open("/dev/null", O_RDONLY);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv;
-    std::string program = VANTOR_CLI_PATH;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& arg : copies) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  return pid;
+  return testing::StartCli(args, dir, captures);
 }
 
 Outcome Finish(pid_t pid, const TempDir& captures) {
   Outcome outcome;
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+  outcome.status = testing::WaitForExit(pid);
   outcome.out = ReadFile(captures.File("out"));
   outcome.err = ReadFile(captures.File("err"));
   return outcome;

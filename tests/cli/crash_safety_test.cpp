@@ -19,6 +19,7 @@
 #include <thread>
 #include <vector>
 
+#include "tests/cli/cli_process.h"
 #include "tests/support/test_files.h"
 
 namespace vantor {
@@ -30,36 +31,12 @@ using testing::TempDir;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
-// Starts vantor-cli in `dir`, its output streams going to files of `captures`.
 pid_t Start(const std::vector<std::string>& args, const std::string& dir,
             const TempDir& captures) {
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    if (::chdir(dir.c_str()) != 0) _exit(127);
-    int out = ::open(captures.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = ::open(captures.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int in = ::open("/dev/null", O_RDONLY);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    std::vector<char*> argv;
-    std::string program = VANTOR_CLI_PATH;
-    argv.push_back(program.data());
-    std::vector<std::string> copies = args;
-    for (std::string& arg : copies) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    ::execv(program.c_str(), argv.data());
-    _exit(127);
-  }
-  return pid;
+  return testing::StartCli(args, dir, captures);
 }
 
-// The exit status, or 128 + the signal that ended it.
-int Wait(pid_t pid) {
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-}
+int Wait(pid_t pid) { return testing::WaitForExit(pid); }
 
 // The whole file, read in large blocks: fast in an unoptimised build too.
 std::string Slurp(const std::string& path) {
