@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <optional>
 #include <ctime>
 #include <string>
 #include <thread>
@@ -12,6 +13,7 @@
 #include "cli/progress.h"
 #include "engine/choices.h"
 #include "engine/duration.h"
+#include "engine/file_checks.h"
 #include "engine/runner.h"
 #include "engine/summary.h"
 
@@ -46,10 +48,32 @@ std::string WithLineFeeds(const std::string& text) {
   return out;
 }
 
+// Why the job cannot use one of its files, named as the user gave it; empty when it
+// can. Such a job is refused before anything is touched, as a usage error is.
+std::string FileRefusal(const vantor::ProcessingJob& job) {
+  using namespace vantor;
+  Env* env = Env::Default();
+  std::optional<FileProblem> problem = CheckInputs(job, env);
+  if (!problem) problem = CheckDestination(job, env);
+  if (!problem) return std::string();
+  const char* reason = "";
+  switch (problem->kind) {
+    case FileProblemKind::kNotRegular: reason = "not a regular file"; break;
+    case FileProblemKind::kReadOnly: reason = "file not writable"; break;
+    case FileProblemKind::kNoFolder: reason = "no such folder"; break;
+    case FileProblemKind::kFolderNotWritable: reason = "folder not writable"; break;
+  }
+  return "'" + problem->name + "': " + reason;
+}
+
 int Run(const vantor::cli::CliOptions& options) {
   using namespace vantor;
   ProcessingJob job;
   BuildJob(options.choices, &job);
+  if (const std::string refusal = FileRefusal(job); !refusal.empty()) {
+    std::fprintf(stderr, "vantor-cli: %s\n", refusal.c_str());
+    return 2;
+  }
   job.random.Seed(options.seedGiven ? options.seed
                                     : static_cast<std::uint32_t>(std::time(nullptr)));
   job.runPermission = std::make_unique<RunPermission>();
@@ -78,7 +102,8 @@ int Run(const vantor::cli::CliOptions& options) {
     std::fprintf(stderr, "Error occured while processing lists:\n%s\n", sink.error().c_str());
     return 1;
   }
-  if (g_stopped) return 130;
+  // A stop that came after the last action ended changes nothing: the result is there.
+  if (g_stopped && !job.completed) return 130;
   std::printf("Processing has taken %s\n", FormatDuration(job.elapsedMs).c_str());
   return 0;
 }

@@ -54,7 +54,8 @@ bool CountLines(ActionRunner& runner, ListReader& reader, std::uint64_t* lineCou
 void ExtractRandomSublist(ActionRunner& runner) {
   ProcessingJob& job = runner.job();
   job.resultsText += "Extract random sublist:\r\n";
-  const std::string tempName = runner.MakeTempFileName();
+  ListWriter writer(runner);
+  writer.CreateTemp();
   runner.PostInfo2("Determining number of emails in input file...");
   runner.PostInfo("Reading emails...");
 
@@ -63,14 +64,11 @@ void ExtractRandomSublist(ActionRunner& runner) {
   std::uint64_t lineCount = 0;
   if (!CountLines(runner, reader, &lineCount)) {
     reader.Close();
-    runner.env()->Delete(tempName);
+    runner.DeleteTemp(writer.name());
     return;
   }
   reader.Close();
   runner.PostInfo2(Format("%llu email(s) found", static_cast<unsigned long long>(lineCount)));
-
-  ListWriter writer(runner);
-  writer.CreateFile(tempName);
 
   // The count is compared as unsigned: a count the job never holds (below 1) asks for
   // every line.
@@ -109,9 +107,9 @@ void ExtractRandomSublist(ActionRunner& runner) {
     runner.PostInfo("Reading emails...");
   }
   reader.Close();
-  writer.Finish();
+  writer.Finish(runner.CommitIsFinal());
 
-  if (!CommitTempFile(runner, tempName)) return;
+  if (!CommitTempFile(runner, writer.name())) return;
   // Blank lines are counted as lines but are no records, and a list that changed
   // between the passes may hold fewer: the report names the lines actually written.
   job.resultsText += Format("%lld random email(s) extracted from the list of %llu emails\r\n\r\n",

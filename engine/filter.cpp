@@ -260,7 +260,7 @@ void FilterList(ActionRunner& runner) {
       ++total;
     }
   }
-  writer.Finish();
+  writer.Finish(runner.CommitIsFinal());
   input.Close();
 
   if (!CommitTempFile(runner, writer.name())) return;

@@ -77,6 +77,9 @@ struct ProcessingJob {
   std::string resultsText;  // CR LF line ends
   std::string tempDirectory;
   std::uint32_t elapsedMs = 0;
+  // Every chosen action ran to its end: the result is in place, whatever stop was
+  // asked for after that. Written by the runner before WMU_DONE.
+  bool completed = false;
   std::uint32_t startTick = 0;
 
   // Created (set) by the front end before the first run and kept for later ones;

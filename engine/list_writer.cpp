@@ -66,14 +66,8 @@ ListWriter::ListWriter(ActionRunner& runner) : runner_(runner) {}
 
 ListWriter::~ListWriter() = default;
 
-void ListWriter::CreateTemp(const char* openError) {
-  CreateFile(runner_.MakeTempFileName(), openError);
-}
-
-void ListWriter::CreateFile(const std::string& name, const char* openError) {
-  name_ = name;
-  file_ = runner_.env()->OpenForWriting(name);
-  if (!file_) Raise(openError);
+void ListWriter::CreateTemp() {
+  file_ = runner_.CreateTempFile(&name_);
   if (!buffer_) {
     capacity_ = runner_.job().chunkSizes.writeBuffer;
     buffer_.reset(new char[capacity_]);
@@ -124,24 +118,12 @@ void ListWriter::FinishLater() {
 }
 
 bool CommitTempFile(ActionRunner& runner, const std::string& tempName) {
-  Env* env = runner.env();
   if (!runner.KeepRunning()) {
-    env->Delete(tempName);
+    runner.DeleteTemp(tempName);
     return false;
   }
-  const std::string destination = runner.Destination();
   runner.PostInfo("Renaming temporary file into output file...");
-  // The destination is never deleted first: rename replaces it in one step, so a
-  // failure at any point leaves the user with the old file.
-  const FileFacts facts = env->Inspect(destination);
-  if (facts.exists && !facts.writable) Raise("Failed to rename file");
-  const std::uint32_t mode = facts.exists ? facts.mode : env->NewFileMode();
-  if (!env->SetMode(tempName, mode)) Raise("Failed to rename file");
-  if (!env->Rename(tempName, destination)) Raise("Failed to rename file");
-  // The file is in place whatever this says; it only makes the new name durable sooner.
-  env->SyncDirectory(DirectoryOf(destination));
-  // The next action reads what this one wrote; a merge job has no next action.
-  if (runner.job().singleListMode) runner.job().inputFileName = destination;
+  runner.CommitResult(tempName);
   return true;
 }
 

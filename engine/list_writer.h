@@ -63,12 +63,9 @@ class ListWriter {
   ListWriter(const ListWriter&) = delete;
   ListWriter& operator=(const ListWriter&) = delete;
 
-  // Makes a temporary file and opens it. Raises "failed to get temp file name" or
-  // `openError`.
-  void CreateTemp(const char* openError = "failed to open output file for writing");
-  // Opens `name` itself (created or truncated). Raises `openError`.
-  void CreateFile(const std::string& name,
-                  const char* openError = "failed to open output file for writing");
+  // Makes a new temporary file of the run and opens it: every list is written to one.
+  // Raises "failed to get temp file name".
+  void CreateTemp();
 
   // Raises "failed to write data".
   void Write(const char* bytes, std::size_t n);
@@ -110,11 +107,11 @@ class ListWriter {
   BlockWriter background_;
 };
 
-// Moves the finished temporary file `tempName` over the runner's destination, which
-// then becomes the next action's input. When a stop was asked for, deletes it instead
-// and returns false: the destination stays as it was and the action appends no report.
-// Raises "Failed to rename file" (also for a destination that is not writable); the
-// temporary file then stays.
+// Makes the finished temporary file `tempName` the action's result: the next action's
+// input, put in place of the destination by the job's last commit (see
+// ActionRunner::CommitResult). When a stop was asked for, deletes it instead and
+// returns false: the destination stays as it was and the action appends no report.
+// Raises "Failed to rename file" (also for a destination that is not writable).
 bool CommitTempFile(ActionRunner& runner, const std::string& tempName);
 
 }  // namespace vantor

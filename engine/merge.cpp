@@ -42,9 +42,8 @@ const char* FirstLineEnd(const char* bytes, std::size_t n) {
 void MergeLists(ActionRunner& runner) {
   ProcessingJob& job = runner.job();
   Env* env = runner.env();
-  const std::string tempName = runner.MakeTempFileName();
-  std::unique_ptr<WritableFile> out = env->OpenForWriting(tempName);
-  if (!out) Raise("failed to open output file for writing");
+  std::string tempName;
+  std::unique_ptr<WritableFile> out = runner.CreateTempFile(&tempName);
 
   const std::size_t blockSize = job.chunkSizes.list;
   std::unique_ptr<char[]> buffer(new char[blockSize]);

@@ -13,7 +13,6 @@ namespace vantor {
 
 namespace {
 
-constexpr const char* kCreateError = "failed to open temp file for writing";
 // All the part files read at once share this much buffer.
 constexpr std::size_t kLeafBuffers = 32 << 20;
 constexpr std::uint32_t kSmallestLeafChunk = 64 << 10;
@@ -198,15 +197,15 @@ class TreeMerger {
         std::max(static_cast<std::uint32_t>(kLeafBuffers / plan_[n].files), kSmallestLeafChunk);
     Node* root = Build(n, std::min(share, job_.chunkSizes.merge), &nodes, &files, &path);
 
-    const std::string name = runner_.MakeTempFileName();
+    writer_.CreateTemp();
+    const std::string name = writer_.name();
     job_.tempFileQueue.push_back(name);
-    writer_.CreateFile(name, kCreateError);
     while (const Head* head = root->Next()) writer_.WriteLine(*head->line);
     if (!runner_.KeepRunning()) return false;
-    writer_.Finish(/*sync=*/last);
+    writer_.Finish(/*sync=*/last && runner_.CommitIsFinal());
     nodes.clear();
     for (const std::string& file : files) {
-      runner_.env()->Delete(file);
+      runner_.DeleteTemp(file);
       auto& queue = job_.tempFileQueue;
       queue.erase(std::find(queue.begin(), queue.end(), file));
     }

@@ -58,8 +58,6 @@ constexpr Kind kRandom = {
     nullptr,
 };
 
-constexpr const char* kCreateError = "failed to open temp file for writing";
-
 // Writes lines to one file, dropping each that repeats the line written just before it
 // when duplicates are removed.
 class LineSink {
@@ -154,7 +152,7 @@ class SortByParts {
                                 kind_.detailWord));
         sorter.Sort(lines.records(), lines.count(), job_.rearrangeMode);
         runner_.PostInfo(kind_.savingText);
-        writer_.CreateTemp(kCreateError);
+        writer_.CreateTemp();
         sink_.Reset();
         for (std::size_t i = 0; i < lines.count(); ++i) sink_.Line(lines[i]);
         writer_.Finish(/*sync=*/false);
@@ -168,7 +166,7 @@ class SortByParts {
     }
     // Stopped: nothing of the action may stay behind.
     while (!job_.tempFileQueue.empty()) {
-      runner_.env()->Delete(job_.tempFileQueue.front());
+      runner_.DeleteTemp(job_.tempFileQueue.front());
       job_.tempFileQueue.pop_front();
     }
     return std::nullopt;
@@ -191,30 +189,32 @@ class SortByParts {
       queue.pop_front();
       const std::string b = queue.front();
       queue.pop_front();
-      const std::string merged = runner_.MakeTempFileName();
       runner_.PostInfo(Format("Merging 2 temp files, %ld file(s) left...",
                               static_cast<long>(queue.size())));
       left_.Open(a, job_.chunkSizes.merge);
       right_.Open(b, job_.chunkSizes.merge);
-      writer_.CreateFile(merged, kCreateError);
+      writer_.CreateTemp();
+      const std::string merged = writer_.name();
       MergeTwo();
       writer_.Finish(/*sync=*/false);
       queue.push_back(merged);
       left_.Close();
       right_.Close();
-      runner_.env()->Delete(b);
-      runner_.env()->Delete(a);
+      runner_.DeleteTemp(b);
+      runner_.DeleteTemp(a);
     }
     if (!runner_.KeepRunning()) return false;
     if (queue.empty()) {
       // A list without a single line sorts into an empty file.
-      writer_.CreateTemp(kCreateError);
+      writer_.CreateTemp();
       writer_.Finish(/*sync=*/false);
       queue.push_back(writer_.name());
     }
     // The parts and merges were never synced: only what is committed needs to be on
     // the disk.
-    if (!runner_.env()->SyncFile(queue.front())) Raise("failed to write data");
+    if (runner_.CommitIsFinal() && !runner_.env()->SyncFile(queue.front())) {
+      Raise("failed to write data");
+    }
     if (!CommitTempFile(runner_, queue.front())) return false;
     queue.pop_front();
     return true;

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "engine/error.h"
 #include "engine/list_reader.h"
@@ -14,6 +16,7 @@ namespace vantor {
 namespace {
 
 constexpr const char* kOverwriteText = "split part would overwrite the list being split";
+constexpr const char* kOverwriteFilterText = "split part would overwrite the filter file";
 
 // The absolute form of `name` when it can be made, else `name` as given.
 std::string FullName(Env* env, const std::string& name) {
@@ -32,15 +35,52 @@ PartNamePattern FullPattern(Env* env, const PartNamePattern& pattern) {
   return PartNamePattern{full.substr(0, full.size() - numbered), pattern.tail};
 }
 
+// The files a split must not put a part in place of: what the job reads, now and as it
+// was when the run began, known by device and inode so that hard links, links and
+// folders reached by another path count too.
+class ReadFiles {
+ public:
+  explicit ReadFiles(ActionRunner& runner) {
+    ProcessingJob& job = runner.job();
+    Env* env = runner.env();
+    auto add = [&](const std::string& name, FileId id) {
+      const bool filter = job.filterOn && name == job.filterFileName;
+      files_.push_back({id, filter});
+    };
+    for (const auto& [name, id] : runner.InputsAtStart()) add(name, id);
+    std::vector<std::string> names = runner.Inputs();
+    names.push_back(job.inputFileName);
+    if (job.filterOn) names.push_back(job.filterFileName);
+    for (const std::string& name : names) {
+      const FileFacts facts = env->Inspect(name);
+      if (facts.exists) add(name, facts.id);
+    }
+  }
+
+  // Raises when `facts` is one of the files read.
+  void Refuse(const FileFacts& facts) const {
+    if (!facts.exists) return;
+    for (const File& file : files_) {
+      if (file.id == facts.id) Raise(file.filter ? kOverwriteFilterText : kOverwriteText);
+    }
+  }
+
+ private:
+  struct File {
+    FileId id;
+    bool filter;
+  };
+  std::vector<File> files_;
+};
+
 // The part files of one split: at most one open at a time, each opened only when there
-// is something to write into it.
+// is something to write into it. Each part is written to a temporary file; all are
+// put in place together at the end, so that a stop or a failure never leaves a part
+// half written or a mix of this split's parts and an earlier one's.
 class PartFiles {
  public:
   PartFiles(ActionRunner& runner, const PartNamePattern& pattern)
-      : runner_(runner),
-        pattern_(pattern),
-        writer_(runner),
-        input_(FullName(runner.env(), runner.job().inputFileName)) {}
+      : runner_(runner), pattern_(pattern), reads_(runner), writer_(runner) {}
 
   // `n` is at least 1.
   void Write(const char* bytes, std::size_t n) {
@@ -54,42 +94,75 @@ class PartFiles {
     Write(first.text, static_cast<std::size_t>(last.text + last.length + 1 - first.text));
   }
 
-  // The part is written back to the disk while the next one is filled; Sync waits for
-  // them all.
+  // The part is written back to the disk while the next one is filled; PutInPlace
+  // waits for them all.
   void Close() {
     if (!open_) return;
     open_ = false;
     writer_.FinishLater();
   }
 
-  // Parts are the user's results: all of them are on the disk before the split reports.
-  void Sync() {
-    for (std::uint64_t part = 1; part <= count_; ++part) {
-      if (!runner_.env()->SyncFile(pattern_.Name(part))) Raise("failed to write data");
+  // Parts are the user's results: all of them are on the disk before the first is
+  // renamed into place, and the renames are made durable before the split reports.
+  void PutInPlace() {
+    Env* env = runner_.env();
+    for (const std::string& temp : temps_) {
+      if (!env->SyncFile(temp)) Raise("failed to write data");
     }
+    std::string folder;
+    for (std::size_t k = 0; k < temps_.size(); ++k) {
+      const std::string target = env->RealPath(pattern_.Name(k + 1));
+      if (target.empty()) Raise("Failed to rename file");
+      reads_.Refuse(env->Inspect(target));
+      runner_.PutInPlace(temps_[k], target, /*syncFolder=*/false);
+      if (folder != DirectoryOf(target)) {
+        if (!folder.empty()) env->SyncDirectory(folder);
+        folder = DirectoryOf(target);
+      }
+    }
+    if (!folder.empty()) env->SyncDirectory(folder);
   }
 
   bool open() const { return open_; }
-  std::uint64_t count() const { return count_; }
+  std::uint64_t count() const { return temps_.size(); }
 
  private:
   void Open() {
-    ++count_;
-    const std::string name = pattern_.Name(count_);
-    // SplitList has ruled this out for every number; a caller of its own has not.
-    if (FullName(runner_.env(), name) == input_) Raise(kOverwriteText);
-    writer_.CreateFile(name);
-    runner_.PostInfo2(Format("Creating part %llu...", static_cast<unsigned long long>(count_)));
+    writer_.CreateTemp();
+    temps_.push_back(writer_.name());
+    runner_.PostInfo2(
+        Format("Creating part %llu...", static_cast<unsigned long long>(temps_.size())));
     open_ = true;
   }
 
   ActionRunner& runner_;
   const PartNamePattern& pattern_;
+  const ReadFiles reads_;
   ListWriter writer_;
-  const std::string input_;
-  std::uint64_t count_ = 0;
+  std::vector<std::string> temps_;  // part k + 1 is temps_[k]
   bool open_ = false;
 };
+
+// Refuses, before anything is written, a split whose parts would take the place of a
+// file the job reads, of a file that is not a regular file, or of one the user may
+// not replace: every existing file whose name the pattern can make is looked at.
+void CheckExistingParts(ActionRunner& runner, const PartNamePattern& pattern,
+                        const ReadFiles& reads) {
+  Env* env = runner.env();
+  const PartNamePattern full = FullPattern(env, pattern);
+  if (full.CanName(FullName(env, runner.job().inputFileName))) Raise(kOverwriteText);
+  const std::string folder = DirectoryOf(full.Name(1));
+  std::vector<std::string> names;
+  if (!env->ListDirectory(folder, &names)) return;  // making the parts will say why
+  for (const std::string& name : names) {
+    const std::string path = folder == "/" ? "/" + name : folder + "/" + name;
+    if (!full.CanName(path)) continue;
+    const FileFacts facts = env->Inspect(path);
+    reads.Refuse(facts);
+    if (facts.exists && !facts.regular) Raise("output file is not a regular file");
+    if (facts.exists && !facts.writable) Raise("Failed to rename file");
+  }
+}
 
 // The job's part size; the front ends never let less than 1 through.
 std::uint64_t PartSize(const ProcessingJob& job) {
@@ -143,18 +216,16 @@ void SplitList(ActionRunner& runner) {
   ProcessingJob& job = runner.job();
   job.resultsText += "Split list:\r\n";
   const PartNamePattern pattern = MakePartNamePattern(runner.Destination());
-  // Parts are written in place: one that took the list's own name would destroy the
-  // rest of it while it is being read.
-  Env* env = runner.env();
-  if (FullPattern(env, pattern).CanName(FullName(env, job.inputFileName))) Raise(kOverwriteText);
-  const std::uint64_t parts =
+  CheckExistingParts(runner, pattern, ReadFiles(runner));
+  const std::optional<std::uint64_t> parts =
       job.splitByCount ? SplitByCount(runner, pattern) : SplitBySize(runner, pattern);
-  if (!runner.KeepRunning()) return;
+  // Once the parts are in place the split is done, whatever stop comes after.
+  if (!parts) return;
   job.resultsText += Format("Email list was splitted into %llu parts\r\n\r\n",
-                            static_cast<unsigned long long>(parts));
+                            static_cast<unsigned long long>(*parts));
 }
 
-std::uint64_t SplitByCount(ActionRunner& runner, const PartNamePattern& pattern) {
+std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePattern& pattern) {
   ProcessingJob& job = runner.job();
   const std::uint64_t perPart = PartSize(job);
   ListReader reader(runner.env(), NoKey);
@@ -185,7 +256,8 @@ std::uint64_t SplitByCount(ActionRunner& runner, const PartNamePattern& pattern)
   }
   reader.Close();
   parts.Close();
-  if (runner.KeepRunning()) parts.Sync();
+  if (!runner.KeepRunning()) return std::nullopt;
+  parts.PutInPlace();
   return parts.count();
 }
 
@@ -193,7 +265,7 @@ std::uint64_t SplitByCount(ActionRunner& runner, const PartNamePattern& pattern)
 // left of the open part starts the next one. A line that cannot share a part (longer
 // than a part, or than the buffer, so that its end cannot be seen before it must be
 // placed) is written whole into a part of its own.
-std::uint64_t SplitBySize(ActionRunner& runner, const PartNamePattern& pattern) {
+std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePattern& pattern) {
   ProcessingJob& job = runner.job();
   const std::uint64_t partSize = PartSize(job);
   const std::size_t bufferSize = std::max<std::uint32_t>(job.chunkSizes.list, 1);
@@ -269,7 +341,8 @@ std::uint64_t SplitBySize(ActionRunner& runner, const PartNamePattern& pattern) 
     }
   }
   parts.Close();
-  if (runner.KeepRunning()) parts.Sync();
+  if (!runner.KeepRunning()) return std::nullopt;
+  parts.PutInPlace();
   return parts.count();
 }
 

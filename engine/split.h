@@ -1,11 +1,12 @@
 // The split action: cuts the current list into numbered part files, by number of
-// e-mails or by size. The parts are written directly under their final names (an
-// existing file of that name is overwritten); nothing is committed, and neither the
-// list being cut nor the destination is written.
+// e-mails or by size. The parts are written to temporary files and renamed into place
+// together at the end (an existing file of that name is replaced); neither the list
+// being cut nor the destination is written.
 #ifndef VANTOR_ENGINE_SPLIT_H_
 #define VANTOR_ENGINE_SPLIT_H_
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace vantor {
@@ -34,18 +35,20 @@ PartNamePattern MakePartNamePattern(const std::string& baseName);
 std::string PartFileName(const std::string& baseName, std::uint64_t part);
 
 // Runs on the worker thread. Appends "Split list:\r\n" and, unless stopped, the count
-// of parts to the job's results. Raises the error texts of the split; the parts written
-// until then stay, the last one possibly incomplete. Refuses ("split part would
-// overwrite the list being split") before writing anything when a part could take the
-// name of the list being cut.
+// of parts to the job's results. Raises the error texts of the split; parts already
+// renamed into place stay, no part is ever half written. Refuses before writing
+// anything when a part could take the place of a file the job reads ("split part would
+// overwrite the list being split", "... the filter file"), of a file that is not a
+// regular file, or of a read-only one.
 void SplitList(ActionRunner& runner);
 
 // Cut job().inputFileName into parts of job().splitSize e-mails (blank lines ride
 // along uncounted inside a part) or of at most job().splitSize bytes (each part ends at
 // a line end; a line too long for a part, or for the read buffer, gets a part of its
-// own). Both return the number of parts created; neither creates an empty part.
-std::uint64_t SplitByCount(ActionRunner& runner, const PartNamePattern& pattern);
-std::uint64_t SplitBySize(ActionRunner& runner, const PartNamePattern& pattern);
+// own). Both return the number of parts put in place, or nothing when a stop came
+// before the parts were put in place (then none was); neither creates an empty part.
+std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePattern& pattern);
+std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePattern& pattern);
 
 }  // namespace vantor
 

@@ -2,8 +2,7 @@
 // opened, read, written, synced, renamed and deleted through an Env, so that tests can
 // put a wrapper in between that fails any one of those calls.
 //
-// An Env is used by one worker thread at a time; the default one is stateless and may
-// be shared.
+// An Env is used by one worker thread at a time; the default one may be shared.
 #ifndef VANTOR_ENGINE_PLATFORM_ENV_H_
 #define VANTOR_ENGINE_PLATFORM_ENV_H_
 
@@ -11,6 +10,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace vantor {
 
@@ -23,7 +23,7 @@ class ReadableFile {
   virtual bool Read(char* dst, std::size_t n, std::size_t* got) = 0;
 };
 
-// A file open for writing, truncated when opened.
+// A new file open for writing.
 class WritableFile {
  public:
   virtual ~WritableFile() = default;
@@ -38,11 +38,24 @@ class WritableFile {
   virtual bool Close() = 0;
 };
 
-// What the commit needs to know of an existing destination.
+// The same device and inode is the same file, whatever names lead to it.
+struct FileId {
+  std::uint64_t device = 0;
+  std::uint64_t inode = 0;
+  bool operator==(const FileId&) const = default;
+};
+
+// What the engine needs to know of a file before it reads it or puts another in its
+// place. Links are followed.
 struct FileFacts {
   bool exists = false;
-  bool writable = false;    // the user may replace its contents
-  std::uint32_t mode = 0;   // permission bits
+  bool regular = false;
+  bool directory = false;
+  bool writable = false;    // a regular file whose contents the user may replace
+  std::uint32_t mode = 0;   // permission bits, set-id and sticky bits included
+  std::uint32_t owner = 0;
+  std::uint32_t group = 0;
+  FileId id;
 };
 
 class Env {
@@ -52,35 +65,99 @@ class Env {
   // The real operating system. Never deleted.
   static Env* Default();
 
-  // Null when the file does not exist, cannot be read, or is not a regular file.
+  // Opens without blocking (a FIFO never hangs the run). Null when the file does not
+  // exist, cannot be read, or is not a regular file. A temporary file of this Env is
+  // only opened when it is still the file that was created under that name.
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) = 0;
-  // Creates or truncates `name`. Null on failure.
-  virtual std::unique_ptr<WritableFile> OpenForWriting(const std::string& name) = 0;
-  // Creates a new, empty file "vnt<unique>.tmp" in `directory`, readable and writable by
-  // the user only, and stores its name. False on failure.
-  virtual bool MakeTempFile(const std::string& directory, std::string* name) = 0;
+  // Creates a new file "vnt<unique>.tmp" in `directory`, readable and writable by the
+  // user only, and opens it: it is written through what is returned, never opened
+  // again for writing by name. No link is followed on the way to it. Stores the name;
+  // null on failure.
+  virtual std::unique_ptr<WritableFile> CreateTempFile(const std::string& directory,
+                                                       std::string* name) = 0;
   virtual bool Delete(const std::string& name) = 0;
-  // Atomically puts `from` in the place of `to`, replacing an existing `to`.
+  // Atomically puts `from` in the place of `to`, replacing an existing `to`; a link at
+  // `to` is replaced itself, not followed.
   virtual bool Rename(const std::string& from, const std::string& to) = 0;
   virtual FileFacts Inspect(const std::string& name) = 0;
+  // Permission bits and owner of a file of ours (links are not followed).
   virtual bool SetMode(const std::string& name, std::uint32_t mode) = 0;
+  // False when the process may not give the file to that owner and group.
+  virtual bool SetOwner(const std::string& name, std::uint32_t owner, std::uint32_t group) = 0;
   // The mode a newly created file gets: 0666 less the process's umask.
   virtual std::uint32_t NewFileMode() = 0;
   // Pushes the contents of the closed file `name` to the disk.
   virtual bool SyncFile(const std::string& name) = 0;
   // Makes a rename inside `directory` durable. Best effort.
   virtual bool SyncDirectory(const std::string& directory) = 0;
+  // Whether the user may create and rename files in `directory`.
+  virtual bool CanWriteInto(const std::string& directory) = 0;
+  // The names in `directory`, without "." and "..". False when it cannot be read.
+  virtual bool ListDirectory(const std::string& directory, std::vector<std::string>* names) = 0;
 
   // Absolute, lexically normalised form of `name` (which need not exist). Empty when it
   // cannot be made.
   virtual std::string FullPath(const std::string& name) = 0;
-  // The place for the temporary files of an action whose destination is the absolute
-  // path `destination`: "TEMP" at the root of the destination's file system when that
-  // is a directory on the same file system, else the destination's own directory.
+  // The file `name` stands for, without links and "..": an existing file's real path,
+  // or the real path of its folder and its own name when it does not exist. Empty when
+  // the folder does not exist, or when `name` is a link to nothing.
+  virtual std::string RealPath(const std::string& name) = 0;
+  // The place for the temporary files of an action whose destination is the real path
+  // `destination`: "TEMP" at the root of the destination's file system when that is a
+  // directory on the same file system that the user may write into and no other user
+  // may empty under our feet (private, or sticky like /tmp); else the destination's own
+  // directory. Either way the commit is a rename within one file system.
   virtual std::string TempDirectoryFor(const std::string& destination) = 0;
 
   // Milliseconds of a monotonic clock; wraps at 2^32.
   virtual std::uint32_t TickCount() = 0;
+};
+
+// An Env that hands every call to another; wrappers override what they change.
+class EnvWrapper : public Env {
+ public:
+  // `target` must outlive the wrapper.
+  explicit EnvWrapper(Env* target) : target_(target) {}
+  Env* target() const { return target_; }
+
+  std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
+    return target_->OpenForReading(name);
+  }
+  std::unique_ptr<WritableFile> CreateTempFile(const std::string& directory,
+                                               std::string* name) override {
+    return target_->CreateTempFile(directory, name);
+  }
+  bool Delete(const std::string& name) override { return target_->Delete(name); }
+  bool Rename(const std::string& from, const std::string& to) override {
+    return target_->Rename(from, to);
+  }
+  FileFacts Inspect(const std::string& name) override { return target_->Inspect(name); }
+  bool SetMode(const std::string& name, std::uint32_t mode) override {
+    return target_->SetMode(name, mode);
+  }
+  bool SetOwner(const std::string& name, std::uint32_t owner, std::uint32_t group) override {
+    return target_->SetOwner(name, owner, group);
+  }
+  std::uint32_t NewFileMode() override { return target_->NewFileMode(); }
+  bool SyncFile(const std::string& name) override { return target_->SyncFile(name); }
+  bool SyncDirectory(const std::string& directory) override {
+    return target_->SyncDirectory(directory);
+  }
+  bool CanWriteInto(const std::string& directory) override {
+    return target_->CanWriteInto(directory);
+  }
+  bool ListDirectory(const std::string& directory, std::vector<std::string>* names) override {
+    return target_->ListDirectory(directory, names);
+  }
+  std::string FullPath(const std::string& name) override { return target_->FullPath(name); }
+  std::string RealPath(const std::string& name) override { return target_->RealPath(name); }
+  std::string TempDirectoryFor(const std::string& destination) override {
+    return target_->TempDirectoryFor(destination);
+  }
+  std::uint32_t TickCount() override { return target_->TickCount(); }
+
+ private:
+  Env* target_;
 };
 
 // The directory part of an absolute path ("/a/b" for "/a/b/c", "/" for "/c").

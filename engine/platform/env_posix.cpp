@@ -1,4 +1,5 @@
 // The Env of a POSIX system.
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -6,8 +7,13 @@
 
 #include <atomic>
 #include <cerrno>
+#include <climits>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
+#include <map>
+#include <mutex>
+#include <optional>
 #include <vector>
 
 #include "engine/platform/env.h"
@@ -19,13 +25,21 @@ namespace {
 // Owns one descriptor; closes it unless it was closed explicitly.
 class Descriptor final {
  public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
+  explicit Descriptor(int fd = -1) : fd_(fd) {}
+  Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
+  Descriptor& operator=(Descriptor&& other) noexcept {
+    if (this != &other) {
+      if (fd_ >= 0) ::close(fd_);
+      fd_ = other.fd_;
+      other.fd_ = -1;
+    }
+    return *this;
+  }
   ~Descriptor() {
     if (fd_ >= 0) ::close(fd_);
   }
   int get() const { return fd_; }
+  bool valid() const { return fd_ >= 0; }
   bool Close() {
     if (fd_ < 0) return false;
     int fd = fd_;
@@ -38,9 +52,20 @@ class Descriptor final {
   int fd_;
 };
 
+bool FsyncRetrying(int fd) {
+  while (::fsync(fd) != 0) {
+    if (errno != EINTR) return false;
+  }
+  return true;
+}
+
+FileId IdOf(const struct stat& st) {
+  return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+}
+
 class PosixReadableFile final : public ReadableFile {
  public:
-  explicit PosixReadableFile(int fd) : fd_(fd) {}
+  explicit PosixReadableFile(Descriptor fd) : fd_(std::move(fd)) {}
 
   bool Read(char* dst, std::size_t n, std::size_t* got) override {
     std::size_t done = 0;
@@ -64,7 +89,7 @@ class PosixReadableFile final : public ReadableFile {
 
 class PosixWritableFile final : public WritableFile {
  public:
-  explicit PosixWritableFile(int fd) : fd_(fd) {}
+  explicit PosixWritableFile(Descriptor fd) : fd_(std::move(fd)) {}
 
   bool Write(const char* src, std::size_t n) override {
     while (n > 0) {
@@ -80,12 +105,7 @@ class PosixWritableFile final : public WritableFile {
     return true;
   }
 
-  bool Sync() override {
-    while (::fsync(fd_.get()) != 0) {
-      if (errno != EINTR) return false;
-    }
-    return true;
-  }
+  bool Sync() override { return FsyncRetrying(fd_.get()); }
 
   void StartWriteback() override {
     ::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
@@ -103,31 +123,63 @@ bool IsDirectory(const std::string& path, struct stat* st) {
   return StatOf(path, st) && S_ISDIR(st->st_mode);
 }
 
-std::string ParentOf(const std::string& path) { return DirectoryOf(path); }
+// Opens the directory `path` one component at a time, following no link: a folder that
+// another user swaps for a link while the run goes on cannot send our files elsewhere.
+Descriptor OpenDirectoryNoFollow(const std::string& path) {
+  Descriptor at(::open(path.empty() || path[0] != '/' ? "." : "/",
+                       O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  std::size_t pos = 0;
+  while (at.valid() && pos < path.size()) {
+    std::size_t slash = path.find('/', pos);
+    if (slash == std::string::npos) slash = path.size();
+    const std::string part = path.substr(pos, slash - pos);
+    pos = slash + 1;
+    if (part.empty() || part == ".") continue;
+    at = Descriptor(
+        ::openat(at.get(), part.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+  }
+  return at;
+}
+
+// The real path of a file that does not exist yet: its folder's real path and its name.
+// Empty when the folder does not exist.
+std::string NewFilePath(const std::string& name) {
+  std::string trimmed = name;
+  while (trimmed.size() > 1 && trimmed.back() == '/') trimmed.pop_back();
+  const std::size_t slash = trimmed.find_last_of('/');
+  const std::string base = slash == std::string::npos ? trimmed : trimmed.substr(slash + 1);
+  const std::string folder = slash == std::string::npos ? "." : trimmed.substr(0, slash + 1);
+  if (base.empty() || base == "." || base == "..") return std::string();
+  char* real = ::realpath(folder.c_str(), nullptr);
+  if (!real) return std::string();
+  std::string path(real);
+  std::free(real);
+  return (path == "/" ? path : path + "/") + base;
+}
 
 class PosixEnv final : public Env {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
-    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return nullptr;
+    const std::optional<FileId> made = MadeHere(name);
+    // O_NONBLOCK: opening a FIFO for reading would wait for a writer forever.
+    int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+    if (made) flags |= O_NOFOLLOW;
+    Descriptor fd(::open(name.c_str(), flags));
+    if (!fd.valid()) return nullptr;
     struct stat st;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      ::close(fd);
-      return nullptr;
-    }
-    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::make_unique<PosixReadableFile>(fd);
+    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
+    if (made && IdOf(st) != *made) return nullptr;
+    ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
+    ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+    return std::make_unique<PosixReadableFile>(std::move(fd));
   }
 
-  std::unique_ptr<WritableFile> OpenForWriting(const std::string& name) override {
-    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd < 0) return nullptr;
-    return std::make_unique<PosixWritableFile>(fd);
-  }
-
-  bool MakeTempFile(const std::string& directory, std::string* name) override {
+  std::unique_ptr<WritableFile> CreateTempFile(const std::string& directory,
+                                               std::string* name) override {
     static std::atomic<std::uint32_t> counter{0};
-    std::string prefix = directory;
+    Descriptor dir = OpenDirectoryNoFollow(directory.empty() ? "." : directory);
+    if (!dir.valid()) return nullptr;
+    std::string prefix = directory.empty() ? "." : directory;
     if (prefix.empty() || prefix.back() != '/') prefix += '/';
     for (int attempt = 0; attempt < 100; ++attempt) {
       // Mix the process, the time and a counter so that two processes sharing the
@@ -138,24 +190,41 @@ class PosixEnv final : public Env {
       x ^= x >> 29;
       x *= 0xBF58476D1CE4E5B9ull;
       x ^= x >> 32;
-      char unique[16];
-      std::snprintf(unique, sizeof unique, "%08x", static_cast<unsigned>(x));
-      std::string candidate = prefix + "vnt" + unique + ".tmp";
-      int fd = ::open(candidate.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
-      if (fd >= 0) {
-        ::close(fd);
-        *name = candidate;
-        return true;
+      char unique[24];
+      std::snprintf(unique, sizeof unique, "vnt%08x.tmp", static_cast<unsigned>(x));
+      Descriptor fd(::openat(dir.get(), unique,
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+      if (fd.valid()) {
+        struct stat st;
+        if (::fstat(fd.get(), &st) != 0) {
+          ::unlinkat(dir.get(), unique, 0);
+          return nullptr;
+        }
+        *name = prefix + unique;
+        Remember(*name, IdOf(st));
+        return std::make_unique<PosixWritableFile>(std::move(fd));
       }
-      if (errno != EEXIST) return false;
+      if (errno != EEXIST) return nullptr;
     }
-    return false;
+    return nullptr;
   }
 
-  bool Delete(const std::string& name) override { return ::unlink(name.c_str()) == 0; }
+  bool Delete(const std::string& name) override {
+    Forget(name);
+    return ::unlink(name.c_str()) == 0;
+  }
 
   bool Rename(const std::string& from, const std::string& to) override {
-    return ::rename(from.c_str(), to.c_str()) == 0;
+    // A temporary file of ours that was replaced under its name is not put in place.
+    if (const std::optional<FileId> made = MadeHere(from)) {
+      struct stat st;
+      if (::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || IdOf(st) != *made) {
+        return false;
+      }
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) return false;
+    Forget(from);
+    return true;
   }
 
   FileFacts Inspect(const std::string& name) override {
@@ -163,16 +232,26 @@ class PosixEnv final : public Env {
     struct stat st;
     if (!StatOf(name, &st)) return facts;
     facts.exists = true;
+    facts.regular = S_ISREG(st.st_mode);
+    facts.directory = S_ISDIR(st.st_mode);
     facts.mode = st.st_mode & 07777;
+    facts.owner = st.st_uid;
+    facts.group = st.st_gid;
+    facts.id = IdOf(st);
     // A file without any write bit is read-only even for root, as the read-only
     // attribute is for an administrator elsewhere.
-    facts.writable = S_ISREG(st.st_mode) && (st.st_mode & 0222) != 0 &&
+    facts.writable = facts.regular && (st.st_mode & 0222) != 0 &&
                      ::access(name.c_str(), W_OK) == 0;
     return facts;
   }
 
   bool SetMode(const std::string& name, std::uint32_t mode) override {
-    return ::chmod(name.c_str(), static_cast<mode_t>(mode)) == 0;
+    Descriptor fd(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    return fd.valid() && ::fchmod(fd.get(), static_cast<mode_t>(mode)) == 0;
+  }
+
+  bool SetOwner(const std::string& name, std::uint32_t owner, std::uint32_t group) override {
+    return ::fchownat(AT_FDCWD, name.c_str(), owner, group, AT_SYMLINK_NOFOLLOW) == 0;
   }
 
   std::uint32_t NewFileMode() override {
@@ -183,25 +262,30 @@ class PosixEnv final : public Env {
   }
 
   bool SyncFile(const std::string& name) override {
-    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = true;
-    while (::fsync(fd) != 0) {
-      if (errno != EINTR) {
-        ok = false;
-        break;
-      }
-    }
-    ::close(fd);
-    return ok;
+    Descriptor fd(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    return fd.valid() && FsyncRetrying(fd.get());
   }
 
   bool SyncDirectory(const std::string& directory) override {
-    int fd = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return false;
-    bool ok = ::fsync(fd) == 0;
-    ::close(fd);
-    return ok;
+    Descriptor fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return fd.valid() && FsyncRetrying(fd.get());
+  }
+
+  bool CanWriteInto(const std::string& directory) override {
+    struct stat st;
+    return IsDirectory(directory, &st) && ::access(directory.c_str(), W_OK | X_OK) == 0;
+  }
+
+  bool ListDirectory(const std::string& directory, std::vector<std::string>* names) override {
+    DIR* dir = ::opendir(directory.c_str());
+    if (!dir) return false;
+    names->clear();
+    while (const struct dirent* entry = ::readdir(dir)) {
+      const std::string name = entry->d_name;
+      if (name != "." && name != "..") names->push_back(name);
+    }
+    ::closedir(dir);
+    return true;
   }
 
   std::string FullPath(const std::string& name) override {
@@ -235,27 +319,53 @@ class PosixEnv final : public Env {
     return full.empty() ? "/" : full;
   }
 
+  std::string RealPath(const std::string& name) override {
+    if (name.empty()) return std::string();
+    if (char* real = ::realpath(name.c_str(), nullptr)) {
+      std::string path(real);
+      std::free(real);
+      return path;
+    }
+    if (errno != ENOENT) return std::string();
+    struct stat st;
+    if (::lstat(name.c_str(), &st) != 0) return NewFilePath(name);
+    if (!S_ISLNK(st.st_mode)) return std::string();
+    // A link to a file not made yet is resolved once: the file it names is made.
+    std::vector<char> text(PATH_MAX + 1);
+    const ssize_t n = ::readlink(name.c_str(), text.data(), text.size() - 1);
+    if (n <= 0) return std::string();
+    std::string target(text.data(), static_cast<std::size_t>(n));
+    if (target[0] != '/') {
+      const std::size_t slash = name.find_last_of('/');
+      if (slash != std::string::npos) target = name.substr(0, slash + 1) + target;
+    }
+    if (::lstat(target.c_str(), &st) == 0) return std::string();  // a chain to nothing
+    return NewFilePath(target);
+  }
+
   std::string TempDirectoryFor(const std::string& destination) override {
     const std::string own = DirectoryOf(destination);
-    // The file system is that of the nearest directory that exists.
-    std::string probe = own;
     struct stat st;
-    while (!IsDirectory(probe, &st)) {
-      if (probe == "/") return own;
-      probe = ParentOf(probe);
-    }
+    if (!IsDirectory(own, &st)) return own;
     const dev_t device = st.st_dev;
-    std::string root = probe;
+    std::string root = own;
     while (root != "/") {
-      std::string parent = ParentOf(root);
+      std::string parent = DirectoryOf(root);
       struct stat pst;
       if (!StatOf(parent, &pst) || pst.st_dev != device) break;
       root = parent;
     }
-    std::string temp = root == "/" ? std::string("/TEMP") : root + "/TEMP";
-    // A TEMP that is itself another file system would make the commit a copy.
-    if (IsDirectory(temp, &st) && st.st_dev == device) return temp;
-    return own;
+    const std::string temp = root == "/" ? std::string("/TEMP") : root + "/TEMP";
+    // A TEMP on another file system would make the commit a copy. One that another
+    // user owns, or may empty (writable by others without the sticky bit), could have
+    // our files swapped before they are put in place.
+    if (::lstat(temp.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_dev != device) {
+      return own;
+    }
+    const bool ownersOk = st.st_uid == 0 || st.st_uid == ::geteuid();
+    const bool sharedSafely = (st.st_mode & 022) == 0 || (st.st_mode & S_ISVTX) != 0;
+    if (!ownersOk || !sharedSafely || ::access(temp.c_str(), W_OK | X_OK) != 0) return own;
+    return temp;
   }
 
   std::uint32_t TickCount() override {
@@ -265,6 +375,27 @@ class PosixEnv final : public Env {
                        static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
     return static_cast<std::uint32_t>(ms);
   }
+
+ private:
+  // The temporary files this process created and still holds, by name: they are
+  // opened, synced and renamed only while the name leads to the file created.
+  std::optional<FileId> MadeHere(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = made_.find(name);
+    if (it == made_.end()) return std::nullopt;
+    return it->second;
+  }
+  void Remember(const std::string& name, FileId id) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    made_[name] = id;
+  }
+  void Forget(const std::string& name) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    made_.erase(name);
+  }
+
+  std::mutex mutex_;
+  std::map<std::string, FileId> made_;
 };
 
 }  // namespace

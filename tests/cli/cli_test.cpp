@@ -113,9 +113,11 @@ TEST_F(CliTest, AReadOnlyDestinationIsRefused) {
   WriteFile(dir_.File("f.txt"), "zzz\n");
   WriteFile(dir_.File("out.txt"), "previous\n");
   ASSERT_EQ(::chmod(dir_.File("out.txt").c_str(), 0444), 0);
+  // Before any work: a result that could not be put in place is not made.
   Outcome run = Run({"--filter", "f.txt", "-o", "out.txt", "in.txt"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "Error occured while processing lists:\nFailed to rename file\n");
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.out, "");
+  EXPECT_EQ(run.err, "vantor-cli: 'out.txt': file not writable\n");
   EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
 }
 

@@ -130,7 +130,6 @@ TEST_F(CommitTest, WriterErrorsHaveTheirTexts) {
     const char* text;
   };
   for (Case c : {Case{Call::TempName, "failed to get temp file name"},
-                 Case{Call::OpenWrite, "failed to open output file for writing"},
                  Case{Call::Write, "failed to write data"},
                  Case{Call::Sync, "failed to write data"},
                  Case{Call::Close, "failed to write data"}}) {

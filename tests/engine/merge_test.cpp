@@ -209,9 +209,6 @@ std::set<std::string> MergeTexts(const std::set<Call>& faults) {
       case Call::Read:
         texts.insert("failed to read from file");
         break;
-      case Call::OpenWrite:
-        texts.insert("failed to open output file for writing");
-        break;
       case Call::Write:
         texts.insert("failed to write into file");
         texts.insert("failed to write info file");

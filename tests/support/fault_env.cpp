@@ -56,32 +56,29 @@ bool FaultEnv::Allow(Call kind) {
 
 std::unique_ptr<ReadableFile> FaultEnv::OpenForReading(const std::string& name) {
   if (!Allow(Call::OpenRead)) return nullptr;
-  auto file = base_->OpenForReading(name);
+  auto file = target()->OpenForReading(name);
   if (!file) return nullptr;
   return std::make_unique<FaultReadableFile>(this, std::move(file));
 }
 
-std::unique_ptr<WritableFile> FaultEnv::OpenForWriting(const std::string& name) {
-  if (!Allow(Call::OpenWrite)) return nullptr;
-  auto file = base_->OpenForWriting(name);
+std::unique_ptr<WritableFile> FaultEnv::CreateTempFile(const std::string& directory,
+                                                     std::string* name) {
+  if (!Allow(Call::TempName)) return nullptr;
+  auto file = target()->CreateTempFile(directory, name);
   if (!file) return nullptr;
   return std::make_unique<FaultWritableFile>(this, std::move(file));
 }
 
-bool FaultEnv::MakeTempFile(const std::string& directory, std::string* name) {
-  return Allow(Call::TempName) && base_->MakeTempFile(directory, name);
-}
-
 bool FaultEnv::Rename(const std::string& from, const std::string& to) {
-  return Allow(Call::Rename) && base_->Rename(from, to);
+  return Allow(Call::Rename) && target()->Rename(from, to);
 }
 
 bool FaultEnv::SetMode(const std::string& name, std::uint32_t mode) {
-  return Allow(Call::SetMode) && base_->SetMode(name, mode);
+  return Allow(Call::SetMode) && target()->SetMode(name, mode);
 }
 
 std::uint32_t FaultEnv::TickCount() {
-  if (!tick_) return base_->TickCount();
+  if (!tick_) return target()->TickCount();
   std::uint32_t now = *tick_;
   *tick_ += tickStep_;
   return now;

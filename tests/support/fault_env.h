@@ -16,14 +16,13 @@
 
 namespace vantor::testing {
 
-enum class Call { OpenRead, Read, OpenWrite, Write, Sync, Close, TempName, SetMode, Rename };
+enum class Call { OpenRead, Read, Write, Sync, Close, TempName, SetMode, Rename };
 
 // The text the engine raises when a call of `kind` fails.
 inline const char* ErrorTextOf(Call kind) {
   switch (kind) {
     case Call::OpenRead: return "failed to open file";
     case Call::Read: return "failed to read file";
-    case Call::OpenWrite: return "failed to open output file for writing";
     case Call::Write:
     case Call::Sync:
     case Call::Close: return "failed to write data";
@@ -34,9 +33,9 @@ inline const char* ErrorTextOf(Call kind) {
   return "";
 }
 
-class FaultEnv final : public Env {
+class FaultEnv final : public EnvWrapper {
  public:
-  explicit FaultEnv(Env* base = Env::Default()) : base_(base) {}
+  explicit FaultEnv(Env* base = Env::Default()) : EnvWrapper(base) {}
 
   // Fails the `n`th counted call (1-based); with `onward`, every call from it on.
   void FailAt(std::uint64_t n, bool onward = false) {
@@ -68,11 +67,9 @@ class FaultEnv final : public Env {
     return faults_;
   }
   // The texts the run may end with after the faults so far.
-  std::set<std::string> FaultTexts(const char* openWriteText = nullptr) const {
+  std::set<std::string> FaultTexts() const {
     std::set<std::string> texts;
-    for (Call kind : faults()) {
-      texts.insert(kind == Call::OpenWrite && openWriteText ? openWriteText : ErrorTextOf(kind));
-    }
+    for (Call kind : faults()) texts.insert(ErrorTextOf(kind));
     return texts;
   }
 
@@ -86,27 +83,16 @@ class FaultEnv final : public Env {
   bool Allow(Call kind);
 
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override;
-  std::unique_ptr<WritableFile> OpenForWriting(const std::string& name) override;
-  bool MakeTempFile(const std::string& directory, std::string* name) override;
-  bool Delete(const std::string& name) override { return base_->Delete(name); }
+  std::unique_ptr<WritableFile> CreateTempFile(const std::string& directory,
+                                               std::string* name) override;
   bool Rename(const std::string& from, const std::string& to) override;
-  FileFacts Inspect(const std::string& name) override { return base_->Inspect(name); }
   bool SetMode(const std::string& name, std::uint32_t mode) override;
-  std::uint32_t NewFileMode() override { return base_->NewFileMode(); }
   bool SyncFile(const std::string& name) override {
-    return Allow(Call::Sync) && base_->SyncFile(name);
-  }
-  bool SyncDirectory(const std::string& directory) override {
-    return base_->SyncDirectory(directory);
-  }
-  std::string FullPath(const std::string& name) override { return base_->FullPath(name); }
-  std::string TempDirectoryFor(const std::string& destination) override {
-    return base_->TempDirectoryFor(destination);
+    return Allow(Call::Sync) && target()->SyncFile(name);
   }
   std::uint32_t TickCount() override;
 
  private:
-  Env* base_;
   std::uint64_t calls_ = 0;
   std::uint64_t failAt_ = 0;
   bool onward_ = false;

@@ -231,7 +231,7 @@ TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksA
   WriteFile(m_in.File("filter.txt"), "zeta\n");
   TempDir out;
   FaultEnv faults;
-  faults.FailCallOf(vantor::testing::Call::Rename, 2);  // the commit of the sort
+  faults.FailCallOf(vantor::testing::Call::Rename, 1);  // the commit of the sort
   processing().SetEnv(&faults);
 
   WizardJob job;

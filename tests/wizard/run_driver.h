@@ -85,9 +85,9 @@ struct ShownMessage {
 
 // The real Env with a clock the test can fix, a read that waits, and a full path that
 // can fail. Safe to use from the worker and the user-interface thread at once.
-class ScriptedEnv final : public Env {
+class ScriptedEnv final : public EnvWrapper {
  public:
-  explicit ScriptedEnv(Env* base = Env::Default()) : m_base(base) {}
+  explicit ScriptedEnv(Env* base = Env::Default()) : EnvWrapper(base), m_base(base) {}
 
   void SetTick(std::optional<std::uint32_t> tick) {
     m_fixed.store(tick.has_value());
@@ -108,30 +108,11 @@ class ScriptedEnv final : public Env {
     if (!file) return file;
     return std::make_unique<HeldFile>(std::move(file), this);
   }
-  std::unique_ptr<WritableFile> OpenForWriting(const std::string& name) override {
-    return m_base->OpenForWriting(name);
-  }
-  bool MakeTempFile(const std::string& directory, std::string* name) override {
-    return m_base->MakeTempFile(directory, name);
-  }
-  bool Delete(const std::string& name) override { return m_base->Delete(name); }
-  bool Rename(const std::string& from, const std::string& to) override {
-    return m_base->Rename(from, to);
-  }
-  FileFacts Inspect(const std::string& name) override { return m_base->Inspect(name); }
-  bool SetMode(const std::string& name, std::uint32_t mode) override {
-    return m_base->SetMode(name, mode);
-  }
-  std::uint32_t NewFileMode() override { return m_base->NewFileMode(); }
-  bool SyncFile(const std::string& name) override { return m_base->SyncFile(name); }
-  bool SyncDirectory(const std::string& directory) override {
-    return m_base->SyncDirectory(directory);
-  }
   std::string FullPath(const std::string& name) override {
     return m_failFullPath ? std::string() : m_base->FullPath(name);
   }
-  std::string TempDirectoryFor(const std::string& destination) override {
-    return m_base->TempDirectoryFor(destination);
+  std::string RealPath(const std::string& name) override {
+    return m_failFullPath ? std::string() : m_base->RealPath(name);
   }
   std::uint32_t TickCount() override {
     return m_fixed.load() ? m_tick.load() : m_base->TickCount();

@@ -52,7 +52,7 @@ TEST(EnvTest, TemporaryFilesAreNewPrivateAndUnique) {
   std::set<std::string> names;
   for (int i = 0; i < 50; ++i) {
     std::string name;
-    ASSERT_TRUE(env->MakeTempFile(dir.path(), &name));
+    ASSERT_NE(env->CreateTempFile(dir.path(), &name), nullptr);
     EXPECT_EQ(name.rfind(dir.path() + "/vnt", 0), 0u) << name;
     EXPECT_EQ(name.substr(name.size() - 4), ".tmp");
     struct stat st;
@@ -63,7 +63,7 @@ TEST(EnvTest, TemporaryFilesAreNewPrivateAndUnique) {
   }
   EXPECT_EQ(names.size(), 50u);
   std::string name;
-  EXPECT_FALSE(env->MakeTempFile(dir.File("missing"), &name));
+  EXPECT_EQ(env->CreateTempFile(dir.File("missing"), &name), nullptr);
 }
 
 TEST(EnvTest, OnlyRegularFilesOpenForReading) {

@@ -1,0 +1,76 @@
+#include "engine/file_checks.h"
+
+namespace vantor {
+
+namespace {
+
+std::optional<FileProblem> CheckInput(const std::string& name, Env* env) {
+  const FileFacts facts = env->Inspect(name);
+  if (facts.exists && !facts.regular) return FileProblem{FileProblemKind::kNotRegular, name};
+  return std::nullopt;
+}
+
+// The folder the user named for `name`, for the texts.
+std::string FolderOf(const std::string& name) {
+  const std::size_t slash = name.find_last_of('/');
+  if (slash == std::string::npos) return ".";
+  if (slash == 0) return "/";
+  return name.substr(0, slash);
+}
+
+}  // namespace
+
+std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env) {
+  if (!job.singleListMode) {
+    for (const std::string& list : job.mergeFiles) {
+      if (auto problem = CheckInput(list, env)) return problem;
+    }
+    return std::nullopt;
+  }
+  if (auto problem = CheckInput(job.inputFileName, env)) return problem;
+  if (job.filterOn) return CheckInput(job.filterFileName, env);
+  return std::nullopt;
+}
+
+bool CommitsIntoDestination(const ProcessingJob& job) {
+  if (!job.singleListMode) return true;
+  return job.filterOn || job.sortByEmail || job.sortByDomain || job.randomize || job.includeOn ||
+         job.extractOn;
+}
+
+std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) {
+  const bool commits = CommitsIntoDestination(job);
+  if (!commits && !job.splitOn) return std::nullopt;
+  const std::string& destination =
+      job.singleListMode && job.replaceInput ? job.inputFileName : job.outputFileName;
+  if (destination.empty()) return std::nullopt;  // no front end lets one through
+  const std::string real = env->RealPath(destination);
+  if (real.empty()) {
+    const FileFacts folder = env->Inspect(FolderOf(destination));
+    if (!folder.directory) return FileProblem{FileProblemKind::kNoFolder, FolderOf(destination)};
+    // The folder is there: the name is a link that leads nowhere it could be resolved.
+    return FileProblem{FileProblemKind::kNotRegular, destination};
+  }
+  if (commits) {
+    const FileFacts facts = env->Inspect(real);
+    if (facts.exists && !facts.regular) return FileProblem{FileProblemKind::kNotRegular, destination};
+    if (facts.exists && !facts.writable) return FileProblem{FileProblemKind::kReadOnly, destination};
+  }
+  // The result, or each part, is made beside the destination and renamed into place.
+  if (!env->CanWriteInto(DirectoryOf(real))) {
+    return FileProblem{FileProblemKind::kFolderNotWritable, FolderOf(destination)};
+  }
+  return std::nullopt;
+}
+
+const char* RunErrorText(FileProblemKind kind) {
+  switch (kind) {
+    case FileProblemKind::kNotRegular: return "output file is not a regular file";
+    case FileProblemKind::kReadOnly: return "Failed to rename file";
+    case FileProblemKind::kNoFolder: return "output folder does not exist";
+    case FileProblemKind::kFolderNotWritable: return "cannot create files in the output folder";
+  }
+  return "";
+}
+
+}  // namespace vantor

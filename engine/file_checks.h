@@ -1,0 +1,44 @@
+// What is checked of a job's files before its first action starts, so that a run
+// that cannot put its result in place is refused before any work instead of after it.
+#ifndef VANTOR_ENGINE_FILE_CHECKS_H_
+#define VANTOR_ENGINE_FILE_CHECKS_H_
+
+#include <optional>
+#include <string>
+
+#include "engine/job.h"
+#include "engine/platform/env.h"
+
+namespace vantor {
+
+enum class FileProblemKind {
+  kNotRegular,         // a device, FIFO, socket or folder where a list file belongs
+  kReadOnly,           // an existing destination the user may not replace
+  kNoFolder,           // the folder of the destination does not exist
+  kFolderNotWritable,  // no file can be made or renamed in the destination's folder
+};
+
+struct FileProblem {
+  FileProblemKind kind;
+  std::string name;  // the file or folder concerned, as the user named it
+};
+
+// The first file the job reads (list, filter file, lists to merge) that exists and is
+// not a regular file. A missing file is left to the action that opens it.
+std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env);
+
+// Whether the job can put its result in place: the destination (the input with
+// replaceInput), when an action commits into it, must be a regular file the user may
+// replace, or a new file; its folder, and the folder of the parts of a split, must
+// exist and take new files.
+std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env);
+
+// The error text a run ends with for `kind`.
+const char* RunErrorText(FileProblemKind kind);
+
+// Whether the job has an action that commits a list into the destination.
+bool CommitsIntoDestination(const ProcessingJob& job);
+
+}  // namespace vantor
+
+#endif  // VANTOR_ENGINE_FILE_CHECKS_H_
