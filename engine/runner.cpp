@@ -84,6 +84,7 @@ void ActionRunner::RunActions() {
   }
   // A result that could not be put in place is refused before any work.
   if (auto problem = CheckDestination(job_, env_)) Raise(RunErrorText(problem->kind));
+  if (job_.singleListMode && job_.splitOn) CheckSplitParts(*this);
   if (CommitsIntoDestination(job_)) destination_ = env_->RealPath(destinationName_);
   // Front ends choose the place before the worker starts; a caller that did not gets
   // the same choice.

@@ -179,6 +179,10 @@ const char* LastLf(const char* bytes, std::size_t n) {
 
 }  // namespace
 
+void CheckSplitParts(ActionRunner& runner) {
+  CheckExistingParts(runner, MakePartNamePattern(runner.Destination()), ReadFiles(runner));
+}
+
 std::string PartNamePattern::Name(std::uint64_t part) const {
   return head + std::to_string(part) + tail;
 }
@@ -216,7 +220,7 @@ void SplitList(ActionRunner& runner) {
   ProcessingJob& job = runner.job();
   job.resultsText += "Split list:\r\n";
   const PartNamePattern pattern = MakePartNamePattern(runner.Destination());
-  CheckExistingParts(runner, pattern, ReadFiles(runner));
+  CheckSplitParts(runner);
   const std::optional<std::uint64_t> parts =
       job.splitByCount ? SplitByCount(runner, pattern) : SplitBySize(runner, pattern);
   // Once the parts are in place the split is done, whatever stop comes after.

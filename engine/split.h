@@ -42,6 +42,10 @@ std::string PartFileName(const std::string& baseName, std::uint64_t part);
 // regular file, or of a read-only one.
 void SplitList(ActionRunner& runner);
 
+// The check SplitList makes before it writes anything; the runner makes it before the
+// job's first action too, so that a job whose split would be refused changes nothing.
+void CheckSplitParts(ActionRunner& runner);
+
 // Cut job().inputFileName into parts of job().splitSize e-mails (blank lines ride
 // along uncounted inside a part) or of at most job().splitSize bytes (each part ends at
 // a line end; a line too long for a part, or for the read buffer, gets a part of its

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <random>
 #include <set>
@@ -332,7 +333,7 @@ TEST_P(SplitOverwriteTest, RefusesBeforeWritingWhenAPartCouldTakeTheListsName) {
   EXPECT_EQ(ReadFile(dir_.File(c.input)), list);
   if (c.refused) {
     EXPECT_EQ(sink_.Trace().back(), "error split part would overwrite the list being split");
-    EXPECT_EQ(job_.resultsText, "Split list:\r\n");
+    EXPECT_EQ(job_.resultsText, "") << "refused before the job's first action";
     Names a;
     for (const auto& name : std::filesystem::directory_iterator(dir_.File("a"))) {
       if (name.is_regular_file()) a.push_back(name.path().filename().string());
@@ -356,6 +357,84 @@ INSTANTIATE_TEST_SUITE_P(Names, SplitOverwriteTest,
                                            OverwriteCase{"a/out.txt", "a/out1.txt.bak", false},
                                            OverwriteCase{"a/out.txt", "a/out1a.txt", false},
                                            OverwriteCase{"a/out.txt", "c/out1.txt", false}));
+
+// The same file under another name: a hard link, a folder reached through a link, the
+// user's list after an earlier action, the filter file, or a part that may not be
+// replaced. Each is refused before a part is made, and every file stays as it was.
+struct SameFileCase {
+  const char* name;
+  // Prepares the files beside in.txt and the job; the parts are those of out.txt.
+  std::function<void(const TempDir&, ProcessingJob&)> setUp;
+  const char* error;
+};
+
+void PrintTo(const SameFileCase& c, std::ostream* os) { *os << c.name; }
+
+class SplitSameFileTest : public SplitTest, public ::testing::WithParamInterface<SameFileCase> {};
+
+TEST_P(SplitSameFileTest, RefusesBeforeAnyPartAndChangesNoFile) {
+  const std::string list = "b@x\na@x\nd@x\nc@x\n";
+  WriteFile(dir_.File("in.txt"), list);
+  job_.splitByCount = true;
+  job_.splitSize = 1;
+  GetParam().setUp(dir_, job_);
+  std::map<std::string, std::string> before;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path())) {
+    if (entry.is_regular_file()) before[entry.path()] = ReadFile(entry.path());
+  }
+  ActionRunner(job_, sink_, &env_).Run();
+  EXPECT_EQ(sink_.Trace().back(), std::string("error ") + GetParam().error);
+  std::map<std::string, std::string> after;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(dir_.path())) {
+    if (entry.is_regular_file()) after[entry.path()] = ReadFile(entry.path());
+  }
+  EXPECT_EQ(after, before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Refused, SplitSameFileTest,
+    ::testing::Values(
+        SameFileCase{"PartIsAHardLinkToTheList",
+                     [](const TempDir& dir, ProcessingJob&) {
+                       ::link(dir.File("in.txt").c_str(), dir.File("out3.txt").c_str());
+                     },
+                     "split part would overwrite the list being split"},
+        SameFileCase{"PartIsALinkToTheList",
+                     [](const TempDir& dir, ProcessingJob&) {
+                       ::symlink(dir.File("in.txt").c_str(), dir.File("out2.txt").c_str());
+                     },
+                     "split part would overwrite the list being split"},
+        SameFileCase{"PartsFolderIsALinkToTheListsFolder",
+                     [](const TempDir& dir, ProcessingJob& job) {
+                       ::mkdir(dir.File("real").c_str(), 0755);
+                       ::rename(dir.File("in.txt").c_str(), dir.File("real/out2.txt").c_str());
+                       ::symlink(dir.File("real").c_str(), dir.File("linked").c_str());
+                       job.inputFileName = dir.File("real/out2.txt");
+                       job.outputFileName = dir.File("linked/out.txt");
+                     },
+                     "split part would overwrite the list being split"},
+        // The sort commits out.txt, which the split cuts; part 1 is the user's list.
+        SameFileCase{"PartIsTheListAnEarlierActionRead",
+                     [](const TempDir& dir, ProcessingJob& job) {
+                       ::rename(dir.File("in.txt").c_str(), dir.File("out1.txt").c_str());
+                       job.inputFileName = dir.File("out1.txt");
+                       job.sortByEmail = true;
+                     },
+                     "split part would overwrite the list being split"},
+        SameFileCase{"PartIsTheFilterFile",
+                     [](const TempDir& dir, ProcessingJob& job) {
+                       WriteFile(dir.File("out4.txt"), "nobody\n");
+                       job.filterOn = true;
+                       job.filterFileName = dir.File("out4.txt");
+                     },
+                     "split part would overwrite the filter file"},
+        SameFileCase{"PartIsReadOnly",
+                     [](const TempDir& dir, ProcessingJob&) {
+                       WriteFile(dir.File("out2.txt"), "kept\n");
+                       ::chmod(dir.File("out2.txt").c_str(), 0444);
+                     },
+                     "Failed to rename file"}),
+    [](const ::testing::TestParamInfo<SameFileCase>& info) { return std::string(info.param.name); });
 
 // Called on its own, without the check the action makes first, a split still checks
 // each part's name before it creates the part.
