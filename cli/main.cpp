@@ -78,7 +78,8 @@ int Run(const vantor::cli::CliOptions& options) {
                                     : static_cast<std::uint32_t>(std::time(nullptr)));
   job.runPermission = std::make_unique<RunPermission>();
   g_permission = job.runPermission.get();
-  InstallStopHandlers();
+  // A stop that came while the job was being prepared stops it at its first check.
+  if (g_stopped) g_permission->Reset();
 
   cli::ProgressSink sink;
   ActionRunner runner(job, sink);
@@ -111,6 +112,7 @@ int Run(const vantor::cli::CliOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  InstallStopHandlers();
   std::vector<std::string> args(argv + 1, argv + argc);
   vantor::cli::CliOptions options;
   std::string problem = vantor::cli::ParseOptions(args, &options);

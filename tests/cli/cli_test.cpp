@@ -121,6 +121,50 @@ TEST_F(CliTest, AReadOnlyDestinationIsRefused) {
   EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
 }
 
+// Files the job cannot use are refused before anything is touched, named as given.
+TEST_F(CliTest, SpecialFilesAndMissingFoldersAreRefusedBeforeAnyWork) {
+  WriteFile(dir_.File("in.txt"), "a@x.com\n");
+  WriteFile(dir_.File("out.txt"), "previous\n");
+  ASSERT_EQ(::mkfifo(dir_.File("fifo").c_str(), 0600), 0);
+  ASSERT_EQ(::mkdir(dir_.File("sub").c_str(), 0755), 0);
+  struct Case {
+    Names args;
+    const char* err;
+  };
+  const Case cases[] = {
+      {{"--sort-email", "-o", "/dev/null", "in.txt"}, "'/dev/null': not a regular file"},
+      {{"--sort-email", "-o", "sub", "in.txt"}, "'sub': not a regular file"},
+      {{"--sort-email", "-o", "out.txt", "fifo"}, "'fifo': not a regular file"},
+      {{"--filter", "fifo", "-o", "out.txt", "in.txt"}, "'fifo': not a regular file"},
+      {{"--merge", "-o", "out.txt", "in.txt", "fifo"}, "'fifo': not a regular file"},
+      {{"--sort-email", "-o", "none/out.txt", "in.txt"}, "'none': no such folder"},
+      {{"--split-count", "1", "-o", "none/out.txt", "in.txt"}, "'none': no such folder"},
+  };
+  for (const Case& c : cases) {
+    Outcome run = Run(c.args);
+    EXPECT_EQ(run.status, 2) << c.err;
+    EXPECT_EQ(run.err, std::string("vantor-cli: ") + c.err + "\n");
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(dir_.List(), (Names{"fifo", "in.txt", "out.txt", "sub"})) << c.err;
+    EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
+  }
+}
+
+// A link is followed once: the file it names gets the result and the link stays.
+TEST_F(CliTest, ALinkAsInputOrDestinationIsFollowed) {
+  WriteFile(dir_.File("in.txt"), "b@x.com\na@x.com\n");
+  WriteFile(dir_.File("target.txt"), "previous\n");
+  ASSERT_EQ(::symlink("in.txt", dir_.File("list-link").c_str()), 0);
+  ASSERT_EQ(::symlink("target.txt", dir_.File("out-link").c_str()), 0);
+  Outcome run = Run({"--sort-email", "-o", "out-link", "list-link"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(dir_.File("target.txt")), "a@x.com\nb@x.com\n");
+  struct stat st;
+  ASSERT_EQ(::lstat(dir_.File("out-link").c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(dir_.List(), (Names{"in.txt", "list-link", "out-link", "target.txt"}));
+}
+
 TEST_F(CliTest, SortsWithDuplicatesRemovedAndReportsThem) {
   WriteFile(dir_.File("in.txt"), "b@x\nA@x\nc@y\na@x\nB@x\n");
   Outcome run = Run({"--sort-email", "--remove-duplicates", "-o", "out.txt", "in.txt"});

@@ -92,6 +92,45 @@ TEST_F(CommitTest, ANewDestinationGetsTheUsualModeNotTheTemporaryOne) {
   EXPECT_EQ(ModeOf(job_.outputFileName), Env::Default()->NewFileMode());
 }
 
+// Who owns the result: the owner of the file it replaces, when the process may give
+// it away; else the process, and then a set-id program made of other bytes loses its
+// set-id bits.
+TEST_F(CommitTest, KeepsTheOwnerOrDropsTheSetIdBits) {
+  struct OwnerFails final : EnvWrapper {
+    OwnerFails() : EnvWrapper(Env::Default()) {}
+    bool SetOwner(const std::string&, std::uint32_t, std::uint32_t) override { return false; }
+  } noChown;
+  WriteFile(job_.outputFileName, "old\n");
+  ASSERT_EQ(::chmod(job_.outputFileName.c_str(), 06755), 0);
+  ActionRunner refused(job_, sink_, &noChown);
+  std::string temp;
+  refused.CreateTempFile(&temp)->Close();
+  refused.PutInPlace(temp, job_.outputFileName);
+  EXPECT_EQ(ModeOf(job_.outputFileName), 0755u);
+
+  if (::geteuid() != 0) GTEST_SKIP() << "giving a file to another user needs root";
+  constexpr uid_t kNobody = 65534;
+  ASSERT_EQ(::chown(job_.outputFileName.c_str(), kNobody, kNobody), 0);
+  ASSERT_EQ(::chmod(job_.outputFileName.c_str(), 04750), 0);
+  CommitTempFile(runner_, Temp("new\n"));
+  struct stat st;
+  ASSERT_EQ(::stat(job_.outputFileName.c_str(), &st), 0);
+  EXPECT_EQ(st.st_uid, kNobody);
+  EXPECT_EQ(st.st_gid, kNobody);
+  EXPECT_EQ(st.st_mode & 07777, 04750u);
+  EXPECT_EQ(ReadFile(job_.outputFileName), "new\n");
+}
+
+TEST_F(CommitTest, ALinkDestinationStaysALinkToTheNewResult) {
+  WriteFile(dir_.File("target.txt"), "old\n");
+  ASSERT_EQ(::symlink("target.txt", job_.outputFileName.c_str()), 0);
+  EXPECT_TRUE(CommitTempFile(runner_, Temp("new\n")));
+  struct stat st;
+  ASSERT_EQ(::lstat(job_.outputFileName.c_str(), &st), 0);
+  EXPECT_TRUE(S_ISLNK(st.st_mode));
+  EXPECT_EQ(ReadFile(dir_.File("target.txt")), "new\n");
+}
+
 TEST_F(CommitTest, AReadOnlyDestinationIsRefusedAndBothFilesStay) {
   WriteFile(job_.outputFileName, "old\n");
   ASSERT_EQ(::chmod(job_.outputFileName.c_str(), 0444), 0);

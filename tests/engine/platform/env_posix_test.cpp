@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <memory>
 #include <set>
 
 #include "tests/support/test_files.h"
@@ -66,13 +67,71 @@ TEST(EnvTest, TemporaryFilesAreNewPrivateAndUnique) {
   EXPECT_EQ(env->CreateTempFile(dir.File("missing"), &name), nullptr);
 }
 
-TEST(EnvTest, OnlyRegularFilesOpenForReading) {
+TEST(EnvTest, OnlyRegularFilesOpenForReadingAndNoneBlocks) {
   TempDir dir;
   Env* env = Env::Default();
   WriteFile(dir.File("a"), "x");
+  ASSERT_EQ(::mkfifo(dir.File("fifo").c_str(), 0600), 0);
   EXPECT_NE(env->OpenForReading(dir.File("a")), nullptr);
   EXPECT_EQ(env->OpenForReading(dir.path()), nullptr);
   EXPECT_EQ(env->OpenForReading(dir.File("b")), nullptr);
+  // Without a writer, a blocking open of a FIFO would never return.
+  EXPECT_EQ(env->OpenForReading(dir.File("fifo")), nullptr);
+  EXPECT_EQ(env->OpenForReading("/dev/null"), nullptr);
+}
+
+// Another user who may write into the folder swaps a temporary file for a link to a
+// file of the victim's: the bytes go to the file created, never through the link, and
+// the link is neither read nor put in place.
+TEST(EnvTest, ATemporaryFileSwappedUnderItsNameIsNotUsed) {
+  TempDir dir;
+  Env* env = Env::Default();
+  WriteFile(dir.File("victim"), "secret\n");
+  std::string name;
+  std::unique_ptr<WritableFile> file = env->CreateTempFile(dir.path(), &name);
+  ASSERT_NE(file, nullptr);
+  ASSERT_EQ(::rename(name.c_str(), dir.File("moved").c_str()), 0);
+  ASSERT_EQ(::symlink(dir.File("victim").c_str(), name.c_str()), 0);
+  ASSERT_TRUE(file->Write("result\n", 7));
+  ASSERT_TRUE(file->Close());
+  EXPECT_EQ(env->OpenForReading(name), nullptr);
+  EXPECT_FALSE(env->SyncFile(name));
+  EXPECT_FALSE(env->Rename(name, dir.File("out.txt")));
+  EXPECT_EQ(testing::ReadFile(dir.File("victim")), "secret\n");
+  EXPECT_EQ(testing::ReadFile(dir.File("moved")), "result\n");
+  EXPECT_FALSE(testing::FileExists(dir.File("out.txt")));
+}
+
+TEST(EnvTest, NoLinkIsFollowedOnTheWayToATemporaryFile) {
+  TempDir dir;
+  Env* env = Env::Default();
+  ASSERT_EQ(::mkdir(dir.File("real").c_str(), 0700), 0);
+  ASSERT_EQ(::symlink(dir.File("real").c_str(), dir.File("link").c_str()), 0);
+  std::string name;
+  EXPECT_EQ(env->CreateTempFile(dir.File("link"), &name), nullptr);
+  EXPECT_EQ(env->CreateTempFile(dir.File("link/."), &name), nullptr);
+  EXPECT_NE(env->CreateTempFile(dir.File("real"), &name), nullptr);
+}
+
+TEST(EnvTest, RealPathResolvesLinksAndDotsOnce) {
+  TempDir dir;
+  Env* env = Env::Default();
+  char real[4096];
+  ASSERT_NE(::realpath(dir.path().c_str(), real), nullptr);
+  const std::string base = real;
+  ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0700), 0);
+  WriteFile(dir.File("sub/list.txt"), "x\n");
+  ASSERT_EQ(::symlink("sub", dir.File("lnk").c_str()), 0);
+  ASSERT_EQ(::symlink("sub/list.txt", dir.File("tolist").c_str()), 0);
+  ASSERT_EQ(::symlink("sub/new.txt", dir.File("tonew").c_str()), 0);
+  ASSERT_EQ(::symlink("tonothing", dir.File("chain").c_str()), 0);
+  ASSERT_EQ(::symlink("nowhere/x", dir.File("tonothing").c_str()), 0);
+  EXPECT_EQ(env->RealPath(dir.File("tolist")), base + "/sub/list.txt");
+  EXPECT_EQ(env->RealPath(dir.File("lnk/../sub/out.txt")), base + "/sub/out.txt");
+  EXPECT_EQ(env->RealPath(dir.File("lnk/out.txt")), base + "/sub/out.txt");
+  EXPECT_EQ(env->RealPath(dir.File("tonew")), base + "/sub/new.txt");  // made where it points
+  EXPECT_EQ(env->RealPath(dir.File("chain")), "");
+  EXPECT_EQ(env->RealPath(dir.File("missing/out.txt")), "");
 }
 
 TEST(EnvTest, InspectTellsWhetherAFileMayBeReplaced) {
