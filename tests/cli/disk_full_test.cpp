@@ -3,6 +3,7 @@
 // given are as they were. Both need root, to mount a small tmpfs and to become another
 // user; without it they are skipped.
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -10,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -379,6 +381,61 @@ INSTANTIATE_TEST_SUITE_P(AsNobody, PermissionTest, ::testing::ValuesIn(kPermissi
                          [](const ::testing::TestParamInfo<PermissionCase>& info) {
                            return std::string(info.param.name);
                          });
+
+// Another user who may write into the destination's folder swaps every temporary file
+// of a root run for a link to a file of root's, as fast as it can. The run never writes
+// through the link nor puts it in place: root's file stays as it was, and the
+// destination is the old file or the whole new result.
+TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowed) {
+  if (::geteuid() != 0) GTEST_SKIP() << "running a second process as another user needs root";
+  if (::access(kSetpriv, X_OK) != 0) GTEST_SKIP() << kSetpriv << " is missing";
+  TempDir dir;
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  const std::string shared = dir.File("shared");
+  ASSERT_EQ(::mkdir(shared.c_str(), 0777), 0);
+  ASSERT_EQ(::chmod(shared.c_str(), 0777), 0);  // writable by all, no sticky bit
+  WriteFile(dir.File("secret"), "root's own\n");
+  ASSERT_EQ(::chmod(dir.File("secret").c_str(), 0600), 0);
+  std::string list;
+  for (int i = 0; i < 400000; ++i) list += "user" + std::to_string(i) + "@example.org\n";
+  WriteFile(dir.File("in.txt"), list);
+  WriteFile(shared + "/out.txt", "previous\n");
+
+  const std::string loop = "while [ ! -e " + dir.File("stop") + " ]; do for f in " + shared +
+                           "/vnt*.tmp; do [ -f \"$f\" ] && [ ! -L \"$f\" ] && mv -f \"$f\" "
+                           "\"$f.x\" 2>/dev/null && ln -s " + dir.File("secret") +
+                           " \"$f\" 2>/dev/null; done; done";
+  const pid_t attacker = ::fork();
+  if (attacker == 0) {
+    ::execl(kSetpriv, kSetpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups", "/bin/sh",
+            "-c", loop.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  int swapped = 0;
+  for (int round = 0; round < 5; ++round) {
+    const Outcome run =
+        RunCli({"-q", "--seed", "3", "--extract", "10", "-o", shared + "/out.txt", dir.File("in.txt")});
+    struct stat st;
+    ASSERT_EQ(::lstat((shared + "/out.txt").c_str(), &st), 0);
+    EXPECT_TRUE(S_ISREG(st.st_mode)) << "the destination became a link";
+    const std::string out = ReadFile(shared + "/out.txt");
+    if (run.status == 0) {
+      EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 10) << out;
+    } else {
+      ++swapped;
+      EXPECT_EQ(run.status, 1) << run.err;
+      EXPECT_EQ(out, "previous\n");
+    }
+    EXPECT_EQ(ReadFile(dir.File("secret")), "root's own\n");
+    ASSERT_EQ(::stat(dir.File("secret").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0600u);
+    WriteFile(shared + "/out.txt", "previous\n");
+  }
+  WriteFile(dir.File("stop"), "");
+  ::kill(attacker, SIGKILL);
+  ::waitpid(attacker, nullptr, 0);
+  std::printf("[ swap     ] 5 runs beside a user swapping their files: %d refused\n", swapped);
+}
 
 }  // namespace
 }  // namespace vantor
