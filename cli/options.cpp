@@ -64,6 +64,9 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     choices.include = true;
     choices.includeEmail = TrimWhiteSpace(*raw.include);
     if (choices.includeEmail.empty()) return "--include: Please enter email";
+    if (!IsOneLine(choices.includeEmail)) {
+      return std::string("--include: ") + kIncludeEmailNotOneLine;
+    }
     choices.includePeriod = raw.every ? ReadCountField(*raw.every) : -1;
     if (choices.includePeriod < 0) {
       return "--every: Please enter correct period (number of messages)";

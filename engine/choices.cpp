@@ -84,6 +84,10 @@ std::string TrimWhiteSpace(std::string_view text) {
   return std::string(text.substr(begin, end - begin));
 }
 
+bool IsOneLine(std::string_view text) {
+  return text.find_first_of(std::string_view("\r\n\0", 3)) == std::string_view::npos;
+}
+
 bool ReadUnsignedField(std::string_view text, std::uint32_t* value) {
   std::size_t i = 0;
   while (i < text.size() && IsWhiteSpace(text[i])) ++i;

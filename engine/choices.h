@@ -51,6 +51,12 @@ std::vector<std::string> BuildJob(const JobChoices& choices, ProcessingJob* job)
 // `text` without space, tab, LF, VT, FF and CR at either end.
 std::string TrimWhiteSpace(std::string_view text);
 
+// Whether `text` holds no CR, LF or NUL, so that the address to include goes into the
+// list as one line and not as several.
+bool IsOneLine(std::string_view text);
+// The refusal of an address to include that is not one line.
+inline constexpr char kIncludeEmailNotOneLine[] = "Please enter email without line breaks";
+
 // Reads a number field as the parameter pages do: leading white space skipped, then
 // decimal digits up to 4294967295, then nothing but white space. False when the text
 // does not translate.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "engine/choices.h"
 #include "engine/error.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
@@ -27,6 +28,9 @@ void IncludeEmail(ActionRunner& runner) {
   job.resultsText += "Include email into the list:\r\n";
   // With no period of 1 or more the address would be written without end.
   if (job.includePeriod < 1) Raise("invalid period of inclusion");
+  // The front ends refuse such an address; a job built elsewhere must not slip lines of
+  // its own into the list.
+  if (!IsOneLine(job.includeEmail)) Raise("invalid email to include");
   const long long period = job.includePeriod;
   // The address with each of the two line ends, so that it goes out in one write.
   const std::string withLf = job.includeEmail + "\n";
@@ -73,7 +77,7 @@ void IncludeEmail(ActionRunner& runner) {
       sinceLast += d - b;
     }
   }
-  writer.Finish();
+  writer.Finish(runner.CommitIsFinal());
   input.Close();
 
   if (!CommitTempFile(runner, writer.name())) return;

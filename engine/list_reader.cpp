@@ -71,12 +71,13 @@ bool ListReader::ReadChunk() {
   }
 
   // The sentinel guarantees an LF after the valid bytes. When nothing more came from
-  // the file it also ends the carried line: a last line gets the terminator of the
-  // file's style, a line that filled the whole chunk an LF alone. The line may be
-  // whole, its LF the next byte of the file, and a supplied CR would change it.
-  const bool cut = got == 0 && valid == chunkSize_;
+  // the file it also ends the carried line with the terminator of the file's style.
+  // A piece that filled the whole chunk and ends in CR may be a CR LF line cut just
+  // before its LF, the next byte of the file: it gets an LF alone, or the line would
+  // be written back ending CR CR LF.
+  const bool cutAfterCr = got == 0 && valid == chunkSize_ && start[valid - 1] == '\r';
   std::uint32_t sentinel = 1;
-  if (crlfMode_ && !cut) {
+  if (crlfMode_ && !cutAfterCr) {
     start[valid] = '\r';
     start[valid + 1] = '\n';
     sentinel = 2;

@@ -1,8 +1,9 @@
 // Reads a list file chunk by chunk into one buffer and splits each chunk into lines
 // without copying them. A line is the bytes before an LF; empty lines yield nothing; a
-// line longer than the chunk is cut at the chunk's size, and each piece that fills a
-// chunk is ended by an LF. The line style (LF or CR LF) is decided from the first chunk
-// and only chooses the terminator supplied after a last line that has none.
+// line longer than the chunk is cut at the chunk's size. The line style (LF or CR LF) is
+// decided from the first chunk and only chooses the terminator supplied after a last
+// line that has none and after each piece that fills a chunk; such a piece that ends in
+// CR gets an LF alone.
 //
 // Records stay valid until the next ReadChunk, ReadRawChunk, Open or destruction.
 #ifndef VANTOR_ENGINE_LIST_READER_H_

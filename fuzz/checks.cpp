@@ -250,10 +250,10 @@ std::string Expect(const Lines& names, const Lines& expected) {
 // Plain models
 
 // The records a ListReader gives for `bytes`, split as plainly as possible: lines are
-// the runs before each LF; empty runs yield nothing; a run longer than the chunk comes
-// in pieces of the chunk's size, each ended by an LF alone (unless lines are kept
-// whole); a last line without an LF gets a CR in CR LF style. The style is CR LF when a
-// CR comes before any LF within the first chunk.
+// the runs before each LF; empty runs yield nothing; a run as long as the chunk or
+// longer comes in pieces of the chunk's size (unless lines are kept whole); a last line
+// without an LF gets a CR in CR LF style, as does each piece that does not end in CR
+// already. The style is CR LF when a CR comes before any LF within the first chunk.
 Lines ReaderRecords(const std::string& bytes, std::uint32_t chunk, bool keepWhole,
                     bool* crlfStyle) {
   bool crlf = false;
@@ -272,9 +272,9 @@ Lines ReaderRecords(const std::string& bytes, std::uint32_t chunk, bool keepWhol
     const bool terminated = lf != std::string::npos;
     std::string line = bytes.substr(start, terminated ? lf - start : std::string::npos);
     start = terminated ? lf + 1 : bytes.size();
-    // A piece that fills the chunk is cut there, unless the file's LF follows it.
-    while (!keepWhole && (line.size() > chunk || (line.size() == chunk && !terminated))) {
-      records.push_back(line.substr(0, chunk));
+    while (!keepWhole && line.size() >= chunk) {
+      const std::string piece = line.substr(0, chunk);
+      records.push_back(!crlf || piece.back() == '\r' ? piece : piece + "\r");
       line.erase(0, chunk);
     }
     if (!line.empty()) records.push_back(terminated || !crlf ? line : line + "\r");

@@ -31,9 +31,15 @@ const DialogTemplate& CIncludePage::Template() {
 CIncludePage::CIncludePage() : CHeaderPage(Template()) {}
 
 int CIncludePage::OnWizardNext() {
-  if (GetIncludeEmail().isEmpty()) {
+  const QString email = GetIncludeEmail();
+  if (email.isEmpty()) {
     return RefuseField(*this, QStringLiteral("Please enter email"), QStringLiteral("Invalid email"),
                        IDC_INCLUDE_EMAIL);
+  }
+  // The field is one line, but a paste can still bring a CR or LF into it.
+  if (!IsOneLine(email.toStdString())) {
+    return RefuseField(*this, QString::fromUtf8(kIncludeEmailNotOneLine),
+                       QStringLiteral("Invalid email"), IDC_INCLUDE_EMAIL);
   }
   if (GetIncludePeriod() < 0) {
     return RefuseField(*this, QStringLiteral("Please enter correct period (number of messages)"),

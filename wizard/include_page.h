@@ -22,8 +22,8 @@ class CIncludePage : public CHeaderPage {
   // around the digits are allowed; anything else after them ("12a") is not.
   std::int32_t GetIncludePeriod() const;
 
-  // Refuses an empty address, then a period that is not valid; with both wrong only the
-  // address is reported.
+  // Refuses an empty address or one of more than one line, then a period that is not
+  // valid; with both wrong only the address is reported.
   int OnWizardNext() override;
 };
 

@@ -122,6 +122,13 @@ INSTANTIATE_TEST_SUITE_P(
                   "--remove-duplicates needs --sort-email or --sort-domain"},
         UsageCase{{"--include", " ", "--every", "3", "-o", "o", "in"},
                   "--include: Please enter email"},
+        // Inserted after every N addresses, it would be several lines each time.
+        UsageCase{{"--include", "a@b\nc@d", "--every", "3", "-o", "o", "in"},
+                  "--include: Please enter email without line breaks"},
+        UsageCase{{"--include", "a@b\rc@d", "--every", "3", "-o", "o", "in"},
+                  "--include: Please enter email without line breaks"},
+        UsageCase{{"--include", std::string("a\0b", 3), "--every", "3", "-o", "o", "in"},
+                  "--include: Please enter email without line breaks"},
         UsageCase{{"--include", "x@y.z", "--every", "0", "-o", "o", "in"},
                   "--every: Please enter correct period (number of messages)"},
         UsageCase{{"--include", "x@y.z", "-o", "o", "in"},

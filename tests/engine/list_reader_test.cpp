@@ -73,9 +73,9 @@ std::string Escaped(const std::string& bytes) {
 }
 
 // The records a reader must produce, split as plainly as possible: lines are the runs
-// before each LF, empty runs yield nothing, a run longer than the chunk comes in pieces
-// of the chunk's size ended by an LF alone, and a last line without an LF gets a CR in
-// CR LF style.
+// before each LF, empty runs yield nothing, a run as long as the chunk or longer comes
+// in pieces of the chunk's size, and a last line without an LF gets a CR in CR LF
+// style, as does each piece that does not end in CR already.
 Lines ExpectedRecords(const std::string& bytes, std::uint32_t chunkSize, bool* crlf) {
   *crlf = false;
   for (std::size_t i = 0; i < bytes.size() && i < chunkSize; ++i) {
@@ -93,9 +93,9 @@ Lines ExpectedRecords(const std::string& bytes, std::uint32_t chunkSize, bool* c
     const bool terminated = lf != std::string::npos;
     std::string line = bytes.substr(start, terminated ? lf - start : std::string::npos);
     start = terminated ? lf + 1 : bytes.size();
-    // A piece that fills the chunk is cut there, unless the file's LF follows it.
-    while (line.size() > chunkSize || (line.size() == chunkSize && !terminated)) {
-      records.push_back(line.substr(0, chunkSize));
+    while (line.size() >= chunkSize) {
+      const std::string piece = line.substr(0, chunkSize);
+      records.push_back(piece.back() == '\r' ? piece : piece + supplied);
       line.erase(0, chunkSize);
     }
     if (!line.empty()) records.push_back(terminated ? line : line + supplied);
@@ -189,10 +189,15 @@ INSTANTIATE_TEST_SUITE_P(
         // The style comes from the first chunk only: here it holds no CR.
         SplitCase{"StyleFromFirstChunkOnly", "abcd\r\ne", 4, {"abcd", "\r", "e"}, false},
         SplitCase{"LongLineCut", "abcdefghij\nk\n", 4, {"abcd", "efgh", "ij", "k"}, false},
-        SplitCase{"LongLineCutCrLf", "a\r\nbcdefg\r\n", 4, {"a\r", "bcde", "fg\r"}, true},
+        SplitCase{"LongLineCutCrLf", "a\r\nbcdefg\r\n", 4, {"a\r", "bcde\r", "fg\r"}, true},
         SplitCase{"LineOfChunkSize", "abcd\nef\n", 4, {"abcd", "ef"}, false},
         SplitCase{"LineOfTwiceChunkSize", "abcdefgh\ni", 4, {"abcd", "efgh", "i"}, false},
         SplitCase{"CrLfLineOfChunkSize", "x\r\nabc\r\ny\r\n", 4, {"x\r", "abc\r", "y\r"}, true},
+        // A piece that fills the chunk gets the style's terminator, or an LF alone when it
+        // ends in CR, so that a CR LF line cut before its LF is not given a second CR.
+        SplitCase{"CutPieceGetsCrLf", "x\r\nLLLLLL", 4, {"x\r", "LLLL\r", "LL\r"}, true},
+        SplitCase{"CutPieceEndingInCrGetsLf", "x\r\nabc\rd\r\n", 4, {"x\r", "abc\r", "d\r"}, true},
+        SplitCase{"CutPiecesGetLfInLfStyle", "x\nabc\rdefg", 4, {"x", "abc\r", "defg"}, false},
         SplitCase{"ChunkOfOneByte", "ab\r\nc", 1, {"a", "b", "\r", "c"}, false},
         SplitCase{"CarriedAcrossChunks", "ab\ncde\nfg\nh", 4, {"ab", "cde", "fg", "h"}, false}),
     [](const ::testing::TestParamInfo<SplitCase>& info) { return info.param.name; });

@@ -42,6 +42,7 @@ struct RefusalCase {
 constexpr char kEnterFilename[] = "Please enter filename";
 constexpr char kForgotFilename[] = "You forgot to enter filename";
 constexpr char kEnterEmail[] = "Please enter email";
+constexpr char kEmailLineBreaks[] = "Please enter email without line breaks";
 constexpr char kPeriod[] = "Please enter correct period (number of messages)";
 constexpr char kExtractCount[] = "Please enter valid number of emails to extract)";
 constexpr char kEmailsPerPart[] = "Please enter valid number of emails per part";
@@ -96,6 +97,16 @@ TEST_F(PageChecksTest, InvalidFieldsShowTheirMessageFocusTheFieldAndKeepThePage)
        CIncludePage::IDC_INCLUDE_EMAIL},
   };
   std::vector<RefusalCase> all(std::begin(cases), std::end(cases));
+  // Pasted: the one-line field keeps a CR or LF that comes in that way.
+  for (const char* email : {"a@b\nc@d", "a@b\rc@d"}) {
+    all.push_back({email,
+                   kInclude,
+                   {TypeStep(CIncludePage::IDC_INCLUDE_EMAIL, email),
+                    TypeStep(CIncludePage::IDC_INCLUDE_PERIOD, "5")},
+                   kEmailLineBreaks,
+                   "Invalid email",
+                   CIncludePage::IDC_INCLUDE_EMAIL});
+  }
   for (const char* period :
        {"", "0", "-1", "2147483648", "4294967295", "4294967296", "12a", "abc", "1 2", "+5"}) {
     all.push_back({period,
