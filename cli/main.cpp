@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <cstdio>
-#include <optional>
 #include <ctime>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -58,10 +58,18 @@ std::string FileRefusal(const vantor::ProcessingJob& job) {
   if (!problem) return std::string();
   const char* reason = "";
   switch (problem->kind) {
-    case FileProblemKind::kNotRegular: reason = "not a regular file"; break;
-    case FileProblemKind::kReadOnly: reason = "file not writable"; break;
-    case FileProblemKind::kNoFolder: reason = "no such folder"; break;
-    case FileProblemKind::kFolderNotWritable: reason = "folder not writable"; break;
+    case FileProblemKind::kNotRegular:
+      reason = "not a regular file";
+      break;
+    case FileProblemKind::kReadOnly:
+      reason = "file not writable";
+      break;
+    case FileProblemKind::kNoFolder:
+      reason = "no such folder";
+      break;
+    case FileProblemKind::kFolderNotWritable:
+      reason = "folder not writable";
+      break;
   }
   return "'" + problem->name + "': " + reason;
 }

@@ -53,8 +53,10 @@ std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) 
   }
   if (commits) {
     const FileFacts facts = env->Inspect(real);
-    if (facts.exists && !facts.regular) return FileProblem{FileProblemKind::kNotRegular, destination};
-    if (facts.exists && !facts.writable) return FileProblem{FileProblemKind::kReadOnly, destination};
+    if (facts.exists && !facts.regular)
+      return FileProblem{FileProblemKind::kNotRegular, destination};
+    if (facts.exists && !facts.writable)
+      return FileProblem{FileProblemKind::kReadOnly, destination};
   }
   // The result, or each part, is made beside the destination and renamed into place.
   if (!env->CanWriteInto(DirectoryOf(real))) {
@@ -65,10 +67,14 @@ std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) 
 
 const char* RunErrorText(FileProblemKind kind) {
   switch (kind) {
-    case FileProblemKind::kNotRegular: return "output file is not a regular file";
-    case FileProblemKind::kReadOnly: return "Failed to rename file";
-    case FileProblemKind::kNoFolder: return "output folder does not exist";
-    case FileProblemKind::kFolderNotWritable: return "cannot create files in the output folder";
+    case FileProblemKind::kNotRegular:
+      return "output file is not a regular file";
+    case FileProblemKind::kReadOnly:
+      return "Failed to rename file";
+    case FileProblemKind::kNoFolder:
+      return "output folder does not exist";
+    case FileProblemKind::kFolderNotWritable:
+      return "cannot create files in the output folder";
   }
   return "";
 }

@@ -91,9 +91,8 @@ void ActionRunner::RunActions() {
   if (job_.tempDirectory.empty()) PrepareTempDirectory();
 
   const bool rearrange = job_.sortByEmail || job_.sortByDomain || job_.randomize;
-  commitsLeft_ = job_.singleListMode
-                     ? job_.filterOn + rearrange + job_.includeOn + job_.extractOn
-                     : 1;
+  commitsLeft_ =
+      job_.singleListMode ? job_.filterOn + rearrange + job_.includeOn + job_.extractOn : 1;
   bool completed = true;
   auto run = [&](Action action, std::int32_t slot) {
     // An action that ran to its end has appended its report paragraph, which alone

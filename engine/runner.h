@@ -112,11 +112,11 @@ class ActionRunner {
   MessageSink& sink_;
   Env* env_;
   const ActionSet& actions_;
-  std::set<std::string> temps_;   // made by this run, not yet put in place or removed
-  std::string destinationName_;   // the destination as named when the run began
-  std::string destination_;       // its real path, once resolved
-  int commitsLeft_ = 0;           // actions still to commit, counting the running one
-  std::string intermediate_;      // the temporary file holding the current list
+  std::set<std::string> temps_;  // made by this run, not yet put in place or removed
+  std::string destinationName_;  // the destination as named when the run began
+  std::string destination_;      // its real path, once resolved
+  int commitsLeft_ = 0;          // actions still to commit, counting the running one
+  std::string intermediate_;     // the temporary file holding the current list
   std::vector<std::string> inputs_;
   std::vector<std::pair<std::string, FileId>> inputsAtStart_;
 };

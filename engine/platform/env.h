@@ -51,8 +51,8 @@ struct FileFacts {
   bool exists = false;
   bool regular = false;
   bool directory = false;
-  bool writable = false;    // a regular file whose contents the user may replace
-  std::uint32_t mode = 0;   // permission bits, set-id and sticky bits included
+  bool writable = false;   // a regular file whose contents the user may replace
+  std::uint32_t mode = 0;  // permission bits, set-id and sticky bits included
   std::uint32_t owner = 0;
   std::uint32_t group = 0;
   FileId id;

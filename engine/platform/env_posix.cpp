@@ -126,8 +126,8 @@ bool IsDirectory(const std::string& path, struct stat* st) {
 // Opens the directory `path` one component at a time, following no link: a folder that
 // another user swaps for a link while the run goes on cannot send our files elsewhere.
 Descriptor OpenDirectoryNoFollow(const std::string& path) {
-  Descriptor at(::open(path.empty() || path[0] != '/' ? "." : "/",
-                       O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+  Descriptor at(
+      ::open(path.empty() || path[0] != '/' ? "." : "/", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
   std::size_t pos = 0;
   while (at.valid() && pos < path.size()) {
     std::size_t slash = path.find('/', pos);
@@ -192,8 +192,8 @@ class PosixEnv final : public Env {
       x ^= x >> 32;
       char unique[24];
       std::snprintf(unique, sizeof unique, "vnt%08x.tmp", static_cast<unsigned>(x));
-      Descriptor fd(::openat(dir.get(), unique,
-                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+      Descriptor fd(
+          ::openat(dir.get(), unique, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
       if (fd.valid()) {
         struct stat st;
         if (::fstat(fd.get(), &st) != 0) {
@@ -240,8 +240,7 @@ class PosixEnv final : public Env {
     facts.id = IdOf(st);
     // A file without any write bit is read-only even for root, as the read-only
     // attribute is for an administrator elsewhere.
-    facts.writable = facts.regular && (st.st_mode & 0222) != 0 &&
-                     ::access(name.c_str(), W_OK) == 0;
+    facts.writable = facts.regular && (st.st_mode & 0222) != 0 && ::access(name.c_str(), W_OK) == 0;
     return facts;
   }
 

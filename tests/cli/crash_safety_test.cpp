@@ -199,8 +199,8 @@ TEST(CrashSafetyTest, AChainReplacingItsListIsTheOldOrTheNewOneWhereverItIsStopp
   WriteFile(dir.File("filter.txt"), "0@\n");
   const Names places = TempPlaces(dir.path());
   const std::set<std::string> othersBefore = TempEntries(places);
-  const std::vector<std::string> args = {"-q", "--filter", "filter.txt", "--sort-email",
-                                         "--replace-input", "in.txt"};
+  const std::vector<std::string> args = {"-q",           "--filter",        "filter.txt",
+                                         "--sort-email", "--replace-input", "in.txt"};
   WriteFile(in, list);
   const auto begun = std::chrono::steady_clock::now();
   ASSERT_EQ(Wait(Start(args, dir.path(), captures)), 0) << ReadFile(captures.File("err"));
@@ -238,9 +238,10 @@ TEST(CrashSafetyTest, AChainReplacingItsListIsTheOldOrTheNewOneWhereverItIsStopp
     whole += isNew;
     if (!isOld) WriteFile(in, list);
   }
-  std::printf("[ stop     ] %d stops over a run of %lld ms: %d left the old list, %d the "
-              "result\n",
-              kRounds, runMs, old, whole);
+  std::printf(
+      "[ stop     ] %d stops over a run of %lld ms: %d left the old list, %d the "
+      "result\n",
+      kRounds, runMs, old, whole);
   EXPECT_GT(old, 0);
 }
 

@@ -3,13 +3,12 @@
 // given are as they were. Both need root, to mount a small tmpfs and to become another
 // user; without it they are skipped.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -195,24 +194,36 @@ void PrintTo(const FullCase& c, std::ostream* os) { *os << c.name; }
 
 const FullCase kFullCases[] = {
     // The first part (20 MiB) does not fit.
-    {"SortWritingItsParts", {"--sort-email", "-o", "out.txt", "in.txt"}, 8 * kMiB,
+    {"SortWritingItsParts",
+     {"--sort-email", "-o", "out.txt", "in.txt"},
+     8 * kMiB,
      "failed to write data"},
     // Both parts fit; the merge of them into the result does not.
-    {"SortMerging", {"--sort-domain", "--remove-duplicates", "-o", "out.txt", "in.txt"},
-     kListBytes + 8 * kMiB, "failed to write data"},
-    {"FilterWritingItsResult", {"--filter", "filter.txt", "-o", "out.txt", "in.txt"}, 8 * kMiB,
+    {"SortMerging",
+     {"--sort-domain", "--remove-duplicates", "-o", "out.txt", "in.txt"},
+     kListBytes + 8 * kMiB,
+     "failed to write data"},
+    {"FilterWritingItsResult",
+     {"--filter", "filter.txt", "-o", "out.txt", "in.txt"},
+     8 * kMiB,
      "failed to write data"},
     {"IncludeWritingItsResult",
-     {"--include", "x@y.z", "--every", "1000", "-o", "out.txt", "in.txt"}, 8 * kMiB,
+     {"--include", "x@y.z", "--every", "1000", "-o", "out.txt", "in.txt"},
+     8 * kMiB,
      "failed to write data"},
-    {"MergeWritingItsResult", {"--merge", "-o", "out.txt", "a.txt", "b.txt"}, 8 * kMiB,
+    {"MergeWritingItsResult",
+     {"--merge", "-o", "out.txt", "a.txt", "b.txt"},
+     8 * kMiB,
      "failed to write into file"},
-    {"SplitWritingItsParts", {"--split-kb", "4096", "-o", "out.txt", "in.txt"}, 8 * kMiB,
+    {"SplitWritingItsParts",
+     {"--split-kb", "4096", "-o", "out.txt", "in.txt"},
+     8 * kMiB,
      "failed to write data"},
     // The filter's result fits beside the list; the sort's first part does not. The list
     // being replaced is still the user's own.
     {"SortAfterAFilterReplacingTheList",
-     {"--filter", "filter.txt", "--sort-email", "-r", "in.txt"}, kListBytes + 8 * kMiB,
+     {"--filter", "filter.txt", "--sort-email", "-r", "in.txt"},
+     kListBytes + 8 * kMiB,
      "failed to write data"},
 };
 
@@ -403,8 +414,8 @@ TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowe
 
   const std::string loop = "while [ ! -e " + dir.File("stop") + " ]; do for f in " + shared +
                            "/vnt*.tmp; do [ -f \"$f\" ] && [ ! -L \"$f\" ] && mv -f \"$f\" "
-                           "\"$f.x\" 2>/dev/null && ln -s " + dir.File("secret") +
-                           " \"$f\" 2>/dev/null; done; done";
+                           "\"$f.x\" 2>/dev/null && ln -s " +
+                           dir.File("secret") + " \"$f\" 2>/dev/null; done; done";
   const pid_t attacker = ::fork();
   if (attacker == 0) {
     ::execl(kSetpriv, kSetpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups", "/bin/sh",
@@ -413,8 +424,8 @@ TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowe
   }
   int swapped = 0;
   for (int round = 0; round < 5; ++round) {
-    const Outcome run =
-        RunCli({"-q", "--seed", "3", "--extract", "10", "-o", shared + "/out.txt", dir.File("in.txt")});
+    const Outcome run = RunCli(
+        {"-q", "--seed", "3", "--extract", "10", "-o", shared + "/out.txt", dir.File("in.txt")});
     struct stat st;
     ASSERT_EQ(::lstat((shared + "/out.txt").c_str(), &st), 0);
     EXPECT_TRUE(S_ISREG(st.st_mode)) << "the destination became a link";

@@ -32,7 +32,7 @@ using testing::WriteFile;
 using Names = std::vector<std::string>;
 using Texts = std::map<Call, std::set<std::string>>;
 
-constexpr Call kAllCalls[] = {Call::OpenRead, Call::Read,     Call::Write,  Call::Sync,
+constexpr Call kAllCalls[] = {Call::OpenRead, Call::Read,     Call::Write,   Call::Sync,
                               Call::Close,    Call::TempName, Call::SetMode, Call::Rename};
 
 // The texts the engine raises for each kind of call, changed where an action words

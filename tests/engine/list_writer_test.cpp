@@ -168,10 +168,10 @@ TEST_F(CommitTest, WriterErrorsHaveTheirTexts) {
     Call call;
     const char* text;
   };
-  for (Case c : {Case{Call::TempName, "failed to get temp file name"},
-                 Case{Call::Write, "failed to write data"},
-                 Case{Call::Sync, "failed to write data"},
-                 Case{Call::Close, "failed to write data"}}) {
+  for (Case c :
+       {Case{Call::TempName, "failed to get temp file name"},
+        Case{Call::Write, "failed to write data"}, Case{Call::Sync, "failed to write data"},
+        Case{Call::Close, "failed to write data"}}) {
     env_.FailCallOf(c.call, env_.callsOf(c.call) + 1);
     std::string text;
     try {

@@ -434,7 +434,9 @@ INSTANTIATE_TEST_SUITE_P(
                        ::chmod(dir.File("out2.txt").c_str(), 0444);
                      },
                      "Failed to rename file"}),
-    [](const ::testing::TestParamInfo<SameFileCase>& info) { return std::string(info.param.name); });
+    [](const ::testing::TestParamInfo<SameFileCase>& info) {
+      return std::string(info.param.name);
+    });
 
 // Called on its own, without the check the action makes first, a split still checks
 // each part's name before it creates the part.

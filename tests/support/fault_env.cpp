@@ -62,7 +62,7 @@ std::unique_ptr<ReadableFile> FaultEnv::OpenForReading(const std::string& name) 
 }
 
 std::unique_ptr<WritableFile> FaultEnv::CreateTempFile(const std::string& directory,
-                                                     std::string* name) {
+                                                       std::string* name) {
   if (!Allow(Call::TempName)) return nullptr;
   auto file = target()->CreateTempFile(directory, name);
   if (!file) return nullptr;

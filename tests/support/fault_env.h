@@ -22,7 +22,8 @@ enum class Call { OpenRead, Read, Write, Sync, Close, TempName, SetMode, Rename 
 inline const char* ErrorTextOf(Call kind) {
   switch (kind) {
     case Call::OpenRead: return "failed to open file";
-    case Call::Read: return "failed to read file";
+    case Call::Read:
+      return "failed to read file";
     case Call::Write:
     case Call::Sync:
     case Call::Close: return "failed to write data";

@@ -1,13 +1,11 @@
-#include "engine/platform/env.h"
-
+#include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <memory>
 #include <set>
 
+#include "engine/platform/env.h"
 #include "tests/support/test_files.h"
 
 namespace vantor {
