@@ -270,6 +270,21 @@ TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksA
   EXPECT_TRUE(vantor::testing::FileExists(out.File("out1.txt")));
 }
 
+// A result that could not be put in place is refused before the first action starts.
+TEST_F(ProcessingPageTest, AMissingOutputFolderIsRefusedBeforeAnyAction) {
+  WriteFile(m_in.File("in.txt"), MakeList(50, 5));
+  WizardJob job;
+  job.actions = {Choose::IDC_REARRANGE};
+  job.input = Q(m_in.File("in.txt"));
+  job.output = Q(m_in.File("none/out.txt"));
+  ASSERT_TRUE(RunJob(job));
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text,
+            QStringLiteral("Error occured while processing lists:\r\noutput folder does not exist"));
+  EXPECT_EQ(Marks(), "......") << "no action began";
+  EXPECT_EQ(m_in.List(), std::vector<std::string>{"in.txt"});
+}
+
 // A run held at a read of its first action, with chunks small enough for many reads.
 class HeldRunTest : public ProcessingPageTest {
  protected:
