@@ -122,24 +122,12 @@ int CompareDomainThenUser(const LineRecord& a, const LineRecord& b) {
                       static_cast<std::size_t>(b.key));
 }
 
-int CompareRandomKey(const LineRecord& a, const LineRecord& b) {
-  return a.key < b.key ? -1 : a.key > b.key ? 1 : 0;
-}
-
 LineComparator ComparatorFor(std::int32_t rearrangeMode) {
-  switch (rearrangeMode) {
-    case 0: return CompareEntireEmail;
-    case 1: return CompareDomainThenUser;
-    default: return CompareRandomKey;
-  }
+  return rearrangeMode == 0 ? CompareEntireEmail : CompareDomainThenUser;
 }
 
 void PartSorter::Sort(LineRecord* records, std::size_t count, std::int32_t rearrangeMode) {
   if (count < 2) return;
-  if (rearrangeMode == 2) {
-    SortByKeys(records, count);
-    return;
-  }
   // The radix-style sort below reads a NUL as the end of a string, which the order
   // does not; a part that holds one is sorted by the comparator itself.
   bool hasNul = false;
@@ -249,39 +237,6 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth,
     advance(items, count);
     depth = nextDepth;
     byte = nextByte;
-  }
-}
-
-void PartSorter::SortByKeys(LineRecord* records, std::size_t count) {
-  // Keys are 15 bits: one counting pass puts the records in key order, equal keys in
-  // line order.
-  buckets_.assign(32769, 0);
-  for (std::size_t i = 0; i < count; ++i) ++buckets_[static_cast<std::size_t>(records[i].key) + 1];
-  for (std::size_t k = 1; k < buckets_.size(); ++k) buckets_[k] += buckets_[k - 1];
-  order_.resize(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    order_[buckets_[static_cast<std::size_t>(records[i].key)]++] = static_cast<std::uint32_t>(i);
-  }
-  Permute(records, count);
-}
-
-void PartSorter::Permute(LineRecord* records, std::size_t count) {
-  // Follows each cycle of the permutation once; a visited position is marked by
-  // pointing order_ at itself.
-  for (std::size_t start = 0; start < count; ++start) {
-    if (order_[start] == start) continue;
-    LineRecord held = records[start];
-    std::size_t at = start;
-    for (;;) {
-      const std::size_t from = order_[at];
-      order_[at] = static_cast<std::uint32_t>(at);
-      if (from == start) {
-        records[at] = held;
-        break;
-      }
-      records[at] = records[from];
-      at = from;
-    }
   }
 }
 

@@ -1,5 +1,5 @@
-// The order of lines: the three comparators of the rearrange modes and the sort of one
-// part in memory. Records move; the bytes of the lines never do.
+// The order of lines: the comparators of the two sorts and the sort of one part in
+// memory. Records move; the bytes of the lines never do.
 //
 // Byte-string order: unsigned bytes compared from the start over the shorter length, a
 // position where both hold a NUL ending the scan with no difference (as strncmp does);
@@ -25,10 +25,8 @@ int CompareEntireEmail(const LineRecord& a, const LineRecord& b);
 // The part from the first '@' (the key) to the end, then the part before it. A line
 // without '@' has key 0: all of it is the domain part.
 int CompareDomainThenUser(const LineRecord& a, const LineRecord& b);
-// The random keys alone.
-int CompareRandomKey(const LineRecord& a, const LineRecord& b);
 
-// The comparator of a rearrange mode: 0 entire email, 1 domain then user, 2 random.
+// The comparator of a sort's rearrange mode: 0 entire email, 1 domain then user.
 LineComparator ComparatorFor(std::int32_t rearrangeMode);
 
 // The byte-string order of two byte strings.
@@ -77,7 +75,7 @@ class LastLine {
   std::string held_;
 };
 
-// Sorts the records of one part in ascending order of a rearrange mode's comparator.
+// Sorts the records of one part in ascending order of a sort mode's comparator.
 // Records that compare equal may end in any order; the result is the same for the same
 // input. Keeps its working memory for the next part.
 class PartSorter {
@@ -92,13 +90,8 @@ class PartSorter {
   void SortByStrings(LineRecord* records, std::size_t count, std::int32_t rearrangeMode);
   void SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
                  std::int32_t rearrangeMode);
-  void SortByKeys(LineRecord* records, std::size_t count);
-  // Puts records[order[i]] at position i for every i.
-  void Permute(LineRecord* records, std::size_t count);
 
   std::vector<Item> items_;
-  std::vector<std::uint32_t> order_;
-  std::vector<std::uint32_t> buckets_;
 };
 
 }  // namespace vantor

@@ -1,6 +1,6 @@
 // The run's pseudo-random generator: 15-bit values from a 32-bit linear congruential
-// state. Randomizing draws its keys from it and the extract action its picks, in that
-// order, so one seed gives one result.
+// state. Randomizing takes four draws to seed its own generator (ShuffleRandom) and the
+// extract action draws its picks, in that order, so one seed gives one result.
 #ifndef VANTOR_ENGINE_RUN_RANDOM_H_
 #define VANTOR_ENGINE_RUN_RANDOM_H_
 

@@ -10,6 +10,7 @@
 #include "engine/merge_tree.h"
 #include "engine/ordering.h"
 #include "engine/runner.h"
+#include "engine/shuffle_random.h"
 
 namespace vantor {
 
@@ -79,21 +80,6 @@ class LineSink {
     writer_.WriteLine(line);
   }
 
-  // Lines [first, last] of one chunk, which stand next to each other in its buffer.
-  void Run(const LineRecord* first, const LineRecord* last) {
-    if (removeDuplicates_) {
-      for (const LineRecord* line = first; line <= last; ++line) Line(*line);
-      return;
-    }
-    writer_.Write(first->text, static_cast<std::size_t>(last->text + last->length + 1 - first->text));
-  }
-
-  // The last line written lives in a chunk buffer that is about to be refilled: keep
-  // a copy of it.
-  void Detach() { last_.Detach(); }
-
-  bool removeDuplicates() const { return removeDuplicates_; }
-
  private:
   ListWriter& writer_;
   bool removeDuplicates_;
@@ -101,9 +87,11 @@ class LineSink {
   LastLine last_;
 };
 
+bool Randomizes(const ProcessingJob& job) { return job.rearrangeMode == 2; }
+
 // Randomizing never removes a line, whatever the job says.
 bool RemovesDuplicates(const ProcessingJob& job) {
-  return job.removeDuplicates && job.rearrangeMode != 2;
+  return job.removeDuplicates && !Randomizes(job);
 }
 
 // The buffers of one action, allocated once and reused for every part and merge.
@@ -113,12 +101,12 @@ class SortByParts {
       : runner_(runner),
         job_(runner.job()),
         kind_(kind),
-        mode_(static_cast<LineKeyMode>(job_.rearrangeMode)),
-        compare_(ComparatorFor(job_.rearrangeMode)),
+        mode_(Randomizes(job_) ? NoKey : static_cast<LineKeyMode>(job_.rearrangeMode)),
         writer_(runner),
         sink_(writer_, RemovesDuplicates(job_), &job_.duplicatesFound),
-        left_(runner.env(), mode_, &job_.random),
-        right_(runner.env(), mode_, &job_.random) {
+        left_(runner.env(), NoKey),
+        right_(runner.env(), NoKey),
+        shuffle_(Randomizes(job_) ? ShuffleRandom::SeededBy(job_.random) : ShuffleRandom(0)) {
     left_.KeepLinesWhole();
     right_.KeepLinesWhole();
   }
@@ -133,11 +121,12 @@ class SortByParts {
     };
     runner_.PostInfo2(phase(0));
     job_.tempFileQueue.clear();
+    queuedLines_.clear();
     job_.duplicatesFound = 0;
 
     unsigned long long total = 0;
     {
-      ListReader reader(runner_.env(), mode_, &job_.random);
+      ListReader reader(runner_.env(), mode_);
       reader.Open(job_.inputFileName, partSize);
       runner_.PostInfo("Reading strings...");
       PartSorter sorter;
@@ -150,13 +139,18 @@ class SortByParts {
         runner_.PostInfo(Format("%llu strings were read, %s...",
                                 static_cast<unsigned long long>(lines.count()),
                                 kind_.detailWord));
-        sorter.Sort(lines.records(), lines.count(), job_.rearrangeMode);
+        if (Randomizes(job_)) {
+          shuffle_.Shuffle(lines.records(), lines.count());
+        } else {
+          sorter.Sort(lines.records(), lines.count(), job_.rearrangeMode);
+        }
         runner_.PostInfo(kind_.savingText);
         writer_.CreateTemp();
         sink_.Reset();
         for (std::size_t i = 0; i < lines.count(); ++i) sink_.Line(lines[i]);
         writer_.Finish(/*sync=*/false);
         job_.tempFileQueue.push_back(writer_.name());
+        queuedLines_.push_back(lines.count());
         ++parts;
       }
     }
@@ -178,10 +172,9 @@ class SortByParts {
   bool MergeTempFiles() {
     std::deque<std::string>& queue = job_.tempFileQueue;
     runner_.PostInfo2(kind_.mergeText);
-    // A sort's merges depend only on the lines: they run in one pass. Randomizing
-    // draws its keys in the order the merges read their chunks, so it merges file by
-    // file.
-    if (queue.size() >= 2 && job_.rearrangeMode != 2 && !MergeSortedParts(runner_, writer_)) {
+    // A sort's merges depend only on the lines: they run in one pass, which leaves one
+    // file. Randomizing draws as it goes, so it merges file by file.
+    if (queue.size() >= 2 && !Randomizes(job_) && !MergeSortedParts(runner_, writer_)) {
       return false;
     }
     while (queue.size() >= 2 && runner_.KeepRunning()) {
@@ -189,15 +182,20 @@ class SortByParts {
       queue.pop_front();
       const std::string b = queue.front();
       queue.pop_front();
+      const std::uint64_t aLines = queuedLines_.front();
+      queuedLines_.pop_front();
+      const std::uint64_t bLines = queuedLines_.front();
+      queuedLines_.pop_front();
       runner_.PostInfo(Format("Merging 2 temp files, %ld file(s) left...",
                               static_cast<long>(queue.size())));
       left_.Open(a, job_.chunkSizes.merge);
       right_.Open(b, job_.chunkSizes.merge);
       writer_.CreateTemp();
       const std::string merged = writer_.name();
-      MergeTwo();
+      Interleave(aLines, bLines);
       writer_.Finish(/*sync=*/false);
       queue.push_back(merged);
+      queuedLines_.push_back(aLines + bLines);
       left_.Close();
       right_.Close();
       runner_.DeleteTemp(b);
@@ -220,17 +218,18 @@ class SortByParts {
     return true;
   }
 
-  // Merges the files open in left_ (taken first from the queue) and right_ into the
-  // writer. On equal lines the right one goes first.
-  void MergeTwo() {
-    sink_.Reset();
+  // Interleaves the shuffled files open in left_ (taken first from the queue) and
+  // right_, of `aLeft` and `bLeft` lines, into the writer. Each next line comes from
+  // the left with the chance of its share of the lines still to come, so that every
+  // interleaving is equally likely; with both inputs shuffled, so is every order of
+  // their lines together.
+  void Interleave(std::uint64_t aLeft, std::uint64_t bLeft) {
     const LineRecord* a = nullptr;
     const LineRecord* aEnd = nullptr;
     const LineRecord* b = nullptr;
     const LineRecord* bEnd = nullptr;
     for (;;) {
       if (!runner_.KeepRunning()) return;
-      sink_.Detach();
       if (a == aEnd) {
         if (!left_.ReadChunk()) {
           Tail(right_, b, bEnd);
@@ -247,37 +246,34 @@ class SortByParts {
         b = right_.lines().records();
         bEnd = b + right_.lines().count();
       }
-      while (a != aEnd && b != bEnd) {
-        if (compare_(*a, *b) < 0) {
-          const LineRecord* run = a;
-          while (a != aEnd && compare_(*a, *b) < 0) ++a;
-          sink_.Run(run, a - 1);
-          if (a == aEnd) break;
+      // A side whose count runs out has no line left: the other's rest follows as it
+      // stands.
+      while (a != aEnd && b != bEnd && aLeft > 0 && bLeft > 0) {
+        if (shuffle_.TakesFirst(aLeft, bLeft)) {
+          writer_.WriteLine(*a++);
+          --aLeft;
+        } else {
+          writer_.WriteLine(*b++);
+          --bLeft;
         }
-        const LineRecord* run = b;
-        while (b != bEnd && compare_(*a, *b) >= 0) ++b;
-        sink_.Run(run, b - 1);
+      }
+      if (aLeft == 0 || bLeft == 0) {
+        Tail(left_, a, aEnd);
+        Tail(right_, b, bEnd);
+        return;
       }
     }
   }
 
-  // The rest of one input: what is left of its chunk, then the rest of the file.
+  // The rest of one input: what is left of its chunk, then the rest of the file,
+  // copied as it stands in raw blocks (the line that straddled the chunk's end first).
   void Tail(ListReader& reader, const LineRecord* from, const LineRecord* end) {
-    if (from != end) sink_.Run(from, end - 1);
-    if (!sink_.removeDuplicates()) {
-      // Copied as it stands, in raw blocks; the line that straddled the chunk's end
-      // comes first.
-      while (reader.ReadRawChunk()) {
-        writer_.Write(reader.buffer(), reader.validBytes());
-        if (!runner_.KeepRunning()) return;
-      }
-      return;
+    if (from != end) {
+      writer_.Write(from->text,
+                    static_cast<std::size_t>(end[-1].text + end[-1].length + 1 - from->text));
     }
-    for (;;) {
-      sink_.Detach();
-      if (!reader.ReadChunk()) return;
-      LineStore& lines = reader.lines();
-      for (std::size_t i = 0; i < lines.count(); ++i) sink_.Line(lines[i]);
+    while (reader.ReadRawChunk()) {
+      writer_.Write(reader.buffer(), reader.validBytes());
       if (!runner_.KeepRunning()) return;
     }
   }
@@ -286,11 +282,13 @@ class SortByParts {
   ProcessingJob& job_;
   const Kind& kind_;
   LineKeyMode mode_;
-  LineComparator compare_;
   ListWriter writer_;
   LineSink sink_;
   ListReader left_;
   ListReader right_;
+  ShuffleRandom shuffle_;  // drawn from by randomizing only
+  // The lines of each file in job_.tempFileQueue, in the same order.
+  std::deque<std::uint64_t> queuedLines_;
 };
 
 void Rearrange(ActionRunner& runner, const Kind& kind) {

@@ -5,11 +5,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <deque>
 #include <random>
+#include <set>
 #include <string>
 #include <vector>
 
+#include "engine/run_random.h"
 #include "engine/runner.h"
 #include "tests/support/action_test.h"
 #include "tests/support/fault_env.h"
@@ -386,22 +389,70 @@ TEST_F(SortByPartsTest, ReplacingTheInputSortsItInPlace) {
   EXPECT_EQ(Output(), "previous\n");
 }
 
-TEST_F(SortByPartsTest, RandomizingShufflesTheSameLinesByTheSeed) {
-  job_.chunkSizes.list = 256;
-  job_.chunkSizes.merge = 32;
+// 20,000 numbered lines in 13 parts, merged in uneven pairs through small chunks. In a
+// uniform shuffle where a line ends up says nothing about where it stood: each cell of
+// the table of input twentieths by output twentieths holds about 50 lines, each output
+// fifth takes about a fifth of each input fifth, and half of the neighbouring lines
+// stand in their input order. The run's generator gives the seed and nothing else, so
+// an extract after the randomize draws the same whatever the list.
+TEST_F(SortByPartsTest, RandomizingPutsEveryLineAnywhereWithEqualChance) {
+  constexpr int kLines = 20000;
+  constexpr std::size_t kLineSize = 13;
   std::string list;
-  for (int i = 0; i < 300; ++i) list += "user" + std::to_string(i) + "@x.com\n";
-  ASSERT_EQ(Run(list, 2), "");
-  const std::string first = Output();
-  EXPECT_EQ(SortedLines(first), SortedLines(list));
-  EXPECT_NE(first, list);
-  EXPECT_EQ(job_.resultsText, Report(2, 300, false, 0));
-  ASSERT_EQ(Run(list, 2), "");
-  EXPECT_EQ(Output(), first);
-  seed_ = 2;
-  ASSERT_EQ(Run(list, 2), "");
-  EXPECT_NE(Output(), first);
-  EXPECT_EQ(SortedLines(Output()), SortedLines(list));
+  for (int i = 0; i < kLines; ++i) {
+    char line[kLineSize + 1];
+    std::snprintf(line, sizeof line, "u%05d@x.com\n", i);
+    list += line;
+  }
+  job_.chunkSizes.list = 20000;
+  job_.chunkSizes.merge = 1000;
+  std::set<std::string> outputs;
+  for (std::uint32_t seed : {1u, 2u, 3u}) {
+    seed_ = seed;
+    ASSERT_EQ(Run(list, 2), "");
+    const std::string output = Output();
+    ASSERT_EQ(SortedLines(output), SortedLines(list));
+    EXPECT_EQ(job_.resultsText, Report(2, kLines, false, 0));
+    RunRandom fresh;
+    fresh.Seed(seed);
+    for (int i = 0; i < 4; ++i) fresh.Draw();
+    EXPECT_EQ(job_.random.Draw(), fresh.Draw()) << "randomizing draws four values";
+    std::vector<int> from;  // the input place of each output line
+    for (std::size_t at = 0; at < output.size(); at += kLineSize) {
+      from.push_back(std::stoi(output.substr(at + 1, 5)));
+    }
+
+    constexpr int kCells = 20;
+    std::vector<int> cells(kCells * kCells);
+    for (int k = 0; k < kLines; ++k) {
+      ++cells[from[k] * kCells / kLines * kCells + k * kCells / kLines];
+    }
+    const double expected = static_cast<double>(kLines) / (kCells * kCells);
+    double chiSquare = 0;
+    for (int n : cells) chiSquare += (n - expected) * (n - expected) / expected;
+    // 19 x 19 degrees of freedom: a mean of 361, a standard deviation of 27.
+    EXPECT_LT(chiSquare, 361 + 6 * 27) << "seed " << seed;
+
+    int fifths[5][5] = {};
+    for (int k = 0; k < kLines; ++k) ++fifths[k * 5 / kLines][from[k] * 5 / kLines];
+    for (int out = 0; out < 5; ++out) {
+      for (int in = 0; in < 5; ++in) {
+        const double share = fifths[out][in] / (kLines / 5.0);
+        EXPECT_TRUE(share > 0.17 && share < 0.23)
+            << "seed " << seed << ": output fifth " << out << " holds " << 100 * share
+            << "% of input fifth " << in;
+      }
+    }
+
+    int kept = 0;
+    for (int k = 1; k < kLines; ++k) kept += from[k - 1] < from[k];
+    EXPECT_NEAR(kept / (kLines - 1.0), 0.5, 0.02) << "seed " << seed;
+
+    ASSERT_EQ(RunAgain(), "");
+    EXPECT_EQ(Output(), output) << "seed " << seed;
+    outputs.insert(output);
+  }
+  EXPECT_EQ(outputs.size(), 3u);
 }
 
 std::string Repeats() {
