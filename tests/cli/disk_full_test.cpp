@@ -20,7 +20,6 @@
 #include <map>
 #include <memory>
 #include <random>
-#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -134,11 +133,6 @@ std::map<std::string, std::string> Snapshot(const std::string& root) {
     if (entry.is_regular_file()) files[entry.path().string()] = Slurp(entry.path().string());
   }
   return files;
-}
-
-bool IsTempName(const std::string& path) {
-  static const std::regex name("vnt[0-9a-f]{8}\\.tmp");
-  return std::regex_match(std::filesystem::path(path).filename().string(), name);
 }
 
 // The files that differ between two snapshots: added, gone or changed.
