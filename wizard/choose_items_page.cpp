@@ -21,13 +21,14 @@ constexpr int kActionBoxes[] = {
 
 const DialogTemplate& CChooseItemsPage::Template() {
   using namespace framework;
-  // The two radio buttons come first and form one group, which the band ends.
+  // The two radio buttons come first and form one group, which the band ends; Tab reaches
+  // it at the checked one.
   // clang-format off
   static const DialogTemplate kTemplate{
       109, 310, 178, "Zelcor Vantor - Choose Actions",
       {
           {IDC_SINGLE_LIST, ControlKind::RadioButton, {28, 48, 70, 10},
-            "Single list actions", kGroup},
+            "Single list actions", kGroup | kTabStop},
           {IDC_MERGE, ControlKind::RadioButton, {28, 123, 95, 10}, "Merge lists into single list"},
           {IDC_FILTER, ControlKind::CheckBox, {45, 65, 121, 10},
             "Filter list (exclude specific emails)", kTabStop},
@@ -78,7 +79,9 @@ void CChooseItemsPage::OnSetActive() {
 
 int CChooseItemsPage::OnWizardNext() {
   if (IsDlgButtonChecked(IDC_SINGLE_LIST)) {
-    bool anyAction = IsDlgButtonChecked(IDC_REMOVE_DUPLICATES);
+    // The duplicates box only qualifies the sort: left checked while rearrange is off
+    // (it is then disabled), it is no action.
+    bool anyAction = false;
     for (int id : kActionBoxes) anyAction = anyAction || IsDlgButtonChecked(id);
     if (!anyAction) {
       framework::ShowMessageBox(

@@ -31,9 +31,10 @@ class CChooseItemsPage : public CHeaderPage {
   void OnInitDialog() override;
   // Back and Next.
   void OnSetActive() override;
-  // With single-list actions but none of them checked: the "No action checked" box,
-  // focus on the filter box, and the wizard stays. Otherwise the pages after this one
-  // are replaced by those the choices call for, and the wizard moves on.
+  // With single-list actions but none of the five checked (the duplicates box alone is
+  // none): the "No action checked" box, focus on the filter box, and the wizard stays.
+  // Otherwise the pages after this one are replaced by those the choices call for, and
+  // the wizard moves on.
   int OnWizardNext() override;
 
   // The header picture at the size of the header picture control; null until this page

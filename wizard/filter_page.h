@@ -19,7 +19,7 @@ class CFilterPage : public CHeaderPage {
   // the job runs.
   QString GetFilterFileName() const;
 
-  // The header set-up, and Browse.
+  // The header set-up, Browse, and a file dropped on the field.
   void OnInitDialog() override;
 
  private:

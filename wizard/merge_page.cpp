@@ -40,6 +40,10 @@ void CMergePage::OnInitDialog() {
   OnDlgButtonClicked(this, IDC_ADD, &CMergePage::OnAdd);
   OnDlgButtonClicked(this, IDC_REMOVE, &CMergePage::OnRemove);
   OnDlgButtonClicked(this, IDC_BROWSE, &CMergePage::OnBrowse);
+  AcceptDroppedFile(*this, IDC_OUTPUT_FILE);
+  if (auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST)) {
+    framework::AcceptFileDrops(list, [list](const QStringList& files) { list->addItems(files); });
+  }
 }
 
 int CMergePage::OnWizardNext() {

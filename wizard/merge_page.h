@@ -27,7 +27,8 @@ class CMergePage : public CHeaderPage {
   // The output file name, white space at both ends removed.
   QString GetOutputFileName() const;
 
-  // The header set-up, Add, Remove and Browse.
+  // The header set-up, Add, Remove and Browse, and files dropped on the list (added in
+  // their order) or on the output field.
   void OnInitDialog() override;
   // Refuses fewer than two lists, then an output file name that is empty once trimmed.
   // Whether the output is one of the lists is not looked at.

@@ -20,7 +20,8 @@ class COutputPage : public CHeaderPage {
   // while "replace input file" is checked; the job then does not use it.
   QString GetOutputFileName() const;
 
-  // The header set-up, Browse and the "replace input file" box.
+  // The header set-up, Browse, a file dropped on the field, and the "replace input file"
+  // box.
   void OnInitDialog() override;
   // Refuses an output file name that is empty once trimmed, unless the input is to be
   // replaced.

@@ -1,6 +1,6 @@
 // What the pages that collect file names and numbers share: a field read with the white
-// space at its ends removed, the Browse button beside a file name field, and the refusal
-// of a field on Next. User-interface thread only.
+// space at its ends removed, the Browse button beside a file name field, files dropped
+// on such a field, and the refusal of a field on Next. User-interface thread only.
 #ifndef VANTOR_WIZARD_PAGE_FIELDS_H_
 #define VANTOR_WIZARD_PAGE_FIELDS_H_
 
@@ -10,6 +10,7 @@
 
 #include "engine/choices.h"
 #include "wizard/framework/dialog_hooks.h"
+#include "wizard/framework/file_drop.h"
 #include "wizard/framework/property_page.h"
 
 namespace vantor::wizard {
@@ -21,13 +22,21 @@ inline QString GetTrimmedDlgItemText(const framework::PropertyPage& page, int id
   return QString::fromStdString(TrimWhiteSpace(page.GetDlgItemText(id).toStdString()));
 }
 
-// The file dialog, started on the field's current text; OK puts the chosen full path
-// into the field, Cancel leaves it as it was. The name need not exist (the output file
-// usually does not yet).
+// The file dialog, started on the field's current text in the folder last chosen from;
+// OK puts the chosen full path into the field, Cancel leaves it as it was. The name need
+// not exist (the output file usually does not yet).
 inline void BrowseForFile(framework::PropertyPage& page, int fieldId) {
   const std::optional<QString> chosen =
       framework::GetOpenFileName(page.GetWindow(), page.GetDlgItemText(fieldId));
   if (chosen) page.SetDlgItemText(fieldId, *chosen);
+}
+
+// A file dropped on the field from a file manager: its full path replaces the text (the
+// first one's, when several are dropped).
+inline void AcceptDroppedFile(framework::PropertyPage& page, int fieldId) {
+  framework::AcceptFileDrops(page.GetDlgItem(fieldId), [&page, fieldId](const QStringList& files) {
+    page.SetDlgItemText(fieldId, files.front());
+  });
 }
 
 // Tells the user what is wrong with a field and puts the focus on it; the answer for

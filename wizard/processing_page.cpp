@@ -4,6 +4,7 @@
 #include <QProgressBar>
 #include <QThread>
 #include <QTimerEvent>
+#include <algorithm>
 #include <ctime>
 #include <string>
 #include <vector>
@@ -64,6 +65,8 @@ const DialogTemplate& CProcessingPage::Template() {
 namespace {
 
 constexpr int kTimerPeriodMs = 1000;
+// A step of the activity bar: one the eye sees move, on a bar of 0 to 100.
+constexpr int kBarStep = 10;
 const char kErrorCaption[] = "Error occured";
 
 int LabelId(int slot) { return CProcessingPage::IDC_FIRST_LABEL + 2 * slot; }
@@ -127,9 +130,22 @@ void CProcessingPage::OnSetActive() {
   if (!m_job.runPermission) m_job.runPermission = std::make_unique<RunPermission>();
   m_pWorker = StartRunWorker(m_job, *m_pSink, m_pEnv);
   m_bRunning = true;
+  // On its first step at once: an empty bar would say nothing until the first tick.
+  if (auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS)) bar->setValue(kBarStep);
   m_job.startTick = m_pEnv->TickCount();
   // A coarse timer may fire a little early, which would show each second one tick late.
   m_nTimer = startTimer(kTimerPeriodMs, Qt::PreciseTimer);
+}
+
+bool CProcessingPage::OnQueryCancel() {
+  if (!m_bRunning) return true;
+  const framework::MessageAnswer answer = framework::ShowMessageBox(
+      GetWindow(), QStringLiteral("Stop processing? The files will be left as they were."),
+      QStringLiteral("Zelcor Vantor"), framework::MessageIcon::Question,
+      framework::MessageButtons::YesNo);
+  // The run goes on while the question is up; one that ended meanwhile has written its
+  // files, and its results are not to be closed away unread.
+  return answer == framework::MessageAnswer::Yes && m_bRunning;
 }
 
 void CProcessingPage::OnCancel() {
@@ -145,7 +161,8 @@ int CProcessingPage::AssignSlot(const QString& caption) {
 
 void CProcessingPage::OnTimer() {
   if (auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS)) {
-    bar->setValue(bar->value() < bar->maximum() ? bar->value() + 1 : bar->minimum() + 1);
+    bar->setValue(bar->value() < bar->maximum() ? std::min(bar->value() + kBarStep, bar->maximum())
+                                                : bar->minimum() + kBarStep);
   }
   const unsigned long elapsed = m_pEnv->TickCount() - m_job.startTick;
   SetDlgItemText(IDC_ELAPSED, QString::asprintf("%02lu:%02lu:%02lu", elapsed / 3600000,

@@ -46,9 +46,14 @@ class CProcessingPage : public CHeaderPage {
 
   // Starts a run with the choices the pages hold now: the marks and texts emptied, a
   // label per chosen action, no wizard button but Cancel, the worker and the one-second
-  // timer started. When no temporary directory can be named: the error box, the
-  // completion page taken out of the sheet and Finish the only way on.
+  // timer started, the activity bar on its first step. When no temporary directory can
+  // be named: the error box, the completion page taken out of the sheet and Finish the
+  // only way on.
   void OnSetActive() override;
+  // While a run lasts, asks whether to stop it ("Stop processing?", No the default);
+  // true without a run. A run that ends while the question is up keeps the wizard open
+  // on its results, whatever the answer.
+  bool OnQueryCancel() override;
   // Stops a worker still running and waits until it has ended (after its current chunk;
   // its destination stays as it was); the sheet then closes.
   void OnCancel() override;
@@ -56,9 +61,9 @@ class CProcessingPage : public CHeaderPage {
   // Shows `caption` in the label of the next free slot and returns that slot.
   int AssignSlot(const QString& caption);
 
-  // What the one-second timer does: the activity bar one step on (back to the first step
-  // after the last) and the time since the run started in 1059, "hh:mm:ss" with hours
-  // not wrapped.
+  // What the one-second timer does: the activity bar one step, a tenth of it, on (back to
+  // the first step after the last) and the time since the run started in 1059,
+  // "hh:mm:ss" with hours not wrapped.
   void OnTimer();
 
   // The mark of `slot` (0 to 5), or nullptr while the page has no window.

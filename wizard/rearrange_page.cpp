@@ -46,5 +46,6 @@ bool CRearrangePage::IsSortByEmailChecked() const { return IsDlgButtonChecked(ID
 bool CRearrangePage::IsSortByDomainChecked() const {
   return IsDlgButtonChecked(IDC_SORT_BY_DOMAIN);
 }
+bool CRearrangePage::IsRandomizeChecked() const { return IsDlgButtonChecked(IDC_RANDOMIZE); }
 
 }  // namespace vantor::wizard

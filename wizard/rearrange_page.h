@@ -19,6 +19,9 @@ class CRearrangePage : public CHeaderPage {
   // "Sort alphabetically by domain, then by username" is checked. Neither of the two
   // means randomize. Every choice is valid, so the page has no check on Next.
   bool IsSortByDomainChecked() const;
+  // "Randomize list" is checked; false while the page has no window, as it starts on a
+  // sort.
+  bool IsRandomizeChecked() const;
   // The header set-up; "Sort alphabetically by entire email" checked.
   void OnInitDialog() override;
 };

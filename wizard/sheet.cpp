@@ -91,7 +91,8 @@ bool CVantorSheet::IsRearrangeChecked() const {
   return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_REARRANGE);
 }
 bool CVantorSheet::IsRemoveDuplicatesChecked() const {
-  return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_REMOVE_DUPLICATES);
+  return IsRearrangeChecked() && !m_pRearrangePage->IsRandomizeChecked() &&
+         m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_REMOVE_DUPLICATES);
 }
 bool CVantorSheet::IsIncludeChecked() const {
   return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_INCLUDE);

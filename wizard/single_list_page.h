@@ -17,7 +17,7 @@ class CSingleListPage : public CHeaderPage {
   // time; the page keeps no copy.
   QString GetInputFileName() const;
 
-  // The header set-up, and Browse.
+  // The header set-up, Browse, and a file dropped on the field.
   void OnInitDialog() override;
   // Refuses an input file name that is empty once trimmed. Whether the file exists is
   // found out when the job runs.

@@ -1,5 +1,6 @@
 // The completion page after real runs: the results with the duration line, Back to the
-// choose-actions page, the results box's focus, and a window made afresh for each run.
+// choose-actions page, the results box's focus and Enter there, and a window made afresh
+// for each run.
 #include "wizard/completion_page.h"
 
 #include <gtest/gtest.h>
@@ -94,6 +95,18 @@ TEST_F(CompletionPageTest, BackLeadsToChooseActionsAndTheNextRunGetsAFreshWindow
   EXPECT_FALSE(panel->pixmap().isNull()) << "the new window has no panel picture";
   EXPECT_EQ(panel->pixmap().toImage(), firstPanel);
   EXPECT_TRUE(completion().GetResultsText().startsWith(QStringLiteral("Split list:\r\n")));
+}
+
+TEST_F(CompletionPageTest, EnterAfterARunStartedWithTheMousePressesFinish) {
+  ASSERT_TRUE(FillUpToSummary(SplitJob()));
+  QTest::mouseClick(Button(Button::Next), Qt::LeftButton);
+  ASSERT_TRUE(WaitForRunEnd());
+  ASSERT_EQ(ActiveId(), kCompletion);
+  Activate();
+  EXPECT_EQ(m_sheet->focusWidget(), Results());
+  Key(Qt::Key_Return);
+  EXPECT_FALSE(m_sheet->isVisible());
+  EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
 }
 
 TEST_F(CompletionPageTest, TheResultsBoxGetsTheFocusWithoutSelectionAndAtTheStart) {

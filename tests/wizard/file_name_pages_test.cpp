@@ -1,5 +1,6 @@
 // The pages that ask for file names: what their getters make of the typed text, the
-// Browse button, and the "replace input file" box.
+// Browse button and the folder it starts in, files dropped on the fields, and the
+// "replace input file" box.
 #include <gtest/gtest.h>
 
 #include "page_driver.h"
@@ -55,14 +56,16 @@ struct BrowseCase {
   int browse;
 };
 
+// Every file-name field with its Browse button.
+const BrowseCase kFileFields[] = {
+    {kInput, CSingleListPage::IDC_INPUT_FILE, CSingleListPage::IDC_BROWSE},
+    {kOutput, COutputPage::IDC_OUTPUT_FILE, COutputPage::IDC_BROWSE},
+    {kFilter, CFilterPage::IDC_FILTER_FILE, CFilterPage::IDC_BROWSE},
+    {kMerge, CMergePage::IDC_OUTPUT_FILE, CMergePage::IDC_BROWSE},
+};
+
 TEST_F(FileNamePagesTest, BrowseStartsOnTheFieldsTextAndPutsTheChosenPathThere) {
-  const BrowseCase cases[] = {
-      {kInput, CSingleListPage::IDC_INPUT_FILE, CSingleListPage::IDC_BROWSE},
-      {kOutput, COutputPage::IDC_OUTPUT_FILE, COutputPage::IDC_BROWSE},
-      {kFilter, CFilterPage::IDC_FILTER_FILE, CFilterPage::IDC_BROWSE},
-      {kMerge, CMergePage::IDC_OUTPUT_FILE, CMergePage::IDC_BROWSE},
-  };
-  for (const BrowseCase& c : cases) {
+  for (const BrowseCase& c : kFileFields) {
     SCOPED_TRACE(c.page);
     Start({c.page == kMerge ? Choose::IDC_MERGE : Choose::IDC_FILTER});
     GoTo(c.page);
@@ -89,6 +92,34 @@ TEST_F(FileNamePagesTest, BrowseStartsOnTheFieldsTextAndPutsTheChosenPathThere) 
     for (QWidget* owner : m_dialogOwners) EXPECT_EQ(owner, Active().GetWindow());
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(ActiveId(), c.page);
+  }
+}
+
+TEST_F(FileNamePagesTest, BrowseStartsInTheFolderLastChosenFromWhicheverField) {
+  Start({Choose::IDC_FILTER});
+  m_dialogAnswers = {QStringLiteral("/home/ann/lists/in.txt"), std::nullopt,
+                     QStringLiteral("/srv/out/result.txt"), QStringLiteral("/x/filter.txt")};
+  Click(CSingleListPage::IDC_BROWSE);
+  Next();
+  Click(COutputPage::IDC_BROWSE);  // cancelled: no folder was chosen from
+  Click(COutputPage::IDC_BROWSE);
+  Next();
+  Click(CFilterPage::IDC_BROWSE);
+  EXPECT_EQ(m_dialogStartFolders,
+            (std::vector<QString>{QString(), QStringLiteral("/home/ann/lists"),
+                                  QStringLiteral("/home/ann/lists"), QStringLiteral("/srv/out")}));
+  EXPECT_EQ(Text(CFilterPage::IDC_FILTER_FILE), QStringLiteral("/x/filter.txt"));
+}
+
+TEST_F(FileNamePagesTest, AFileDroppedOnANameFieldTakesItsPlace) {
+  for (const BrowseCase& c : kFileFields) {
+    SCOPED_TRACE(c.page);
+    Start({c.page == kMerge ? Choose::IDC_MERGE : Choose::IDC_FILTER});
+    GoTo(c.page);
+    Type(c.field, "old name.txt");
+    EXPECT_TRUE(DropFiles(Active().GetDlgItem(c.field), {QStringLiteral("/home/ann/week 1.txt"),
+                                                         QStringLiteral("/home/ann/week 2.txt")}));
+    EXPECT_EQ(Text(c.field), QStringLiteral("/home/ann/week 1.txt"));
   }
 }
 

@@ -34,10 +34,11 @@ struct MessageBoxCall {
 class HyperLinkTest : public ::testing::Test {
  protected:
   HyperLinkTest() {
-    framework::SetMessageBoxHook(
-        [this](QWidget* owner, const QString& text, const QString& caption, MessageIcon icon) {
-          boxes_.push_back({owner, text, caption, icon});
-        });
+    framework::SetMessageBoxHook([this](QWidget* owner, const QString& text, const QString& caption,
+                                        MessageIcon icon, framework::MessageButtons) {
+      boxes_.push_back({owner, text, caption, icon});
+      return framework::MessageAnswer::Ok;
+    });
     framework::SetOpenLinkHook([this](const QString& address) {
       opened_.push_back(address);
       return browserWorks_;

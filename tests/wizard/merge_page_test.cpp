@@ -1,5 +1,5 @@
-// The merge page's list: Add appends in the order added, Remove takes out the selected
-// entry only, and the getters give the list in that order.
+// The merge page's list: Add and files dropped on it append in their order, Remove takes
+// out the selected entry only, and the getters give the list in that order.
 #include "wizard/merge_page.h"
 
 #include <gtest/gtest.h>
@@ -54,6 +54,12 @@ TEST_F(MergePageTest, AddAppendsEveryChosenFileInTheOrderAdded) {
   EXPECT_FALSE(choices.singleList);
   EXPECT_EQ(choices.mergeFiles, (std::vector<std::string>{"/lists/zeta.txt", "/lists/alpha.txt",
                                                           "/lists/zeta.txt", "/no/such/file"}));
+}
+
+TEST_F(MergePageTest, FilesDroppedOnTheListAreAddedInTheOrderGiven) {
+  AddAll({"/a"});
+  EXPECT_TRUE(DropFiles(list(), Names({"/lists/zeta.txt", "/lists/alpha.txt", "/a"})));
+  EXPECT_EQ(page().GetMergeFiles(), Names({"/a", "/lists/zeta.txt", "/lists/alpha.txt", "/a"}));
 }
 
 struct RemoveCase {

@@ -357,6 +357,22 @@ void ExpectFreshPage(const framework::PropertyPage& page) {
   }
 }
 
+TEST_F(PageChecksTest, DuplicatesLeftCheckedWithRearrangeOffAreNoAction) {
+  m_sheet = std::make_unique<CVantorSheet>();
+  m_sheet->show();
+  Next();
+  for (int id : {Choose::IDC_REARRANGE, Choose::IDC_REMOVE_DUPLICATES, Choose::IDC_REARRANGE}) {
+    MouseClick(id);
+  }
+  ASSERT_TRUE(m_sheet->GetChooseItemsPage()->IsDlgButtonChecked(Choose::IDC_REMOVE_DUPLICATES));
+  ASSERT_FALSE(Enabled(Choose::IDC_REMOVE_DUPLICATES));
+  MouseClick(Button(framework::PropertySheet::Button::Next));
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].caption, QStringLiteral("No action checked"));
+  EXPECT_EQ(ActiveId(), kChooseActions);
+  EXPECT_TRUE(HasFocus(Choose::IDC_FILTER));
+}
+
 TEST_F(PageChecksTest, BackToChooseActionsAndNextAgainStartsEveryPageAfresh) {
   std::vector<int> choices = kAllActions;
   choices.push_back(Choose::IDC_REMOVE_DUPLICATES);

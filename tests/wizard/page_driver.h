@@ -7,11 +7,15 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QApplication>
+#include <QDropEvent>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
+#include <QUrl>
 #include <algorithm>
 #include <deque>
 #include <initializer_list>
@@ -77,22 +81,27 @@ class PageTest : public ::testing::Test {
  protected:
   void SetUp() override {
     framework::SetMessageBoxHook([this](QWidget* owner, const QString& text, const QString& caption,
-                                        framework::MessageIcon icon) {
+                                        framework::MessageIcon icon,
+                                        framework::MessageButtons buttons) {
       m_messages.push_back({owner, text, caption, icon});
+      return buttons == framework::MessageButtons::Ok ? framework::MessageAnswer::Ok
+                                                      : framework::MessageAnswer::No;
     });
-    framework::SetFileDialogHook(
-        [this](QWidget* owner, const QString& initialName) -> std::optional<QString> {
-          m_dialogOwners.push_back(owner);
-          m_dialogInitialNames.push_back(initialName);
-          if (m_dialogAnswers.empty()) {
-            ADD_FAILURE() << "unexpected file dialog";
-            return std::nullopt;
-          }
-          const bool ok = m_dialogAnswers.front().has_value();
-          const QString path = m_dialogAnswers.front().value_or(QString());
-          m_dialogAnswers.pop_front();
-          return ok ? std::optional<QString>(path) : std::nullopt;
-        });
+    framework::SetLastFileFolder(QString());
+    framework::SetFileDialogHook([this](QWidget* owner, const QString& initialName,
+                                        const QString& startFolder) -> std::optional<QString> {
+      m_dialogOwners.push_back(owner);
+      m_dialogInitialNames.push_back(initialName);
+      m_dialogStartFolders.push_back(startFolder);
+      if (m_dialogAnswers.empty()) {
+        ADD_FAILURE() << "unexpected file dialog";
+        return std::nullopt;
+      }
+      const bool ok = m_dialogAnswers.front().has_value();
+      const QString path = m_dialogAnswers.front().value_or(QString());
+      m_dialogAnswers.pop_front();
+      return ok ? std::optional<QString>(path) : std::nullopt;
+    });
   }
 
   void TearDown() override {
@@ -204,6 +213,11 @@ class PageTest : public ::testing::Test {
     button->click();
   }
   void Click(int id) { Click(Active(), id); }
+  // With the mouse, near the left end where a box or circle is drawn.
+  void MouseClick(QWidget* widget) {
+    QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(4, widget->height() / 2));
+  }
+  void MouseClick(int id) { MouseClick(Active().GetDlgItem(id)); }
 
   // Replaces the text of a field of the active page: typed key by key, or pasted when
   // it holds characters other than printable ASCII (tab, vertical tab, accents...).
@@ -224,6 +238,34 @@ class PageTest : public ::testing::Test {
     ASSERT_EQ(field->text(), text);
   }
 
+  // The wizard made the active window, so that keys and shortcuts reach it.
+  void Activate() {
+    QApplication::setActiveWindow(m_sheet.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_sheet.get()));
+  }
+  // A key pressed and released where the focus is, as on a keyboard.
+  void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(m_sheet->focusWidget(), key, modifiers);
+  }
+
+  // Local files dragged from a file manager onto `target` and dropped there: the events
+  // the widget under the pointer gets. Whether the drop was taken.
+  static bool DropFiles(QWidget* target, const QStringList& paths) {
+    if (auto* area = qobject_cast<QAbstractScrollArea*>(target)) target = area->viewport();
+    QList<QUrl> urls;
+    for (const QString& path : paths) urls.push_back(QUrl::fromLocalFile(path));
+    QMimeData data;
+    data.setUrls(urls);
+    const QPoint at = target->rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &enter);
+    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &move);
+    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(target, &drop);
+    return enter.isAccepted() && drop.isAccepted();
+  }
+
   QString Text(int id) const { return Active().GetDlgItemText(id); }
   bool Enabled(int id) const { return Active().GetDlgItem(id)->isEnabled(); }
   bool HasFocus(int id) const { return m_sheet->focusWidget() == Active().GetDlgItem(id); }
@@ -234,6 +276,7 @@ class PageTest : public ::testing::Test {
   std::deque<std::optional<QString>> m_dialogAnswers;
   std::vector<QWidget*> m_dialogOwners;
   std::vector<QString> m_dialogInitialNames;
+  std::vector<QString> m_dialogStartFolders;
 };
 
 }  // namespace vantor::wizard::test

@@ -1,6 +1,7 @@
 // The processing page through the real sheet: runs that give the batch tool's files, the
-// slots and marks of the actions, an error, Cancel during a run, the elapsed time and the
-// activity bar, and a destination without a temporary directory.
+// slots and marks of the actions, an error, Cancel during a run and the question before
+// it, the keys that must not stop a run, the elapsed time and the activity bar, and a
+// destination without a temporary directory.
 #include "wizard/processing_page.h"
 
 #include <gtest/gtest.h>
@@ -9,8 +10,10 @@
 #include <QProgressBar>
 #include <QRegularExpression>
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "tests/support/fault_env.h"
@@ -306,7 +309,8 @@ class HeldRunTest : public ProcessingPageTest {
     job.output = Q(m_out.File("out.txt"));
     job.splitSize = QStringLiteral("100");
     ASSERT_TRUE(FillUpToSummary(job));
-    Next();
+    // With the mouse: the button pressed takes the focus, which it loses when disabled.
+    QTest::mouseClick(Button(Button::Next), Qt::LeftButton);
     ASSERT_EQ(ActiveId(), kProcessing);
     ASSERT_TRUE(QTest::qWaitFor([this] { return m_env.holding(); }, kRunLimitMs));
   }
@@ -336,6 +340,7 @@ TEST_F(HeldRunTest, CancelStopsTheRunAndLeavesTheDestinationAsItWas) {
       kRunLimitMs));
   EXPECT_EQ(Marks(), ">.....");
 
+  m_answer = framework::MessageAnswer::Yes;
   Button(Button::Cancel)->click();
   EXPECT_FALSE(m_sheet->isVisible());
   EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
@@ -343,13 +348,55 @@ TEST_F(HeldRunTest, CancelStopsTheRunAndLeavesTheDestinationAsItWas) {
   EXPECT_EQ(ReadFile(m_out.File("out.txt")), "the old list\n");
   EXPECT_EQ(m_out.List(), std::vector<std::string>{"out.txt"}) << "no part, no temporary file";
   EXPECT_TRUE(processing().GetJob().runPermission->IsSet()) << "set again for the next run";
-  EXPECT_TRUE(m_messages.empty());
+  EXPECT_EQ(m_messages.size(), 1u) << "the question only";
 
   // The run's last messages, WMU_DONE among them, were posted before the worker ended;
   // delivered now, they must not move the closed sheet.
   QCoreApplication::sendPostedEvents(&processing());
   EXPECT_EQ(ActiveId(), kProcessing);
-  EXPECT_TRUE(m_messages.empty());
+  EXPECT_EQ(m_messages.size(), 1u);
+}
+
+TEST_F(HeldRunTest, CancelEscAndTheCloseBoxAskFirstAndNoLetsTheRunGoOn) {
+  StartHeldRun(4);
+  Activate();
+  const std::pair<const char*, std::function<void()>> ways[] = {
+      {"Cancel", [this] { QTest::mouseClick(Button(Button::Cancel), Qt::LeftButton); }},
+      {"Esc", [this] { Key(Qt::Key_Escape); }},
+      {"close box", [this] { m_sheet->close(); }},
+  };
+  for (const auto& [name, press] : ways) {
+    SCOPED_TRACE(name);
+    m_messages.clear();
+    press();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text,
+              QStringLiteral("Stop processing? The files will be left as they were."));
+    EXPECT_EQ(m_messages[0].buttons, framework::MessageButtons::YesNo);
+    EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Question);
+    EXPECT_TRUE(processing().IsRunning());
+    EXPECT_TRUE(m_sheet->isVisible());
+    EXPECT_EQ(ActiveId(), kProcessing);
+  }
+  m_answer = framework::MessageAnswer::Yes;
+  ways[1].second();
+  EXPECT_FALSE(m_sheet->isVisible());
+  EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
+  EXPECT_FALSE(processing().IsRunning());
+  EXPECT_EQ(ReadFile(m_out.File("out.txt")), "the old list\n");
+}
+
+TEST_F(HeldRunTest, EnterAndSpaceLeaveTheRunGoing) {
+  StartHeldRun(4);
+  Activate();
+  EXPECT_NE(m_sheet->focusWidget(), Button(Button::Cancel));
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+    Key(key);
+    EXPECT_TRUE(processing().IsRunning()) << key;
+    EXPECT_TRUE(m_sheet->isVisible()) << key;
+  }
+  EXPECT_TRUE(m_messages.empty()) << "nor do they ask";
+  EXPECT_EQ(ActiveId(), kProcessing);
 }
 
 TEST_F(HeldRunTest, TheTimerShowsTheTimeSinceTheStartAndRunsTheBarRound) {
@@ -358,6 +405,7 @@ TEST_F(HeldRunTest, TheTimerShowsTheTimeSinceTheStartAndRunsTheBarRound) {
   EXPECT_EQ(Elapsed(), QStringLiteral("00:00:00"));
   ASSERT_EQ(Bar()->minimum(), 0);
   ASSERT_EQ(Bar()->maximum(), 100);
+  EXPECT_GE(Bar()->value(), 10) << "the first step shows from the start";
 
   const struct {
     std::uint32_t ms;
@@ -381,17 +429,17 @@ TEST_F(HeldRunTest, TheTimerShowsTheTimeSinceTheStartAndRunsTheBarRound) {
   processing().OnTimer();
   EXPECT_EQ(Elapsed(), QStringLiteral("1193:02:47"));
 
-  Bar()->setValue(0);
-  for (int tick = 1; tick <= 100; ++tick) processing().OnTimer();
+  // Steps of a tenth, round and round.
+  Bar()->setValue(10);
+  processing().OnTimer();
+  EXPECT_EQ(Bar()->value(), 20);
+  for (int tick = 0; tick < 8; ++tick) processing().OnTimer();
   EXPECT_EQ(Bar()->value(), 100);
   processing().OnTimer();
-  EXPECT_EQ(Bar()->value(), 1);
-  for (int tick = 0; tick < 99; ++tick) processing().OnTimer();
-  EXPECT_EQ(Bar()->value(), 100);
+  EXPECT_EQ(Bar()->value(), 10);
+  Bar()->setValue(95);
   processing().OnTimer();
-  EXPECT_EQ(Bar()->value(), 1);
-
-  Button(Button::Cancel)->click();
+  EXPECT_EQ(Bar()->value(), 100);
 }
 
 TEST_F(ProcessingPageTest, WithoutATemporaryDirectoryOnlyFinishIsLeft) {

@@ -81,6 +81,7 @@ struct ShownMessage {
   QString caption;
   framework::MessageIcon icon;
   int activePage;  // template id of the page active while the box was up
+  framework::MessageButtons buttons;
 };
 
 // The real Env with a clock the test can fix, a read that waits, and a full path that
@@ -156,11 +157,13 @@ class ScriptedEnv final : public EnvWrapper {
 class RunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    framework::SetMessageBoxHook(
-        [this](QWidget*, const QString& text, const QString& caption, framework::MessageIcon icon) {
-          const auto* page = m_sheet ? m_sheet->GetActivePage() : nullptr;
-          m_messages.push_back({text, caption, icon, page ? page->GetTemplateId() : 0});
-        });
+    framework::SetMessageBoxHook([this](QWidget*, const QString& text, const QString& caption,
+                                        framework::MessageIcon icon,
+                                        framework::MessageButtons buttons) {
+      const auto* page = m_sheet ? m_sheet->GetActivePage() : nullptr;
+      m_messages.push_back({text, caption, icon, page ? page->GetTemplateId() : 0, buttons});
+      return buttons == framework::MessageButtons::Ok ? framework::MessageAnswer::Ok : m_answer;
+    });
     NewSheet();
   }
 
@@ -256,7 +259,17 @@ class RunTest : public ::testing::Test {
     return marks;
   }
 
+  // The wizard made the active window, so that keys reach it.
+  void Activate() {
+    QApplication::setActiveWindow(m_sheet.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(m_sheet.get()));
+  }
+  // A key pressed and released where the focus is, as on a keyboard.
+  void Key(Qt::Key key) { QTest::keyClick(m_sheet->focusWidget(), key); }
+
   std::vector<ShownMessage> m_messages;
+  // The answer to a Yes/No box.
+  framework::MessageAnswer m_answer = framework::MessageAnswer::No;
   std::unique_ptr<CVantorSheet> m_sheet;
 
  private:

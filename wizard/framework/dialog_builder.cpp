@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -12,6 +13,8 @@
 #include <QRadioButton>
 #include <QStyle>
 #include <QVariant>
+#include <algorithm>
+#include <vector>
 
 #include "wizard/framework/dialog_units.h"
 
@@ -176,6 +179,78 @@ void FitOneLineLabel(QWidget* widget) {
   if (needed > label->width()) label->resize(needed, label->height());
 }
 
+// Arrow keys on a radio button move to the next enabled button of its group, in
+// template order and round, and choose it as a click would; they never leave the group.
+class RadioArrows final : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return QObject::eventFilter(watched, event);
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if (key->modifiers() & ~Qt::KeypadModifier) return false;
+    int step = 0;
+    switch (key->key()) {
+      case Qt::Key_Up:
+      case Qt::Key_Left:
+        step = -1;
+        break;
+      case Qt::Key_Down:
+      case Qt::Key_Right:
+        step = 1;
+        break;
+      default:
+        return false;
+    }
+    auto* radio = qobject_cast<QAbstractButton*>(watched);
+    QButtonGroup* group = radio != nullptr ? radio->group() : nullptr;
+    if (group == nullptr) return false;
+    const QList<QAbstractButton*> buttons = group->buttons();
+    const qsizetype count = buttons.size();
+    const qsizetype at = buttons.indexOf(radio);
+    for (qsizetype i = 1; i < count; ++i) {
+      QAbstractButton* candidate = buttons[((at + step * i) % count + count) % count];
+      if (!candidate->isEnabled() || candidate->isHidden()) continue;
+      candidate->setFocus(step < 0 ? Qt::BacktabFocusReason : Qt::TabFocusReason);
+      if (!candidate->isChecked()) candidate->click();
+      break;
+    }
+    return true;
+  }
+};
+
+// Tab stops at one button of a radio group, the checked one (the first while none is).
+void FollowCheckedRadio(const QButtonGroup* group) {
+  const QList<QAbstractButton*> buttons = group->buttons();
+  QAbstractButton* stop = group->checkedButton();
+  if (stop == nullptr && !buttons.isEmpty()) stop = buttons.front();
+  for (QAbstractButton* button : buttons) {
+    button->setFocusPolicy(button == stop ? Qt::StrongFocus : Qt::ClickFocus);
+  }
+}
+
+// For each control, whether it is a radio button of a group that Tab reaches: one of
+// the group's buttons has kTabStop.
+std::vector<bool> RadiosTabReaches(const DialogTemplate& dialogTemplate) {
+  const std::vector<ControlTemplate>& controls = dialogTemplate.controls;
+  std::vector<int> groupOf(controls.size(), 0);
+  std::vector<bool> groupHasTabStop(controls.size() + 1, false);
+  int group = 0;
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    if (controls[i].style & kGroup) ++group;
+    groupOf[i] = group;
+    if (controls[i].kind == ControlKind::RadioButton && (controls[i].style & kTabStop)) {
+      groupHasTabStop[group] = true;
+    }
+  }
+  std::vector<bool> reached(controls.size(), false);
+  for (std::size_t i = 0; i < controls.size(); ++i) {
+    reached[i] = controls[i].kind == ControlKind::RadioButton && groupHasTabStop[groupOf[i]];
+  }
+  return reached;
+}
+
 bool TakesFocus(ControlKind kind) {
   return kind != ControlKind::Static && kind != ControlKind::Picture &&
          kind != ControlKind::ProgressBar;
@@ -190,11 +265,15 @@ void BuildDialog(const DialogTemplate& dialogTemplate, QWidget* window) {
   window->setFixedSize(
       MapDialogRect({0, 0, dialogTemplate.width, dialogTemplate.height}, units).size());
 
+  const std::vector<bool> radioTabStops = RadiosTabReaches(dialogTemplate);
+  RadioArrows* radioArrows = nullptr;
   QButtonGroup* radioGroup = nullptr;
+  std::vector<QButtonGroup*> tabbedGroups;
   QWidget* lastTabStop = nullptr;
   std::vector<QWidget*> panels;
   std::vector<QWidget*> overlays;
-  for (const ControlTemplate& control : dialogTemplate.controls) {
+  for (std::size_t index = 0; index < dialogTemplate.controls.size(); ++index) {
+    const ControlTemplate& control = dialogTemplate.controls[index];
     QWidget* widget = MakeControl(control, window);
     widget->setProperty(kIdProperty, control.id);
     widget->setGeometry(MapDialogRect(control.rect, units));
@@ -204,10 +283,20 @@ void BuildDialog(const DialogTemplate& dialogTemplate, QWidget* window) {
     if (control.style & kGroup) radioGroup = nullptr;
     if (control.kind == ControlKind::RadioButton) {
       if (radioGroup == nullptr) radioGroup = new QButtonGroup(window);
+      if (radioArrows == nullptr) radioArrows = new RadioArrows(window);
       radioGroup->addButton(static_cast<QRadioButton*>(widget));
+      widget->installEventFilter(radioArrows);
     }
 
-    if (control.style & kTabStop) {
+    if (radioTabStops[index]) {
+      // Every button of the group takes its place in the tab order; which of them Tab
+      // stops at follows the check.
+      if (lastTabStop != nullptr) QWidget::setTabOrder(lastTabStop, widget);
+      lastTabStop = widget;
+      if (std::find(tabbedGroups.begin(), tabbedGroups.end(), radioGroup) == tabbedGroups.end()) {
+        tabbedGroups.push_back(radioGroup);
+      }
+    } else if (control.style & kTabStop) {
       widget->setFocusPolicy(Qt::StrongFocus);
       if (lastTabStop != nullptr) QWidget::setTabOrder(lastTabStop, widget);
       lastTabStop = widget;
@@ -219,6 +308,11 @@ void BuildDialog(const DialogTemplate& dialogTemplate, QWidget* window) {
       panels.push_back(widget);
     }
     if (control.style & kTransparent) overlays.push_back(widget);
+  }
+  for (QButtonGroup* group : tabbedGroups) {
+    FollowCheckedRadio(group);
+    QObject::connect(group, &QButtonGroup::buttonToggled, group,
+                     [group](QAbstractButton*, bool) { FollowCheckedRadio(group); });
   }
   // Panels lie under everything; transparent controls are drawn over their siblings.
   for (QWidget* panel : panels) panel->lower();

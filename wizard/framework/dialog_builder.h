@@ -11,7 +11,9 @@ namespace vantor::framework {
 // Gives `window` the template's font and size and creates its controls as children of
 // it, in template order, which is also the tab order. Each control is tagged with its id
 // and placed at its rectangle in pixels of the window's font. Radio buttons between two
-// controls with kGroup form one exclusive group. `window` owns everything created.
+// controls with kGroup form one exclusive group; as in a dialog, a group with kTabStop on
+// one of its buttons is one stop for Tab, at its checked button, and the arrow keys move
+// the check within it. `window` owns everything created.
 void BuildDialog(const DialogTemplate& dialogTemplate, QWidget* window);
 
 // The control of `window` tagged `id` (the first of them, for kNoId), or nullptr.

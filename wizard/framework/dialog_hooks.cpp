@@ -2,8 +2,13 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QFontDatabase>
+#include <QFontMetrics>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QProcess>
+#include <QSpacerItem>
 #include <QUrl>
 
 namespace vantor::framework {
@@ -22,28 +27,85 @@ OpenLinkHook& OpenLinkSlot() {
   static OpenLinkHook hook;
   return hook;
 }
+QString& LastFileFolderSlot() {
+  static QString folder;
+  return folder;
+}
+
+QMessageBox::Icon BoxIcon(MessageIcon icon) {
+  switch (icon) {
+    case MessageIcon::Exclamation:
+      return QMessageBox::Warning;
+    case MessageIcon::Stop:
+      return QMessageBox::Critical;
+    case MessageIcon::Question:
+      return QMessageBox::Question;
+  }
+  return QMessageBox::NoIcon;
+}
+
+// What a title bar needs for `caption`. The window manager's font is not known here:
+// the desktop's title font, bold as most title bars draw it, stands in for it. The
+// window's icon and up to three buttons take a square of about two lines each.
+int TitleBarWidth(const QString& caption) {
+  QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+  font.setBold(true);
+  const QFontMetrics metrics(font);
+  return metrics.horizontalAdvance(caption) + 4 * 2 * metrics.height();
+}
 
 }  // namespace
 
-void ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,
-                    MessageIcon icon) {
-  if (MessageBoxSlot()) {
-    MessageBoxSlot()(owner, text, caption, icon);
-    return;
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
+                                            const QString& caption, MessageIcon icon,
+                                            MessageButtons buttons) {
+  auto box =
+      std::make_unique<QMessageBox>(BoxIcon(icon), caption, text, QMessageBox::NoButton, owner);
+  if (buttons == MessageButtons::YesNo) {
+    box->setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+    box->setDefaultButton(QMessageBox::No);
+    box->setEscapeButton(QMessageBox::No);
+  } else {
+    box->setStandardButtons(QMessageBox::Ok);
   }
-  QMessageBox box(icon == MessageIcon::Stop ? QMessageBox::Critical : QMessageBox::Warning,
-                  caption, text, QMessageBox::Ok, owner);
-  box.exec();
+  // The box fixes its own size from what its layout needs, so the title's width goes in
+  // as a strut across the layout. The text's width the box sees to itself.
+  if (auto* grid = qobject_cast<QGridLayout*>(box->layout())) {
+    const QMargins margins = grid->contentsMargins();
+    grid->addItem(new QSpacerItem(TitleBarWidth(caption) - margins.left() - margins.right(), 0,
+                                  QSizePolicy::Minimum, QSizePolicy::Minimum),
+                  grid->rowCount(), 0, 1, grid->columnCount());
+  }
+  return box;
+}
+
+MessageAnswer ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,
+                             MessageIcon icon, MessageButtons buttons) {
+  if (MessageBoxSlot()) return MessageBoxSlot()(owner, text, caption, icon, buttons);
+  const std::unique_ptr<QMessageBox> box = MakeMessageBox(owner, text, caption, icon, buttons);
+  const int pressed = box->exec();
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  return pressed == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
 std::optional<QString> GetOpenFileName(QWidget* owner, const QString& initialName) {
-  if (FileDialogSlot()) return FileDialogSlot()(owner, initialName);
-  QFileDialog dialog(owner);
-  dialog.setAcceptMode(QFileDialog::AcceptOpen);
-  dialog.setFileMode(QFileDialog::AnyFile);
-  if (!initialName.isEmpty()) dialog.selectFile(initialName);
-  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
-  return dialog.selectedFiles().first();
+  const QString startFolder = GetLastFileFolder();
+  std::optional<QString> chosen;
+  if (FileDialogSlot()) {
+    chosen = FileDialogSlot()(owner, initialName, startFolder);
+  } else {
+    QFileDialog dialog(owner);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    if (!startFolder.isEmpty()) dialog.setDirectory(startFolder);
+    // A name with a folder of its own opens that folder instead.
+    if (!initialName.isEmpty()) dialog.selectFile(initialName);
+    if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty()) {
+      chosen = dialog.selectedFiles().first();
+    }
+  }
+  if (chosen && !chosen->isEmpty()) SetLastFileFolder(QFileInfo(*chosen).absolutePath());
+  return chosen;
 }
 
 bool OpenLink(const QString& address) {
@@ -51,6 +113,9 @@ bool OpenLink(const QString& address) {
   if (QDesktopServices::openUrl(QUrl::fromUserInput(address))) return true;
   return QProcess::startDetached(QStringLiteral("xdg-open"), {address});
 }
+
+QString GetLastFileFolder() { return LastFileFolderSlot(); }
+void SetLastFileFolder(const QString& folder) { LastFileFolderSlot() = folder; }
 
 void SetMessageBoxHook(MessageBoxHook hook) { MessageBoxSlot() = std::move(hook); }
 void SetFileDialogHook(FileDialogHook hook) { FileDialogSlot() = std::move(hook); }

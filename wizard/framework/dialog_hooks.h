@@ -6,29 +6,49 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 #include <optional>
 
+class QMessageBox;
 class QWidget;
 
 namespace vantor::framework {
 
-enum class MessageIcon { Exclamation, Stop };
+enum class MessageIcon { Exclamation, Stop, Question };
+// OK alone, or Yes and No with No the default: Enter and Esc answer No.
+enum class MessageButtons { Ok, YesNo };
+enum class MessageAnswer { Ok, Yes, No };
 
-// Shows `text` with `caption`, the icon and an OK button, owned by `owner`; returns when
-// the box is closed.
-using MessageBoxHook = std::function<void(QWidget* owner, const QString& text,
-                                          const QString& caption, MessageIcon icon)>;
+// Shows `text` with `caption`, the icon and the buttons, owned by `owner`; returns the
+// button the box was closed with.
+using MessageBoxHook =
+    std::function<MessageAnswer(QWidget* owner, const QString& text, const QString& caption,
+                                MessageIcon icon, MessageButtons buttons)>;
 // The file dialog in "open" mode: any name, which need not exist, no name filter,
-// `initialName` preselected. The chosen full path, or nothing when cancelled.
-using FileDialogHook =
-    std::function<std::optional<QString>(QWidget* owner, const QString& initialName)>;
+// `initialName` preselected, opened in `startFolder` (empty: the dialog's own choice).
+// The chosen full path, or nothing when cancelled.
+using FileDialogHook = std::function<std::optional<QString>(
+    QWidget* owner, const QString& initialName, const QString& startFolder)>;
 // Opens an address with the desktop's browser; false when it could not.
 using OpenLinkHook = std::function<bool(const QString& address)>;
 
-void ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,
-                    MessageIcon icon);
+MessageAnswer ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,
+                             MessageIcon icon, MessageButtons buttons = MessageButtons::Ok);
+// Starts in the folder of the last file chosen in this run of the program, whichever
+// field it was chosen for.
 std::optional<QString> GetOpenFileName(QWidget* owner, const QString& initialName);
 bool OpenLink(const QString& address);
+
+// The box ShowMessageBox shows when no hook is set, not shown yet. It is at least as
+// wide as its caption needs in a title bar, window buttons included: a window manager
+// would otherwise cut the caption short.
+std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
+                                            const QString& caption, MessageIcon icon,
+                                            MessageButtons buttons);
+
+// Where the next file dialog starts; empty until a file is chosen.
+QString GetLastFileFolder();
+void SetLastFileFolder(const QString& folder);
 
 // Replace the real dialogs; an empty function puts the real one back.
 void SetMessageBoxHook(MessageBoxHook hook);

@@ -30,7 +30,7 @@ enum class ControlKind {
 enum ControlStyle : std::uint32_t {
   kDisabled = 1u << 0,
   kGroup = 1u << 1,        // starts a new group of radio buttons
-  kTabStop = 1u << 2,      // reached by Tab
+  kTabStop = 1u << 2,      // reached by Tab; on a radio button, its whole group is
   kStaticEdge = 1u << 3,   // thin sunken edge; a static with it is a background panel
   kTransparent = 1u << 4,  // drawn over its siblings, with no background of its own
   kBorder = 1u << 5,

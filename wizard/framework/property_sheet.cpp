@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <algorithm>
+#include <utility>
 
 #include "wizard/framework/dialog_builder.h"
 #include "wizard/framework/dialog_units.h"
@@ -18,6 +19,18 @@ namespace {
 constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 14;
 constexpr int kMargin = 7;  // around the button row, and between Next and Cancel
+
+std::chrono::milliseconds& PressGuardSlot() {
+  static std::chrono::milliseconds interval(500);
+  return interval;
+}
+PropertySheet::Clock& ClockSlot() {
+  static PropertySheet::Clock clock;
+  return clock;
+}
+std::chrono::steady_clock::time_point Now() {
+  return ClockSlot() ? ClockSlot()() : std::chrono::steady_clock::now();
+}
 
 }  // namespace
 
@@ -56,7 +69,7 @@ PropertySheet::PropertySheet(const QString& caption, QWidget* parent) : QDialog(
 
   connect(m_back, &QPushButton::clicked, this, &PropertySheet::PressBack);
   connect(m_next, &QPushButton::clicked, this, &PropertySheet::PressNext);
-  connect(m_finish, &QPushButton::clicked, this, &PropertySheet::accept);
+  connect(m_finish, &QPushButton::clicked, this, &PropertySheet::PressFinish);
   connect(m_cancel, &QPushButton::clicked, this, &PropertySheet::reject);
   SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
 }
@@ -104,16 +117,14 @@ bool PropertySheet::SetActivePage(int index) {
   PropertyPage* page = GetPage(index);
   if (page == nullptr) return false;
   if (page->m_window == nullptr) CreatePageWindow(page);
-  // Asked before the switch: hiding the old page moves a focus that was on it.
-  QWidget* focus = focusWidget();
-  const bool onButton =
-      focus != nullptr && focus->isEnabled() &&
-      (focus == m_back || focus == m_next || focus == m_finish || focus == m_cancel);
   m_active = index;
   m_stack->setCurrentWidget(page->m_window);
   setWindowTitle(QString::fromUtf8(page->GetTemplate().caption));
-  if (!onButton) FocusFirstControl(page);
   page->OnSetActive();
+  // Even when a sheet button had it: after Next pressed from the keyboard, typing goes to
+  // the new page, and during a run Enter or Space must not reach Cancel.
+  if (GetActivePage() == page && page->m_window != nullptr) FocusFirstControl(page);
+  m_activatedAt = Now();
   return true;
 }
 
@@ -143,12 +154,21 @@ QPushButton* PropertySheet::GetButton(Button button) const {
   return nullptr;
 }
 
+void PropertySheet::SetPressGuard(std::chrono::milliseconds interval) {
+  PressGuardSlot() = interval;
+}
+
+void PropertySheet::SetClock(Clock clock) { ClockSlot() = std::move(clock); }
+
 void PropertySheet::showEvent(QShowEvent* event) {
   if (m_active < 0 && !m_pages.empty()) SetActivePage(0);
   QDialog::showEvent(event);
 }
 
 void PropertySheet::reject() {
+  if (PropertyPage* active = GetActivePage(); active != nullptr && !active->OnQueryCancel()) {
+    return;
+  }
   const std::vector<PropertyPage*> pages = m_pages;
   for (PropertyPage* page : pages) {
     if (page->m_window != nullptr) page->OnCancel();
@@ -156,7 +176,10 @@ void PropertySheet::reject() {
   QDialog::reject();
 }
 
+bool PropertySheet::PressedTooSoon() const { return Now() - m_activatedAt < PressGuardSlot(); }
+
 void PropertySheet::PressBack() {
+  if (PressedTooSoon()) return;
   if (PropertyPage* page = GetActivePage()) {
     const int answer = page->OnWizardBack();
     MoveTo(answer, m_active - 1);
@@ -164,11 +187,16 @@ void PropertySheet::PressBack() {
 }
 
 void PropertySheet::PressNext() {
+  if (PressedTooSoon()) return;
   if (PropertyPage* page = GetActivePage()) {
     const int answer = page->OnWizardNext();
     // Read the index after the page answered: it may have rebuilt the pages after it.
     MoveTo(answer, m_active + 1);
   }
+}
+
+void PropertySheet::PressFinish() {
+  if (!PressedTooSoon()) accept();
 }
 
 void PropertySheet::MoveTo(int answer, int adjacentIndex) {
@@ -194,14 +222,21 @@ void PropertySheet::CreatePageWindow(PropertyPage* page) {
 
 void PropertySheet::FocusFirstControl(PropertyPage* page) {
   for (const ControlTemplate& control : page->GetTemplate().controls) {
+    // Of a radio group, Tab reaches the checked button, which need not carry kTabStop.
+    if (!(control.style & kTabStop) && control.kind != ControlKind::RadioButton) continue;
     QWidget* widget = page->GetDlgItem(control.id);
-    if ((control.style & kTabStop) && widget != nullptr && widget->isEnabled()) {
-      widget->setFocus(Qt::TabFocusReason);
+    if (widget != nullptr && widget->isEnabled() && !widget->isHidden() &&
+        (widget->focusPolicy() & Qt::TabFocus)) {
+      page->GotoDlgCtrl(control.id);
       return;
     }
   }
   QPushButton* next = m_next->isHidden() ? m_finish : m_next;
-  if (next->isEnabled()) next->setFocus(Qt::TabFocusReason);
+  if (next->isEnabled()) {
+    next->setFocus(Qt::TabFocusReason);
+  } else {
+    page->m_window->setFocus(Qt::OtherFocusReason);
+  }
 }
 
 }  // namespace vantor::framework

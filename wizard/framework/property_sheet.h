@@ -6,6 +6,8 @@
 
 #include <QDialog>
 #include <QString>
+#include <chrono>
+#include <functional>
 #include <vector>
 
 class QPushButton;
@@ -46,8 +48,9 @@ class PropertySheet : public QDialog {
   PropertyPage* GetActivePage() const { return GetPage(m_active); }
 
   // Shows the page: makes its window and calls OnInitDialog when it has none, takes the
-  // template's caption as the title, then calls OnSetActive. False for a page not in the
-  // sheet.
+  // template's caption as the title, calls OnSetActive, then gives the focus to the
+  // page's first control that Tab reaches, as the page is then. False for a page not in
+  // the sheet.
   bool SetActivePage(int index);
   bool SetActivePage(PropertyPage* page);
 
@@ -57,24 +60,39 @@ class PropertySheet : public QDialog {
 
   QPushButton* GetButton(Button button) const;
 
+  // Back, Next and Finish ignore a press that comes sooner than `interval` after a page
+  // became active: the second click of a double click on Next would otherwise press the
+  // button that stands in the same place on the next page, Finish of a short run's
+  // results among them. 500 ms unless set; 0 lets every press through. For all sheets.
+  static void SetPressGuard(std::chrono::milliseconds interval);
+  // The monotonic clock the guard reads; an empty function puts the steady clock back.
+  using Clock = std::function<std::chrono::steady_clock::time_point()>;
+  static void SetClock(Clock clock);
+
  protected:
   // The first page becomes active when the sheet is first shown.
   void showEvent(QShowEvent* event) override;
-  // Cancel, Esc and the close box: OnCancel of every page that has a window, then close.
+  // Cancel, Esc and the close box: unless the active page's OnQueryCancel says no,
+  // OnCancel of every page that has a window, then close.
   void reject() override;
 
  private:
   void PressBack();
   void PressNext();
+  void PressFinish();
+  // Whether a press of Back, Next or Finish now comes too soon after the activation.
+  bool PressedTooSoon() const;
   // Acts on the answer of OnWizardNext / OnWizardBack.
   void MoveTo(int answer, int adjacentIndex);
   void CreatePageWindow(PropertyPage* page);
-  // Gives the focus to the first control of the page that Tab reaches, or to Next when
-  // there is none.
+  // Gives the focus to the first control of the page that Tab reaches, in template
+  // order, with the text of a field selected; else to Next or Finish when enabled; else
+  // to the page itself, so that no sheet button keeps it.
   void FocusFirstControl(PropertyPage* page);
 
   std::vector<PropertyPage*> m_pages;
   int m_active = -1;
+  std::chrono::steady_clock::time_point m_activatedAt;
   QStackedWidget* m_stack;
   QPushButton* m_back;
   QPushButton* m_next;

@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <random>
 
@@ -61,9 +62,13 @@ int main(int argc, char** argv) {
   const QString dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("docs");
   QDir().mkpath(dir);
   vantor::framework::SetMessageBoxHook([](QWidget*, const QString& text, const QString&,
-                                          vantor::framework::MessageIcon) {
+                                          vantor::framework::MessageIcon,
+                                          vantor::framework::MessageButtons) {
     std::fprintf(stderr, "%s\n", qPrintable(text));
+    return vantor::framework::MessageAnswer::No;
   });
+  // The pages are walked through at once, far within the guard against double clicks.
+  vantor::framework::PropertySheet::SetPressGuard(std::chrono::milliseconds(0));
   vantor::wizard::CVantorSheet sheet;
   sheet.show();
   bool ok = true;

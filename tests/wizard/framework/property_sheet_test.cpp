@@ -12,8 +12,11 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
+#include <chrono>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "wizard/framework/property_page.h"
@@ -275,7 +278,7 @@ TEST_F(PropertySheetTest, EnterPressesNextOrFinishWhenEnabled) {
   EXPECT_EQ(std::count(m_log.begin(), m_log.end(), "202:cancel"), 0) << "Finish is no cancel";
 }
 
-TEST_F(PropertySheetTest, TheFocusMovesToTheNewPageUnlessASheetButtonHasIt) {
+TEST_F(PropertySheetTest, TheNewPageGetsTheFocusOnItsFirstTabStopEvenFromASheetButton) {
   AddAll();
   m_sheet->show();
   Page(0).GotoDlgCtrl(kCheck);
@@ -283,10 +286,33 @@ TEST_F(PropertySheetTest, TheFocusMovesToTheNewPageUnlessASheetButtonHasIt) {
   ASSERT_EQ(m_sheet->GetActiveIndex(), 1);
   EXPECT_EQ(m_sheet->focusWidget(), Page(1).GetDlgItem(kEdit));
 
-  Button(PropertySheet::Button::Next)->setFocus();
-  Press(PropertySheet::Button::Next);
+  m_sheet->SetActivePage(2);
+  Page(2).SetDlgItemText(kEdit, QStringLiteral("typed"));
+  m_sheet->SetActivePage(1);
+  QPushButton* next = Button(PropertySheet::Button::Next);
+  next->setFocus();
+  QTest::keyClick(next, Qt::Key_Space);
   ASSERT_EQ(m_sheet->GetActiveIndex(), 2);
-  EXPECT_EQ(m_sheet->focusWidget(), Button(PropertySheet::Button::Next));
+  EXPECT_EQ(m_sheet->focusWidget(), Page(2).GetDlgItem(kEdit));
+  EXPECT_EQ(Page(2).GetDlgItemAs<QLineEdit>(kEdit)->selectedText(), QStringLiteral("typed"));
+}
+
+TEST_F(PropertySheetTest, APageWithNothingToFocusTakesTheFocusItselfWhileNextIsDisabled) {
+  const DialogTemplate bare{210, 100, 80, "Busy", {{kNoId, ControlKind::Static, {4, 4, 40, 8}}}};
+  TestPage busy(bare, &m_log);
+  busy.buttons = 0;
+  AddAll();
+  m_sheet->AddPage(&busy);
+  m_sheet->show();
+  Button(PropertySheet::Button::Next)->setFocus();
+  m_sheet->SetActivePage(&busy);
+  EXPECT_EQ(m_sheet->focusWidget(), busy.GetWindow()) << "not Cancel, which Enter would press";
+  for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
+    QTest::keyClick(m_sheet->focusWidget(), key);
+    EXPECT_TRUE(m_sheet->isVisible()) << key;
+    EXPECT_EQ(m_sheet->GetActivePage(), &busy) << key;
+  }
+  EXPECT_EQ(std::count(m_log.begin(), m_log.end(), "210:cancel"), 0);
 }
 
 TEST_F(PropertySheetTest, CancelEscAndTheCloseBoxReachOnCancelOfPagesWithAWindow) {
@@ -308,6 +334,74 @@ TEST_F(PropertySheetTest, CancelEscAndTheCloseBoxReachOnCancelOfPagesWithAWindow
     EXPECT_EQ(m_log, (std::vector<std::string>{"200:cancel", "202:cancel"}));
     EXPECT_FALSE(m_sheet->isVisible());
     EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
+  }
+}
+
+// A fixed clock that the test moves, and the guard at its real interval.
+class PressGuardTest : public PropertySheetTest {
+ protected:
+  void SetUp() override {
+    PropertySheet::SetClock([this] { return m_now; });
+    PropertySheet::SetPressGuard(std::chrono::milliseconds(500));
+    Page(2).buttons = PSWIZB_BACK | PSWIZB_FINISH;
+  }
+  void TearDown() override {
+    PropertySheet::SetPressGuard(std::chrono::milliseconds(0));
+    PropertySheet::SetClock({});
+  }
+  void NewSheet() {
+    m_sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
+    AddAll();
+    m_sheet->show();
+  }
+  void Click(PropertySheet::Button which) { QTest::mouseClick(Button(which), Qt::LeftButton); }
+
+  std::chrono::steady_clock::time_point m_now{std::chrono::hours(1)};
+};
+
+TEST_F(PressGuardTest, BackNextAndFinishIgnoreAClickWithinHalfASecondOfTheActivation) {
+  const struct {
+    const char* name;
+    int page;
+    PropertySheet::Button button;
+    int after;  // the active page once the click counts; -1: the sheet closed
+  } cases[] = {
+      {"Next", 1, PropertySheet::Button::Next, 2},
+      {"Back", 1, PropertySheet::Button::Back, 0},
+      {"Finish", 2, PropertySheet::Button::Finish, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    NewSheet();
+    m_sheet->SetActivePage(c.page);
+    m_now += std::chrono::milliseconds(499);
+    Click(c.button);
+    EXPECT_EQ(m_sheet->GetActiveIndex(), c.page);
+    EXPECT_TRUE(m_sheet->isVisible());
+    m_now += std::chrono::milliseconds(1);
+    Click(c.button);
+    if (c.after >= 0) {
+      EXPECT_EQ(m_sheet->GetActiveIndex(), c.after);
+    } else {
+      EXPECT_FALSE(m_sheet->isVisible());
+      EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
+    }
+  }
+}
+
+TEST_F(PressGuardTest, ADoubleClickOnNextMovesOnePage) {
+  for (const auto& [guard, after] : {std::pair{0, 2}, std::pair{500, 1}}) {
+    SCOPED_TRACE(guard);
+    PropertySheet::SetPressGuard(std::chrono::milliseconds(guard));
+    NewSheet();
+    m_now += std::chrono::seconds(1);
+    // What the mouse sends: the second press comes as a double click.
+    QPushButton* next = Button(PropertySheet::Button::Next);
+    QTest::mousePress(next, Qt::LeftButton);
+    QTest::mouseRelease(next, Qt::LeftButton);
+    QTest::mouseDClick(next, Qt::LeftButton);
+    QTest::mouseRelease(next, Qt::LeftButton);
+    EXPECT_EQ(m_sheet->GetActiveIndex(), after);
   }
 }
 
@@ -358,6 +452,41 @@ TEST_F(PropertyPageTest, TabFollowsTemplateOrderAndSkipsControlsWithoutTabStop) 
   EXPECT_FALSE(page().GetDlgItem(kPlain)->focusPolicy() & Qt::TabFocus);
   EXPECT_TRUE(page().GetDlgItem(kBox)->focusPolicy() & Qt::TabFocus);
   EXPECT_EQ(m_sheet->focusWidget(), edit) << "the first tab stop gets the focus";
+}
+
+TEST_F(PropertyPageTest, ARadioGroupIsOneTabStopAtItsCheckedButtonAndArrowsMoveTheCheck) {
+  QApplication::setActiveWindow(m_sheet.get());
+  ASSERT_TRUE(QTest::qWaitForWindowActive(m_sheet.get()));
+  QWidget* a = page().GetDlgItem(kRadioA);
+  QWidget* b = page().GetDlgItem(kRadioB);
+  const auto key = [this](Qt::Key pressed, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+    QTest::keyClick(m_sheet->focusWidget(), pressed, modifiers);
+  };
+  page().GotoDlgCtrl(kCheck);
+  key(Qt::Key_Tab);
+  EXPECT_EQ(m_sheet->focusWidget(), a) << "with none checked, the first";
+  key(Qt::Key_Down);
+  EXPECT_EQ(m_sheet->focusWidget(), b);
+  EXPECT_TRUE(page().IsDlgButtonChecked(kRadioB));
+  EXPECT_FALSE(page().IsDlgButtonChecked(kRadioA));
+  key(Qt::Key_Right);
+  EXPECT_EQ(m_sheet->focusWidget(), a) << "round within the group";
+  EXPECT_TRUE(page().IsDlgButtonChecked(kRadioA));
+  key(Qt::Key_Left);
+  EXPECT_EQ(m_sheet->focusWidget(), b);
+  key(Qt::Key_Tab);
+  EXPECT_EQ(m_sheet->focusWidget(), page().GetDlgItem(kRadioC)) << "the next group";
+  EXPECT_FALSE(page().IsDlgButtonChecked(kRadioC)) << "Tab moves the focus only";
+  key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(m_sheet->focusWidget(), b) << "back into the group at its checked button";
+  key(Qt::Key_Backtab, Qt::ShiftModifier);
+  EXPECT_EQ(m_sheet->focusWidget(), page().GetDlgItem(kCheck));
+
+  page().EnableDlgItem(kRadioA, false);
+  page().GotoDlgCtrl(kRadioB);
+  key(Qt::Key_Up);
+  EXPECT_EQ(m_sheet->focusWidget(), b) << "a disabled button is passed over";
+  EXPECT_TRUE(page().IsDlgButtonChecked(kRadioB));
 }
 
 TEST_F(PropertyPageTest, RadioButtonsAreExclusiveWithinTheirGroupOnly) {
