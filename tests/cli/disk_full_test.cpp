@@ -406,7 +406,8 @@ TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowe
   WriteFile(dir.File("in.txt"), list);
   WriteFile(shared + "/out.txt", "previous\n");
 
-  const std::string loop = "while [ ! -e " + dir.File("stop") + " ]; do for f in " + shared +
+  const std::string loop = "while [ -d " + shared + " ] && [ ! -e " + dir.File("stop") +
+                           " ]; do for f in " + shared +
                            "/vnt*.tmp; do [ -f \"$f\" ] && [ ! -L \"$f\" ] && mv -f \"$f\" "
                            "\"$f.x\" 2>/dev/null && ln -s " +
                            dir.File("secret") + " \"$f\" 2>/dev/null; done; done";
@@ -416,6 +417,14 @@ TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowe
             "-c", loop.c_str(), static_cast<char*>(nullptr));
     _exit(127);
   }
+  // Ended however the test ends, so that no loop outlives it.
+  struct Reaper {
+    pid_t pid;
+    ~Reaper() {
+      ::kill(pid, SIGKILL);
+      ::waitpid(pid, nullptr, 0);
+    }
+  } reaper{attacker};
   int swapped = 0;
   for (int round = 0; round < 5; ++round) {
     const Outcome run = RunCli(
@@ -437,8 +446,6 @@ TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowe
     WriteFile(shared + "/out.txt", "previous\n");
   }
   WriteFile(dir.File("stop"), "");
-  ::kill(attacker, SIGKILL);
-  ::waitpid(attacker, nullptr, 0);
   std::printf("[ swap     ] 5 runs beside a user swapping their files: %d refused\n", swapped);
 }
 
