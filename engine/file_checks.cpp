@@ -10,14 +10,6 @@ std::optional<FileProblem> CheckInput(const std::string& name, Env* env) {
   return std::nullopt;
 }
 
-// The folder the user named for `name`, for the texts.
-std::string FolderOf(const std::string& name) {
-  const std::size_t slash = name.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return name.substr(0, slash);
-}
-
 }  // namespace
 
 std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env) {
@@ -32,11 +24,13 @@ std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env) {
   return std::nullopt;
 }
 
-bool CommitsIntoDestination(const ProcessingJob& job) {
-  if (!job.singleListMode) return true;
-  return job.filterOn || job.sortByEmail || job.sortByDomain || job.randomize || job.includeOn ||
-         job.extractOn;
+int CommittingActions(const ProcessingJob& job) {
+  if (!job.singleListMode) return 1;
+  const bool rearrange = job.sortByEmail || job.sortByDomain || job.randomize;
+  return job.filterOn + rearrange + job.includeOn + job.extractOn;
 }
+
+bool CommitsIntoDestination(const ProcessingJob& job) { return CommittingActions(job) > 0; }
 
 std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) {
   const bool commits = CommitsIntoDestination(job);
@@ -46,8 +40,8 @@ std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) 
   if (destination.empty()) return std::nullopt;  // no front end lets one through
   const std::string real = env->RealPath(destination);
   if (real.empty()) {
-    const FileFacts folder = env->Inspect(FolderOf(destination));
-    if (!folder.directory) return FileProblem{FileProblemKind::kNoFolder, FolderOf(destination)};
+    const FileFacts folder = env->Inspect(DirectoryOf(destination));
+    if (!folder.directory) return FileProblem{FileProblemKind::kNoFolder, DirectoryOf(destination)};
     // The folder is there: the name is a link that leads nowhere it could be resolved.
     return FileProblem{FileProblemKind::kNotRegular, destination};
   }
@@ -60,7 +54,7 @@ std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) 
   }
   // The result, or each part, is made beside the destination and renamed into place.
   if (!env->CanWriteInto(DirectoryOf(real))) {
-    return FileProblem{FileProblemKind::kFolderNotWritable, FolderOf(destination)};
+    return FileProblem{FileProblemKind::kFolderNotWritable, DirectoryOf(destination)};
   }
   return std::nullopt;
 }

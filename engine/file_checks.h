@@ -36,7 +36,9 @@ std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env);
 // The error text a run ends with for `kind`.
 const char* RunErrorText(FileProblemKind kind);
 
-// Whether the job has an action that commits a list into the destination.
+// The number of the job's actions that commit a list (all but the split), and whether
+// there is one: only the last of them changes the destination.
+int CommittingActions(const ProcessingJob& job);
 bool CommitsIntoDestination(const ProcessingJob& job);
 
 }  // namespace vantor

@@ -90,9 +90,7 @@ void ActionRunner::RunActions() {
   // the same choice.
   if (job_.tempDirectory.empty()) PrepareTempDirectory();
 
-  const bool rearrange = job_.sortByEmail || job_.sortByDomain || job_.randomize;
-  commitsLeft_ =
-      job_.singleListMode ? job_.filterOn + rearrange + job_.includeOn + job_.extractOn : 1;
+  commitsLeft_ = CommittingActions(job_);
   bool completed = true;
   auto run = [&](Action action, std::int32_t slot) {
     // An action that ran to its end has appended its report paragraph, which alone

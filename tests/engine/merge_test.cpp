@@ -217,12 +217,8 @@ std::set<std::string> MergeTexts(const std::set<Call>& faults) {
       case Call::Close:
         texts.insert("failed to write into file");
         break;
-      case Call::TempName:
-        texts.insert("failed to get temp file name");
-        break;
-      case Call::SetMode:
-      case Call::Rename:
-        texts.insert("Failed to rename file");
+      default:
+        texts.insert(testing::ErrorTextOf(kind));
         break;
     }
   }

@@ -585,15 +585,8 @@ std::set<std::string> SplitTexts(const std::set<Call>& faults, bool byCount) {
       case Call::Read:
         texts.insert(byCount ? "failed to read file" : "failed to read data");
         break;
-      case Call::TempName:
-        texts.insert("failed to get temp file name");
-        break;
-      case Call::SetMode:
-      case Call::Rename:
-        texts.insert("Failed to rename file");
-        break;
       default:
-        texts.insert("failed to write data");
+        texts.insert(testing::ErrorTextOf(kind));
         break;
     }
   }
