@@ -25,7 +25,7 @@ const DialogTemplate& CChooseItemsPage::Template() {
   // it at the checked one.
   // clang-format off
   static const DialogTemplate kTemplate{
-      109, 310, 178, "Zelcor Vantor - Choose Actions",
+      kChooseActions, 310, 178, "Zelcor Vantor - Choose Actions",
       {
           {IDC_SINGLE_LIST, ControlKind::RadioButton, {28, 48, 70, 10},
             "Single list actions", kGroup | kTabStop},

@@ -5,7 +5,6 @@
 #include <QTextCursor>
 
 #include "engine/duration.h"
-#include "wizard/choose_items_page.h"
 #include "wizard/sheet.h"
 
 namespace vantor::wizard {
@@ -16,7 +15,7 @@ const DialogTemplate& CCompletionPage::Template() {
   using namespace framework;
   // clang-format off
   static const DialogTemplate kTemplate{
-      108, 310, 178, "Zelcor Vantor",
+      kCompletion, 310, 178, "Zelcor Vantor",
       {
           {IDC_PANEL_AREA, ControlKind::Static, {109, 0, 200, 177}, "", kStaticEdge},
           {IDC_PANEL, ControlKind::Picture, {0, 0, 109, 178}, "", kCenterImage},
@@ -59,7 +58,7 @@ void CCompletionPage::OnSetActive() {
   SetDlgItemText(IDC_RESULTS, text);
 }
 
-int CCompletionPage::OnWizardBack() { return CChooseItemsPage::Template().id; }
+int CCompletionPage::OnWizardBack() { return kChooseActions; }
 
 bool CCompletionPage::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn && watched == GetDlgItem(IDC_RESULTS)) {

@@ -1,6 +1,7 @@
 #include "wizard/filter_page.h"
 
 #include "wizard/page_fields.h"
+#include "wizard/sheet.h"
 
 namespace vantor::wizard {
 
@@ -10,7 +11,7 @@ const DialogTemplate& CFilterPage::Template() {
   using namespace framework;
   // clang-format off
   static const DialogTemplate kTemplate{
-      111, 310, 178, "Zelcor Vantor - Specify Filter",
+      kFilter, 310, 178, "Zelcor Vantor - Specify Filter",
       {
           {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
           {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Specify Filter", kTransparent},

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "wizard/page_fields.h"
+#include "wizard/sheet.h"
 
 namespace vantor::wizard {
 
@@ -13,7 +14,7 @@ const DialogTemplate& CMergePage::Template() {
   using namespace framework;
   // clang-format off
   static const DialogTemplate kTemplate{
-      117, 310, 178, "Zelcor Vantor - Specify Lists to Merge",
+      kMerge, 310, 178, "Zelcor Vantor - Specify Lists to Merge",
       {
           {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 308, 40}, "", kStaticEdge | kGroup},
           {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Merge Lists", kTransparent},

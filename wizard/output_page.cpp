@@ -1,6 +1,7 @@
 #include "wizard/output_page.h"
 
 #include "wizard/page_fields.h"
+#include "wizard/sheet.h"
 
 namespace vantor::wizard {
 
@@ -10,7 +11,7 @@ const DialogTemplate& COutputPage::Template() {
   using namespace framework;
   // clang-format off
   static const DialogTemplate kTemplate{
-      116, 310, 178, "Zelcor Vantor - Specify Output Filename",
+      kOutput, 310, 178, "Zelcor Vantor - Specify Output Filename",
       {
           {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
           {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Specify Output", kTransparent},

@@ -27,7 +27,7 @@ const DialogTemplate& CProcessingPage::Template() {
   // the right.
   // clang-format off
   static const DialogTemplate kTemplate{
-      119, 310, 178, "Zelcor Vantor - Processing...",
+      kProcessing, 310, 178, "Zelcor Vantor - Processing...",
       {
           {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
           {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Processing...", kTransparent},

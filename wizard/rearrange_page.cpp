@@ -1,5 +1,7 @@
 #include "wizard/rearrange_page.h"
 
+#include "wizard/sheet.h"
+
 namespace vantor::wizard {
 
 using framework::DialogTemplate;
@@ -9,7 +11,7 @@ const DialogTemplate& CRearrangePage::Template() {
   // The samples: the same four addresses in the order of each sort.
   // clang-format off
   static const DialogTemplate kTemplate{
-      112, 310, 178, "Zelcor Vantor - Specify Rearrange Mode",
+      kRearrange, 310, 178, "Zelcor Vantor - Specify Rearrange Mode",
       {
           {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
           {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8},

@@ -17,6 +17,24 @@
 
 namespace vantor::wizard {
 
+// The template ids of the pages. A page's OnWizardNext or OnWizardBack returns one of
+// them to go to that page instead of the next or previous one.
+enum PageId : int {
+  kWelcome = 107,
+  kCompletion = 108,
+  kChooseActions = 109,
+  kInput = 110,
+  kFilter = 111,
+  kRearrange = 112,
+  kInclude = 113,
+  kExtract = 114,
+  kSplit = 115,
+  kOutput = 116,
+  kMerge = 117,
+  kSummary = 118,
+  kProcessing = 119,
+};
+
 class CWelcomePage;
 class CChooseItemsPage;
 class CSingleListPage;

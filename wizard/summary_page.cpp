@@ -16,7 +16,7 @@ const DialogTemplate& CSummaryPage::Template() {
   using namespace framework;
   // clang-format off
   static const DialogTemplate kTemplate{
-      118, 310, 178, "Zelcor Vantor - Summary Information",
+      kSummary, 310, 178, "Zelcor Vantor - Summary Information",
       {
           {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
           {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8},

@@ -2,6 +2,7 @@
 
 #include "wizard/framework/property_sheet.h"
 #include "wizard/hyperlink.h"
+#include "wizard/sheet.h"
 
 namespace vantor::wizard {
 
@@ -11,7 +12,7 @@ const DialogTemplate& CWelcomePage::Template() {
   using namespace framework;
   // clang-format off
   static const DialogTemplate kTemplate{
-      107, 310, 178, "Zelcor Vantor",
+      kWelcome, 310, 178, "Zelcor Vantor",
       {
           {IDC_PANEL, ControlKind::Picture, {0, 0, 109, 177}, "", kCenterImage},
           {IDC_PANEL_AREA, ControlKind::Static, {109, 0, 200, 177}, "", kStaticEdge},

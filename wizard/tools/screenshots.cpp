@@ -17,16 +17,26 @@
 #include <random>
 
 #include "wizard/choose_items_page.h"
+#include "wizard/filter_page.h"
 #include "wizard/framework/dialog_hooks.h"
 #include "wizard/framework/property_sheet.h"
 #include "wizard/include_page.h"
+#include "wizard/output_page.h"
+#include "wizard/processing_page.h"
 #include "wizard/rearrange_page.h"
 #include "wizard/sheet.h"
+#include "wizard/single_list_page.h"
 
 namespace {
 
 using vantor::framework::PropertyPage;
 using vantor::wizard::CChooseItemsPage;
+using vantor::wizard::CFilterPage;
+using vantor::wizard::CIncludePage;
+using vantor::wizard::COutputPage;
+using vantor::wizard::CProcessingPage;
+using vantor::wizard::CRearrangePage;
+using vantor::wizard::CSingleListPage;
 
 void Type(PropertyPage* page, int id, const QString& text) {
   page->GetDlgItemAs<QLineEdit>(id)->setText(text);
@@ -96,17 +106,16 @@ int main(int argc, char** argv) {
   filter.write("user1\nshop7\n");
   filter.close();
   next();
-  Type(sheet.GetActivePage(), 1045, work.filePath("customers.txt"));
+  Type(sheet.GetActivePage(), CSingleListPage::IDC_INPUT_FILE, work.filePath("customers.txt"));
   next();
-  Type(sheet.GetActivePage(), 1039, work.filePath("clean.txt"));
+  Type(sheet.GetActivePage(), COutputPage::IDC_OUTPUT_FILE, work.filePath("clean.txt"));
   next();
-  Type(sheet.GetActivePage(), 1045, work.filePath("unsubscribed.txt"));
+  Type(sheet.GetActivePage(), CFilterPage::IDC_FILTER_FILE, work.filePath("unsubscribed.txt"));
   next();
-  Click(sheet.GetActivePage(), vantor::wizard::CRearrangePage::IDC_SORT_BY_DOMAIN);
+  Click(sheet.GetActivePage(), CRearrangePage::IDC_SORT_BY_DOMAIN);
   next();
-  Type(sheet.GetActivePage(), vantor::wizard::CIncludePage::IDC_INCLUDE_EMAIL,
-       "seed@example.com");
-  Type(sheet.GetActivePage(), vantor::wizard::CIncludePage::IDC_INCLUDE_PERIOD, "5000");
+  Type(sheet.GetActivePage(), CIncludePage::IDC_INCLUDE_EMAIL, "seed@example.com");
+  Type(sheet.GetActivePage(), CIncludePage::IDC_INCLUDE_PERIOD, "5000");
   next();  // the summary
   next();  // the run starts
 
@@ -115,13 +124,14 @@ int main(int argc, char** argv) {
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     const int page = sheet.GetActivePage()->GetTemplateId();
-    const QString info2 = sheet.GetActivePage()->GetDlgItemText(1049);
-    if (page == 119 && !processingShot && info2.contains(QStringLiteral("part(s) done")) &&
+    const QString info2 = sheet.GetActivePage()->GetDlgItemText(CProcessingPage::IDC_INFO2);
+    if (page == vantor::wizard::kProcessing && !processingShot &&
+        info2.contains(QStringLiteral("part(s) done")) &&
         !info2.contains(QStringLiteral(" 0 part(s)"))) {
       shot("processing");
       processingShot = true;
     }
-    if (page == 108) {
+    if (page == vantor::wizard::kCompletion) {
       shot("completion");
       poll.stop();
       app.quit();
