@@ -11,21 +11,17 @@
 #include <QScrollBar>
 
 #include "tests/support/test_files.h"
-#include "tests/wizard/run_driver.h"
+#include "tests/wizard/scripted_env.h"
+#include "tests/wizard/wizard_driver.h"
 
-namespace vantor::wizard {
+namespace vantor::wizard::test {
 namespace {
 
-using testing::kChooseActions;
-using testing::kCompletion;
-using testing::RunTest;
-using testing::ScriptedEnv;
-using testing::WizardJob;
 using vantor::testing::TempDir;
 using vantor::testing::WriteFile;
 using Button = framework::PropertySheet::Button;
 
-class CompletionPageTest : public RunTest {
+class CompletionPageTest : public WizardTest {
  protected:
   // Splits ten addresses into parts of three.
   WizardJob SplitJob() {
@@ -135,4 +131,4 @@ TEST_F(CompletionPageTest, TheResultsBoxGetsTheFocusWithoutSelectionAndAtTheStar
 }
 
 }  // namespace
-}  // namespace vantor::wizard
+}  // namespace vantor::wizard::test

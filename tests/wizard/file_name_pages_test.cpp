@@ -3,7 +3,7 @@
 // "replace input file" box.
 #include <gtest/gtest.h>
 
-#include "page_driver.h"
+#include "tests/wizard/wizard_driver.h"
 #include "wizard/filter_page.h"
 #include "wizard/merge_page.h"
 
@@ -12,7 +12,7 @@ namespace {
 
 using Choose = CChooseItemsPage;
 
-class FileNamePagesTest : public PageTest {};
+class FileNamePagesTest : public WizardTest {};
 
 struct NameCase {
   const char* typed;

@@ -5,14 +5,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "page_driver.h"
+#include "tests/wizard/wizard_driver.h"
 
 namespace vantor::wizard::test {
 namespace {
 
 using Choose = CChooseItemsPage;
 
-class KeyboardTest : public PageTest {
+class KeyboardTest : public WizardTest {
  protected:
   // The widgets Tab visits from the focus until it comes back to it, that one first.
   std::vector<QWidget*> TabRound() {
@@ -30,8 +30,6 @@ class KeyboardTest : public PageTest {
 };
 
 TEST_F(KeyboardTest, TheMergeJobIsChosenWithTabAndTheArrows) {
-  m_sheet = std::make_unique<CVantorSheet>();
-  m_sheet->show();
   Activate();
   Key(Qt::Key_Return);
   ASSERT_EQ(ActiveId(), kChooseActions);

@@ -6,17 +6,17 @@
 
 #include <QListWidget>
 
-#include "page_driver.h"
+#include "tests/wizard/wizard_driver.h"
 
 namespace vantor::wizard::test {
 namespace {
 
 using Merge = CMergePage;
 
-class MergePageTest : public PageTest {
+class MergePageTest : public WizardTest {
  protected:
   void SetUp() override {
-    PageTest::SetUp();
+    WizardTest::SetUp();
     Start({CChooseItemsPage::IDC_MERGE});
     ASSERT_EQ(ActiveId(), kMerge);
   }

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "page_driver.h"
+#include "tests/wizard/wizard_driver.h"
 #include "wizard/merge_page.h"
 #include "wizard/rearrange_page.h"
 
@@ -19,7 +19,7 @@ using Choose = CChooseItemsPage;
 using Merge = CMergePage;
 using Split = CSplitPage;
 
-class PageChecksTest : public PageTest {
+class PageChecksTest : public WizardTest {
  protected:
   void Reach(const std::vector<int>& clicks, int page) {
     Start(clicks);
@@ -358,8 +358,6 @@ void ExpectFreshPage(const framework::PropertyPage& page) {
 }
 
 TEST_F(PageChecksTest, DuplicatesLeftCheckedWithRearrangeOffAreNoAction) {
-  m_sheet = std::make_unique<CVantorSheet>();
-  m_sheet->show();
   Next();
   for (int id : {Choose::IDC_REARRANGE, Choose::IDC_REMOVE_DUPLICATES, Choose::IDC_REARRANGE}) {
     MouseClick(id);

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "engine/ordering.h"
-#include "page_driver.h"
+#include "tests/wizard/wizard_driver.h"
 #include "wizard/rearrange_page.h"
 
 namespace vantor::wizard::test {
@@ -17,7 +17,7 @@ namespace {
 using Choose = CChooseItemsPage;
 using Split = CSplitPage;
 
-class ParameterPagesTest : public PageTest {};
+class ParameterPagesTest : public WizardTest {};
 
 struct RearrangeCase {
   std::vector<int> clicks;

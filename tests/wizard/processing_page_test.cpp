@@ -18,18 +18,12 @@
 
 #include "tests/support/fault_env.h"
 #include "tests/support/test_files.h"
-#include "tests/wizard/run_driver.h"
+#include "tests/wizard/scripted_env.h"
+#include "tests/wizard/wizard_driver.h"
 
-namespace vantor::wizard {
+namespace vantor::wizard::test {
 namespace {
 
-using testing::kChooseActions;
-using testing::kCompletion;
-using testing::kProcessing;
-using testing::kRunLimitMs;
-using testing::RunTest;
-using testing::ScriptedEnv;
-using testing::WizardJob;
 using vantor::testing::FaultEnv;
 using vantor::testing::ReadFile;
 using vantor::testing::TempDir;
@@ -93,10 +87,10 @@ std::string WithoutDuration(const std::string& report) {
   return report.substr(0, last);
 }
 
-class ProcessingPageTest : public RunTest {
+class ProcessingPageTest : public WizardTest {
  protected:
   void SetUp() override {
-    RunTest::SetUp();
+    WizardTest::SetUp();
     processing().SetFixedSeed(kSeed);
   }
 
@@ -282,8 +276,9 @@ TEST_F(ProcessingPageTest, AMissingOutputFolderIsRefusedBeforeAnyAction) {
   job.output = Q(m_in.File("none/out.txt"));
   ASSERT_TRUE(RunJob(job));
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text,
-            QStringLiteral("Error occured while processing lists:\r\noutput folder does not exist"));
+  EXPECT_EQ(
+      m_messages[0].text,
+      QStringLiteral("Error occured while processing lists:\r\noutput folder does not exist"));
   EXPECT_EQ(Marks(), "......") << "no action began";
   EXPECT_EQ(m_in.List(), std::vector<std::string>{"in.txt"});
 }
@@ -476,4 +471,4 @@ TEST_F(ProcessingPageTest, WithoutATemporaryDirectoryOnlyFinishIsLeft) {
 }
 
 }  // namespace
-}  // namespace vantor::wizard
+}  // namespace vantor::wizard::test

@@ -1,9 +1,6 @@
 # Tests of running a job from the wizard: the worker, the processing and completion pages.
-find_package(Qt6 REQUIRED COMPONENTS Test)
-
 foreach(test run_worker_test processing_page_test completion_page_test)
   vantor_add_wizard_test(${test} ${test}.cpp)
-  target_link_libraries(${test} PRIVATE Qt6::Test)
 endforeach()
 
 # The wizard's runs are compared with the batch tool's on the same lists and seed.

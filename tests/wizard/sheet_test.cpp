@@ -4,16 +4,12 @@
 
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPointer>
-#include <QPushButton>
 #include <initializer_list>
-#include <memory>
 #include <vector>
 
+#include "tests/wizard/wizard_driver.h"
 #include "wizard/choose_items_page.h"
 #include "wizard/completion_page.h"
 #include "wizard/framework/dialog_builder.h"
@@ -28,53 +24,15 @@ namespace {
 using framework::PropertySheet;
 using Choose = CChooseItemsPage;
 
-struct ShownMessage {
-  QString text;
-  QString caption;
-  framework::MessageIcon icon;
-};
-
-class SheetTest : public ::testing::Test {
+class SheetTest : public test::WizardTest {
  protected:
-  void SetUp() override {
-    framework::SetMessageBoxHook([this](QWidget*, const QString& text, const QString& caption,
-                                        framework::MessageIcon icon, framework::MessageButtons) {
-      m_messages.push_back({text, caption, icon});
-      return framework::MessageAnswer::Ok;
-    });
-    m_sheet = std::make_unique<CVantorSheet>();
-    m_sheet->show();
-  }
-
-  void TearDown() override {
-    m_sheet.reset();
-    framework::SetMessageBoxHook({});
-    EXPECT_TRUE(QApplication::topLevelWidgets().isEmpty()) << "a window outlived the sheet";
-  }
-
   CChooseItemsPage& choose() { return *m_sheet->GetChooseItemsPage(); }
-  QPushButton* Button(PropertySheet::Button which) { return m_sheet->GetButton(which); }
-  void Next() { Button(PropertySheet::Button::Next)->click(); }
-  void Back() { Button(PropertySheet::Button::Back)->click(); }
   // Clicks a control of the choose-actions page as the user does.
-  void Click(int id) { choose().GetDlgItemAs<QAbstractButton>(id)->click(); }
+  void Click(int id) { WizardTest::Click(choose(), id); }
   void ClickAll(std::initializer_list<int> ids) {
     for (int id : ids) Click(id);
   }
   bool Enabled(int id) { return choose().GetDlgItem(id)->isEnabled(); }
-
-  // The template ids of the pages in the sheet, in order.
-  std::vector<int> Sequence() const {
-    std::vector<int> ids;
-    for (int i = 0; i < m_sheet->GetPageCount(); ++i) {
-      ids.push_back(m_sheet->GetPage(i)->GetTemplateId());
-    }
-    return ids;
-  }
-  int ActiveId() const { return m_sheet->GetActivePage()->GetTemplateId(); }
-
-  std::vector<ShownMessage> m_messages;
-  std::unique_ptr<CVantorSheet> m_sheet;
 };
 
 TEST_F(SheetTest, StartsWithWelcomeAndChooseActionsOnly) {
@@ -128,8 +86,7 @@ TEST_F(SheetTest, NextOnChooseActionsBuildsThePagesTheChoicesCallFor) {
   };
   for (const SequenceCase& c : cases) {
     SCOPED_TRACE(c.name);
-    m_sheet = std::make_unique<CVantorSheet>();
-    m_sheet->show();
+    NewSheet();
     Next();
     for (int id : c.clicks) Click(id);
     Next();
@@ -210,8 +167,7 @@ TEST_F(SheetTest, DuplicatesBoxFollowsRearrangeAndTheJobKind) {
   };
   for (const EnablingCase& c : cases) {
     SCOPED_TRACE(c.name);
-    m_sheet = std::make_unique<CVantorSheet>();
-    m_sheet->show();
+    NewSheet();
     Next();
     for (int id : c.clicks) Click(id);
     EXPECT_EQ(Enabled(Choose::IDC_FILTER), c.actionsEnabled);
@@ -289,8 +245,7 @@ TEST_F(SheetTest, HeaderPagesShowTheTitleOnAWhiteBandAndTheSharedPicture) {
   // Visited directly: the pages' own checks would stop Next on empty fields. The
   // processing page, last before completion, finds nothing to run, says so in a box the
   // hook answers, and takes the completion page out.
-  for (int i = 2; i < m_sheet->GetPageCount() && m_sheet->GetPage(i)->GetTemplateId() != 108;
-       ++i) {
+  for (int i = 2; i < m_sheet->GetPageCount() && m_sheet->GetPage(i)->GetTemplateId() != 108; ++i) {
     m_sheet->SetActivePage(i);
     checkHeader(m_sheet->GetActivePage());
   }

@@ -8,7 +8,7 @@
 #include <QTextCursor>
 #include <string>
 
-#include "page_driver.h"
+#include "tests/wizard/wizard_driver.h"
 #include "wizard/rearrange_page.h"
 
 namespace vantor::wizard::test {
@@ -19,7 +19,7 @@ using Include = CIncludePage;
 using Rearrange = CRearrangePage;
 using Split = CSplitPage;
 
-class SummaryPageTest : public PageTest {
+class SummaryPageTest : public WizardTest {
  protected:
   QString Summary() const { return m_sheet->GetSummaryPage()->SummaryText(); }
   QPlainTextEdit* Box() const {

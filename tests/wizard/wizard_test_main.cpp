@@ -14,7 +14,7 @@ extern "C" const char* __asan_default_options() { return "detect_leaks=0"; }
 int main(int argc, char** argv) {
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
-  // The drivers press the buttons far faster than a hand; the guard's own tests turn it on.
+  // The tests press the buttons far faster than a hand; the guard's own tests turn it on.
   vantor::framework::PropertySheet::SetPressGuard(std::chrono::milliseconds(0));
   ::testing::InitGoogleTest(&argc, argv);
   return RUN_ALL_TESTS();

@@ -415,8 +415,7 @@ TEST_F(PropertySheetTest, APageDestroyedFirstLeavesTheSheet) {
   EXPECT_EQ(m_sheet->GetActiveIndex(), -1);
 }
 
-// The control helpers.
-
+// The control helpers of a page.
 class PropertyPageTest : public PropertySheetTest {
  protected:
   void SetUp() override {
