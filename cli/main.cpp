@@ -16,6 +16,7 @@
 #include "engine/file_checks.h"
 #include "engine/runner.h"
 #include "engine/summary.h"
+#include "engine/version.h"
 
 namespace {
 
@@ -134,7 +135,7 @@ int main(int argc, char** argv) {
     return 0;
   }
   if (options.version) {
-    std::puts("vantor-cli 0.1.0");
+    std::puts("vantor-cli " VANTOR_VERSION);
     return 0;
   }
   if (options.dryRun) {

@@ -1,5 +1,6 @@
 #include "wizard/app.h"
 
+#include "engine/version.h"
 #include "wizard/decoration.h"
 #include "wizard/sheet.h"
 
@@ -7,6 +8,7 @@ namespace vantor::wizard {
 
 CVantorApp::CVantorApp(int& argc, char** argv) : QApplication(argc, argv) {
   setApplicationName(QStringLiteral("vantor"));
+  setApplicationVersion(QStringLiteral(VANTOR_VERSION));
   setDesktopFileName(QStringLiteral("vantor"));
   setWindowIcon(MakeAppIcon());
 }
