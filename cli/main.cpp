@@ -16,6 +16,7 @@
 #include "engine/file_checks.h"
 #include "engine/runner.h"
 #include "engine/summary.h"
+#include "engine/texts.h"
 #include "engine/version.h"
 
 namespace {
@@ -93,7 +94,7 @@ int Run(const vantor::cli::CliOptions& options) {
   cli::ProgressSink sink;
   ActionRunner runner(job, sink);
   if (!runner.PrepareTempDirectory()) {
-    std::fputs("Failed to prepare temporary path.\nCannot continue.\n", stderr);
+    std::fprintf(stderr, "%s\n", kTempPathFailed);
     return 1;
   }
   const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO);
@@ -109,12 +110,12 @@ int Run(const vantor::cli::CliOptions& options) {
   std::fputs(WithLineFeeds(job.resultsText).c_str(), stdout);
   if (sink.failed()) {
     std::fflush(stdout);
-    std::fprintf(stderr, "Error occured while processing lists:\n%s\n", sink.error().c_str());
+    std::fprintf(stderr, "%s\n%s\n", kRunErrorHeading, sink.error().c_str());
     return 1;
   }
   // A stop that came after the last action ended changes nothing: the result is there.
   if (g_stopped && !job.completed) return 130;
-  std::printf("Processing has taken %s\n", FormatDuration(job.elapsedMs).c_str());
+  std::printf("%s%s\n", kProcessingTaken, FormatDuration(job.elapsedMs).c_str());
   return 0;
 }
 

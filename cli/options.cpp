@@ -3,6 +3,8 @@
 #include <map>
 #include <optional>
 
+#include "engine/texts.h"
+
 namespace vantor::cli {
 
 namespace {
@@ -28,14 +30,14 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
   JobChoices& choices = options->choices;
   if (raw.operands.size() > 1) return "one input list only (use --merge to join lists)";
   choices.inputFileName = raw.operands.empty() ? std::string() : TrimWhiteSpace(raw.operands[0]);
-  if (choices.inputFileName.empty()) return "input list: Please enter filename";
+  if (choices.inputFileName.empty()) return std::string("input list: ") + kEnterFilename;
 
   if (raw.replaceInput && raw.output) return "--output and --replace-input exclude each other";
   choices.replaceInput = raw.replaceInput;
   if (!raw.replaceInput) {
     choices.outputFileName = raw.output ? TrimWhiteSpace(*raw.output) : std::string();
     if (choices.outputFileName.empty()) {
-      return "output file (-o FILE or --replace-input): Please enter filename";
+      return std::string("output file (-o FILE or --replace-input): ") + kEnterFilename;
     }
   }
 
@@ -63,20 +65,20 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     if (!raw.include) return "--every needs --include ADDRESS";
     choices.include = true;
     choices.includeEmail = TrimWhiteSpace(*raw.include);
-    if (choices.includeEmail.empty()) return "--include: Please enter email";
+    if (choices.includeEmail.empty()) return std::string("--include: ") + kEnterEmail;
     if (!IsOneLine(choices.includeEmail)) {
       return std::string("--include: ") + kIncludeEmailNotOneLine;
     }
     choices.includePeriod = raw.every ? ReadCountField(*raw.every) : -1;
     if (choices.includePeriod < 0) {
-      return "--every: Please enter correct period (number of messages)";
+      return std::string("--every: ") + kEnterPeriod;
     }
   }
   if (raw.extract) {
     choices.extract = true;
     choices.extractCount = ReadCountField(*raw.extract);
     if (choices.extractCount < 0) {
-      return "--extract: Please enter valid number of emails to extract)";
+      return std::string("--extract: ") + kEnterExtractCount;
     }
   }
   if (raw.splitCount && raw.splitKb) return "--split-count and --split-kb exclude each other";
@@ -85,19 +87,19 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     choices.splitByCount = true;
     choices.splitSize = ReadCountField(*raw.splitCount);
     if (choices.splitSize < 0) {
-      return "--split-count: Please enter valid number of emails per part";
+      return std::string("--split-count: ") + kEnterEmailsPerPart;
     }
   }
   if (raw.splitKb) {
     choices.split = true;
     choices.splitByCount = false;
     choices.splitSize = ReadKilobytesField(*raw.splitKb);
-    if (choices.splitSize < 0) return "--split-kb: Please enter valid number of bytes per part";
+    if (choices.splitSize < 0) return std::string("--split-kb: ") + kEnterBytesPerPart;
   }
 
   if (!choices.filter && !choices.rearrange && !choices.include && !choices.extract &&
       !choices.split) {
-    return "Please choose at least one action to perform";
+    return kChooseAction;
   }
   return std::string();
 }
@@ -107,9 +109,9 @@ std::string CheckMerge(const RawOptions& raw, CliOptions* options) {
       raw.include || raw.every || raw.extract || raw.splitCount || raw.splitKb) {
     return "--merge takes no single-list action";
   }
-  if (raw.operands.size() < 2) return "Please specify files to merge (at least 2 files)";
+  if (raw.operands.size() < 2) return kSpecifyMergeFiles;
   options->choices.outputFileName = raw.output ? TrimWhiteSpace(*raw.output) : std::string();
-  if (options->choices.outputFileName.empty()) return "Please specify output filename";
+  if (options->choices.outputFileName.empty()) return kSpecifyMergeOutput;
   options->choices.mergeFiles = raw.operands;
   return std::string();
 }

@@ -5,7 +5,7 @@
 
 #include <chrono>
 
-#include "engine/runner.h"
+#include "engine/format.h"
 
 namespace vantor::cli {
 
@@ -66,12 +66,6 @@ void ProgressSink::Erase(std::FILE* out) {
   std::fputs("\r\033[2A\033[J", out);
   std::fflush(out);
   drawn_ = false;
-}
-
-std::string FormatElapsed(std::uint32_t ms) {
-  return Format("%02lu:%02lu:%02lu", static_cast<unsigned long>(ms / 3600000),
-                static_cast<unsigned long>((ms / 60000) % 60),
-                static_cast<unsigned long>((ms / 1000) % 60));
 }
 
 }  // namespace vantor::cli

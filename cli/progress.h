@@ -39,9 +39,6 @@ class ProgressSink final : public MessageSink {
   bool drawn_ = false;
 };
 
-// "hh:mm:ss" of the elapsed-time display; hours are not wrapped.
-std::string FormatElapsed(std::uint32_t ms);
-
 }  // namespace vantor::cli
 
 #endif  // VANTOR_CLI_PROGRESS_H_

@@ -33,15 +33,15 @@ std::vector<std::string> BuildJob(const JobChoices& choices, ProcessingJob* job)
       const char* caption;
       if (choices.sortByEmail) {
         job->sortByEmail = true;
-        job->rearrangeMode = 0;
+        job->rearrangeMode = RearrangeMode::kSortByEmail;
         caption = "Sorting list by email";
       } else if (choices.sortByDomain) {
         job->sortByDomain = true;
-        job->rearrangeMode = 1;
+        job->rearrangeMode = RearrangeMode::kSortByDomain;
         caption = "Sorting list by domain";
       } else {
         job->randomize = true;
-        job->rearrangeMode = 2;
+        job->rearrangeMode = RearrangeMode::kRandomize;
         caption = "Randomizing list";
       }
       job->rearrangeSlot = assignSlot(caption);

@@ -1,7 +1,7 @@
 // What the user chose, as both front ends collect it (the wizard's pages, the batch
 // tool's options), and the one rule that turns it into a ProcessingJob with the
 // display slots of its actions. The checks of the input live here too, so that both
-// front ends refuse the same values with the same texts.
+// front ends refuse the same values; the texts they refuse them with are in texts.h.
 #ifndef VANTOR_ENGINE_CHOICES_H_
 #define VANTOR_ENGINE_CHOICES_H_
 
@@ -52,10 +52,8 @@ std::vector<std::string> BuildJob(const JobChoices& choices, ProcessingJob* job)
 std::string TrimWhiteSpace(std::string_view text);
 
 // Whether `text` holds no CR, LF or NUL, so that the address to include goes into the
-// list as one line and not as several.
+// list as one line and not as several (refused with kIncludeEmailNotOneLine).
 bool IsOneLine(std::string_view text);
-// The refusal of an address to include that is not one line.
-inline constexpr char kIncludeEmailNotOneLine[] = "Please enter email without line breaks";
 
 // Reads a number field as the parameter pages do: leading white space skipped, then
 // decimal digits up to 4294967295, then nothing but white space. False when the text

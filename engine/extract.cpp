@@ -1,30 +1,18 @@
 #include "engine/extract.h"
 
 #include <algorithm>
-#include <climits>
+#include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "engine/error.h"
+#include "engine/format.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/runner.h"
+#include "engine/texts.h"
 
 namespace vantor {
-
-std::int64_t MulDiv(std::int64_t x, std::int64_t y, std::int64_t z) {
-  if (z == 0) return -1;
-  __extension__ using Wide = __int128;
-  const Wide product = static_cast<Wide>(x) * y;
-  const bool negative = (product < 0) != (z < 0);
-  const Wide top = product < 0 ? -product : product;
-  const Wide bottom = z < 0 ? -static_cast<Wide>(z) : static_cast<Wide>(z);
-  Wide quotient = top / bottom;
-  // A remainder of half the divisor or more rounds the magnitude up.
-  if ((top % bottom) * 2 >= bottom) ++quotient;
-  if (quotient > INT64_MAX) return -1;
-  return static_cast<std::int64_t>(negative ? -quotient : quotient);
-}
 
 namespace {
 
@@ -57,7 +45,7 @@ void ExtractRandomSublist(ActionRunner& runner) {
   ListWriter writer(runner);
   writer.CreateTemp();
   runner.PostInfo2("Determining number of emails in input file...");
-  runner.PostInfo("Reading emails...");
+  runner.PostInfo(kReadingEmails);
 
   ListReader reader(runner.env(), NoKey);
   reader.Open(job.inputFileName, job.chunkSizes.list);
@@ -104,7 +92,7 @@ void ExtractRandomSublist(ActionRunner& runner) {
     runner.PostInfo2(Format("%llu email(s) found, %lld email(s) extracted",
                             static_cast<unsigned long long>(lineCount),
                             static_cast<long long>(total - remaining)));
-    runner.PostInfo("Reading emails...");
+    runner.PostInfo(kReadingEmails);
   }
   reader.Close();
   writer.Finish(runner.CommitIsFinal());

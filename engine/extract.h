@@ -14,10 +14,6 @@ class ActionRunner;
 
 void ExtractRandomSublist(ActionRunner& runner);
 
-// x * y / z rounded to the nearest integer, a remainder of exactly one half away from
-// zero. The product never overflows. -1 when z is 0 or the quotient does not fit.
-std::int64_t MulDiv(std::int64_t x, std::int64_t y, std::int64_t z);
-
 // A random index from 0 to n - 1 (n >= 1) made of 15-bit draws of `random` (a RunRandom,
 // or anything with the same Draw). A chunk of at most 32,768 records takes one draw
 // modulo n. A larger one takes two draws as one 30-bit value, the first in the high

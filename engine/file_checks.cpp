@@ -1,5 +1,7 @@
 #include "engine/file_checks.h"
 
+#include "engine/texts.h"
+
 namespace vantor {
 
 namespace {
@@ -62,9 +64,9 @@ std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) 
 const char* RunErrorText(FileProblemKind kind) {
   switch (kind) {
     case FileProblemKind::kNotRegular:
-      return "output file is not a regular file";
+      return kOutputNotRegular;
     case FileProblemKind::kReadOnly:
-      return "Failed to rename file";
+      return kRenameFailed;
     case FileProblemKind::kNoFolder:
       return "output folder does not exist";
     case FileProblemKind::kFolderNotWritable:

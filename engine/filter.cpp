@@ -7,9 +7,11 @@
 #include <string>
 
 #include "engine/filter_matcher.h"
+#include "engine/format.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/runner.h"
+#include "engine/texts.h"
 
 namespace vantor {
 
@@ -230,7 +232,7 @@ void FilterList(ActionRunner& runner) {
   std::uint32_t lastPost = runner.env()->TickCount();
   std::vector<char> deniedInChunk;
   for (;;) {
-    runner.PostInfo("Reading emails...");
+    runner.PostInfo(kReadingEmails);
     if (!input.ReadChunk()) break;
     if (!runner.KeepRunning()) break;
     LineStore& lines = input.lines();

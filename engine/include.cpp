@@ -4,9 +4,11 @@
 
 #include "engine/choices.h"
 #include "engine/error.h"
+#include "engine/format.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/runner.h"
+#include "engine/texts.h"
 
 namespace vantor {
 
@@ -51,7 +53,7 @@ void IncludeEmail(ActionRunner& runner) {
   for (;;) {
     runner.PostInfo2(
         Format("%lld email(s) processed, %lld email(s) included", total, included));
-    runner.PostInfo("Reading emails...");
+    runner.PostInfo(kReadingEmails);
     if (!input.ReadChunk()) break;
     if (!runner.KeepRunning()) break;
     LineStore& lines = input.lines();

@@ -34,6 +34,13 @@ struct ChunkSizes {
   std::size_t filterInMemory = 32 << 20;
 };
 
+// What the rearrange action does, numbered as the record's signed 32-bit field.
+enum class RearrangeMode : std::int32_t {
+  kSortByEmail = 0,   // by the entire email
+  kSortByDomain = 1,  // by the domain, then by the user name
+  kRandomize = 2,
+};
+
 // The tempDirectory field of the original record held 260 characters; paths here are
 // as long as the file system allows.
 struct ProcessingJob {
@@ -70,7 +77,7 @@ struct ProcessingJob {
   std::vector<std::string> mergeFiles;
   std::int32_t mergeSlot = 0;
 
-  std::int32_t rearrangeMode = 0;  // 0 entire email, 1 domain then user, 2 random
+  RearrangeMode rearrangeMode = RearrangeMode::kSortByEmail;
   // The temporary files of the sort by parts, oldest first.
   std::deque<std::string> tempFileQueue;
 

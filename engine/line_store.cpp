@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "engine/error.h"
+#include "engine/texts.h"
 
 namespace vantor {
 
@@ -15,7 +16,7 @@ LineStore::~LineStore() { std::free(records_); }
 void LineStore::Grow() {
   if (records_ == nullptr) {
     records_ = static_cast<LineRecord*>(std::malloc(kFirstCapacity * sizeof(LineRecord)));
-    if (records_ == nullptr) Raise("failed to allocate memory");
+    if (records_ == nullptr) Raise(kAllocFailed);
     capacity_ = kFirstCapacity;
     return;
   }

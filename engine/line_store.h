@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/run_random.h"
-
 namespace vantor {
 
 struct LineRecord {
@@ -25,14 +23,11 @@ struct LineRecord {
 enum LineKeyMode : std::int32_t {
   NoKey = 0,           // key 0
   AtSignPosition = 1,  // index of the first '@', 0 when there is none
-  RandomKey = 2,       // a fresh RunRandom draw per line, in line order
 };
 
 class LineStore {
  public:
-  // `random` is drawn from in RandomKey mode and must then outlive the store.
-  explicit LineStore(LineKeyMode mode, RunRandom* random = nullptr)
-      : mode_(mode), random_(random) {}
+  explicit LineStore(LineKeyMode mode) : mode_(mode) {}
   ~LineStore();
   LineStore(const LineStore&) = delete;
   LineStore& operator=(const LineStore&) = delete;
@@ -46,8 +41,6 @@ class LineStore {
     if (mode_ == AtSignPosition) {
       const void* at = std::memchr(text, '@', static_cast<std::size_t>(length));
       if (at) key = static_cast<std::int32_t>(static_cast<const char*>(at) - text);
-    } else if (mode_ == RandomKey) {
-      key = random_->Draw();
     }
     records_[count_++] = LineRecord{text, key, length};
   }
@@ -65,7 +58,6 @@ class LineStore {
   void Grow();
 
   LineKeyMode mode_;
-  RunRandom* random_;
   LineRecord* records_ = nullptr;
   std::size_t count_ = 0;
   std::size_t capacity_ = 0;

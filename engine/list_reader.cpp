@@ -6,8 +6,7 @@
 
 namespace vantor {
 
-ListReader::ListReader(Env* env, LineKeyMode mode, RunRandom* random)
-    : env_(env), lines_(mode, random) {}
+ListReader::ListReader(Env* env, LineKeyMode mode) : env_(env), lines_(mode) {}
 
 void ListReader::Open(const std::string& name, std::uint32_t chunkSize) {
   file_ = env_->OpenForReading(name);

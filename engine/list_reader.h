@@ -24,8 +24,8 @@ class ListReader {
   // moves that may read past its end (ListWriter::WriteLine).
   static constexpr std::size_t kSlack = 64;
 
-  // `env` (and `random` in RandomKey mode) must outlive the reader.
-  ListReader(Env* env, LineKeyMode mode, RunRandom* random = nullptr);
+  // `env` must outlive the reader.
+  ListReader(Env* env, LineKeyMode mode);
   ListReader(const ListReader&) = delete;
   ListReader& operator=(const ListReader&) = delete;
 

@@ -5,6 +5,7 @@
 
 #include "engine/error.h"
 #include "engine/runner.h"
+#include "engine/texts.h"
 
 namespace vantor {
 
@@ -82,7 +83,7 @@ void ListWriter::Write(const char* bytes, std::size_t n) {
     if (n >= capacity_) {
       // Written in place, after the block before it.
       if (!background_.Wait() || !WriteInSlices(file_.get(), bytes, n)) {
-        Raise("failed to write data");
+        Raise(kWriteFailed);
       }
       return;
     }
@@ -94,7 +95,7 @@ void ListWriter::Write(const char* bytes, std::size_t n) {
 void ListWriter::Flush() {
   if (used_ == 0) return;
   // The spare buffer is free once the block before has been written.
-  if (!background_.Wait()) Raise("failed to write data");
+  if (!background_.Wait()) Raise(kWriteFailed);
   background_.Start(file_.get(), buffer_.get(), used_);
   std::swap(buffer_, spare_);
   used_ = 0;
@@ -102,18 +103,18 @@ void ListWriter::Flush() {
 
 void ListWriter::Finish(bool sync) {
   Flush();
-  if (!background_.Wait()) Raise("failed to write data");
+  if (!background_.Wait()) Raise(kWriteFailed);
   // The result must be on the disk before it replaces anything.
-  if (sync && !file_->Sync()) Raise("failed to write data");
-  if (!file_->Close()) Raise("failed to write data");
+  if (sync && !file_->Sync()) Raise(kWriteFailed);
+  if (!file_->Close()) Raise(kWriteFailed);
   file_.reset();
 }
 
 void ListWriter::FinishLater() {
   Flush();
-  if (!background_.Wait()) Raise("failed to write data");
+  if (!background_.Wait()) Raise(kWriteFailed);
   file_->StartWriteback();
-  if (!file_->Close()) Raise("failed to write data");
+  if (!file_->Close()) Raise(kWriteFailed);
   file_.reset();
 }
 

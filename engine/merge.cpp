@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/error.h"
+#include "engine/format.h"
 #include "engine/list_writer.h"
 #include "engine/runner.h"
 

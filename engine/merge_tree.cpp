@@ -8,6 +8,7 @@
 #include "engine/list_writer.h"
 #include "engine/ordering.h"
 #include "engine/runner.h"
+#include "engine/texts.h"
 
 namespace vantor {
 
@@ -37,11 +38,8 @@ class Node {
 // One part file, read chunk by chunk.
 class Leaf final : public Node {
  public:
-  Leaf(ActionRunner& runner, const std::string& name, std::uint32_t chunk,
-       std::int32_t rearrangeMode)
-      : runner_(runner),
-        mode_(rearrangeMode),
-        reader_(runner.env(), static_cast<LineKeyMode>(rearrangeMode)) {
+  Leaf(ActionRunner& runner, const std::string& name, std::uint32_t chunk, RearrangeMode mode)
+      : runner_(runner), mode_(mode), reader_(runner.env(), KeyModeFor(mode)) {
     reader_.KeepLinesWhole();
     reader_.Open(name, chunk);
   }
@@ -54,7 +52,7 @@ class Leaf final : public Node {
 
  private:
   ActionRunner& runner_;
-  std::int32_t mode_;
+  RearrangeMode mode_;
   ListReader reader_;
   std::vector<MergeNode*> ancestors_;
   const LineRecord* at_ = nullptr;
@@ -174,8 +172,7 @@ class TreeMerger {
       order.pop_front();
       const int b = order.front();
       order.pop_front();
-      runner_.PostInfo(Format("Merging 2 temp files, %ld file(s) left...",
-                              static_cast<long>(order.size())));
+      runner_.PostInfo(MergingTempFilesText(order.size()));
       // Too many files at once: what is below each side is merged into a file first.
       if (plan_[a].files + plan_[b].files > maxFiles) {
         if (!Materialize(a, false) || !Materialize(b, false)) return false;

@@ -20,9 +20,9 @@ class ListWriter;
 // Merges the files in job().tempFileQueue (two or more) into one new temporary file,
 // written with `writer` and synced, which is then the queue's only name. Every name
 // the queue holds is a live temporary file at any time, so a caller can delete them
-// after a stop. Posts "Merging 2 temp files, %ld file(s) left..." for each pairwise
-// merge. False when the run was stopped. Raises the errors of reading and writing,
-// "failed to open temp file for writing" when a file cannot be created.
+// after a stop. Posts MergingTempFilesText (texts.h) for each pairwise merge, as the
+// merges two at a time would. False when the run was stopped. Raises the errors of
+// reading, of writing and of ListWriter::CreateTemp.
 bool MergeSortedParts(ActionRunner& runner, ListWriter& writer);
 
 }  // namespace vantor

@@ -44,9 +44,10 @@ struct SortString {
   }
 };
 
-SortString StringOf(const LineRecord& record, std::int32_t rearrangeMode) {
+SortString StringOf(const LineRecord& record, RearrangeMode mode) {
   return SortString{record.text, static_cast<std::uint32_t>(record.key),
-                    static_cast<std::uint32_t>(record.length), rearrangeMode == 1};
+                    static_cast<std::uint32_t>(record.length),
+                    mode == RearrangeMode::kSortByDomain};
 }
 
 constexpr std::size_t kSmallRange = 32;
@@ -73,17 +74,17 @@ int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t 
   return aLength < bLength ? -1 : 1;
 }
 
-std::uint64_t SortPrefix(const LineRecord& record, std::int32_t rearrangeMode, bool* exact) {
+std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact) {
   // Most strings have eight bytes of their own to start with: one load, and a NUL
   // found by the usual zero-byte test.
-  const std::int32_t start = rearrangeMode == 1 ? record.key : 0;
+  const std::int32_t start = mode == RearrangeMode::kSortByDomain ? record.key : 0;
   if (record.length - start >= 8) {
     std::uint64_t word;
     std::memcpy(&word, record.text + start, 8);
     *exact = ((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull) == 0;
     return __builtin_bswap64(word);
   }
-  SortString s = StringOf(record, rearrangeMode);
+  SortString s = StringOf(record, mode);
   const std::uint64_t prefix = s.Prefix(0);
   // A zero byte of the prefix is the end, the domain's separator, or a NUL of the line.
   *exact = true;
@@ -122,11 +123,15 @@ int CompareDomainThenUser(const LineRecord& a, const LineRecord& b) {
                       static_cast<std::size_t>(b.key));
 }
 
-LineComparator ComparatorFor(std::int32_t rearrangeMode) {
-  return rearrangeMode == 0 ? CompareEntireEmail : CompareDomainThenUser;
+LineComparator ComparatorFor(RearrangeMode mode) {
+  return mode == RearrangeMode::kSortByEmail ? CompareEntireEmail : CompareDomainThenUser;
 }
 
-void PartSorter::Sort(LineRecord* records, std::size_t count, std::int32_t rearrangeMode) {
+LineKeyMode KeyModeFor(RearrangeMode mode) {
+  return mode == RearrangeMode::kSortByDomain ? AtSignPosition : NoKey;
+}
+
+void PartSorter::Sort(LineRecord* records, std::size_t count, RearrangeMode mode) {
   if (count < 2) return;
   // The radix-style sort below reads a NUL as the end of a string, which the order
   // does not; a part that holds one is sorted by the comparator itself.
@@ -135,23 +140,22 @@ void PartSorter::Sort(LineRecord* records, std::size_t count, std::int32_t rearr
     hasNul = std::memchr(records[i].text, 0, static_cast<std::size_t>(records[i].length));
   }
   if (hasNul) {
-    LineComparator cmp = ComparatorFor(rearrangeMode);
+    LineComparator cmp = ComparatorFor(mode);
     std::sort(records, records + count,
               [cmp](const LineRecord& a, const LineRecord& b) { return cmp(a, b) < 0; });
     return;
   }
-  SortByStrings(records, count, rearrangeMode);
+  SortByStrings(records, count, mode);
 }
 
-void PartSorter::SortByStrings(LineRecord* records, std::size_t count,
-                               std::int32_t rearrangeMode) {
+void PartSorter::SortByStrings(LineRecord* records, std::size_t count, RearrangeMode mode) {
   // The records travel with their prefixes, so that sorting reads the items in order
   // and the sorted records are written back in one sequential pass.
   items_.resize(count);
   for (std::size_t i = 0; i < count; ++i) {
-    items_[i] = Item{StringOf(records[i], rearrangeMode).Prefix(0), records[i]};
+    items_[i] = Item{StringOf(records[i], mode).Prefix(0), records[i]};
   }
-  SortItems(items_.data(), count, 0, 0, rearrangeMode);
+  SortItems(items_.data(), count, 0, 0, mode);
   for (std::size_t i = 0; i < count; ++i) records[i] = items_[i].record;
 }
 
@@ -160,7 +164,7 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count,
 // place, one byte of the prefix at a time, the next eight bytes loaded when a group
 // agrees on all eight.
 void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth,
-                           std::uint32_t byte, std::int32_t rearrangeMode) {
+                           std::uint32_t byte, RearrangeMode mode) {
   // The largest bucket is sorted by going round this loop again and only the smaller
   // ones by calling deeper, so the stack holds at most log2(count) frames however long
   // the prefix the lines share (the worker thread has 1 MiB).
@@ -168,8 +172,8 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth,
     if (count <= kSmallRange) {
       std::sort(items, items + count, [&](const Item& a, const Item& b) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        SortString sa = StringOf(a.record, rearrangeMode);
-        SortString sb = StringOf(b.record, rearrangeMode);
+        SortString sa = StringOf(a.record, mode);
+        SortString sb = StringOf(b.record, mode);
         const std::uint32_t n = std::min(sa.length(), sb.length());
         for (std::uint32_t i = depth + 8; i < n; ++i) {
           unsigned char ca = sa.At(i), cb = sb.At(i);
@@ -209,7 +213,7 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth,
       if (counts[b] < 2) return false;
       const Item* bucket = items + starts[b];
       for (std::uint32_t i = 0; i < counts[b]; ++i) {
-        if (StringOf(bucket[i].record, rearrangeMode).length() > position) return true;
+        if (StringOf(bucket[i].record, mode).length() > position) return true;
       }
       return false;
     };
@@ -217,7 +221,7 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth,
     auto advance = [&](Item* bucket, std::size_t n) {
       if (byte < 7) return;
       for (std::size_t i = 0; i < n; ++i) {
-        bucket[i].prefix = StringOf(bucket[i].record, rearrangeMode).Prefix(depth + 8);
+        bucket[i].prefix = StringOf(bucket[i].record, mode).Prefix(depth + 8);
       }
     };
     int largest = -1;
@@ -230,7 +234,7 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth,
     for (int b = 0; b < 256; ++b) {
       if (b == largest || !needsSorting(b)) continue;
       advance(items + starts[b], counts[b]);
-      SortItems(items + starts[b], counts[b], nextDepth, nextByte, rearrangeMode);
+      SortItems(items + starts[b], counts[b], nextDepth, nextByte, mode);
     }
     items += starts[largest];
     count = counts[largest];

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/job.h"
 #include "engine/line_store.h"
 
 namespace vantor {
@@ -26,17 +27,21 @@ int CompareEntireEmail(const LineRecord& a, const LineRecord& b);
 // without '@' has key 0: all of it is the domain part.
 int CompareDomainThenUser(const LineRecord& a, const LineRecord& b);
 
-// The comparator of a sort's rearrange mode: 0 entire email, 1 domain then user.
-LineComparator ComparatorFor(std::int32_t rearrangeMode);
+// The comparator of a sort's rearrange mode.
+LineComparator ComparatorFor(RearrangeMode mode);
+
+// The key every reader of a rearrange action gives its lines: the position of the first
+// '@' for the sort by domain, none for the others.
+LineKeyMode KeyModeFor(RearrangeMode mode);
 
 // The byte-string order of two byte strings.
 int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t bLength);
 
-// The first eight bytes of the string a record is sorted by in a sort mode (0 or 1),
+// The first eight bytes of the string a record is sorted by in a sort mode,
 // big-endian and zero past its end: when two such prefixes differ and both are
 // `exact`, they order the records as the comparator does. A prefix is not exact when a
 // NUL byte of the line falls within it.
-std::uint64_t SortPrefix(const LineRecord& record, std::int32_t rearrangeMode, bool* exact);
+std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact);
 
 // Whether two lines of `n` bytes are duplicates: equal when ASCII letters are compared
 // without regard to case, a NUL that both hold ending the comparison early.
@@ -80,16 +85,16 @@ class LastLine {
 // input. Keeps its working memory for the next part.
 class PartSorter {
  public:
-  void Sort(LineRecord* records, std::size_t count, std::int32_t rearrangeMode);
+  void Sort(LineRecord* records, std::size_t count, RearrangeMode mode);
 
  private:
   struct Item {
     std::uint64_t prefix;  // eight bytes of the sort string from the current depth
     LineRecord record;
   };
-  void SortByStrings(LineRecord* records, std::size_t count, std::int32_t rearrangeMode);
+  void SortByStrings(LineRecord* records, std::size_t count, RearrangeMode mode);
   void SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
-                 std::int32_t rearrangeMode);
+                 RearrangeMode mode);
 
   std::vector<Item> items_;
 };

@@ -1,7 +1,5 @@
 #include "engine/runner.h"
 
-#include <cstdarg>
-#include <cstdio>
 #include <new>
 #include <stdexcept>
 
@@ -13,6 +11,7 @@
 #include "engine/merge.h"
 #include "engine/sort_by_parts.h"
 #include "engine/split.h"
+#include "engine/texts.h"
 
 namespace vantor {
 
@@ -53,7 +52,7 @@ int ActionRunner::Run() {
   } catch (const ActionError& error) {
     failure = error.text;
   } catch (const std::bad_alloc&) {
-    failure = "failed to allocate memory";
+    failure = kAllocFailed;
   } catch (const std::exception& error) {
     otherFailure = error.what();
   }
@@ -184,7 +183,7 @@ void ActionRunner::CommitResult(const std::string& tempName) {
     job_.inputFileName = tempName;
   } else {
     if (destination_.empty()) destination_ = env_->RealPath(Destination());
-    if (destination_.empty()) Raise("Failed to rename file");
+    if (destination_.empty()) Raise(kRenameFailed);
     PutInPlace(tempName, destination_);
     // The next action reads what this one wrote; a merge job has no next action.
     if (job_.singleListMode) job_.inputFileName = Destination();
@@ -197,31 +196,16 @@ void ActionRunner::PutInPlace(const std::string& tempName, const std::string& ta
   // The target is never deleted first: rename replaces it in one step, so a failure at
   // any point leaves the user with the old file.
   const FileFacts facts = env_->Inspect(target);
-  if (facts.exists && !facts.writable) Raise("Failed to rename file");
+  if (facts.exists && !facts.writable) Raise(kRenameFailed);
   std::uint32_t mode = facts.exists ? facts.mode : env_->NewFileMode();
   // A set-id program made of other bytes must not keep its bits under a new owner.
   // The owner goes first: changing it clears those bits.
   if (facts.exists && !env_->SetOwner(tempName, facts.owner, facts.group)) mode &= ~06000u;
-  if (!env_->SetMode(tempName, mode)) Raise("Failed to rename file");
-  if (!env_->Rename(tempName, target)) Raise("Failed to rename file");
+  if (!env_->SetMode(tempName, mode)) Raise(kRenameFailed);
+  if (!env_->Rename(tempName, target)) Raise(kRenameFailed);
   temps_.erase(tempName);
   // The file is in place whatever this says; it only makes the new name durable sooner.
   if (syncFolder) env_->SyncDirectory(DirectoryOf(target));
-}
-
-std::string Format(const char* format, ...) {
-  char small[256];
-  va_list args;
-  va_start(args, format);
-  int n = std::vsnprintf(small, sizeof small, format, args);
-  va_end(args);
-  if (n < 0) return std::string();
-  if (static_cast<std::size_t>(n) < sizeof small) return std::string(small, n);
-  std::string text(static_cast<std::size_t>(n), '\0');
-  va_start(args, format);
-  std::vsnprintf(text.data(), text.size() + 1, format, args);
-  va_end(args);
-  return text;
 }
 
 }  // namespace vantor

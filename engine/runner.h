@@ -121,9 +121,6 @@ class ActionRunner {
   std::vector<std::pair<std::string, FileId>> inputsAtStart_;
 };
 
-// Formats like printf into a std::string.
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-
 }  // namespace vantor
 
 #endif  // VANTOR_ENGINE_RUNNER_H_

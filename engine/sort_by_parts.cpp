@@ -5,12 +5,14 @@
 #include <string>
 
 #include "engine/error.h"
+#include "engine/format.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/merge_tree.h"
 #include "engine/ordering.h"
 #include "engine/runner.h"
 #include "engine/shuffle_random.h"
+#include "engine/texts.h"
 
 namespace vantor {
 
@@ -87,7 +89,7 @@ class LineSink {
   LastLine last_;
 };
 
-bool Randomizes(const ProcessingJob& job) { return job.rearrangeMode == 2; }
+bool Randomizes(const ProcessingJob& job) { return job.rearrangeMode == RearrangeMode::kRandomize; }
 
 // Randomizing never removes a line, whatever the job says.
 bool RemovesDuplicates(const ProcessingJob& job) {
@@ -101,7 +103,7 @@ class SortByParts {
       : runner_(runner),
         job_(runner.job()),
         kind_(kind),
-        mode_(Randomizes(job_) ? NoKey : static_cast<LineKeyMode>(job_.rearrangeMode)),
+        mode_(KeyModeFor(job_.rearrangeMode)),
         writer_(runner),
         sink_(writer_, RemovesDuplicates(job_), &job_.duplicatesFound),
         left_(runner.env(), NoKey),
@@ -186,8 +188,7 @@ class SortByParts {
       queuedLines_.pop_front();
       const std::uint64_t bLines = queuedLines_.front();
       queuedLines_.pop_front();
-      runner_.PostInfo(Format("Merging 2 temp files, %ld file(s) left...",
-                              static_cast<long>(queue.size())));
+      runner_.PostInfo(MergingTempFilesText(queue.size()));
       left_.Open(a, job_.chunkSizes.merge);
       right_.Open(b, job_.chunkSizes.merge);
       writer_.CreateTemp();
@@ -211,7 +212,7 @@ class SortByParts {
     // The parts and merges were never synced: only what is committed needs to be on
     // the disk.
     if (runner_.CommitIsFinal() && !runner_.env()->SyncFile(queue.front())) {
-      Raise("failed to write data");
+      Raise(kWriteFailed);
     }
     if (!CommitTempFile(runner_, queue.front())) return false;
     queue.pop_front();

@@ -7,9 +7,11 @@
 #include <vector>
 
 #include "engine/error.h"
+#include "engine/format.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/runner.h"
+#include "engine/texts.h"
 
 namespace vantor {
 
@@ -107,12 +109,12 @@ class PartFiles {
   void PutInPlace() {
     Env* env = runner_.env();
     for (const std::string& temp : temps_) {
-      if (!env->SyncFile(temp)) Raise("failed to write data");
+      if (!env->SyncFile(temp)) Raise(kWriteFailed);
     }
     std::string folder;
     for (std::size_t k = 0; k < temps_.size(); ++k) {
       const std::string target = env->RealPath(pattern_.Name(k + 1));
-      if (target.empty()) Raise("Failed to rename file");
+      if (target.empty()) Raise(kRenameFailed);
       reads_.Refuse(env->Inspect(target));
       runner_.PutInPlace(temps_[k], target, /*syncFolder=*/false);
       if (folder != DirectoryOf(target)) {
@@ -159,16 +161,15 @@ void CheckExistingParts(ActionRunner& runner, const PartNamePattern& pattern,
     if (!full.CanName(path)) continue;
     const FileFacts facts = env->Inspect(path);
     reads.Refuse(facts);
-    if (facts.exists && !facts.regular) Raise("output file is not a regular file");
-    if (facts.exists && !facts.writable) Raise("Failed to rename file");
+    if (facts.exists && !facts.regular) Raise(kOutputNotRegular);
+    if (facts.exists && !facts.writable) Raise(kRenameFailed);
   }
 }
 
 // The job's part size; the front ends never let less than 1 through.
 std::uint64_t PartSize(const ProcessingJob& job) {
   if (job.splitSize < 1) {
-    Raise(job.splitByCount ? "Please enter valid number of emails per part"
-                           : "Please enter valid number of bytes per part");
+    Raise(job.splitByCount ? kEnterEmailsPerPart : kEnterBytesPerPart);
   }
   return static_cast<std::uint64_t>(job.splitSize);
 }
@@ -234,7 +235,7 @@ std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePa
   const std::uint64_t perPart = PartSize(job);
   ListReader reader(runner.env(), NoKey);
   reader.Open(job.inputFileName, job.chunkSizes.list);
-  runner.PostInfo("Reading emails...");
+  runner.PostInfo(kReadingEmails);
   PartFiles parts(runner, pattern);
   std::uint64_t inPart = 0;  // always below perPart
   while (reader.ReadChunk()) {
@@ -256,7 +257,7 @@ std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePa
         inPart += n - a;
       }
     }
-    runner.PostInfo("Reading emails...");
+    runner.PostInfo(kReadingEmails);
   }
   reader.Close();
   parts.Close();
@@ -283,7 +284,7 @@ std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePat
   std::size_t carried = 0;        // an unfinished line at the buffer's start
   bool atEnd = false;
   while (!atEnd) {
-    runner.PostInfo("Reading emails...");
+    runner.PostInfo(kReadingEmails);
     std::size_t got = 0;
     if (!input->Read(start + carried, bufferSize - carried, &got)) Raise("failed to read data");
     const std::size_t filled = carried + got;

@@ -1,6 +1,6 @@
 #include "engine/summary.h"
 
-#include "engine/runner.h"
+#include "engine/format.h"
 
 namespace vantor {
 

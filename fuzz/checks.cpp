@@ -338,7 +338,7 @@ int EngineCompare(std::string_view a, std::string_view b, int mode) {
   std::unique_ptr<char[]> bBytes;
   const LineRecord ra = record(a, aBytes);
   const LineRecord rb = record(b, bBytes);
-  return ComparatorFor(mode)(ra, rb);
+  return ComparatorFor(static_cast<RearrangeMode>(mode))(ra, rb);
 }
 
 // Whether two lines are duplicates: of one length, and equal when ASCII letters are
@@ -622,7 +622,7 @@ std::string SortCase(const Input& in) {
   const std::string list = SortList(in, job);
   job.sortByEmail = mode == 0;
   job.sortByDomain = mode == 1;
-  job.rearrangeMode = mode;
+  job.rearrangeMode = static_cast<RearrangeMode>(mode);
   job.removeDuplicates = dedup;
   const std::string where = "list " + Quoted(list) + (mode ? ", by domain" : ", by email") +
                             (dedup ? " removing duplicates, " : ", ") + sizes + ": ";
@@ -705,7 +705,7 @@ std::string RandomizeCase(const Input& in) {
     ProcessingJob job = ListJob();
     *sizes = SetSortSizes(job, in);
     job.randomize = true;
-    job.rearrangeMode = 2;
+    job.rearrangeMode = RearrangeMode::kRandomize;
     job.removeDuplicates = in.header[3] & 1;
     job.random.Seed(in.header[3]);
     return job;

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 
+#include "engine/texts.h"
 #include "wizard/decoration.h"
 #include "wizard/framework/dialog_hooks.h"
 #include "wizard/sheet.h"
@@ -85,7 +86,7 @@ int CChooseItemsPage::OnWizardNext() {
     for (int id : kActionBoxes) anyAction = anyAction || IsDlgButtonChecked(id);
     if (!anyAction) {
       framework::ShowMessageBox(
-          GetWindow(), QStringLiteral("Please choose at least one action to perform"),
+          GetWindow(), QString::fromUtf8(kChooseAction),
           QStringLiteral("No action checked"), framework::MessageIcon::Exclamation);
       GotoDlgCtrl(IDC_FILTER);
       return -1;

@@ -5,6 +5,7 @@
 #include <QTextCursor>
 
 #include "engine/duration.h"
+#include "engine/texts.h"
 #include "wizard/sheet.h"
 
 namespace vantor::wizard {
@@ -51,7 +52,7 @@ void CCompletionPage::OnSetActive() {
   sheet->SetWizardButtons(framework::PSWIZB_BACK | framework::PSWIZB_FINISH);
   QString text = sheet->m_strResults;
   if (!sheet->m_bFailed) {
-    text += QStringLiteral("Processing has taken ") +
+    text += QString::fromLatin1(kProcessingTaken) +
             QString::fromStdString(FormatDuration(sheet->m_dwElapsedMs)) + QStringLiteral("\r\n");
   }
   m_strText = text;

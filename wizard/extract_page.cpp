@@ -1,5 +1,6 @@
 #include "wizard/extract_page.h"
 
+#include "engine/texts.h"
 #include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
@@ -30,7 +31,7 @@ CExtractPage::CExtractPage() : CHeaderPage(Template()) {}
 
 int CExtractPage::OnWizardNext() {
   if (GetExtractCount() < 0) {
-    return RefuseField(*this, QStringLiteral("Please enter valid number of emails to extract)"),
+    return RefuseField(*this, QString::fromUtf8(kEnterExtractCount),
                        QStringLiteral("Invalid number of emails"), IDC_EXTRACT_COUNT);
   }
   return 0;

@@ -1,5 +1,6 @@
 #include "wizard/include_page.h"
 
+#include "engine/texts.h"
 #include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
@@ -34,7 +35,7 @@ CIncludePage::CIncludePage() : CHeaderPage(Template()) {}
 int CIncludePage::OnWizardNext() {
   const QString email = GetIncludeEmail();
   if (email.isEmpty()) {
-    return RefuseField(*this, QStringLiteral("Please enter email"), QStringLiteral("Invalid email"),
+    return RefuseField(*this, QString::fromUtf8(kEnterEmail), QStringLiteral("Invalid email"),
                        IDC_INCLUDE_EMAIL);
   }
   // The field is one line, but a paste can still bring a CR or LF into it.
@@ -43,7 +44,7 @@ int CIncludePage::OnWizardNext() {
                        QStringLiteral("Invalid email"), IDC_INCLUDE_EMAIL);
   }
   if (GetIncludePeriod() < 0) {
-    return RefuseField(*this, QStringLiteral("Please enter correct period (number of messages)"),
+    return RefuseField(*this, QString::fromUtf8(kEnterPeriod),
                        QStringLiteral("Invalid period"), IDC_INCLUDE_PERIOD);
   }
   return 0;

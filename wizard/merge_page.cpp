@@ -3,6 +3,7 @@
 #include <QListWidget>
 #include <optional>
 
+#include "engine/texts.h"
 #include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
@@ -49,11 +50,11 @@ void CMergePage::OnInitDialog() {
 
 int CMergePage::OnWizardNext() {
   if (GetMergeFiles().size() < 2) {
-    return RefuseField(*this, QStringLiteral("Please specify files to merge (at least 2 files)"),
+    return RefuseField(*this, QString::fromUtf8(kSpecifyMergeFiles),
                        QStringLiteral("Nothing to merge"), IDC_ADD);
   }
   if (GetOutputFileName().isEmpty()) {
-    return RefuseField(*this, QStringLiteral("Please specify output filename"),
+    return RefuseField(*this, QString::fromUtf8(kSpecifyMergeOutput),
                        QStringLiteral("Output filename not specified"), IDC_OUTPUT_FILE);
   }
   return 0;

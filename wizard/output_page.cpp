@@ -1,5 +1,6 @@
 #include "wizard/output_page.h"
 
+#include "engine/texts.h"
 #include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
@@ -40,7 +41,7 @@ void COutputPage::OnInitDialog() {
 
 int COutputPage::OnWizardNext() {
   if (!IsReplaceInputChecked() && GetOutputFileName().isEmpty()) {
-    return RefuseField(*this, QStringLiteral("Please enter filename"),
+    return RefuseField(*this, QString::fromUtf8(kEnterFilename),
                        QStringLiteral("You forgot to enter filename"), IDC_OUTPUT_FILE);
   }
   return 0;

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include "engine/choices.h"
+#include "engine/format.h"
 #include "engine/runner.h"
+#include "engine/texts.h"
 #include "wizard/arrow_check_static.h"
 #include "wizard/completion_page.h"
 #include "wizard/framework/dialog_hooks.h"
@@ -104,7 +106,7 @@ void CProcessingPage::OnSetActive() {
   sheet->SetWizardButtons(0);
   SetDlgItemText(IDC_INFO, QString());
   SetDlgItemText(IDC_INFO2, QString());
-  SetDlgItemText(IDC_ELAPSED, QStringLiteral("00:00:00"));
+  SetDlgItemText(IDC_ELAPSED, QString::fromStdString(FormatElapsed(0)));
   for (int slot = 0; slot < kSlotCount; ++slot) {
     if (CArrowCheckStatic* mark = GetMark(slot)) {
       mark->SetState(CArrowCheckStatic::StateEmpty, true);
@@ -121,7 +123,7 @@ void CProcessingPage::OnSetActive() {
   m_pSink = std::make_unique<RunSink>(this, m_nRun);
   if (!ActionRunner(m_job, *m_pSink, m_pEnv).PrepareTempDirectory()) {
     framework::ShowMessageBox(GetWindow(),
-                              QStringLiteral("Failed to prepare temporary path.\nCannot continue."),
+                              QString::fromUtf8(kTempPathFailed),
                               QString::fromUtf8(kErrorCaption), framework::MessageIcon::Stop);
     sheet->RemovePage(sheet->GetPageIndex(sheet->GetCompletionPage()));
     sheet->SetWizardButtons(framework::PSWIZB_FINISH);
@@ -164,9 +166,8 @@ void CProcessingPage::OnTimer() {
     bar->setValue(bar->value() < bar->maximum() ? std::min(bar->value() + kBarStep, bar->maximum())
                                                 : bar->minimum() + kBarStep);
   }
-  const unsigned long elapsed = m_pEnv->TickCount() - m_job.startTick;
-  SetDlgItemText(IDC_ELAPSED, QString::asprintf("%02lu:%02lu:%02lu", elapsed / 3600000,
-                                                elapsed / 60000 % 60, elapsed / 1000 % 60));
+  SetDlgItemText(IDC_ELAPSED,
+                 QString::fromStdString(FormatElapsed(m_pEnv->TickCount() - m_job.startTick)));
 }
 
 CArrowCheckStatic* CProcessingPage::GetMark(int slot) const {
@@ -212,8 +213,7 @@ void CProcessingPage::OnRunEvent(const RunEvent& event) {
     case WMU_ERROR: {
       KillRunTimer();
       m_bRunning = false;
-      const std::string report =
-          Format("Error occured while processing lists:\r\n%s", message.text.c_str());
+      const std::string report = Format("%s\r\n%s", kRunErrorHeading, message.text.c_str());
       framework::ShowMessageBox(GetWindow(), FromEngine(report), QString::fromUtf8(kErrorCaption),
                                 framework::MessageIcon::Stop);
       m_job.resultsText += report;

@@ -1,5 +1,6 @@
 #include "wizard/single_list_page.h"
 
+#include "engine/texts.h"
 #include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
@@ -37,7 +38,7 @@ void CSingleListPage::OnInitDialog() {
 
 int CSingleListPage::OnWizardNext() {
   if (GetInputFileName().isEmpty()) {
-    return RefuseField(*this, QStringLiteral("Please enter filename"),
+    return RefuseField(*this, QString::fromUtf8(kEnterFilename),
                        QStringLiteral("You forgot to enter filename"), IDC_INPUT_FILE);
   }
   return 0;

@@ -1,5 +1,6 @@
 #include "wizard/split_page.h"
 
+#include "engine/texts.h"
 #include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
@@ -43,10 +44,10 @@ void CSplitPage::OnInitDialog() {
 int CSplitPage::OnWizardNext() {
   if (GetPartSize() >= 0) return 0;
   if (IsSplitByCountChecked()) {
-    return RefuseField(*this, QStringLiteral("Please enter valid number of emails per part"),
+    return RefuseField(*this, QString::fromUtf8(kEnterEmailsPerPart),
                        QStringLiteral("Invalid number of emails"), IDC_EMAILS_PER_PART);
   }
-  return RefuseField(*this, QStringLiteral("Please enter valid number of bytes per part"),
+  return RefuseField(*this, QString::fromUtf8(kEnterBytesPerPart),
                      QStringLiteral("Invalid number of bytes"), IDC_KILOBYTES_PER_PART);
 }
 

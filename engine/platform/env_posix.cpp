@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <vector>
@@ -22,24 +23,24 @@ namespace vantor {
 
 namespace {
 
-// Owns one descriptor; closes it unless it was closed explicitly.
+// Owns one descriptor; closes it unless it was closed explicitly. Every descriptor of
+// this file is held by one, so no path, an error's included, leaves one open.
 class Descriptor final {
  public:
   explicit Descriptor(int fd = -1) : fd_(fd) {}
   Descriptor(Descriptor&& other) noexcept : fd_(other.fd_) { other.fd_ = -1; }
   Descriptor& operator=(Descriptor&& other) noexcept {
     if (this != &other) {
-      if (fd_ >= 0) ::close(fd_);
+      Close();
       fd_ = other.fd_;
       other.fd_ = -1;
     }
     return *this;
   }
-  ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
-  }
+  ~Descriptor() { Close(); }
   int get() const { return fd_; }
   bool valid() const { return fd_ >= 0; }
+  // False when there was nothing to close or closing failed.
   bool Close() {
     if (fd_ < 0) return false;
     int fd = fd_;
@@ -117,10 +118,8 @@ class PosixWritableFile final : public WritableFile {
   Descriptor fd_;
 };
 
-bool StatOf(const std::string& path, struct stat* st) { return ::stat(path.c_str(), st) == 0; }
-
 bool IsDirectory(const std::string& path, struct stat* st) {
-  return StatOf(path, st) && S_ISDIR(st->st_mode);
+  return ::stat(path.c_str(), st) == 0 && S_ISDIR(st->st_mode);
 }
 
 // Opens the directory `path` one component at a time, following no link: a folder that
@@ -230,7 +229,7 @@ class PosixEnv final : public Env {
   FileFacts Inspect(const std::string& name) override {
     FileFacts facts;
     struct stat st;
-    if (!StatOf(name, &st)) return facts;
+    if (::stat(name.c_str(), &st) != 0) return facts;
     facts.exists = true;
     facts.regular = S_ISREG(st.st_mode);
     facts.directory = S_ISDIR(st.st_mode);
@@ -276,14 +275,13 @@ class PosixEnv final : public Env {
   }
 
   bool ListDirectory(const std::string& directory, std::vector<std::string>* names) override {
-    DIR* dir = ::opendir(directory.c_str());
+    const std::unique_ptr<DIR, int (*)(DIR*)> dir(::opendir(directory.c_str()), ::closedir);
     if (!dir) return false;
     names->clear();
-    while (const struct dirent* entry = ::readdir(dir)) {
+    while (const struct dirent* entry = ::readdir(dir.get())) {
       const std::string name = entry->d_name;
       if (name != "." && name != "..") names->push_back(name);
     }
-    ::closedir(dir);
     return true;
   }
 
@@ -351,7 +349,7 @@ class PosixEnv final : public Env {
     while (root != "/") {
       std::string parent = DirectoryOf(root);
       struct stat pst;
-      if (!StatOf(parent, &pst) || pst.st_dev != device) break;
+      if (::stat(parent.c_str(), &pst) != 0 || pst.st_dev != device) break;
       root = parent;
     }
     const std::string temp = root == "/" ? std::string("/TEMP") : root + "/TEMP";

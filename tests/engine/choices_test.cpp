@@ -21,7 +21,7 @@ TEST(BuildJobTest, HandsOutSlotsInTheFixedOrderOfTheActions) {
   EXPECT_EQ(job.rearrangeSlot, 1);
   EXPECT_EQ(job.splitSlot, 2);
   EXPECT_TRUE(job.randomize);
-  EXPECT_EQ(job.rearrangeMode, 2);
+  EXPECT_EQ(job.rearrangeMode, RearrangeMode::kRandomize);
   EXPECT_FALSE(job.includeOn);
   EXPECT_FALSE(job.extractOn);
 }
@@ -34,7 +34,7 @@ TEST(BuildJobTest, AllFiveActionsUseSlotsZeroToFour) {
   EXPECT_EQ(BuildJob(choices, &job),
             (Captions{"Filtering list", "Sorting list by domain", "Including email",
                       "Extracting random sublist", "Splitting list"}));
-  EXPECT_EQ(job.rearrangeMode, 1);
+  EXPECT_EQ(job.rearrangeMode, RearrangeMode::kSortByDomain);
   EXPECT_EQ(job.includeSlot, 2);
   EXPECT_EQ(job.extractSlot, 3);
   EXPECT_EQ(job.splitSlot, 4);

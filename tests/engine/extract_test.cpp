@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/format.h"
 #include "engine/run_random.h"
 #include "engine/runner.h"
 #include "tests/support/action_test.h"

@@ -103,7 +103,7 @@ std::function<void(ProcessingJob&, const testing::TempDir&)> Rearranging(int mod
     SmallChunks(job);
     job.chunkSizes.merge = 16;
     job.chunkSizes.mergeFanIn = 3;
-    job.rearrangeMode = mode;
+    job.rearrangeMode = static_cast<RearrangeMode>(mode);
     job.sortByEmail = mode == 0;
     job.sortByDomain = mode == 1;
     job.randomize = mode == 2;

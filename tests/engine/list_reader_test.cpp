@@ -9,7 +9,6 @@
 
 #include "engine/error.h"
 #include "engine/line_store.h"
-#include "engine/run_random.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/test_files.h"
 
@@ -357,8 +356,8 @@ struct KeyedRecord {
   }
 };
 
-std::vector<KeyedRecord> ReadKeyed(const std::string& path, LineKeyMode mode, RunRandom* random) {
-  ListReader reader(Env::Default(), mode, random);
+std::vector<KeyedRecord> ReadKeyed(const std::string& path, LineKeyMode mode) {
+  ListReader reader(Env::Default(), mode);
   reader.Open(path, 8);
   std::vector<KeyedRecord> records;
   while (reader.ReadChunk()) {
@@ -374,16 +373,11 @@ std::vector<KeyedRecord> ReadKeyed(const std::string& path, LineKeyMode mode, Ru
 TEST_F(ListReaderTest, KeysFollowTheStoreMode) {
   const std::string path = Put("a@b\n@b\nnone\nab@c@d\n\nx\r@\n");
   EXPECT_EQ(
-      ReadKeyed(path, AtSignPosition, nullptr),
+      ReadKeyed(path, AtSignPosition),
       (std::vector<KeyedRecord>{{"a@b", 1}, {"@b", 0}, {"none", 0}, {"ab@c@d", 2}, {"x\r@", 2}}));
   EXPECT_EQ(
-      ReadKeyed(path, NoKey, nullptr),
+      ReadKeyed(path, NoKey),
       (std::vector<KeyedRecord>{{"a@b", 0}, {"@b", 0}, {"none", 0}, {"ab@c@d", 0}, {"x\r@", 0}}));
-  RunRandom random;
-  random.Seed(1);
-  EXPECT_EQ(ReadKeyed(path, RandomKey, &random),
-            (std::vector<KeyedRecord>{
-                {"a@b", 41}, {"@b", 18467}, {"none", 6334}, {"ab@c@d", 26500}, {"x\r@", 19169}}));
 }
 
 TEST(LineStoreTest, GrowsToAMillionRecordsThenDoubles) {

@@ -61,7 +61,7 @@ class ComparatorTest : public ::testing::TestWithParam<Case> {};
 TEST_P(ComparatorTest, OrdersAsTheByteStringOrderSays) {
   const Case& c = GetParam();
   Lines lines({c.a, c.b}, c.mode);
-  LineComparator cmp = ComparatorFor(c.mode);
+  LineComparator cmp = ComparatorFor(static_cast<RearrangeMode>(c.mode));
   EXPECT_EQ(Sign(cmp(lines.records[0], lines.records[1])), c.expected);
   EXPECT_EQ(Sign(cmp(lines.records[1], lines.records[0])), -c.expected);
 }
@@ -125,13 +125,13 @@ TEST(PartSorterTest, AgreesWithAStableSortByTheComparator) {
     const std::size_t count = round % 50 < 2 ? 3000 : random() % 120;
     std::vector<std::string> texts = RandomTexts(random, count, withNul);
     Lines lines(texts, mode);
-    LineComparator cmp = ComparatorFor(mode);
+    LineComparator cmp = ComparatorFor(static_cast<RearrangeMode>(mode));
 
     std::vector<LineRecord> expected = lines.records;
     std::stable_sort(expected.begin(), expected.end(),
                      [cmp](const LineRecord& a, const LineRecord& b) { return cmp(a, b) < 0; });
     std::vector<LineRecord> actual = lines.records;
-    sorter.Sort(actual.data(), actual.size(), mode);
+    sorter.Sort(actual.data(), actual.size(), static_cast<RearrangeMode>(mode));
 
     // A permutation of the records, each moved whole.
     auto sortedRecords = [](const std::vector<LineRecord>& records) {
@@ -163,11 +163,11 @@ TEST(PartSorterTest, GivesTheSameOrderForTheSameInput) {
     Lines lines(texts, mode);
     std::vector<LineRecord> first = lines.records;
     std::vector<LineRecord> second = lines.records;
-    PartSorter().Sort(first.data(), first.size(), mode);
+    PartSorter().Sort(first.data(), first.size(), static_cast<RearrangeMode>(mode));
     PartSorter reused;
     std::vector<LineRecord> other = lines.records;
-    reused.Sort(other.data(), 100, mode);
-    reused.Sort(second.data(), second.size(), mode);
+    reused.Sort(other.data(), 100, static_cast<RearrangeMode>(mode));
+    reused.Sort(second.data(), second.size(), static_cast<RearrangeMode>(mode));
     for (std::size_t i = 0; i < texts.size(); ++i) ASSERT_EQ(first[i].text, second[i].text);
   }
 }
@@ -208,8 +208,8 @@ TEST(PartSorterStackTest, LinesSharingLongPrefixesSortOnASmallStack) {
   }
   for (int mode : {0, 1}) {
     std::vector<LineRecord> sorted = records;
-    OnSmallStack([&] { PartSorter().Sort(sorted.data(), sorted.size(), mode); });
-    LineComparator cmp = ComparatorFor(mode);
+    OnSmallStack([&] { PartSorter().Sort(sorted.data(), sorted.size(), static_cast<RearrangeMode>(mode)); });
+    LineComparator cmp = ComparatorFor(static_cast<RearrangeMode>(mode));
     for (std::size_t i = 1; i < sorted.size(); ++i) ASSERT_LE(cmp(sorted[i - 1], sorted[i]), 0);
   }
 }

@@ -158,7 +158,7 @@ class SortByPartsTest : public testing::ActionTest {
     job_.sortByEmail = mode == 0;
     job_.sortByDomain = mode == 1;
     job_.randomize = mode == 2;
-    job_.rearrangeMode = mode;
+    job_.rearrangeMode = static_cast<RearrangeMode>(mode);
     job_.removeDuplicates = dedup;
     return RunAgain();
   }

@@ -2,7 +2,8 @@
 
 #include <QFontMetrics>
 #include <QStringList>
-#include <cstdint>
+
+#include "engine/format.h"
 
 namespace vantor::framework {
 
@@ -39,19 +40,12 @@ DialogBaseUnits BaseUnitsOf(const QFont& font) {
   return {(width + 26) / 52, metrics.height()};
 }
 
-int MulDiv(int value, int numerator, int denominator) {
-  if (denominator == 0) return -1;
-  const std::int64_t product = static_cast<std::int64_t>(value) * numerator;
-  const std::int64_t half = denominator / 2;
-  const bool negative = (product < 0) != (denominator < 0);
-  const std::int64_t magnitude = ((product < 0 ? -product : product) + (half < 0 ? -half : half)) /
-                                 (denominator < 0 ? -denominator : denominator);
-  return static_cast<int>(negative ? -magnitude : magnitude);
-}
-
 QRect MapDialogRect(const DialogRect& rect, DialogBaseUnits units) {
-  return QRect(MulDiv(rect.x, units.x, 4), MulDiv(rect.y, units.y, 8),
-               MulDiv(rect.width, units.x, 4), MulDiv(rect.height, units.y, 8));
+  auto scaled = [](int value, int base, int per) {
+    return static_cast<int>(MulDiv(value, base, per));
+  };
+  return QRect(scaled(rect.x, units.x, 4), scaled(rect.y, units.y, 8),
+               scaled(rect.width, units.x, 4), scaled(rect.height, units.y, 8));
 }
 
 }  // namespace vantor::framework

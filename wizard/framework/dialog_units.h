@@ -28,10 +28,8 @@ QFont MakePixelFont(const QString& family, int pixelHeight, bool bold);
 // Windows rounds it, and the font's height.
 DialogBaseUnits BaseUnitsOf(const QFont& font);
 
-// value * numerator / denominator, rounded to the nearest integer, halves away from zero.
-int MulDiv(int value, int numerator, int denominator);
-
-// Each of x, width (times base x / 4) and y, height (times base y / 8) on its own.
+// Each of x, width (times base x / 4) and y, height (times base y / 8) on its own, rounded
+// by MulDiv (engine/format.h).
 QRect MapDialogRect(const DialogRect& rect, DialogBaseUnits units);
 
 }  // namespace vantor::framework

@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QWidget>
 
+#include "engine/format.h"
 #include "wizard/framework/dialog_builder.h"
 
 namespace vantor::framework {
