@@ -57,8 +57,7 @@ std::string Numbered(int count, const char* end = "\n") {
 // The position of a line made by Numbered.
 int PositionOf(const std::string& record) { return std::stoi(record.substr(1, 5)); }
 
-// One extract action on files in a fresh directory. The destination starts as
-// "previous\n" so that a run that must not touch it can be checked.
+// One extract action on the files of the shared fixture.
 class ExtractTest : public testing::ActionTest {
  protected:
   ExtractTest() { job_.extractOn = true; }

@@ -17,8 +17,7 @@ namespace {
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
-// One filter action on files in a fresh directory. The destination starts as
-// "previous\n" so that a run that must not touch it can be checked.
+// One filter action on the files of the shared fixture, with filter.txt beside them.
 class FilterTest : public testing::ActionTest {
  protected:
   FilterTest() {

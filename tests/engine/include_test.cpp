@@ -22,8 +22,7 @@ using Names = std::vector<std::string>;
 constexpr char kHeading[] = "Include email into the list:\r\n";
 constexpr std::uint32_t kWhole = 1 << 16;  // one chunk for the whole list
 
-// One include action on files in a fresh directory. The destination starts as
-// "previous\n" so that a run that must not touch it can be checked.
+// One include action on the files of the shared fixture.
 class IncludeTest : public testing::ActionTest {
  protected:
   IncludeTest() {

@@ -23,8 +23,7 @@ using testing::RecordingSink;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
-// A merge job on lists "l0.txt", "l1.txt", ... in a fresh directory, into "out.txt",
-// which starts as "previous\n" so that a run that must not touch it can be checked.
+// A merge job on lists "l0.txt", "l1.txt", ... beside the shared fixture's out.txt.
 class MergeTest : public testing::ActionTest {
  protected:
   MergeTest() { job_.singleListMode = false; }

@@ -138,8 +138,7 @@ Names SortedLines(const std::string& text) {
 
 // ---------------------------------------------------------------------------------
 
-// One rearrange action on files in a fresh directory. The destination starts as
-// "previous\n" so that a run that must not touch it can be checked.
+// One rearrange action on the files of the shared fixture.
 class SortByPartsTest : public testing::ActionTest {
  protected:
   SortByPartsTest() { job_.rearrangeSlot = 2; }

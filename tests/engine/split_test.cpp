@@ -69,6 +69,7 @@ std::uint64_t PartNumber(const std::string& name) {
   return std::stoull(digits);
 }
 
+// One split action on the files of the shared fixture; its parts are those of out.txt.
 class SplitTest : public testing::ActionTest {
  protected:
   SplitTest() {
