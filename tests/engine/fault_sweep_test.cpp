@@ -74,11 +74,13 @@ std::string SweepList(int lines = 36) {
   return list + "last@dom9.com";
 }
 
+// Sets the action and its small chunk sizes; writes the files it reads beside in.txt,
+// and into in.txt a list of its own where the sweep's is not the one to cut.
+using Configure = std::function<void(ProcessingJob&, const testing::TempDir&)>;
+
 struct ActionCase {
   const char* name;
-  // Sets the action and its small chunk sizes; writes the files it reads beside in.txt,
-  // and into in.txt a list of its own where the sweep's is not the one to cut.
-  std::function<void(ProcessingJob&, const testing::TempDir&)> configure;
+  Configure configure;
   const Texts* texts;
   std::string heading;  // what the results text holds when the action gives no report
   bool split = false;
@@ -88,8 +90,6 @@ struct ActionCase {
 };
 
 void PrintTo(const ActionCase& c, std::ostream* os) { *os << c.name; }
-
-using Configure = std::function<void(ProcessingJob&, const testing::TempDir&)>;
 
 void Chunks(ProcessingJob& job, std::uint32_t list, std::uint32_t writeBuffer) {
   job.chunkSizes.list = list;

@@ -75,6 +75,10 @@ void FaultEnv::FailCallOf(Call kind, int n) {
 
 void FaultEnv::ClearFaults() {
   std::lock_guard<std::mutex> lock(mutex_);
+  ClearFaultsLocked();
+}
+
+void FaultEnv::ClearFaultsLocked() {
   failAt_ = 0;
   onward_ = false;
   failOfKind_.clear();
@@ -110,13 +114,7 @@ void FaultEnv::PowerOn(bool loseNames) {
       if (change->replaced) WriteFile(change->name, *change->replaced);
     }
   }
-  failAt_ = 0;
-  onward_ = false;
-  failOfKind_.clear();
-  faults_.clear();
-  tracking_ = false;
-  written_.clear();
-  unsyncedNames_.clear();
+  ClearFaultsLocked();
 }
 
 std::uint64_t FaultEnv::calls() const {

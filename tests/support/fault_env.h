@@ -138,6 +138,7 @@ class FaultEnv final : public EnvWrapper {
     std::optional<std::string> replaced;
   };
   std::string FolderOf(const std::string& name);
+  void ClearFaultsLocked();
 
   mutable std::mutex mutex_;  // guards all below
   std::uint64_t calls_ = 0;
