@@ -449,8 +449,11 @@ TEST_P(FaultSweepTest, AFaultAtAnyCallLeavesTheDestinationAndNoTemporaryFile) {
 // The power goes off at each call of a run of a short list in turn, and once after the
 // run: the disk keeps what was synced, and the names made since their folder's last
 // sync are kept, or all lost. Every destination is then the old file or the whole new
-// one, and what the run reported done stays done.
-TEST_P(FaultSweepTest, APowerCutAtAnyCallLeavesTheOldFileOrTheWholeNewOne) {
+// one, and what the run reported done stays done. Each way of writing and committing
+// files is cut once: not every chunk size or sort key.
+class PowerCutTest : public FaultSweepTest {};
+
+TEST_P(PowerCutTest, LeavesTheOldFileOrTheWholeNewOne) {
   const ActionCase& c = GetParam();
   if (inputs_["in.txt"] == SweepList()) {
     inputs_["in.txt"] = SweepList(16);
@@ -548,10 +551,24 @@ TEST_P(FaultSweepTest, AStopAtAnyMessageLeavesTheOldFileOrTheWholeNewOne) {
   EXPECT_GT(points - committed, 5) << "too few stops before the commit";
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryAction, FaultSweepTest, ::testing::ValuesIn(kCases),
-                         [](const ::testing::TestParamInfo<ActionCase>& info) {
-                           return std::string(info.param.name);
-                         });
+std::string NameOf(const ::testing::TestParamInfo<ActionCase>& info) { return info.param.name; }
+
+INSTANTIATE_TEST_SUITE_P(EveryAction, FaultSweepTest, ::testing::ValuesIn(kCases), NameOf);
+
+std::vector<ActionCase> PowerCutCases() {
+  const std::set<std::string> names = {
+      "Filter",       "FilterStreaming", "SortByEmailRemovingDuplicates",
+      "Randomize",    "Include",         "Extract",
+      "SplitByCount", "SplitBySize",     "FilterSortInclude",
+      "Merge"};
+  std::vector<ActionCase> cases;
+  for (const ActionCase& c : kCases) {
+    if (names.count(c.name) > 0) cases.push_back(c);
+  }
+  return cases;
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryAction, PowerCutTest, ::testing::ValuesIn(PowerCutCases()), NameOf);
 
 }  // namespace
 }  // namespace vantor
