@@ -2,13 +2,10 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstring>
-#include <map>
 #include <random>
 #include <set>
 #include <string>
@@ -25,10 +22,7 @@
 namespace vantor {
 namespace {
 
-using testing::FaultEnv;
 using testing::ReadFile;
-using testing::RecordingSink;
-using testing::TempDir;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
@@ -64,13 +58,10 @@ std::string Numbered(int count, const char* end = "\n") {
 // The position of a line made by Numbered.
 int PositionOf(const std::string& record) { return std::stoi(record.substr(1, 5)); }
 
-// One extract action on files in a fresh directory. The destination starts as
-// "previous\n" so that a run that must not touch it can be checked.
+// One extract action on the files of the shared fixture.
 class ExtractTest : public testing::ActionTest {
  protected:
-  ExtractTest() {
-    job_.extractOn = true;
-  }
+  ExtractTest() { job_.extractOn = true; }
 
   // Runs the job with the generator seeded by `seed`; returns the error text, empty
   // when the run completed.
@@ -85,7 +76,6 @@ class ExtractTest : public testing::ActionTest {
     return kHeading + std::to_string(extracted) + " random email(s) extracted from the list of " +
            std::to_string(lines) + " emails\r\n\r\n";
   }
-
 };
 
 // ---------------------------------------------------------------------------------
@@ -447,39 +437,6 @@ TEST_F(ExtractTest, AMissingInputFailsAndLeavesNoTemporaryFile) {
   EXPECT_EQ(dir_.List(), Names{"out.txt"});
 }
 
-// Every counted call of a run over several chunks fails once, and then from there on:
-// the run ends with the text of that call and the destination stays as it was.
-TEST_F(ExtractTest, AFaultAtAnyCallLeavesTheDestinationAsItWas) {
-  job_.chunkSizes.list = 16;
-  job_.chunkSizes.writeBuffer = 16;
-  const std::string list = Numbered(12, "\r\n");
-  const std::uint64_t before = env_.calls();
-  ASSERT_EQ(Run(list, 5, 9), "");
-  const std::uint64_t calls = env_.calls() - before;
-  const std::string expected = Output();
-  for (bool onward : {false, true}) {
-    for (std::uint64_t n = 1; n <= calls; ++n) {
-      WriteFile(job_.outputFileName, "previous\n");
-      job_.random.Seed(9);
-      env_.FailAt(env_.calls() + n, onward);
-      job_.extractCount = 5;
-      const std::string error = RunAgain();
-      const std::string where = "call " + std::to_string(n) + (onward ? " onward" : "");
-      ASSERT_FALSE(env_.faults().empty()) << where;
-      EXPECT_EQ(env_.FaultTexts().count(error), 1u) << where << ": " << error;
-      EXPECT_EQ(Output(), "previous\n") << where;
-      EXPECT_EQ(job_.resultsText, kHeading) << where;
-      EXPECT_LE(dir_.List().size(), 3u) << where;
-      RemoveTempFiles();
-      env_.ClearFaults();
-    }
-  }
-  WriteFile(job_.outputFileName, "previous\n");
-  ASSERT_EQ(Run(list, 5, 9), "");
-  EXPECT_EQ(Output(), expected);
-  EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
-}
-
 // A stop is seen after each chunk the count reads: the rest of the list is not read.
 TEST_F(ExtractTest, AStopDuringTheCountReadsNoFurther) {
   job_.chunkSizes.list = 8;
@@ -491,39 +448,6 @@ TEST_F(ExtractTest, AStopDuringTheCountReadsNoFurther) {
   EXPECT_EQ(env_.callsOf(testing::Call::Read) - readsBefore, 1);
   EXPECT_EQ(Output(), "previous\n");
   EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
-}
-
-// A stop asked for at any message before the commit leaves the destination as it was,
-// no temporary file and only the heading; from the commit on, the run completes.
-TEST_F(ExtractTest, AStopAtAnyMessageLeavesNoTrace) {
-  job_.chunkSizes.list = 8;
-  const std::string list = Numbered(10);
-  for (int stopAt = 1;; ++stopAt) {
-    int seen = 0;
-    std::string stoppedAt;
-    sink_.onPost = [&](const RunnerMessage& m) {
-      if ((m.code == WMU_INFO || m.code == WMU_INFO2) && ++seen == stopAt) {
-        stoppedAt = m.text;
-        job_.runPermission->Reset();
-      }
-    };
-    WriteFile(job_.outputFileName, "previous\n");
-    ASSERT_EQ(Run(list, 4), "");
-    const std::string where = "stop at " + std::to_string(stopAt) + " " + stoppedAt;
-    EXPECT_EQ(sink_.Trace().back(), "done") << where;
-    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << where;
-    const Names info = sink_.Texts(WMU_INFO);
-    const bool renamed = std::find(info.begin(), info.end(),
-                                   "Renaming temporary file into output file...") != info.end();
-    if (!renamed) {
-      EXPECT_EQ(Output(), "previous\n") << where;
-      EXPECT_EQ(job_.resultsText, kHeading) << where;
-    } else {
-      EXPECT_EQ(Records(Output()).size(), 4u) << where;
-      EXPECT_EQ(job_.resultsText, Report(4, 10)) << where;
-    }
-    if (seen < stopAt) break;  // the run ended before this message
-  }
 }
 
 }  // namespace

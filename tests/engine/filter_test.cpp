@@ -14,17 +14,10 @@
 namespace vantor {
 namespace {
 
-using testing::Call;
-using testing::ErrorTextOf;
-using testing::FaultEnv;
-using testing::ReadFile;
-using testing::RecordingSink;
-using testing::TempDir;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
-// One filter action on files in a fresh directory. The destination starts as
-// "previous\n" so that a run that must not touch it can be checked.
+// One filter action on the files of the shared fixture, with filter.txt beside them.
 class FilterTest : public testing::ActionTest {
  protected:
   FilterTest() {
@@ -44,7 +37,6 @@ class FilterTest : public testing::ActionTest {
     return "Filter list:\r\n" + std::to_string(denied) + " email(s) denied from the list of " +
            std::to_string(total) + " emails while filtering\r\n\r\n";
   }
-
 };
 
 TEST_F(FilterTest, AFragmentMatchesInAnyCaseAtAnyPlace) {
@@ -230,61 +222,6 @@ TEST_F(FilterTest, AMissingInputFailsAndLeavesNoTemporaryFile) {
   EXPECT_EQ(RunAgain(), "failed to open file");
   EXPECT_EQ(Output(), "previous\n");
   EXPECT_EQ(dir_.List(), (Names{"filter.txt", "out.txt"}));
-}
-
-// Every counted call of a run on a list of several chunks fails once, and then from
-// there on: the run ends with the text of that call, the destination stays as it was,
-// and at most the action's own temporary file is left.
-TEST_F(FilterTest, AFaultAtAnyCallLeavesTheDestinationAsItWas) {
-  job_.chunkSizes.list = 32;
-  job_.chunkSizes.filter = 16;
-  job_.chunkSizes.writeBuffer = 16;
-  const std::string list = "one@x.com\nspam@x.com\r\nthree@y.org\nfour@spam.net\nfive@z.com\n";
-  const std::string filter = "spam\nnothing\nmore\n";
-  ASSERT_EQ(Run(list, filter), "");
-  const std::string expected = Output();
-  const std::uint64_t cleanCalls = env_.calls();
-  for (bool onward : {false, true}) {
-    for (std::uint64_t n = 1; n <= cleanCalls; ++n) {
-      WriteFile(job_.outputFileName, "previous\n");
-      std::uint64_t before = env_.calls();
-      env_.FailAt(before + n, onward);
-      std::string error = RunAgain();
-      ASSERT_FALSE(env_.faults().empty()) << n;
-      EXPECT_EQ(env_.FaultTexts().count(error), 1u) << "call " << n << ": " << error;
-      EXPECT_EQ(Output(), "previous\n") << "call " << n;
-      Names left = dir_.List();
-      EXPECT_LE(left.size(), 4u) << "call " << n;
-      for (const std::string& name : left) {
-        if (name.rfind("vnt", 0) == 0) ::unlink(dir_.File(name).c_str());
-      }
-      env_.ClearFaults();
-    }
-  }
-  ASSERT_EQ(RunAgain(), "");
-  EXPECT_EQ(Output(), expected);
-}
-
-TEST_F(FilterTest, AStopAtAnyChunkLeavesNoTraceAndNoReport) {
-  job_.chunkSizes.list = 16;
-  const std::string list = "one@x.com\ntwo@x.com\nthree@y.org\nfour@z.net\nfive@z.com\n";
-  for (int stopAt = 1;; ++stopAt) {
-    int reads = 0;
-    sink_.onPost = [&](const RunnerMessage& m) {
-      if (m.code == WMU_INFO && m.text == "Reading emails..." && ++reads == stopAt) {
-        job_.runPermission->Reset();
-      }
-    };
-    WriteFile(dir_.File("in.txt"), list);
-    WriteFile(dir_.File("filter.txt"), "two\n");
-    ASSERT_EQ(RunAgain(), "");
-    if (reads < stopAt) break;  // the run ended before this chunk: nothing left to stop
-    EXPECT_EQ(Output(), "previous\n") << stopAt;
-    EXPECT_EQ(dir_.List(), (Names{"filter.txt", "in.txt", "out.txt"})) << stopAt;
-    EXPECT_EQ(job_.resultsText, "Filter list:\r\n");
-    EXPECT_EQ(sink_.Trace().back(), "done");
-  }
-  EXPECT_EQ(Output(), "one@x.com\nthree@y.org\nfour@z.net\nfive@z.com\n");
 }
 
 }  // namespace

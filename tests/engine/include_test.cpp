@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <climits>
 #include <random>
 #include <string>
@@ -18,18 +16,13 @@
 namespace vantor {
 namespace {
 
-using testing::FaultEnv;
-using testing::ReadFile;
-using testing::RecordingSink;
-using testing::TempDir;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
 constexpr char kHeading[] = "Include email into the list:\r\n";
 constexpr std::uint32_t kWhole = 1 << 16;  // one chunk for the whole list
 
-// One include action on files in a fresh directory. The destination starts as
-// "previous\n" so that a run that must not touch it can be checked.
+// One include action on the files of the shared fixture.
 class IncludeTest : public testing::ActionTest {
  protected:
   IncludeTest() {
@@ -49,8 +42,6 @@ class IncludeTest : public testing::ActionTest {
            std::to_string(included) + " time(s) into the list of " + std::to_string(total) +
            " emails\r\n\r\n";
   }
-
-  // Deletes the temporary files an error leaves.
 };
 
 struct Example {
@@ -223,57 +214,6 @@ TEST_F(IncludeTest, AMissingInputFailsAndLeavesNoTemporaryFile) {
   EXPECT_EQ(Output(), "previous\n");
   EXPECT_EQ(dir_.List(), Names{"out.txt"});
   EXPECT_EQ(job_.resultsText, kHeading);
-}
-
-// Every counted call of a run over several chunks fails once, and then from there on:
-// the run ends with the text of that call and the destination stays as it was.
-TEST_F(IncludeTest, AFaultAtAnyCallLeavesTheDestinationAsItWas) {
-  job_.chunkSizes.list = 8;
-  job_.chunkSizes.writeBuffer = 16;
-  const std::string list = "one@x\r\ntwo@x\nthree@y\nfour@z\nfive@z\n";
-  const std::uint64_t before = env_.calls();
-  ASSERT_EQ(Run(list, 2), "");
-  const std::uint64_t calls = env_.calls() - before;
-  const std::string expected = Output();
-  for (bool onward : {false, true}) {
-    for (std::uint64_t n = 1; n <= calls; ++n) {
-      WriteFile(job_.outputFileName, "previous\n");
-      env_.FailAt(env_.calls() + n, onward);
-      const std::string error = RunAgain();
-      const std::string where = "call " + std::to_string(n) + (onward ? " onward" : "");
-      ASSERT_FALSE(env_.faults().empty()) << where;
-      EXPECT_EQ(env_.FaultTexts().count(error), 1u) << where << ": " << error;
-      EXPECT_EQ(Output(), "previous\n") << where;
-      EXPECT_EQ(job_.resultsText, kHeading) << where;
-      EXPECT_LE(dir_.List().size(), 3u) << where;
-      RemoveTempFiles();
-      env_.ClearFaults();
-    }
-  }
-  WriteFile(job_.outputFileName, "previous\n");
-  ASSERT_EQ(RunAgain(), "");
-  EXPECT_EQ(Output(), expected);
-  EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
-}
-
-TEST_F(IncludeTest, AStopAtAnyChunkLeavesNoTraceAndNoReport) {
-  job_.chunkSizes.list = 4;
-  const std::string list = "a\nb\nc\nd\ne\n";
-  for (int stopAt = 1;; ++stopAt) {
-    int reads = 0;
-    sink_.onPost = [&](const RunnerMessage& m) {
-      if (m.code == WMU_INFO && m.text == "Reading emails..." && ++reads == stopAt) {
-        job_.runPermission->Reset();
-      }
-    };
-    ASSERT_EQ(Run(list, 2), "");
-    if (reads < stopAt) break;  // the run ended before this chunk: nothing left to stop
-    EXPECT_EQ(Output(), "previous\n") << stopAt;
-    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << stopAt;
-    EXPECT_EQ(job_.resultsText, kHeading) << stopAt;
-    EXPECT_EQ(sink_.Trace().back(), "done") << stopAt;
-  }
-  EXPECT_EQ(Output(), "a\nb\nadd@x\nc\nd\nadd@x\ne\n");
 }
 
 }  // namespace

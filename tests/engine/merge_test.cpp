@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,15 +18,12 @@ namespace vantor {
 namespace {
 
 using testing::Call;
-using testing::FaultEnv;
 using testing::ReadFile;
 using testing::RecordingSink;
-using testing::TempDir;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
-// A merge job on lists "l0.txt", "l1.txt", ... in a fresh directory, into "out.txt",
-// which starts as "previous\n" so that a run that must not touch it can be checked.
+// A merge job on lists "l0.txt", "l1.txt", ... beside the shared fixture's out.txt.
 class MergeTest : public testing::ActionTest {
  protected:
   MergeTest() { job_.singleListMode = false; }
@@ -114,7 +110,11 @@ INSTANTIATE_TEST_SUITE_P(
                 "abc\r\ndefgh\nij\nk\n",
                 3},
         Example{
-            "a list ending at a chunk border", {"abc\n", "defg", "hijk"}, "abc\ndefg\nhijk\n", 4}));
+            "a list ending at a chunk border", {"abc\n", "defg", "hijk"}, "abc\ndefg\nhijk\n", 4},
+        Example{"a line end past the first chunk of the later lists is not seen",
+                {"", "abc", "de\r\nf", "", "ghijk\n", "l"},
+                "abc\nde\r\nf\nghijk\nl\n",
+                2}));
 
 TEST_F(MergeTest, PostsItsProgressAndOnlyItsParagraph) {
   ASSERT_EQ(Run({"a\n", "b"}), "");
@@ -194,66 +194,6 @@ TEST_F(MergeTest, TheMergedPartsOfASplitAreTheList) {
   }
 }
 
-// ---------------------------------------------------------------------------------
-// Errors and stops leave the output file as it was
-
-// The texts of the merge's failures. A failed write is either of the copied bytes or
-// of an added line end.
-std::set<std::string> MergeTexts(const std::set<Call>& faults) {
-  std::set<std::string> texts;
-  for (Call kind : faults) {
-    switch (kind) {
-      case Call::OpenRead:
-        texts.insert("failed to open input file for reading");
-        break;
-      case Call::Read:
-        texts.insert("failed to read from file");
-        break;
-      case Call::Write:
-        texts.insert("failed to write into file");
-        texts.insert("failed to write info file");
-        break;
-      case Call::Sync:
-      case Call::Close:
-        texts.insert("failed to write into file");
-        break;
-      default:
-        texts.insert(testing::ErrorTextOf(kind));
-        break;
-    }
-  }
-  return texts;
-}
-
-// Empty lists, lists of several chunks, the line end looked for in later lists.
-const Names kLists = {"", "abc", "de\r\nf", "", "ghijk\n", "l"};
-
-TEST_F(MergeTest, AFaultAtAnyCallLeavesTheOutputAsItWas) {
-  job_.chunkSizes.list = 2;
-  const std::uint64_t before = env_.calls();
-  ASSERT_EQ(Run(kLists), "");
-  const std::uint64_t calls = env_.calls() - before;
-  const std::string expected = Output();
-  ASSERT_EQ(expected, "abc\nde\r\nf\nghijk\nl\n");
-  for (bool onward : {false, true}) {
-    for (std::uint64_t n = 1; n <= calls; ++n) {
-      const std::string where = "call " + std::to_string(n) + (onward ? " onward" : "");
-      WriteFile(job_.outputFileName, "previous\n");
-      env_.FailAt(env_.calls() + n, onward);
-      const std::string error = RunAgain();
-      ASSERT_FALSE(env_.faults().empty()) << where;
-      EXPECT_EQ(MergeTexts(env_.faults()).count(error), 1u) << where << ": " << error;
-      EXPECT_EQ(Output(), "previous\n") << where;
-      EXPECT_EQ(job_.resultsText, "") << where;
-      EXPECT_LE(Others().size(), 1u) << where;  // the temporary file may stay
-      RemoveOthers();
-      env_.ClearFaults();
-    }
-  }
-  ASSERT_EQ(RunAgain(), "");
-  EXPECT_EQ(Output(), expected);
-}
-
 // Writes of {"ab\n", "cd"}: the first list, the second, the line end added after it.
 TEST_F(MergeTest, AFailedWriteOfAnAddedLineEndHasItsOwnText) {
   const char* texts[] = {"failed to write into file", "failed to write into file",
@@ -265,28 +205,6 @@ TEST_F(MergeTest, AFailedWriteOfAnAddedLineEndHasItsOwnText) {
     RemoveOthers();
     env_.ClearFaults();
   }
-}
-
-TEST_F(MergeTest, AStopAtAnyChunkLeavesTheOutputAndNoTemporaryFile) {
-  job_.chunkSizes.list = 2;
-  for (int stopAt = 1;; ++stopAt) {
-    int reads = 0;
-    sink_.onPost = [&](const RunnerMessage& m) {
-      if (m.code == WMU_INFO && m.text == "Reading data..." && ++reads == stopAt) {
-        job_.runPermission->Reset();
-      }
-    };
-    ASSERT_EQ(Run(kLists), "");
-    sink_.onPost = nullptr;
-    if (reads < stopAt) break;  // the run ended before this chunk
-    const std::string where = "stop at " + std::to_string(stopAt);
-    EXPECT_EQ(Output(), "previous\n") << where;
-    EXPECT_TRUE(Others().empty()) << where;
-    EXPECT_EQ(job_.resultsText, "") << where;
-    EXPECT_EQ(sink_.Trace().back(), "done") << where;
-  }
-  EXPECT_EQ(Output(), "abc\nde\r\nf\nghijk\nl\n");
-  EXPECT_EQ(job_.resultsText, Report(kLists.size()));
 }
 
 }  // namespace

@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <deque>
@@ -23,12 +21,7 @@ namespace vantor {
 namespace {
 
 using namespace std::string_literals;
-using testing::Call;
-using testing::ErrorTextOf;
-using testing::FaultEnv;
 using testing::ReadFile;
-using testing::RecordingSink;
-using testing::TempDir;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
@@ -145,8 +138,7 @@ Names SortedLines(const std::string& text) {
 
 // ---------------------------------------------------------------------------------
 
-// One rearrange action on files in a fresh directory. The destination starts as
-// "previous\n" so that a run that must not touch it can be checked.
+// One rearrange action on the files of the shared fixture.
 class SortByPartsTest : public testing::ActionTest {
  protected:
   SortByPartsTest() { job_.rearrangeSlot = 2; }
@@ -183,13 +175,6 @@ class SortByPartsTest : public testing::ActionTest {
     std::string text = Heading(mode) + std::to_string(lines) + done[mode];
     if (dedup && mode != 2) text += std::to_string(duplicates) + " duplicate(s) found\r\n";
     return text + "\r\n";
-  }
-
-  // Deletes the temporary files an error may leave.
-  void RemoveTempFiles() {
-    for (const std::string& name : dir_.List()) {
-      if (name != "in.txt" && name != "out.txt") ::unlink(dir_.File(name).c_str());
-    }
   }
 
   std::uint32_t seed_ = 1;
@@ -476,82 +461,6 @@ TEST_F(SortByPartsTest, RandomizingKeepsEveryDuplicateWhateverTheJobSays) {
   ASSERT_EQ(Run(Repeats(), 2, /*dedup=*/true), "");
   EXPECT_EQ(SortedLines(Output()), SortedLines(Repeats()));
   EXPECT_EQ(job_.resultsText, Report(2, 60, true, 0));
-}
-
-// A stop asked for at any message before the commit leaves the destination as it was,
-// no temporary file and only the heading; from the commit on, the run completes.
-TEST_F(SortByPartsTest, AStopAtAnyMessageLeavesNoTrace) {
-  job_.chunkSizes.list = 20;
-  job_.chunkSizes.merge = 16;
-  for (int mode : {0, 1, 2}) {
-    const bool dedup = mode == 1;
-    for (int stopAt = 1;; ++stopAt) {
-      int seen = 0;
-      std::string stoppedAt;
-      sink_.onPost = [&](const RunnerMessage& m) {
-        if ((m.code == WMU_INFO || m.code == WMU_INFO2) && ++seen == stopAt) {
-          stoppedAt = m.text;
-          job_.runPermission->Reset();
-        }
-      };
-      WriteFile(job_.outputFileName, "previous\n");
-      ASSERT_EQ(Run(kTenLines, mode, dedup), "");
-      const std::string where = "mode " + std::to_string(mode) + " stop at " + stoppedAt;
-      EXPECT_EQ(sink_.Trace().back(), "done") << where;
-      EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << where;
-      const Names info = sink_.Texts(WMU_INFO);
-      const bool renamed = std::find(info.begin(), info.end(),
-                                     "Renaming temporary file into output file...") != info.end();
-      if (!renamed) {
-        EXPECT_EQ(Output(), "previous\n") << where;
-        EXPECT_EQ(job_.resultsText, Heading(mode)) << where;
-      } else {
-        EXPECT_EQ(SortedLines(Output()), SortedLines(kTenLines)) << where;
-        if (mode != 2) {
-          EXPECT_EQ(Output(), Reference(kTenLines, 20, mode, dedup).output) << where;
-        }
-        EXPECT_EQ(job_.resultsText, Report(mode, 10, dedup, 0)) << where;
-      }
-      if (seen < stopAt) break;  // the run ended before this message
-    }
-    sink_.onPost = nullptr;
-  }
-}
-
-// Every counted call of a run of several parts and merges fails once, and then from
-// there on: the run ends with the text of that call and the destination stays as it was.
-TEST_F(SortByPartsTest, AFaultAtAnyCallLeavesTheDestinationAsItWas) {
-  job_.chunkSizes.list = 20;
-  job_.chunkSizes.merge = 16;
-  job_.chunkSizes.writeBuffer = 16;
-  // Deduplicating merges read their inputs to the end line by line, the others copy
-  // the rest of an input as it stands: both ways of ending a merge are covered.
-  for (int mode : {0, 2}) {
-    const bool dedup = mode == 0;
-    const std::uint64_t before = env_.calls();
-    ASSERT_EQ(Run(kTenLines, mode, dedup), "");
-    const std::uint64_t calls = env_.calls() - before;
-    const std::string expected = Output();
-    for (bool onward : {false, true}) {
-      for (std::uint64_t n = 1; n <= calls; ++n) {
-        WriteFile(job_.outputFileName, "previous\n");
-        env_.FailAt(env_.calls() + n, onward);
-        const std::string error = RunAgain();
-        const std::string where = "mode " + std::to_string(mode) + " call " + std::to_string(n);
-        ASSERT_FALSE(env_.faults().empty()) << where;
-        EXPECT_EQ(env_.FaultTexts().count(error), 1u)
-            << where << ": " << error;
-        EXPECT_EQ(Output(), "previous\n") << where;
-        EXPECT_EQ(job_.resultsText, Heading(mode)) << where;
-        RemoveTempFiles();
-        env_.ClearFaults();
-      }
-    }
-    WriteFile(job_.outputFileName, "previous\n");
-    ASSERT_EQ(RunAgain(), "");
-    EXPECT_EQ(Output(), expected) << mode;
-    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
-  }
 }
 
 }  // namespace

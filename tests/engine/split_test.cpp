@@ -8,24 +8,19 @@
 #include <functional>
 #include <map>
 #include <random>
-#include <set>
 #include <string>
 #include <vector>
 
 #include "engine/error.h"
 #include "engine/runner.h"
-#include "tests/support/fault_env.h"
-#include "tests/support/recording_sink.h"
+#include "tests/support/action_test.h"
 #include "tests/support/test_files.h"
 
 namespace vantor {
 namespace {
 
-using testing::Call;
-using testing::FaultEnv;
 using testing::FileExists;
 using testing::ReadFile;
-using testing::RecordingSink;
 using testing::TempDir;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
@@ -74,14 +69,13 @@ std::uint64_t PartNumber(const std::string& name) {
   return std::stoull(digits);
 }
 
-class SplitTest : public ::testing::Test {
+// One split action on the files of the shared fixture; its parts are those of out.txt.
+class SplitTest : public testing::ActionTest {
  protected:
   SplitTest() {
     job_.splitOn = true;
-    job_.inputFileName = dir_.File("in.txt");
-    job_.outputFileName = dir_.File("out.txt");
-    job_.tempDirectory = dir_.path();
-    job_.runPermission = std::make_unique<RunPermission>();
+    // A split writes its parts only: no destination is there to start with.
+    ::unlink(job_.outputFileName.c_str());
   }
 
   // Runs a split of `list`; returns the error text, empty when the run completed.
@@ -97,13 +91,7 @@ class SplitTest : public ::testing::Test {
     for (const std::string& name : dir_.List()) {
       if (PartNumber(name) > 0) ::unlink(dir_.File(name).c_str());
     }
-    job_.inputFileName = dir_.File("in.txt");
-    job_.resultsText.clear();
-    job_.runPermission->Set();
-    sink_.messages.clear();
-    ActionRunner(job_, sink_, &env_).Run();
-    const RunnerMessage& last = sink_.messages.back();
-    return last.code == WMU_ERROR ? last.text : std::string();
+    return ActionTest::RunAgain();
   }
 
   // The contents of the parts in the order of their numbers, which must run from 1
@@ -135,11 +123,6 @@ class SplitTest : public ::testing::Test {
     return "Split list:\r\nEmail list was splitted into " + std::to_string(parts) +
            " parts\r\n\r\n";
   }
-
-  TempDir dir_;
-  FaultEnv env_;
-  RecordingSink sink_;
-  ProcessingJob job_;
 };
 
 std::string Lines(int from, int count, const std::string& end = "\n") {
@@ -568,101 +551,6 @@ TEST_F(SplitTest, ByCountEachPartHoldsThatManyEmailsAndTogetherTheyAreTheList) {
       joined.insert(joined.end(), inPart.begin(), inPart.end());
     }
     EXPECT_EQ(joined, records) << where;
-  }
-}
-
-// ---------------------------------------------------------------------------------
-// Errors and stops: the parts written so far stay; nothing else is touched.
-
-// The texts of the split's failures in each mode.
-std::set<std::string> SplitTexts(const std::set<Call>& faults, bool byCount) {
-  std::set<std::string> texts;
-  for (Call kind : faults) {
-    switch (kind) {
-      case Call::OpenRead:
-        texts.insert(byCount ? "failed to open file" : "failed to open file for reading");
-        break;
-      case Call::Read:
-        texts.insert(byCount ? "failed to read file" : "failed to read data");
-        break;
-      default:
-        texts.insert(testing::ErrorTextOf(kind));
-        break;
-    }
-  }
-  return texts;
-}
-
-// What is left of an interrupted split: the parts of the whole run, the last one
-// possibly cut short.
-void ExpectBeginningOf(const Names& whole, const Names& left, const std::string& where) {
-  ASSERT_LE(left.size(), whole.size()) << where;
-  for (std::size_t k = 0; k < left.size(); ++k) {
-    if (k + 1 < left.size()) {
-      EXPECT_EQ(left[k], whole[k]) << where << " part " << k + 1;
-    } else {
-      EXPECT_EQ(whole[k].compare(0, left[k].size(), left[k]), 0) << where << " part " << k + 1;
-    }
-  }
-}
-
-const std::string kList = "one@x.com\ntwo@x.com\r\n\nthree@y.org\nfour@z.net\nfive@z.com";
-
-TEST_F(SplitTest, AFaultAtAnyCallEndsTheRunWithItsTextAndKeepsThePartsWritten) {
-  job_.chunkSizes.list = 16;
-  job_.chunkSizes.writeBuffer = 8;
-  for (bool byCount : {true, false}) {
-    const std::int32_t size = byCount ? 2 : 24;
-    const std::uint64_t before = env_.calls();
-    ASSERT_EQ(Run(kList, byCount, size), "");
-    const std::uint64_t calls = env_.calls() - before;
-    const Names whole = Parts();
-    ASSERT_GE(whole.size(), 3u);
-    for (bool onward : {false, true}) {
-      for (std::uint64_t n = 1; n <= calls; ++n) {
-        const std::string where = (byCount ? "by count" : "by size") + std::string(" call ") +
-                                  std::to_string(n) + (onward ? " onward" : "");
-        env_.FailAt(env_.calls() + n, onward);
-        const std::string error = RunAgain();
-        ASSERT_FALSE(env_.faults().empty()) << where;
-        EXPECT_EQ(SplitTexts(env_.faults(), byCount).count(error), 1u) << where << ": " << error;
-        EXPECT_EQ(job_.resultsText, "Split list:\r\n") << where;
-        ExpectOnlyPartsBeside(kList);
-        ExpectBeginningOf(whole, Parts(), where);
-        env_.ClearFaults();
-      }
-    }
-  }
-}
-
-TEST_F(SplitTest, AStopAtAnyChunkKeepsThePartsWrittenAndGivesNoReport) {
-  job_.chunkSizes.list = 16;
-  for (bool byCount : {true, false}) {
-    const std::int32_t size = byCount ? 2 : 24;
-    ASSERT_EQ(Run(kList, byCount, size), "");
-    const Names whole = Parts();
-    for (int stopAt = 1;; ++stopAt) {
-      int reads = 0;
-      sink_.onPost = [&](const RunnerMessage& m) {
-        if (m.code == WMU_INFO && m.text == "Reading emails..." && ++reads == stopAt) {
-          job_.runPermission->Reset();
-        }
-      };
-      const std::string where = "stop at " + std::to_string(stopAt);
-      ASSERT_EQ(RunAgain(), "") << where;
-      sink_.onPost = nullptr;
-      if (reads < stopAt) break;  // the run ended before this chunk
-      EXPECT_EQ(sink_.Trace().back(), "done") << where;
-      EXPECT_EQ(job_.resultsText, "Split list:\r\n") << where;
-      ExpectOnlyPartsBeside(kList);
-      const Names left = Parts();
-      ExpectBeginningOf(whole, left, where);
-      // The first check comes right after the first read: nothing is written yet.
-      if (stopAt == 1) {
-        EXPECT_TRUE(left.empty()) << where;
-      }
-    }
-    EXPECT_EQ(job_.resultsText, Report(whole.size()));
   }
 }
 
