@@ -11,7 +11,7 @@
 #include <QScrollBar>
 
 #include "tests/support/test_files.h"
-#include "tests/wizard/scripted_env.h"
+#include "tests/support/fault_env.h"
 #include "tests/wizard/wizard_driver.h"
 
 namespace vantor::wizard::test {
@@ -42,7 +42,7 @@ class CompletionPageTest : public WizardTest {
 };
 
 TEST_F(CompletionPageTest, ARunOfNoMillisecondsEndsWithTheBareDurationLine) {
-  ScriptedEnv env;
+  vantor::testing::FaultEnv env;
   env.SetTick(77);
   processing().SetEnv(&env);
   ASSERT_TRUE(RunJob(SplitJob()));

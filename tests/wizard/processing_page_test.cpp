@@ -18,7 +18,6 @@
 
 #include "tests/support/fault_env.h"
 #include "tests/support/test_files.h"
-#include "tests/wizard/scripted_env.h"
 #include "tests/wizard/wizard_driver.h"
 
 namespace vantor::wizard::test {
@@ -315,7 +314,7 @@ class HeldRunTest : public ProcessingPageTest {
   }
   QString Elapsed() { return processing().GetDlgItemText(CProcessingPage::IDC_ELAPSED); }
 
-  ScriptedEnv m_env;
+  FaultEnv m_env;
   TempDir m_out;
 };
 
@@ -439,7 +438,7 @@ TEST_F(HeldRunTest, TheTimerShowsTheTimeSinceTheStartAndRunsTheBarRound) {
 
 TEST_F(ProcessingPageTest, WithoutATemporaryDirectoryOnlyFinishIsLeft) {
   WriteFile(m_in.File("in.txt"), "a@b.c\n");
-  ScriptedEnv env;
+  FaultEnv env;
   env.FailFullPath(true);
   processing().SetEnv(&env);
   WizardJob job;
