@@ -21,6 +21,8 @@
 
 namespace {
 
+constexpr char kTryHelp[] = "Try 'vantor-cli --help' for more information.\n";
+
 vantor::RunPermission* g_permission = nullptr;
 volatile sig_atomic_t g_stopped = 0;
 
@@ -125,10 +127,16 @@ int main(int argc, char** argv) {
   InstallStopHandlers();
   std::vector<std::string> args(argv + 1, argv + argc);
   vantor::cli::CliOptions options;
+  // As the standard tools do: no argument shows the usage lines, a wrong one its reason,
+  // and both point to --help.
+  if (args.empty()) {
+    std::fputs(vantor::cli::UsageLines().c_str(), stderr);
+    std::fputs(kTryHelp, stderr);
+    return 2;
+  }
   std::string problem = vantor::cli::ParseOptions(args, &options);
   if (!problem.empty()) {
-    std::fprintf(stderr, "vantor-cli: %s\n",
-                 problem.c_str());
+    std::fprintf(stderr, "vantor-cli: %s\n%s", problem.c_str(), kTryHelp);
     return 2;
   }
   if (options.help) {

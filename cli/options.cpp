@@ -192,6 +192,13 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
   return raw.merge ? CheckMerge(raw, options) : CheckSingleList(raw, options);
 }
 
+std::string UsageLines() {
+  const std::string usage = UsageText();
+  std::size_t end = usage.find('\n');
+  end = usage.find('\n', end + 1);
+  return usage.substr(0, end + 1);
+}
+
 const char* UsageText() {
   return "Usage: vantor-cli [OPTIONS] INPUT\n"
          "       vantor-cli --merge -o OUTPUT LIST LIST [LIST...]\n"
@@ -218,9 +225,12 @@ const char* UsageText() {
          "  -h, --help               show this text\n"
          "      --version            show the version\n"
          "\n"
-         "Exit status: 0 done, 1 the run failed, 2 usage error, 130 stopped by a signal.\n"
          "Temporary files are made in the directory TEMP at the root of the output's file\n"
-         "system when it exists, else beside the output, and are named vnt*.tmp.\n";
+         "system when it exists, else beside the output, and are named vnt*.tmp.\n"
+         "\n"
+         "Exit status: 0 done, 1 the run failed, 2 usage error or a file the job cannot\n"
+         "use (nothing touched), 130 stopped by a signal (every file left as it was).\n"
+         "Full documentation: man vantor-cli\n";
 }
 
 }  // namespace vantor::cli

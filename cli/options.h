@@ -27,6 +27,8 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
 
 // The text of --help.
 const char* UsageText();
+// The first two lines of UsageText: the two forms of the command.
+std::string UsageLines();
 
 }  // namespace vantor::cli
 

@@ -98,6 +98,30 @@ TEST_F(CliTest, AUsageErrorTouchesNothing) {
   }
 }
 
+// Usage errors name their reason, or show the two forms of the command when nothing is
+// given, and point to --help; --help ends with the exit statuses and the manual.
+TEST_F(CliTest, UsageErrorsPointToHelp) {
+  const std::string tryHelp = "Try 'vantor-cli --help' for more information.\n";
+  struct Case {
+    std::vector<std::string> args;
+    std::string err;
+  };
+  for (const Case& c : {
+           Case{{}, "Usage: vantor-cli [OPTIONS] INPUT\n"
+                    "       vantor-cli --merge -o OUTPUT LIST LIST [LIST...]\n" + tryHelp},
+           Case{{"--frobnicate", "in.txt"}, "vantor-cli: unknown option --frobnicate\n" + tryHelp},
+       }) {
+    Outcome run = Run(c.args);
+    EXPECT_EQ(run.status, 2);
+    EXPECT_EQ(run.out, "");
+    EXPECT_EQ(run.err, c.err);
+  }
+  Outcome help = Run({"--help"});
+  EXPECT_EQ(help.status, 0);
+  EXPECT_NE(help.out.find("\nExit status: 0 done, 1 the run failed, 2 usage error"), std::string::npos);
+  EXPECT_TRUE(help.out.ends_with("Full documentation: man vantor-cli\n")) << help.out;
+}
+
 TEST_F(CliTest, AFailedRunReportsTheErrorAndLeavesTheDestination) {
   WriteFile(dir_.File("in.txt"), "a@x.com\n");
   WriteFile(dir_.File("out.txt"), "previous\n");
