@@ -92,7 +92,9 @@ TEST_F(CliTest, AUsageErrorTouchesNothing) {
     Outcome run = Run(args);
     EXPECT_EQ(run.status, 2) << args[0];
     EXPECT_EQ(run.out, "");
-    EXPECT_TRUE(std::regex_match(run.err, std::regex("vantor-cli: [^\n]+\n"))) << run.err;
+    EXPECT_TRUE(std::regex_match(
+        run.err, std::regex("vantor-cli: [^\n]+\nTry 'vantor-cli --help' for more information.\n")))
+        << run.err;
     EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
     EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
   }
