@@ -17,35 +17,19 @@
 namespace vantor {
 namespace {
 
-using testing::FileExists;
 using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-pid_t Start(const std::vector<std::string>& args, const std::string& dir,
-            const TempDir& captures) {
-  return testing::StartCli(args, dir, captures);
-}
-
-Outcome Finish(pid_t pid, const TempDir& captures) {
-  Outcome outcome;
-  outcome.status = testing::WaitForExit(pid);
-  outcome.out = ReadFile(captures.File("out"));
-  outcome.err = ReadFile(captures.File("err"));
-  return outcome;
-}
+using testing::Finish;
+using testing::Outcome;
+using testing::StartCli;
 
 class CliTest : public ::testing::Test {
  protected:
   Outcome Run(const std::vector<std::string>& args) {
-    return Finish(Start(args, dir_.path(), captures_), captures_);
+    return Finish(StartCli(args, dir_.path(), captures_), captures_);
   }
 
   TempDir dir_;
@@ -276,7 +260,7 @@ TEST_F(CliTest, ASignalStopsTheRunAndLeavesNoTrace) {
   WriteFile(dir_.File("f.txt"), "example13.com\nexample7.com\n");
   WriteFile(dir_.File("out.txt"), "previous\n");
   for (int signal : {SIGINT, SIGTERM}) {
-    pid_t pid = Start({"--filter", "f.txt", "-o", "out.txt", "in.txt"}, dir_.path(), captures_);
+    pid_t pid = StartCli({"--filter", "f.txt", "-o", "out.txt", "in.txt"}, dir_.path(), captures_);
     // Wait until the action has made its temporary file, then stop it.
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     bool started = false;
