@@ -138,13 +138,12 @@ bool ReportIdentical(const std::string& ours, const std::string& peer, const cha
   if (same.identical) {
     std::printf("              outputs identical: %s lines\n", Thousands(same.linesA).c_str());
   } else {
-    std::printf("              MISMATCH: vantor-cli wrote %s lines, %s %s; first difference "
-                "at line %s:\n                vantor-cli: %s\n                %-11s %s\n",
-                Thousands(same.linesA).c_str(), peerName, Thousands(same.linesB).c_str(),
-                Thousands(same.firstDifferentLine).c_str(),
-                LineOf(ours, same.firstDifferentLine).c_str(),
-                (std::string(peerName) + ":").c_str(),
-                LineOf(peer, same.firstDifferentLine).c_str());
+    std::printf(
+        "              MISMATCH: vantor-cli wrote %s lines, %s %s; first difference "
+        "at line %s:\n                vantor-cli: %s\n                %-11s %s\n",
+        Thousands(same.linesA).c_str(), peerName, Thousands(same.linesB).c_str(),
+        Thousands(same.firstDifferentLine).c_str(), LineOf(ours, same.firstDifferentLine).c_str(),
+        (std::string(peerName) + ":").c_str(), LineOf(peer, same.firstDifferentLine).c_str());
   }
   return same.identical;
 }
@@ -198,7 +197,6 @@ bool LineReader::Next(std::string_view* line) {
     ended_ = got < buffer_.size() - left;
   }
 }
-
 
 std::uint64_t HashLine(std::string_view line, bool ignoreCase) {
   std::uint64_t h = 0xcbf29ce484222325ULL;
@@ -342,9 +340,8 @@ double SublistCheck::FirstHalfPercent() const {
   return 100.0 * sum / static_cast<double>(std::max<std::uint64_t>(lines_, 1));
 }
 
-
-std::uint64_t SeeList(const std::string& list, std::uint64_t listLines,
-                      const std::string& oursPath, SublistCheck* ours, SublistCheck* peer) {
+std::uint64_t SeeList(const std::string& list, std::uint64_t listLines, const std::string& oursPath,
+                      SublistCheck* ours, SublistCheck* peer) {
   LineReader listReader(list);
   LineReader oursReader(oursPath);
   std::string_view l;
@@ -404,9 +401,8 @@ bool ConcatenationEquals(const std::vector<std::string>& files, const std::strin
       w.read(b.data(), static_cast<std::streamsize>(n));
       const std::size_t m = static_cast<std::size_t>(w.gcount());
       const std::size_t common = std::min(n, m);
-      const std::size_t same =
-          static_cast<std::size_t>(std::mismatch(a.data(), a.data() + common, b.data()).first -
-                                   a.data());
+      const std::size_t same = static_cast<std::size_t>(
+          std::mismatch(a.data(), a.data() + common, b.data()).first - a.data());
       if (same < n) {
         *problem = same < m ? "the parts differ from the list at its byte " +
                                   Thousands(offset + same) + ", in " + file
@@ -424,10 +420,9 @@ bool ConcatenationEquals(const std::vector<std::string>& files, const std::strin
   return true;
 }
 
-std::string CompareParts(const std::vector<std::string>& ours,
-                         const std::vector<std::string>& peer, std::uint64_t maxLines,
-                         std::uint64_t maxBytes, std::uint64_t* largestLines,
-                         std::uint64_t* largestBytes) {
+std::string CompareParts(const std::vector<std::string>& ours, const std::vector<std::string>& peer,
+                         std::uint64_t maxLines, std::uint64_t maxBytes,
+                         std::uint64_t* largestLines, std::uint64_t* largestBytes) {
   *largestLines = 0;
   *largestBytes = 0;
   for (std::size_t i = 0; i < ours.size(); ++i) {

@@ -135,8 +135,8 @@ class SublistCheck {
 
 // Reads `list` (of `listLines` lines) once, showing each line to both sublist checks,
 // and returns how many lines of `oursPath` stand in it in their order.
-std::uint64_t SeeList(const std::string& list, std::uint64_t listLines,
-                      const std::string& oursPath, SublistCheck* ours, SublistCheck* peer);
+std::uint64_t SeeList(const std::string& list, std::uint64_t listLines, const std::string& oursPath,
+                      SublistCheck* ours, SublistCheck* peer);
 
 // The parts vantor-cli wrote into `dir` for the output name out.txt: out1.txt,
 // out2.txt and so on, in order. Anything else in the directory is a problem.
@@ -151,10 +151,9 @@ bool ConcatenationEquals(const std::vector<std::string>& files, const std::strin
 // no part holds more than `maxLines` lines or `maxBytes` bytes (0: no limit), else the
 // first thing wrong. The largest part's lines and bytes go to `*largestLines` and
 // `*largestBytes`.
-std::string CompareParts(const std::vector<std::string>& ours,
-                         const std::vector<std::string>& peer, std::uint64_t maxLines,
-                         std::uint64_t maxBytes, std::uint64_t* largestLines,
-                         std::uint64_t* largestBytes);
+std::string CompareParts(const std::vector<std::string>& ours, const std::vector<std::string>& peer,
+                         std::uint64_t maxLines, std::uint64_t maxBytes,
+                         std::uint64_t* largestLines, std::uint64_t* largestBytes);
 
 }  // namespace vantor::bench
 

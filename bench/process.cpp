@@ -98,10 +98,10 @@ double PeakRss(const std::vector<ChildRun>& runs) {
 }
 
 void PrintRun(const char* label, const ChildRun& best, const std::vector<ChildRun>& runs) {
-  std::printf("              %-12s %7.3f s best, %7.3f s median  (user %.2f s, sys %.2f s)  "
-              "peak RSS %6.1f MiB\n",
-              label, best.wallSeconds, Median(runs), best.userSeconds, best.systemSeconds,
-              PeakRss(runs));
+  std::printf(
+      "              %-12s %7.3f s best, %7.3f s median  (user %.2f s, sys %.2f s)  "
+      "peak RSS %6.1f MiB\n",
+      label, best.wallSeconds, Median(runs), best.userSeconds, best.systemSeconds, PeakRss(runs));
 }
 
 std::vector<ChildRun> TimeRounds(int runs, const std::vector<std::string>& outputs,
@@ -139,9 +139,8 @@ bool RunContest(const Contest& contest, const std::string& cli, int runs, Contes
   };
   auto runPeer = [&]() {
     const ChildRun peer = RunChild(
-        contest.peerArgv,
-        {.stdoutPath = contest.peerToStdout ? contest.peerOutput : std::string(),
-         .environment = contest.peerEnvironment});
+        contest.peerArgv, {.stdoutPath = contest.peerToStdout ? contest.peerOutput : std::string(),
+                           .environment = contest.peerEnvironment});
     if (std::find(contest.peerExitCodes.begin(), contest.peerExitCodes.end(), peer.exitCode) ==
         contest.peerExitCodes.end()) {
       std::fprintf(stderr, "vantor_bench: %s exited with %d\n", contest.peerArgv[0].c_str(),

@@ -22,7 +22,7 @@ struct ChildRun {
 };
 
 struct ChildSetup {
-  std::string stdoutPath;  // empty: inherited
+  std::string stdoutPath;                                        // empty: inherited
   std::vector<std::pair<std::string, std::string>> environment;  // set in the child
 };
 
@@ -66,7 +66,7 @@ struct Contest {
   std::vector<std::pair<std::string, std::string>> peerEnvironment;
   std::string peerOutput;
   bool peerToStdout = false;
-  std::vector<int> peerExitCodes{0};  // those that mean success
+  std::vector<int> peerExitCodes{0};        // those that mean success
   std::string baselineLabel{};              // e.g. "cat > null"
   std::vector<std::string> baselineArgv{};  // empty: none
 };

@@ -1,9 +1,8 @@
 // Extract: a random sublist of as many lines as asked for, where the list has them.
-#include "fuzz/checks.h"
-
 #include <algorithm>
 #include <string>
 
+#include "fuzz/checks.h"
 #include "fuzz/harness.h"
 
 namespace vantor::fuzz {

@@ -1,8 +1,7 @@
 // The filter action against a plain model: every record holding a fragment is denied.
-#include "fuzz/checks.h"
-
 #include <string>
 
+#include "fuzz/checks.h"
 #include "fuzz/harness.h"
 
 namespace vantor::fuzz {

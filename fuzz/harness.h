@@ -36,8 +36,7 @@ using Case = std::string (*)(const Input& in);
 
 // Decodes `headerBytes` parameter bytes and the body, and runs `body` on them; what the
 // engine or the case throws becomes the answer.
-std::string RunCase(const std::uint8_t* data, std::size_t size, std::size_t headerBytes,
-                    Case body);
+std::string RunCase(const std::uint8_t* data, std::size_t size, std::size_t headerBytes, Case body);
 
 // A list chunk or part size from one header byte: 1 to 64 bytes below 128, else 64 to
 // 8,192 bytes in steps of 64, so that a part can hold more records than the sorts of
@@ -91,8 +90,7 @@ std::string ExpectReport(const ProcessingJob& job, const std::string& report);
 // longer comes in pieces of the chunk's size (unless lines are kept whole); a last line
 // without an LF gets a CR in CR LF style, as does each piece that does not end in CR
 // already. The style is CR LF when a CR comes before any LF within the first chunk.
-Lines ReaderRecords(const std::string& bytes, std::uint32_t chunk, bool keepWhole,
-                    bool* crlfStyle);
+Lines ReaderRecords(const std::string& bytes, std::uint32_t chunk, bool keepWhole, bool* crlfStyle);
 
 Lines Sorted(Lines lines);
 

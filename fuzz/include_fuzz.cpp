@@ -1,8 +1,7 @@
 // Include: an address after every period-th record.
-#include "fuzz/checks.h"
-
 #include <string>
 
+#include "fuzz/checks.h"
 #include "fuzz/harness.h"
 
 namespace vantor::fuzz {

@@ -1,11 +1,10 @@
 // The ListReader, opened directly, against the plain splitter of the harness.
-#include "fuzz/checks.h"
-
 #include <string>
 
 #include "engine/line_store.h"
 #include "engine/list_reader.h"
 #include "engine/platform/env.h"
+#include "fuzz/checks.h"
 #include "fuzz/harness.h"
 
 namespace vantor::fuzz {

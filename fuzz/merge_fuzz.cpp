@@ -1,9 +1,8 @@
 // Merge: the lists one after the other, a line end after one that lacks it.
-#include "fuzz/checks.h"
-
 #include <algorithm>
 #include <string>
 
+#include "fuzz/checks.h"
 #include "fuzz/harness.h"
 
 namespace vantor::fuzz {

@@ -1,8 +1,7 @@
 // Randomize: the same lines in some order, the same order for the same seed.
-#include "fuzz/checks.h"
-
 #include <string>
 
+#include "fuzz/checks.h"
 #include "fuzz/harness.h"
 
 namespace vantor::fuzz {

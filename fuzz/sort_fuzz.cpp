@@ -1,6 +1,4 @@
 // The sorts, with and without duplicates removed, against plain byte-string orders.
-#include "fuzz/checks.h"
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -9,6 +7,7 @@
 
 #include "engine/line_store.h"
 #include "engine/ordering.h"
+#include "fuzz/checks.h"
 #include "fuzz/harness.h"
 
 namespace vantor::fuzz {

@@ -1,10 +1,9 @@
 // Split by count and by size: parts that put together give the list.
-#include "fuzz/checks.h"
-
 #include <algorithm>
 #include <string>
 
 #include "engine/split.h"
+#include "fuzz/checks.h"
 #include "fuzz/harness.h"
 
 namespace vantor::fuzz {

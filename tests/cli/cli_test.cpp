@@ -17,14 +17,13 @@
 namespace vantor {
 namespace {
 
+using testing::Finish;
+using testing::Outcome;
 using testing::ReadFile;
+using testing::StartCli;
 using testing::TempDir;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
-
-using testing::Finish;
-using testing::Outcome;
-using testing::StartCli;
 
 class CliTest : public ::testing::Test {
  protected:
@@ -82,27 +81,33 @@ TEST_F(CliTest, AUsageErrorTouchesNothing) {
   }
 }
 
-TEST_F(CliTest, AFailedRunReportsTheErrorAndLeavesTheDestination) {
-  WriteFile(dir_.File("in.txt"), "a@x.com\n");
-  WriteFile(dir_.File("out.txt"), "previous\n");
-  Outcome run = Run({"--filter", "missing.txt", "-o", "out.txt", "in.txt"});
-  EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.out, "Filter list:\n");
-  EXPECT_EQ(run.err, "Error occured while processing lists:\nfailed to open file\n");
-  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
-}
-
-TEST_F(CliTest, AReadOnlyDestinationIsRefused) {
+// A run that fails says why; a job whose result could not be put in place is refused
+// before any work. Either way the destination stays as it was.
+TEST_F(CliTest, AFailedOrRefusedRunLeavesTheDestination) {
   WriteFile(dir_.File("in.txt"), "a@x.com\n");
   WriteFile(dir_.File("f.txt"), "zzz\n");
   WriteFile(dir_.File("out.txt"), "previous\n");
-  ASSERT_EQ(::chmod(dir_.File("out.txt").c_str(), 0444), 0);
-  // Before any work: a result that could not be put in place is not made.
-  Outcome run = Run({"--filter", "f.txt", "-o", "out.txt", "in.txt"});
-  EXPECT_EQ(run.status, 2);
-  EXPECT_EQ(run.out, "");
-  EXPECT_EQ(run.err, "vantor-cli: 'out.txt': file not writable\n");
-  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
+  struct Case {
+    Names args;
+    mode_t destinationMode;
+    int status;
+    const char* out;
+    const char* err;
+  };
+  const Case cases[] = {
+      {{"--filter", "missing.txt", "-o", "out.txt", "in.txt"}, 0644, 1, "Filter list:\n",
+       "Error occured while processing lists:\nfailed to open file\n"},
+      {{"--filter", "f.txt", "-o", "out.txt", "in.txt"}, 0444, 2, "",
+       "vantor-cli: 'out.txt': file not writable\n"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_EQ(::chmod(dir_.File("out.txt").c_str(), c.destinationMode), 0);
+    Outcome run = Run(c.args);
+    EXPECT_EQ(run.status, c.status) << c.err;
+    EXPECT_EQ(run.out, c.out);
+    EXPECT_EQ(run.err, c.err);
+    EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
+  }
 }
 
 // Files the job cannot use are refused before anything is touched, named as given.

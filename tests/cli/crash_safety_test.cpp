@@ -27,12 +27,11 @@ namespace {
 
 using testing::FileExists;
 using testing::ReadFile;
+using testing::StartCli;
 using testing::TempDir;
+using testing::WaitForExit;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
-
-using testing::StartCli;
-using testing::WaitForExit;
 
 // One run of `args` in `dir` ended by `signal` at a random moment of round `round` of
 // `rounds`: somewhere in that share of a whole run of `runMs`, the shares stretched by

@@ -30,16 +30,14 @@
 namespace vantor {
 namespace {
 
-using testing::FileExists;
-using testing::ReadFile;
-using testing::TempDir;
-using testing::WriteFile;
-using Names = std::vector<std::string>;
-
 using testing::Finish;
 using testing::Outcome;
+using testing::ReadFile;
 using testing::StartCli;
+using testing::TempDir;
 using testing::User;
+using testing::WriteFile;
+using Names = std::vector<std::string>;
 
 // Runs vantor-cli with `args` in /, as `user` when one is given.
 Outcome RunCli(const Names& args, std::optional<User> user = std::nullopt) {
