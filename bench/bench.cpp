@@ -60,10 +60,7 @@
 // the timed runs.
 // Exit status: 0 when every benchmark ran and its outputs agreed, 1 otherwise, 2 for a
 // bad command line.
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -71,19 +68,15 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <functional>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
+#include "bench/checks.h"
 #include "bench/list_generator.h"
+#include "bench/process.h"
 
 #ifndef VANTOR_CLI_PATH
 #define VANTOR_CLI_PATH "vantor-cli"
@@ -109,279 +102,6 @@ struct Flags {
   std::string split = "split";
   std::string cat = "cat";
   std::string awk;  // empty: mawk when it is in PATH, else awk
-};
-
-// ---------------------------------------------------------------------------------
-// Child processes
-
-struct ChildRun {
-  double wallSeconds = 0;
-  double userSeconds = 0;
-  double systemSeconds = 0;
-  double peakRssMiB = 0;
-  int exitCode = -1;  // -1 when killed by a signal or not started
-};
-
-struct ChildSetup {
-  std::string stdoutPath;  // empty: inherited
-  std::vector<std::pair<std::string, std::string>> environment;  // set in the child
-};
-
-// Runs `argv` to its end and measures it.
-ChildRun RunChild(const std::vector<std::string>& argv, const ChildSetup& setup = {}) {
-  std::vector<char*> args;
-  for (const std::string& arg : argv) args.push_back(const_cast<char*>(arg.c_str()));
-  args.push_back(nullptr);
-
-  ChildRun run;
-  std::fflush(stdout);  // or the child would inherit what is buffered
-  const auto start = std::chrono::steady_clock::now();
-  const pid_t pid = ::fork();
-  if (pid < 0) throw std::runtime_error(std::string("fork: ") + std::strerror(errno));
-  if (pid == 0) {
-    if (!setup.stdoutPath.empty()) {
-      const int fd = ::open(setup.stdoutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-      if (fd < 0 || ::dup2(fd, STDOUT_FILENO) < 0) ::_exit(126);
-      ::close(fd);
-    }
-    for (const auto& [name, value] : setup.environment) ::setenv(name.c_str(), value.c_str(), 1);
-    ::execvp(args[0], args.data());
-    std::fprintf(stderr, "vantor_bench: cannot run %s: %s\n", args[0], std::strerror(errno));
-    ::_exit(127);
-  }
-  int status = 0;
-  struct rusage usage = {};
-  while (::wait4(pid, &status, 0, &usage) < 0) {
-    if (errno != EINTR) throw std::runtime_error(std::string("wait4: ") + std::strerror(errno));
-  }
-  run.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-  run.userSeconds = static_cast<double>(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6;
-  run.systemSeconds = static_cast<double>(usage.ru_stime.tv_sec) + usage.ru_stime.tv_usec / 1e6;
-  run.peakRssMiB = static_cast<double>(usage.ru_maxrss) / 1024.0;  // KiB on Linux
-  if (WIFEXITED(status)) run.exitCode = WEXITSTATUS(status);
-  return run;
-}
-
-// Several children timed as one: wall and CPU times add up, peak memory is the
-// largest of them.
-ChildRun Combine(const std::vector<ChildRun>& parts) {
-  ChildRun all;
-  all.exitCode = 0;
-  for (const ChildRun& part : parts) {
-    all.wallSeconds += part.wallSeconds;
-    all.userSeconds += part.userSeconds;
-    all.systemSeconds += part.systemSeconds;
-    all.peakRssMiB = std::max(all.peakRssMiB, part.peakRssMiB);
-  }
-  return all;
-}
-
-// ---------------------------------------------------------------------------------
-// Files
-
-std::uint64_t FileSize(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
-}
-
-bool FileExists(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0;
-}
-
-bool IsDirectory(const std::string& path) {
-  struct stat st;
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-// The names of the files in `dir`, in byte order, without the directory.
-std::vector<std::string> FileNamesIn(const std::string& dir) {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(dir)) {
-    names.push_back(entry.path().filename().string());
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-// Deletes an output file, or everything in an output directory (which stays). An empty
-// name stands for no output.
-void RemoveOutput(const std::string& path) {
-  if (path.empty()) return;
-  if (IsDirectory(path)) {
-    for (const std::string& name : FileNamesIn(path)) {
-      std::error_code ignored;
-      std::filesystem::remove_all(path + "/" + name, ignored);
-    }
-  } else {
-    ::unlink(path.c_str());
-  }
-}
-
-struct FileComparison {
-  bool identical = false;
-  std::uint64_t linesA = 0;
-  std::uint64_t linesB = 0;
-  std::uint64_t firstDifferentLine = 0;  // 1-based; 0 when identical
-};
-
-std::uint64_t CountLines(const char* data, std::size_t n) {
-  return static_cast<std::uint64_t>(std::count(data, data + n, '\n'));
-}
-
-// Compares two files byte for byte and counts their lines.
-FileComparison CompareFiles(const std::string& a, const std::string& b) {
-  std::ifstream fa(a, std::ios::binary);
-  std::ifstream fb(b, std::ios::binary);
-  if (!fa || !fb) throw std::runtime_error("cannot read " + (fa ? b : a));
-  constexpr std::size_t kBlock = 1 << 20;
-  std::vector<char> ba(kBlock);
-  std::vector<char> bb(kBlock);
-  FileComparison result;
-  bool differs = false;
-  for (;;) {
-    fa.read(ba.data(), kBlock);
-    fb.read(bb.data(), kBlock);
-    const std::size_t na = static_cast<std::size_t>(fa.gcount());
-    const std::size_t nb = static_cast<std::size_t>(fb.gcount());
-    if (!differs) {
-      const std::size_t common = std::min(na, nb);
-      const auto mismatch = std::mismatch(ba.data(), ba.data() + common, bb.data());
-      const std::size_t same = static_cast<std::size_t>(mismatch.first - ba.data());
-      if (same < common || na != nb) {
-        differs = true;
-        result.firstDifferentLine = result.linesA + CountLines(ba.data(), same) + 1;
-      }
-    }
-    result.linesA += CountLines(ba.data(), na);
-    result.linesB += CountLines(bb.data(), nb);
-    if (na < kBlock && nb < kBlock) break;
-  }
-  result.identical = !differs;
-  return result;
-}
-
-std::uint64_t CountFileLines(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) throw std::runtime_error("cannot read " + path);
-  std::vector<char> block(1 << 20);
-  std::uint64_t lines = 0;
-  while (in.read(block.data(), static_cast<std::streamsize>(block.size())) || in.gcount() > 0) {
-    lines += CountLines(block.data(), static_cast<std::size_t>(in.gcount()));
-  }
-  return lines;
-}
-
-// Line `number` (1-based) of `path`, for a mismatch report.
-std::string LineOf(const std::string& path, std::uint64_t number) {
-  std::ifstream in(path, std::ios::binary);
-  std::string line;
-  for (std::uint64_t i = 0; i < number; ++i) {
-    if (!std::getline(in, line)) return "(end of file)";
-  }
-  return line;
-}
-
-std::string Thousands(std::uint64_t n) {
-  const std::string digits = std::to_string(n);
-  std::string out;
-  for (std::size_t i = 0; i < digits.size(); ++i) {
-    if (i > 0 && (digits.size() - i) % 3 == 0) out += ',';
-    out += digits[i];
-  }
-  return out;
-}
-
-// Reads a file one line at a time, through a buffer that grows to hold the longest line.
-class LineReader {
- public:
-  explicit LineReader(const std::string& path)
-      : path_(path), in_(path, std::ios::binary), buffer_(1 << 20) {
-    if (!in_) throw std::runtime_error("cannot read " + path);
-  }
-
-  // The next line, without its LF (a last line without one counts too); false at the
-  // end of the file. The view lasts until the next call.
-  bool Next(std::string_view* line) {
-    for (;;) {
-      const char* begin = buffer_.data() + at_;
-      const std::size_t left = filled_ - at_;
-      if (const void* lf = std::memchr(begin, '\n', left)) {
-        const char* end = static_cast<const char*>(lf);
-        *line = std::string_view(begin, static_cast<std::size_t>(end - begin));
-        at_ += line->size() + 1;
-        return true;
-      }
-      if (ended_) {
-        if (left == 0) return false;
-        *line = std::string_view(begin, left);
-        at_ = filled_;
-        return true;
-      }
-      std::memmove(buffer_.data(), begin, left);  // the start of a line that goes on
-      at_ = 0;
-      filled_ = left;
-      if (filled_ == buffer_.size()) buffer_.resize(buffer_.size() * 2);
-      in_.read(buffer_.data() + filled_, static_cast<std::streamsize>(buffer_.size() - filled_));
-      const std::size_t got = static_cast<std::size_t>(in_.gcount());
-      if (in_.bad()) throw std::runtime_error("cannot read " + path_);
-      filled_ += got;
-      ended_ = got < buffer_.size() - left;
-    }
-  }
-
- private:
-  std::string path_;
-  std::ifstream in_;
-  std::vector<char> buffer_;
-  std::size_t at_ = 0;
-  std::size_t filled_ = 0;
-  bool ended_ = false;
-};
-
-std::uint64_t Mix64(std::uint64_t z) {
-  z = (z ^ (z >> 30)) * 0xbf58476d1ce4e5b9ULL;
-  z = (z ^ (z >> 27)) * 0x94d049bb133111ebULL;
-  return z ^ (z >> 31);
-}
-
-char AsciiLower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// A 64-bit hash of a line, or of its ASCII lower-case form.
-std::uint64_t HashLine(std::string_view line, bool ignoreCase = false) {
-  std::uint64_t h = 0xcbf29ce484222325ULL;
-  if (ignoreCase) {
-    for (const char c : line) {
-      h = (h ^ static_cast<unsigned char>(AsciiLower(c))) * 0x100000001b3ULL;
-    }
-  } else {
-    for (const char c : line) h = (h ^ static_cast<unsigned char>(c)) * 0x100000001b3ULL;
-  }
-  return Mix64(h ^ line.size());
-}
-
-bool EqualIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-  }
-  return true;
-}
-
-// What a list holds regardless of its order: two lists with the same lines, each as
-// often, have the same signature, and two with different lines almost surely not.
-struct LinesSignature {
-  std::uint64_t lines = 0;
-  std::uint64_t sum = 0;
-  std::uint64_t sumOfMixed = 0;
-
-  void Add(std::string_view line) {
-    const std::uint64_t h = HashLine(line);
-    ++lines;
-    sum += h;
-    sumOfMixed += Mix64(h ^ 0x5bd1e9955bd1e995ULL);
-  }
-  bool operator==(const LinesSignature&) const = default;
 };
 
 // ---------------------------------------------------------------------------------
@@ -462,32 +182,6 @@ class Bench {
     return filter_;
   }
 
-  // Runs `commands` once untimed, then --runs rounds of all of them in turn, and
-  // returns each command's best round. A command returns its measurement, with
-  // exitCode -1 when it failed; its output is deleted (an output that is a directory
-  // is emptied; an empty name is left alone) and the disks synced first.
-  std::vector<ChildRun> TimeRounds(const std::vector<std::string>& outputs,
-                                   const std::vector<std::function<ChildRun()>>& commands,
-                                   std::vector<std::vector<ChildRun>>* all) {
-    std::vector<ChildRun> best(commands.size());
-    all->assign(commands.size(), {});
-    for (int round = 0; round <= flags_.runs; ++round) {
-      for (std::size_t i = 0; i < commands.size(); ++i) {
-        RemoveOutput(outputs[i]);
-        ::sync();
-        const ChildRun run = commands[i]();
-        if (run.exitCode < 0) {
-          best[i].exitCode = -1;
-          return best;
-        }
-        if (round == 0) continue;  // the warm-up
-        (*all)[i].push_back(run);
-        if (round == 1 || run.wallSeconds < best[i].wallSeconds) best[i] = run;
-      }
-    }
-    return best;
-  }
-
   static double Seconds(std::chrono::steady_clock::time_point since) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - since).count();
   }
@@ -500,206 +194,6 @@ class Bench {
   std::string filter_;
   std::vector<std::string> mergeInputs_;
 };
-
-double Median(std::vector<ChildRun> runs) {
-  std::sort(runs.begin(), runs.end(),
-            [](const ChildRun& a, const ChildRun& b) { return a.wallSeconds < b.wallSeconds; });
-  const std::size_t n = runs.size();
-  return n % 2 ? runs[n / 2].wallSeconds
-               : (runs[n / 2 - 1].wallSeconds + runs[n / 2].wallSeconds) / 2;
-}
-
-double PeakRss(const std::vector<ChildRun>& runs) {
-  double peak = 0;
-  for (const ChildRun& run : runs) peak = std::max(peak, run.peakRssMiB);
-  return peak;
-}
-
-void PrintRun(const char* label, const ChildRun& best, const std::vector<ChildRun>& runs) {
-  std::printf("              %-12s %7.3f s best, %7.3f s median  (user %.2f s, sys %.2f s)  "
-              "peak RSS %6.1f MiB\n",
-              label, best.wallSeconds, Median(runs), best.userSeconds, best.systemSeconds,
-              PeakRss(runs));
-}
-
-// The line of vantor-cli's report that contains `word`, without its CR.
-std::string ReportLine(const std::string& reportPath, std::string_view word) {
-  std::ifstream in(reportPath);
-  std::string line;
-  while (std::getline(in, line)) {
-    if (line.find(word) != std::string::npos) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
-      return line;
-    }
-  }
-  return "(no count in the report)";
-}
-
-// The number a report line starts with, if it does.
-std::optional<std::uint64_t> LeadingNumber(const std::string& line) {
-  if (line.empty() || line[0] < '0' || line[0] > '9') return std::nullopt;
-  return std::strtoull(line.c_str(), nullptr, 10);
-}
-
-// One command against its peer on the same files: vantor-cli with `oursArgs`, which
-// writes `oursOutput` and its report to `report`, against `peerArgv`, which writes
-// `peerOutput` (from its stdout when `peerToStdout`), followed by `sync peerOutput`.
-// An output may be a directory that the command writes its files into; then the peer
-// is followed by a sync of every file in it.
-//
-// With `baselineArgv`, a third command runs in the same rounds with its stdout going
-// to /dev/null: `cat` of the inputs, the least that a command which copies them does.
-struct Contest {
-  std::string name;
-  std::vector<std::string> oursArgs;
-  std::string oursOutput;
-  std::string report;
-  std::string peerLabel;  // e.g. "grep + sync"
-  std::vector<std::string> peerArgv;
-  std::vector<std::pair<std::string, std::string>> peerEnvironment;
-  std::string peerOutput;
-  bool peerToStdout = false;
-  std::vector<int> peerExitCodes{0};  // those that mean success
-  std::string baselineLabel{};              // e.g. "cat > null"
-  std::vector<std::string> baselineArgv{};  // empty: none
-};
-
-struct ContestResult {
-  ChildRun ours;
-  ChildRun peer;
-  ChildRun baseline;
-  std::vector<ChildRun> oursRuns;
-  std::vector<ChildRun> peerRuns;
-  std::vector<ChildRun> baselineRuns;
-  double ratio = 0;          // wall time, ours / peer's
-  double baselineRatio = 0;  // wall time, ours / the baseline's
-  double oursPeakRssMiB = 0;
-};
-
-// What `sync` is given after a peer that wrote `output`: the file, or every file in
-// the directory.
-std::vector<std::string> SyncArgv(const std::string& output) {
-  std::vector<std::string> argv{"sync"};
-  if (IsDirectory(output)) {
-    for (const std::string& name : FileNamesIn(output)) argv.push_back(output + "/" + name);
-  } else {
-    argv.push_back(output);
-  }
-  return argv;
-}
-
-// Times a contest and prints its figures. False when a command failed.
-bool RunContest(Bench& bench, const Contest& contest, ContestResult* result) {
-  const Flags& flags = bench.flags();
-  auto runOurs = [&]() {
-    std::vector<std::string> argv{flags.cli};
-    argv.insert(argv.end(), contest.oursArgs.begin(), contest.oursArgs.end());
-    ChildRun run = RunChild(argv, {.stdoutPath = contest.report, .environment = {}});
-    if (run.exitCode != 0) {
-      std::fprintf(stderr, "vantor_bench: %s exited with %d\n", flags.cli.c_str(), run.exitCode);
-      run.exitCode = -1;
-    }
-    return run;
-  };
-  auto runPeer = [&]() {
-    const ChildRun peer = RunChild(
-        contest.peerArgv,
-        {.stdoutPath = contest.peerToStdout ? contest.peerOutput : std::string(),
-         .environment = contest.peerEnvironment});
-    if (std::find(contest.peerExitCodes.begin(), contest.peerExitCodes.end(), peer.exitCode) ==
-        contest.peerExitCodes.end()) {
-      std::fprintf(stderr, "vantor_bench: %s exited with %d\n", contest.peerArgv[0].c_str(),
-                   peer.exitCode);
-      return ChildRun{};
-    }
-    const ChildRun sync = RunChild(SyncArgv(contest.peerOutput));
-    if (sync.exitCode != 0) return ChildRun{};
-    return Combine({peer, sync});
-  };
-  auto runBaseline = [&]() {
-    ChildRun run = RunChild(contest.baselineArgv, {.stdoutPath = "/dev/null", .environment = {}});
-    if (run.exitCode != 0) {
-      std::fprintf(stderr, "vantor_bench: %s exited with %d\n", contest.baselineArgv[0].c_str(),
-                   run.exitCode);
-      run.exitCode = -1;
-    }
-    return run;
-  };
-
-  std::vector<std::string> outputs{contest.oursOutput, contest.peerOutput};
-  std::vector<std::function<ChildRun()>> commands{runOurs, runPeer};
-  const bool baseline = !contest.baselineArgv.empty();
-  if (baseline) {
-    outputs.emplace_back();  // /dev/null
-    commands.push_back(runBaseline);
-  }
-  std::vector<std::vector<ChildRun>> all;
-  const std::vector<ChildRun> best = bench.TimeRounds(outputs, commands, &all);
-  if (std::any_of(best.begin(), best.end(), [](const ChildRun& r) { return r.exitCode < 0; })) {
-    std::printf("%-12s: FAILED (see the errors above)\n", contest.name.c_str());
-    return false;
-  }
-  result->ours = best[0];
-  result->peer = best[1];
-  result->oursRuns = all[0];
-  result->peerRuns = all[1];
-  result->ratio = best[0].wallSeconds / best[1].wallSeconds;
-  result->oursPeakRssMiB = PeakRss(all[0]);
-  if (baseline) {
-    result->baseline = best[2];
-    result->baselineRuns = all[2];
-    result->baselineRatio = best[0].wallSeconds / best[2].wallSeconds;
-  }
-
-  std::printf("%-12s: best of %d runs after a warm-up run\n", contest.name.c_str(), flags.runs);
-  PrintRun("vantor-cli", best[0], all[0]);
-  PrintRun(contest.peerLabel.c_str(), best[1], all[1]);
-  if (baseline) PrintRun(contest.baselineLabel.c_str(), best[2], all[2]);
-  return true;
-}
-
-std::string SizeName(std::uint64_t mib) {
-  return mib % 1024 == 0 ? std::to_string(mib / 1024) + " GiB" : std::to_string(mib) + " MiB";
-}
-
-// The target lines: the ratio of wall times and vantor-cli's peak memory. `setFor`
-// names the list sizes the targets are set for, in MiB.
-void PrintTargets(const ContestResult& result, const char* peerName, double maxRatio,
-                  double maxRssMiB, const std::vector<std::uint64_t>& setFor,
-                  std::uint64_t sizeMiB) {
-  std::printf("              ratio vantor-cli / %s: %.2f (target <= %.2f: %s)\n", peerName,
-              result.ratio, maxRatio, result.ratio <= maxRatio ? "met" : "MISSED");
-  std::printf("              peak RSS of vantor-cli: %.1f MiB (target < %.0f MiB: %s)\n",
-              result.oursPeakRssMiB, maxRssMiB,
-              result.oursPeakRssMiB < maxRssMiB ? "met" : "MISSED");
-  if (std::find(setFor.begin(), setFor.end(), sizeMiB) == setFor.end()) {
-    std::string sizes;
-    for (std::size_t i = 0; i < setFor.size(); ++i) {
-      if (i > 0) sizes += i + 1 == setFor.size() ? " and " : ", ";
-      sizes += SizeName(setFor[i]);
-    }
-    std::printf("              (the targets are set for %s list%s; this one is %llu MiB)\n",
-                (setFor.size() == 1 ? "a " + sizes : "the " + sizes).c_str(),
-                setFor.size() == 1 ? "" : "s", static_cast<unsigned long long>(sizeMiB));
-  }
-}
-
-// Prints whether two outputs that should be the same bytes are.
-bool ReportIdentical(const std::string& ours, const std::string& peer, const char* peerName) {
-  const FileComparison same = CompareFiles(ours, peer);
-  if (same.identical) {
-    std::printf("              outputs identical: %s lines\n", Thousands(same.linesA).c_str());
-  } else {
-    std::printf("              MISMATCH: vantor-cli wrote %s lines, %s %s; first difference "
-                "at line %s:\n                vantor-cli: %s\n                %-11s %s\n",
-                Thousands(same.linesA).c_str(), peerName, Thousands(same.linesB).c_str(),
-                Thousands(same.firstDifferentLine).c_str(),
-                LineOf(ours, same.firstDifferentLine).c_str(),
-                (std::string(peerName) + ":").c_str(),
-                LineOf(peer, same.firstDifferentLine).c_str());
-  }
-  return same.identical;
-}
 
 // ---------------------------------------------------------------------------------
 // The benchmarks. Each returns false when a command failed or the results disagree.
@@ -721,7 +215,7 @@ bool BenchFilter(Bench& bench) {
       .peerExitCodes = {0, 1},  // 1: no line selected
   };
   ContestResult result;
-  if (!RunContest(bench, contest, &result)) return false;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   const std::string& ours = contest.oursOutput;
   const std::string& peer = contest.peerOutput;
 
@@ -776,7 +270,7 @@ bool BenchPlainSort(Bench& bench, const std::string& name, const std::string& ou
   contest.peerArgv.insert(contest.peerArgv.end(), sortKeys.begin(), sortKeys.end());
   contest.peerArgv.insert(contest.peerArgv.end(), {list, "-o", contest.peerOutput});
   ContestResult result;
-  if (!RunContest(bench, contest, &result)) return false;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, {kSortTargetMiB}, flags.sizeMiB);
   const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, "sort");
   std::printf("              vantor-cli report: %s\n",
@@ -823,68 +317,11 @@ bool BenchSortEmailDedup(Bench& bench) {
       .peerOutput = bench.Path(name + "-out-sort.txt"),
   };
   ContestResult result;
-  if (!RunContest(bench, contest, &result)) return false;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, {kSortTargetMiB}, flags.sizeMiB);
 
-  // Walks ours and sort -u's output side by side up to the first thing wrong, if any.
-  std::string problem;
   std::uint64_t oursLines = 0;
-  std::vector<std::uint64_t> dropped;  // lower-case hashes of sort -u's lines not in ours
-  {
-    LineReader oursReader(contest.oursOutput);
-    LineReader peerReader(contest.peerOutput);
-    std::string previous;
-    std::string_view o;
-    std::string_view u;
-    bool haveU = peerReader.Next(&u);
-    while (oursReader.Next(&o)) {
-      ++oursLines;
-      if (!problem.empty()) continue;
-      const std::string at = "line " + Thousands(oursLines) + " of vantor-cli's output ";
-      if (oursLines > 1 && !(std::string_view(previous) < o)) {
-        problem = at + "is not above the line before it: " + std::string(o);
-        continue;
-      }
-      if (oursLines > 1 && EqualIgnoringCase(previous, o)) {
-        problem = at + "equals the line before it ignoring case: " + std::string(o);
-        continue;
-      }
-      while (haveU && u < o) {
-        dropped.push_back(HashLine(u, /*ignoreCase=*/true));
-        haveU = peerReader.Next(&u);
-      }
-      if (!haveU || u != o) {
-        problem = at + "is not in sort -u's output: " + std::string(o);
-        continue;
-      }
-      haveU = peerReader.Next(&u);
-      previous.assign(o);
-    }
-    while (problem.empty() && haveU) {
-      dropped.push_back(HashLine(u, /*ignoreCase=*/true));
-      haveU = peerReader.Next(&u);
-    }
-  }
-  if (problem.empty()) {
-    // Each line of sort -u's output that ours lacks must be there in another case.
-    std::sort(dropped.begin(), dropped.end());
-    dropped.erase(std::unique(dropped.begin(), dropped.end()), dropped.end());
-    std::vector<bool> covered(dropped.size());
-    LineReader oursReader(contest.oursOutput);
-    std::string_view o;
-    while (oursReader.Next(&o)) {
-      const std::uint64_t h = HashLine(o, /*ignoreCase=*/true);
-      const auto it = std::lower_bound(dropped.begin(), dropped.end(), h);
-      if (it != dropped.end() && *it == h) {
-        covered[static_cast<std::size_t>(it - dropped.begin())] = true;
-      }
-    }
-    const auto uncovered = std::count(covered.begin(), covered.end(), false);
-    if (uncovered > 0) {
-      problem = Thousands(static_cast<std::uint64_t>(uncovered)) +
-                " line(s) of sort -u's output are not in vantor-cli's in any letter case";
-    }
-  }
+  std::string problem = CheckDedupedSort(contest.oursOutput, contest.peerOutput, &oursLines);
 
   const std::uint64_t inputLines = CountFileLines(list);
   const std::uint64_t peerLines = CountFileLines(contest.peerOutput);
@@ -916,39 +353,6 @@ constexpr double kRandomizeMaxRatio = 1.5;
 constexpr double kRandomizeMaxRssMiB = 100;
 constexpr std::uint64_t kRandomizeTargetMiB = 100;
 
-// The order of a shuffled list: how many lines stayed where the input has them, and how
-// many stand above the line before them (half, in a random order).
-struct ShuffleCheck {
-  LinesSignature signature;
-  std::uint64_t inPlace = 0;
-  std::uint64_t ascending = 0;
-};
-
-ShuffleCheck CheckShuffle(const std::string& output, const std::string& input,
-                          LinesSignature* inputSignature) {
-  ShuffleCheck check;
-  LineReader out(output);
-  LineReader in(input);
-  std::string previous;
-  std::string_view o;
-  std::string_view i;
-  bool haveIn = true;
-  while (out.Next(&o)) {
-    if (check.signature.lines > 0 && std::string_view(previous) < o) ++check.ascending;
-    check.signature.Add(o);
-    if (haveIn) haveIn = in.Next(&i);
-    if (haveIn) {
-      if (inputSignature) inputSignature->Add(i);
-      if (i == o) ++check.inPlace;
-    }
-    previous.assign(o);
-  }
-  if (inputSignature) {
-    while (haveIn && (haveIn = in.Next(&i))) inputSignature->Add(i);
-  }
-  return check;
-}
-
 bool BenchRandomize(Bench& bench) {
   const Flags& flags = bench.flags();
   const std::string list = bench.List();
@@ -964,7 +368,7 @@ bool BenchRandomize(Bench& bench) {
       .peerOutput = bench.Path("randomize-out-shuf.txt"),
   };
   ContestResult result;
-  if (!RunContest(bench, contest, &result)) return false;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   PrintTargets(result, "shuf", kRandomizeMaxRatio, kRandomizeMaxRssMiB, {kRandomizeTargetMiB},
                flags.sizeMiB);
 
@@ -1009,68 +413,6 @@ void PrintCopyFigures(const ContestResult& result, const char* peerName, std::ui
   std::printf("              ratio vantor-cli / cat > null: %.2f%s\n", result.baselineRatio, note);
 }
 
-// Whether `files`, one after the other, hold the bytes of `whole`; when not, `*problem`
-// says where they part.
-bool ConcatenationEquals(const std::vector<std::string>& files, const std::string& whole,
-                         std::string* problem) {
-  std::ifstream w(whole, std::ios::binary);
-  if (!w) throw std::runtime_error("cannot read " + whole);
-  constexpr std::size_t kBlock = 1 << 20;
-  std::vector<char> a(kBlock);
-  std::vector<char> b(kBlock);
-  std::uint64_t offset = 0;
-  for (const std::string& file : files) {
-    std::ifstream f(file, std::ios::binary);
-    if (!f) throw std::runtime_error("cannot read " + file);
-    for (;;) {
-      f.read(a.data(), kBlock);
-      const std::size_t n = static_cast<std::size_t>(f.gcount());
-      if (n == 0) break;
-      w.read(b.data(), static_cast<std::streamsize>(n));
-      const std::size_t m = static_cast<std::size_t>(w.gcount());
-      const std::size_t common = std::min(n, m);
-      const std::size_t same =
-          static_cast<std::size_t>(std::mismatch(a.data(), a.data() + common, b.data()).first -
-                                   a.data());
-      if (same < n) {
-        *problem = same < m ? "the parts differ from the list at its byte " +
-                                  Thousands(offset + same) + ", in " + file
-                            : "the parts go on after the list's end, in " + file;
-        return false;
-      }
-      offset += n;
-    }
-  }
-  w.read(b.data(), 1);
-  if (w.gcount() != 0) {
-    *problem = "the parts end at byte " + Thousands(offset) + ", before the list does";
-    return false;
-  }
-  return true;
-}
-
-// The parts vantor-cli wrote into `dir` for the output name out.txt: out1.txt,
-// out2.txt and so on, in order. Anything else in the directory is a problem.
-std::vector<std::string> NumberedParts(const std::string& dir, std::string* problem) {
-  const std::vector<std::string> names = FileNamesIn(dir);
-  std::vector<std::string> parts;
-  std::vector<std::string> partNames;
-  for (std::size_t n = 1;; ++n) {
-    const std::string name = "out" + std::to_string(n) + ".txt";
-    if (!std::binary_search(names.begin(), names.end(), name)) break;
-    parts.push_back(dir + "/" + name);
-    partNames.push_back(name);
-  }
-  std::sort(partNames.begin(), partNames.end());
-  for (const std::string& name : names) {
-    if (!std::binary_search(partNames.begin(), partNames.end(), name)) {
-      *problem = "vantor-cli left " + name + " beside its " + Thousands(parts.size()) + " parts";
-      break;
-    }
-  }
-  return parts;
-}
-
 // A split into numbered parts against split(1) with the same cut: `oursMode` and
 // `peerMode` are the options of each. Both cut at line ends, so the parts must be the
 // same bytes, and ours, one after the other, the list. `maxLines` or `maxBytes` (0: no
@@ -1102,7 +444,7 @@ bool BenchSplit(Bench& bench, const std::string& name, const std::vector<std::st
   // Numbered suffixes of four digits sort in the order split wrote them.
   contest.peerArgv.insert(contest.peerArgv.end(), {"-d", "-a", "4", list, peerDir + "/x"});
   ContestResult result;
-  if (!RunContest(bench, contest, &result)) return false;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   PrintCopyFigures(result, "split", flags.sizeMiB);
 
   std::string problem;
@@ -1116,20 +458,8 @@ bool BenchSplit(Bench& bench, const std::string& name, const std::vector<std::st
   if (problem.empty()) ConcatenationEquals(ours, list, &problem);
   std::uint64_t largestLines = 0;
   std::uint64_t largestBytes = 0;
-  for (std::size_t i = 0; problem.empty() && i < ours.size(); ++i) {
-    const FileComparison same = CompareFiles(ours[i], peer[i]);
-    if (!same.identical) {
-      problem = "part " + Thousands(i + 1) + " differs from split's at its line " +
-                Thousands(same.firstDifferentLine);
-    }
-    largestLines = std::max(largestLines, same.linesA);
-    largestBytes = std::max(largestBytes, FileSize(ours[i]));
-  }
-  if (problem.empty() && maxLines > 0 && largestLines > maxLines) {
-    problem = "a part holds " + Thousands(largestLines) + " lines";
-  }
-  if (problem.empty() && maxBytes > 0 && largestBytes > maxBytes) {
-    problem = "a part holds " + Thousands(largestBytes) + " bytes";
+  if (problem.empty()) {
+    problem = CompareParts(ours, peer, maxLines, maxBytes, &largestLines, &largestBytes);
   }
   if (problem.empty()) {
     std::printf("              parts: %s from each, the same bytes part by part; ours, one after "
@@ -1180,7 +510,7 @@ bool BenchMerge(Bench& bench) {
     argv->insert(argv->end(), inputs.begin(), inputs.end());
   }
   ContestResult result;
-  if (!RunContest(bench, contest, &result)) return false;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   PrintCopyFigures(result, "cat", flags.sizeMiB, " (cat of the three lists)");
   const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, "cat");
   std::printf("              vantor-cli report: %s\n",
@@ -1238,7 +568,7 @@ bool BenchInclude(Bench& bench) {
       .baselineArgv = {flags.cat, list},
   };
   ContestResult result;
-  if (!RunContest(bench, contest, &result)) return false;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   PrintCopyFigures(result, awkName.c_str(), flags.sizeMiB);
   const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, awkName.c_str());
   std::printf("              vantor-cli report: %s\n",
@@ -1248,55 +578,6 @@ bool BenchInclude(Bench& bench) {
 }
 
 constexpr std::uint64_t kExtractLines = 100000;
-
-// The lines of a sublist by their hash, and how often the list holds each, counted while
-// the list is read: a line taken more often than the list holds it is unaccounted for.
-class SublistCheck {
- public:
-  explicit SublistCheck(const std::string& path) {
-    LineReader reader(path);
-    std::string_view line;
-    while (reader.Next(&line)) {
-      ++lines_;
-      ++counts_[HashLine(line)].taken;
-    }
-  }
-  // A line of the list; `firstHalf` when it stands in the list's first half.
-  void See(std::uint64_t hash, bool firstHalf) {
-    const auto it = counts_.find(hash);
-    if (it == counts_.end()) return;
-    ++it->second.inList;
-    if (firstHalf) ++it->second.inFirstHalf;
-  }
-  std::uint64_t lines() const { return lines_; }
-  // The lines of the sublist that the list does not account for.
-  std::uint64_t Unaccounted() const {
-    std::uint64_t n = 0;
-    for (const auto& [hash, c] : counts_) n += c.taken - std::min(c.taken, c.inList);
-    return n;
-  }
-  // The share of the sublist's lines, in percent, that stand in the list's first half:
-  // a line the list holds k times, j of them in its first half, counts j/k.
-  double FirstHalfPercent() const {
-    double sum = 0;
-    for (const auto& [hash, c] : counts_) {
-      if (c.inList > 0) {
-        sum += static_cast<double>(c.taken) * static_cast<double>(c.inFirstHalf) /
-               static_cast<double>(c.inList);
-      }
-    }
-    return 100.0 * sum / static_cast<double>(std::max<std::uint64_t>(lines_, 1));
-  }
-
- private:
-  struct Counts {
-    std::uint64_t taken = 0;
-    std::uint64_t inList = 0;
-    std::uint64_t inFirstHalf = 0;
-  };
-  std::uint64_t lines_ = 0;
-  std::unordered_map<std::uint64_t, Counts> counts_;
-};
 
 // A random sublist of 100,000 lines (half the list when it is shorter than 200,000),
 // against shuf -n. The two take different lines, so each output is checked alone:
@@ -1327,31 +608,13 @@ bool BenchExtract(Bench& bench) {
     std::printf("extract     : the list is short; %s lines are taken\n", Thousands(wanted).c_str());
   }
   ContestResult result;
-  if (!RunContest(bench, contest, &result)) return false;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   PrintCopyFigures(result, "shuf", flags.sizeMiB, " (vantor-cli reads the list twice, cat once)");
 
   SublistCheck ours(contest.oursOutput);
   SublistCheck peer(contest.peerOutput);
-  // Walks the list and our output side by side: our lines, in order, as far as they
-  // can be found in the list in order.
-  LineReader listReader(list);
-  LineReader oursReader(contest.oursOutput);
-  std::string_view l;
-  std::string_view o;
-  bool haveO = oursReader.Next(&o);
-  std::uint64_t at = 0;
-  std::uint64_t inOrder = 0;
-  while (listReader.Next(&l)) {
-    const std::uint64_t h = HashLine(l);
-    const bool firstHalf = at < listLines / 2;
-    ours.See(h, firstHalf);
-    peer.See(h, firstHalf);
-    if (haveO && l == o) {
-      ++inOrder;
-      haveO = oursReader.Next(&o);
-    }
-    ++at;
-  }
+  // Our lines, in order, as far as they can be found in the list in order.
+  const std::uint64_t inOrder = SeeList(list, listLines, contest.oursOutput, &ours, &peer);
   const std::uint64_t oursLeft = ours.Unaccounted();
   const std::uint64_t peerLeft = peer.Unaccounted();
   const bool ok = ours.lines() == wanted && peer.lines() == wanted && oursLeft == 0 &&
@@ -1550,5 +813,6 @@ int Main(int argc, char** argv) {
 
 }  // namespace
 }  // namespace vantor::bench
+
 
 int main(int argc, char** argv) { return vantor::bench::Main(argc, argv); }

@@ -1,6 +1,6 @@
-// Differential checks of the engine against plain in-memory models of what it does,
-// shared by the libFuzzer targets (fuzz/target.cpp) and by the test that replays their
-// corpora (tests/fuzz/corpus_test.cpp).
+// Differential checks of the engine against plain in-memory models of what it does, one
+// file per fuzz target (fuzz/<target>.cpp), shared by the libFuzzer entry point
+// (fuzz/target.cpp) and by the test that replays the corpora (tests/fuzz/corpus_test.cpp).
 //
 // Every check takes the raw bytes of one fuzz input. The first few bytes choose the
 // chunk, part and buffer sizes and the action's parameters (zero when the input is

@@ -27,33 +27,34 @@ namespace {
 
 using testing::FileExists;
 using testing::ReadFile;
+using testing::StartCli;
 using testing::TempDir;
+using testing::WaitForExit;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
-pid_t Start(const std::vector<std::string>& args, const std::string& dir,
-            const TempDir& captures) {
-  return testing::StartCli(args, dir, captures);
-}
+// One run of `args` in `dir` ended by `signal` at a random moment of round `round` of
+// `rounds`: somewhere in that share of a whole run of `runMs`, the shares stretched by
+// `past` so that the last rounds end a little after the run would have.
+struct Interruption {
+  int status;
+  std::string where;  // the round, the moment and the status, for a failure message
+};
 
-int Wait(pid_t pid) { return testing::WaitForExit(pid); }
-
-// The whole file, read in large blocks: fast in an unoptimised build too.
-std::string Slurp(const std::string& path) {
-  std::string bytes;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return bytes;
-  struct stat st;
-  if (::fstat(fd, &st) == 0) bytes.resize(static_cast<std::size_t>(st.st_size));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  bytes.resize(done);
-  return bytes;
+Interruption Interrupt(const Names& args, const std::string& dir, const TempDir& captures,
+                       int signal, int round, int rounds, double past, long long runMs,
+                       std::mt19937& random) {
+  const double share =
+      (round + std::uniform_real_distribution<double>(0, 1)(random)) / rounds * past;
+  const auto wait = std::chrono::microseconds(static_cast<long long>(share * runMs * 1000));
+  const pid_t pid = StartCli(args, dir, captures);
+  std::this_thread::sleep_for(wait);
+  ::kill(pid, signal);
+  const int status = WaitForExit(pid);
+  return {status, "round " + std::to_string(round) +
+                      (signal == SIGKILL ? ", killed after " : ", stopped after ") +
+                      std::to_string(wait.count() / 1000) + " ms of " + std::to_string(runMs) +
+                      ", status " + std::to_string(status)};
 }
 
 // A list of `bytes` bytes or a little more, of addresses in no order, with repeats.
@@ -129,9 +130,10 @@ TEST(CrashSafetyTest, AListSortedInPlaceIsTheOldOrTheNewOneWhereverTheRunIsKille
   WriteFile(in, list);
   ::sync();
   const auto begun = std::chrono::steady_clock::now();
-  ASSERT_EQ(Wait(Start(args, dir.path(), captures)), 0) << ReadFile(captures.File("err"));
+  ASSERT_EQ(WaitForExit(StartCli(args, dir.path(), captures)), 0)
+      << ReadFile(captures.File("err"));
   const auto took = std::chrono::steady_clock::now() - begun;
-  const std::string sorted = Slurp(in);
+  const std::string sorted = ReadFile(in);
   ASSERT_NE(sorted, list);
   ASSERT_EQ(TempEntries(places), othersBefore);
   const long long runMs =
@@ -147,19 +149,11 @@ TEST(CrashSafetyTest, AListSortedInPlaceIsTheOldOrTheNewOneWhereverTheRunIsKille
   WriteFile(in, list);
   ::sync();
   for (int round = 0; round < kRounds; ++round) {
-    const double share =
-        (round + std::uniform_real_distribution<double>(0, 1)(random)) / kRounds * 1.05;
-    const auto wait = std::chrono::microseconds(static_cast<long long>(share * runMs * 1000));
-    const pid_t pid = Start(args, dir.path(), captures);
-    std::this_thread::sleep_for(wait);
-    ::kill(pid, SIGKILL);
-    const int status = Wait(pid);
-    const std::string where = "round " + std::to_string(round) + ", killed after " +
-                              std::to_string(wait.count() / 1000) + " ms of " +
-                              std::to_string(runMs) + ", status " + std::to_string(status);
+    const std::string where =
+        Interrupt(args, dir.path(), captures, SIGKILL, round, kRounds, 1.05, runMs, random).where;
 
     ASSERT_TRUE(FileExists(in)) << where;
-    const std::string now = Slurp(in);
+    const std::string now = ReadFile(in);
     const bool isOld = now == list;
     const bool isNew = now == sorted;
     EXPECT_TRUE(isOld || isNew) << where << ": the list holds " << now.size() << " bytes";
@@ -203,11 +197,12 @@ TEST(CrashSafetyTest, AChainReplacingItsListIsTheOldOrTheNewOneWhereverItIsStopp
                                          "--sort-email", "--replace-input", "in.txt"};
   WriteFile(in, list);
   const auto begun = std::chrono::steady_clock::now();
-  ASSERT_EQ(Wait(Start(args, dir.path(), captures)), 0) << ReadFile(captures.File("err"));
+  ASSERT_EQ(WaitForExit(StartCli(args, dir.path(), captures)), 0)
+      << ReadFile(captures.File("err"));
   const long long runMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                               std::chrono::steady_clock::now() - begun)
                               .count();
-  const std::string result = Slurp(in);
+  const std::string result = ReadFile(in);
   ASSERT_NE(result, list);
 
   constexpr int kRounds = 10;
@@ -216,17 +211,9 @@ TEST(CrashSafetyTest, AChainReplacingItsListIsTheOldOrTheNewOneWhereverItIsStopp
   int whole = 0;
   WriteFile(in, list);
   for (int round = 0; round < kRounds; ++round) {
-    const double share =
-        (round + std::uniform_real_distribution<double>(0, 1)(random)) / kRounds * 1.1;
-    const auto wait = std::chrono::microseconds(static_cast<long long>(share * runMs * 1000));
-    const pid_t pid = Start(args, dir.path(), captures);
-    std::this_thread::sleep_for(wait);
-    ::kill(pid, SIGTERM);
-    const int status = Wait(pid);
-    const std::string where = "round " + std::to_string(round) + ", stopped after " +
-                              std::to_string(wait.count() / 1000) + " ms of " +
-                              std::to_string(runMs) + ", status " + std::to_string(status);
-    const std::string now = Slurp(in);
+    const auto [status, where] =
+        Interrupt(args, dir.path(), captures, SIGTERM, round, kRounds, 1.1, runMs, random);
+    const std::string now = ReadFile(in);
     const bool isOld = now == list;
     const bool isNew = now == result;
     EXPECT_TRUE(isOld || isNew) << where << ": the list holds " << now.size() << " bytes";

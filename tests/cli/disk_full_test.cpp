@@ -24,77 +24,33 @@
 #include <string>
 #include <vector>
 
+#include "tests/cli/cli_process.h"
 #include "tests/support/test_files.h"
 
 namespace vantor {
 namespace {
 
-using testing::FileExists;
+using testing::Finish;
+using testing::Outcome;
 using testing::ReadFile;
+using testing::StartCli;
 using testing::TempDir;
+using testing::User;
 using testing::WriteFile;
 using Names = std::vector<std::string>;
 
-constexpr const char* kSetpriv = "/usr/bin/setpriv";
-
-struct Outcome {
-  int status = -1;
-  std::string out;
-  std::string err;
-};
-
-// Runs vantor-cli with `args`, as the user nobody when `asNobody`.
-Outcome RunCli(const Names& args, bool asNobody = false) {
+// Runs vantor-cli with `args` in /, as `user` when one is given.
+Outcome RunCli(const Names& args, std::optional<User> user = std::nullopt) {
   TempDir captures;
-  pid_t pid = ::fork();
-  if (pid == 0) {
-    int out = ::open(captures.File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int err = ::open(captures.File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
-    int in = ::open("/dev/null", O_RDONLY);
-    ::dup2(in, 0);
-    ::dup2(out, 1);
-    ::dup2(err, 2);
-    if (::chdir("/") != 0) _exit(127);
-    Names all;
-    if (asNobody) all = {kSetpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups"};
-    all.push_back(VANTOR_CLI_PATH);
-    all.insert(all.end(), args.begin(), args.end());
-    std::vector<char*> argv;
-    for (std::string& arg : all) argv.push_back(arg.data());
-    argv.push_back(nullptr);
-    ::execv(argv[0], argv.data());
-    _exit(127);
-  }
-  Outcome outcome;
-  int status = 0;
-  ::waitpid(pid, &status, 0);
-  outcome.status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-  outcome.out = ReadFile(captures.File("out"));
+  Outcome outcome = Finish(StartCli(args, "/", captures, user), captures);
   // A build instrumented for coverage (scripts/coverage) complains at exit, one line a
   // file, when the user cannot write its counts: those lines are not the program's.
-  std::istringstream err(ReadFile(captures.File("err")));
+  std::istringstream err(outcome.err);
+  outcome.err.clear();
   for (std::string line; std::getline(err, line);) {
     if (line.rfind("profiling:", 0) != 0) outcome.err += line + "\n";
   }
   return outcome;
-}
-
-// The whole file, read in large blocks: fast in an unoptimised build too.
-std::string Slurp(const std::string& path) {
-  std::string bytes;
-  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return bytes;
-  struct stat st;
-  if (::fstat(fd, &st) == 0) bytes.resize(static_cast<std::size_t>(st.st_size));
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
-    if (n <= 0) break;
-    done += static_cast<std::size_t>(n);
-  }
-  ::close(fd);
-  bytes.resize(done);
-  return bytes;
 }
 
 std::string ErrorOutput(const std::string& text) {
@@ -130,7 +86,7 @@ class Tmpfs {
 std::map<std::string, std::string> Snapshot(const std::string& root) {
   std::map<std::string, std::string> files;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(root)) {
-    if (entry.is_regular_file()) files[entry.path().string()] = Slurp(entry.path().string());
+    if (entry.is_regular_file()) files[entry.path().string()] = ReadFile(entry.path().string());
   }
   return files;
 }
@@ -347,8 +303,9 @@ class PermissionTest : public ::testing::TestWithParam<PermissionCase> {};
 
 TEST_P(PermissionTest, FailsWithTheTextOfTheRefusedCallAndChangesNoFile) {
   if (::geteuid() != 0) GTEST_SKIP() << "running vantor-cli as another user needs root";
-  if (::access(kSetpriv, X_OK) != 0) GTEST_SKIP() << kSetpriv << " is missing";
-  const Outcome probe = RunCli({"--version"}, /*asNobody=*/true);
+  const std::optional<User> nobody = testing::Nobody();
+  if (!nobody) GTEST_SKIP() << "there is no user nobody or no group nogroup";
+  const Outcome probe = RunCli({"--version"}, nobody);
   if (probe.status != 0) {
     GTEST_SKIP() << "the user nobody cannot run " << VANTOR_CLI_PATH << ": " << probe.err;
   }
@@ -367,7 +324,7 @@ TEST_P(PermissionTest, FailsWithTheTextOfTheRefusedCallAndChangesNoFile) {
   if (HasFatalFailure()) return;
   const auto before = Snapshot(dir);
 
-  const Outcome run = RunCli(args, /*asNobody=*/true);
+  const Outcome run = RunCli(args, nobody);
   if (c.refused) {
     const std::string end = std::string(c.error) + "\n";
     EXPECT_EQ(run.status, 2) << run.err;
@@ -393,7 +350,8 @@ INSTANTIATE_TEST_SUITE_P(AsNobody, PermissionTest, ::testing::ValuesIn(kPermissi
 // destination is the old file or the whole new result.
 TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowed) {
   if (::geteuid() != 0) GTEST_SKIP() << "running a second process as another user needs root";
-  if (::access(kSetpriv, X_OK) != 0) GTEST_SKIP() << kSetpriv << " is missing";
+  const std::optional<User> nobody = testing::Nobody();
+  if (!nobody) GTEST_SKIP() << "there is no user nobody or no group nogroup";
   TempDir dir;
   ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
   const std::string shared = dir.File("shared");
@@ -411,12 +369,7 @@ TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowe
                            "/vnt*.tmp; do [ -f \"$f\" ] && [ ! -L \"$f\" ] && mv -f \"$f\" "
                            "\"$f.x\" 2>/dev/null && ln -s " +
                            dir.File("secret") + " \"$f\" 2>/dev/null; done; done";
-  const pid_t attacker = ::fork();
-  if (attacker == 0) {
-    ::execl(kSetpriv, kSetpriv, "--reuid=nobody", "--regid=nogroup", "--clear-groups", "/bin/sh",
-            "-c", loop.c_str(), static_cast<char*>(nullptr));
-    _exit(127);
-  }
+  const pid_t attacker = testing::StartProcess({"/bin/sh", "-c", loop}, {.user = nobody});
   // Ended however the test ends, so that no loop outlives it.
   struct Reaper {
     pid_t pid;

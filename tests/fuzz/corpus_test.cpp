@@ -4,12 +4,11 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
 #include "fuzz/checks.h"
+#include "tests/support/test_files.h"
 
 namespace vantor::fuzz {
 namespace {
@@ -27,11 +26,6 @@ std::vector<fs::path> InputsOf(const std::string& target) {
   return inputs;
 }
 
-std::string Bytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class CorpusTest : public ::testing::TestWithParam<Target> {};
 
 TEST_P(CorpusTest, EveryInputPassesItsCheck) {
@@ -40,7 +34,7 @@ TEST_P(CorpusTest, EveryInputPassesItsCheck) {
   const std::vector<fs::path> inputs = InputsOf(target.name);
   EXPECT_GE(inputs.size(), 3u) << "a corpus starts from a few seeds";
   for (const fs::path& input : inputs) {
-    const std::string bytes = Bytes(input);
+    const std::string bytes = testing::ReadFile(input.string());
     EXPECT_EQ(target.check(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()), "")
         << input.filename();
   }
