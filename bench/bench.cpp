@@ -133,8 +133,7 @@ class Bench {
             "%.1f%% case-variant duplicates (written in %.1f s)\n",
             list_.c_str(), static_cast<double>(stats.bytes) / kMiB,
             Thousands(stats.addresses).c_str(), 100.0 * stats.providerAddresses / a,
-            100.0 * stats.exactDuplicates / a, 100.0 * stats.caseDuplicates / a,
-            Seconds(start));
+            100.0 * stats.exactDuplicates / a, 100.0 * stats.caseDuplicates / a, Seconds(start));
       }
       std::fflush(stdout);
     }
@@ -175,8 +174,8 @@ class Bench {
                      std::to_string(flags_.seed) + ".txt");
       const bool reused = flags_.reuseFiles && FileExists(filter_);
       if (!reused) generator_.WriteFilter(filter_, flags_.fragments);
-      std::printf("filter file : %s (%s%s fragments)\n", filter_.c_str(),
-                  reused ? "reused, " : "", Thousands(flags_.fragments).c_str());
+      std::printf("filter file : %s (%s%s fragments)\n", filter_.c_str(), reused ? "reused, " : "",
+                  Thousands(flags_.fragments).c_str());
       std::fflush(stdout);
     }
     return filter_;
@@ -232,13 +231,14 @@ bool BenchFilter(Bench& bench) {
                 Thousands(same.linesA).c_str(), Thousands(inputLines).c_str(),
                 Thousands(removed).c_str(), 100.0 * static_cast<double>(removed) / inputLines);
   } else {
-    std::printf("              MISMATCH: vantor-cli kept %s lines, grep %s, of %s; first "
-                "difference at line %s:\n                vantor-cli: %s\n"
-                "                grep:       %s\n",
-                Thousands(same.linesA).c_str(), Thousands(same.linesB).c_str(),
-                Thousands(inputLines).c_str(), Thousands(same.firstDifferentLine).c_str(),
-                LineOf(ours, same.firstDifferentLine).c_str(),
-                LineOf(peer, same.firstDifferentLine).c_str());
+    std::printf(
+        "              MISMATCH: vantor-cli kept %s lines, grep %s, of %s; first "
+        "difference at line %s:\n                vantor-cli: %s\n"
+        "                grep:       %s\n",
+        Thousands(same.linesA).c_str(), Thousands(same.linesB).c_str(),
+        Thousands(inputLines).c_str(), Thousands(same.firstDifferentLine).c_str(),
+        LineOf(ours, same.firstDifferentLine).c_str(),
+        LineOf(peer, same.firstDifferentLine).c_str());
   }
   std::printf("              vantor-cli report: %s\n",
               ReportLine(contest.report, "denied").c_str());
@@ -286,8 +286,7 @@ bool BenchSortEmail(Bench& bench) {
 // Every generated line holds exactly one '@', so sort's second field is the domain and
 // its first the user name: the same order as vantor-cli's.
 bool BenchSortDomain(Bench& bench) {
-  return BenchPlainSort(bench, "sort-domain", "--sort-domain", {"-t@", "-k2", "-k1,1"},
-                        "sorted");
+  return BenchPlainSort(bench, "sort-domain", "--sort-domain", {"-t@", "-k2", "-k1,1"}, "sorted");
 }
 
 // vantor-cli drops a line that equals the line it wrote just before, ignoring ASCII
@@ -335,10 +334,11 @@ bool BenchSortEmailDedup(Bench& bench) {
               Thousands(inputLines).c_str(), Thousands(peerLines).c_str(),
               Thousands(oursLines).c_str());
   if (problem.empty()) {
-    std::printf("              output checked: sorted, a subset of sort -u's, every line of "
-                "sort -u's present ignoring case; %s fewer lines than sort -u's (case variants "
-                "that met in a part or a merge)\n",
-                Thousands(peerLines - oursLines).c_str());
+    std::printf(
+        "              output checked: sorted, a subset of sort -u's, every line of "
+        "sort -u's present ignoring case; %s fewer lines than sort -u's (case variants "
+        "that met in a part or a merge)\n",
+        Thousands(peerLines - oursLines).c_str());
   } else {
     std::printf("              MISMATCH: %s\n", problem.c_str());
   }
@@ -358,8 +358,8 @@ bool BenchRandomize(Bench& bench) {
   const std::string list = bench.List();
   Contest contest{
       .name = "randomize",
-      .oursArgs = {"-q", "--randomize", "--seed", "1", "-o",
-                   bench.Path("randomize-out-vantor.txt"), list},
+      .oursArgs = {"-q", "--randomize", "--seed", "1", "-o", bench.Path("randomize-out-vantor.txt"),
+                   list},
       .oursOutput = bench.Path("randomize-out-vantor.txt"),
       .report = bench.Path("randomize-report-vantor.txt"),
       .peerLabel = "shuf + sync",
@@ -386,11 +386,12 @@ bool BenchRandomize(Bench& bench) {
               Thousands(peer.signature.lines).c_str(),
               sameLines ? "the same lines in each (order-independent checksum)"
                         : "MISMATCH: the lines differ (order-independent checksum)");
-  std::printf("              order: %s lines left in their place by vantor-cli (shuf %s), "
-              "%.2f%% above the line before (shuf %.2f%%)%s\n",
-              Thousands(ours.inPlace).c_str(), Thousands(peer.inPlace).c_str(), 100 * ascending,
-              100.0 * static_cast<double>(peer.ascending) / (n - 1),
-              shuffled ? "" : "; MISMATCH: vantor-cli's output does not look shuffled");
+  std::printf(
+      "              order: %s lines left in their place by vantor-cli (shuf %s), "
+      "%.2f%% above the line before (shuf %.2f%%)%s\n",
+      Thousands(ours.inPlace).c_str(), Thousands(peer.inPlace).c_str(), 100 * ascending,
+      100.0 * static_cast<double>(peer.ascending) / (n - 1),
+      shuffled ? "" : "; MISMATCH: vantor-cli's output does not look shuffled");
   std::printf("              vantor-cli report: %s\n",
               ReportLine(contest.report, "randomized").c_str());
   std::fflush(stdout);
@@ -452,8 +453,8 @@ bool BenchSplit(Bench& bench, const std::string& name, const std::vector<std::st
   std::vector<std::string> peer;
   for (const std::string& part : FileNamesIn(peerDir)) peer.push_back(peerDir + "/" + part);
   if (problem.empty() && ours.size() != peer.size()) {
-    problem = "vantor-cli wrote " + Thousands(ours.size()) + " parts, split " +
-              Thousands(peer.size());
+    problem =
+        "vantor-cli wrote " + Thousands(ours.size()) + " parts, split " + Thousands(peer.size());
   }
   if (problem.empty()) ConcatenationEquals(ours, list, &problem);
   std::uint64_t largestLines = 0;
@@ -462,10 +463,11 @@ bool BenchSplit(Bench& bench, const std::string& name, const std::vector<std::st
     problem = CompareParts(ours, peer, maxLines, maxBytes, &largestLines, &largestBytes);
   }
   if (problem.empty()) {
-    std::printf("              parts: %s from each, the same bytes part by part; ours, one after "
-                "the other, are the list; the largest %s lines, %s bytes\n",
-                Thousands(ours.size()).c_str(), Thousands(largestLines).c_str(),
-                Thousands(largestBytes).c_str());
+    std::printf(
+        "              parts: %s from each, the same bytes part by part; ours, one after "
+        "the other, are the list; the largest %s lines, %s bytes\n",
+        Thousands(ours.size()).c_str(), Thousands(largestLines).c_str(),
+        Thousands(largestBytes).c_str());
   } else {
     std::printf("              MISMATCH: %s\n", problem.c_str());
   }
@@ -617,28 +619,30 @@ bool BenchExtract(Bench& bench) {
   const std::uint64_t inOrder = SeeList(list, listLines, contest.oursOutput, &ours, &peer);
   const std::uint64_t oursLeft = ours.Unaccounted();
   const std::uint64_t peerLeft = peer.Unaccounted();
-  const bool ok = ours.lines() == wanted && peer.lines() == wanted && oursLeft == 0 &&
-                  peerLeft == 0;
+  const bool ok =
+      ours.lines() == wanted && peer.lines() == wanted && oursLeft == 0 && peerLeft == 0;
   std::printf("              lines: %s wanted of the list's %s; vantor-cli wrote %s, shuf %s\n",
               Thousands(wanted).c_str(), Thousands(listLines).c_str(),
               Thousands(ours.lines()).c_str(), Thousands(peer.lines()).c_str());
   if (oursLeft == 0 && peerLeft == 0) {
-    std::printf("              every output line is a line of the list, taken at most as often "
-                "as the list holds it (64-bit line hashes), in both outputs\n");
+    std::printf(
+        "              every output line is a line of the list, taken at most as often "
+        "as the list holds it (64-bit line hashes), in both outputs\n");
   } else {
-    std::printf("              MISMATCH: lines not accounted for by the list: %s of vantor-cli's, "
-                "%s of shuf's\n",
-                Thousands(oursLeft).c_str(), Thousands(peerLeft).c_str());
+    std::printf(
+        "              MISMATCH: lines not accounted for by the list: %s of vantor-cli's, "
+        "%s of shuf's\n",
+        Thousands(oursLeft).c_str(), Thousands(peerLeft).c_str());
   }
   if (ours.lines() != wanted || peer.lines() != wanted) {
     std::printf("              MISMATCH: an output does not hold %s lines\n",
                 Thousands(wanted).c_str());
   }
-  std::printf("              spread: %.1f%% of vantor-cli's lines from the list's first half "
-              "(shuf %.1f%%); vantor-cli's %s\n",
-              ours.FirstHalfPercent(), peer.FirstHalfPercent(),
-              inOrder == ours.lines() ? "stand in the list's order"
-                                      : "are not in the list's order");
+  std::printf(
+      "              spread: %.1f%% of vantor-cli's lines from the list's first half "
+      "(shuf %.1f%%); vantor-cli's %s\n",
+      ours.FirstHalfPercent(), peer.FirstHalfPercent(),
+      inOrder == ours.lines() ? "stand in the list's order" : "are not in the list's order");
   std::printf("              vantor-cli report: %s\n",
               ReportLine(contest.report, "extracted").c_str());
   std::fflush(stdout);
@@ -789,10 +793,11 @@ int Main(int argc, char** argv) {
 
   Bench bench(flags);
   bench.SetWorkdir(workdir);
-  std::printf("vantor_bench: cli %s, grep %s, sort %s, shuf %s, split %s, cat %s, awk %s, "
-              "workdir %s\n",
-              flags.cli.c_str(), flags.grep.c_str(), flags.sort.c_str(), flags.shuf.c_str(),
-              flags.split.c_str(), flags.cat.c_str(), AwkOf(flags).c_str(), workdir.c_str());
+  std::printf(
+      "vantor_bench: cli %s, grep %s, sort %s, shuf %s, split %s, cat %s, awk %s, "
+      "workdir %s\n",
+      flags.cli.c_str(), flags.grep.c_str(), flags.sort.c_str(), flags.shuf.c_str(),
+      flags.split.c_str(), flags.cat.c_str(), AwkOf(flags).c_str(), workdir.c_str());
   bool ok = true;
   try {
     for (const std::string& name : flags.benchmarks) {
@@ -813,6 +818,5 @@ int Main(int argc, char** argv) {
 
 }  // namespace
 }  // namespace vantor::bench
-
 
 int main(int argc, char** argv) { return vantor::bench::Main(argc, argv); }

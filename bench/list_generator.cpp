@@ -12,116 +12,132 @@ namespace {
 
 // The vocabulary of the user and domain names.
 constexpr std::string_view kFirstNames[] = {
-    "james", "john", "robert", "michael", "william", "david", "richard", "joseph", "thomas",
-    "charles", "christopher", "daniel", "matthew", "anthony", "mark", "donald", "steven",
-    "paul", "andrew", "joshua", "kevin", "brian", "george", "timothy", "ronald", "edward",
-    "jason", "jeffrey", "ryan", "jacob", "gary", "nicholas", "eric", "jonathan", "stephen",
-    "larry", "justin", "scott", "brandon", "benjamin", "samuel", "frank", "gregory",
-    "raymond", "alexander", "patrick", "jack", "dennis", "jerry", "tyler", "aaron", "jose",
-    "adam", "henry", "nathan", "douglas", "zachary", "peter", "kyle", "walter", "ethan",
-    "jeremy", "harold", "keith", "christian", "roger", "noah", "gerald", "carl", "terry",
-    "sean", "austin", "arthur", "lawrence", "jesse", "dylan", "bryan", "joe", "jordan",
-    "billy", "bruce", "albert", "gabriel", "logan", "alan", "juan", "wayne", "roy", "ralph",
-    "eugene", "vincent", "russell", "louis", "philip", "mary", "patricia", "jennifer",
-    "linda", "elizabeth", "barbara", "susan", "jessica", "sarah", "karen", "nancy", "lisa",
-    "betty", "margaret", "sandra", "ashley", "kimberly", "emily", "donna", "michelle",
-    "dorothy", "carol", "amanda", "melissa", "deborah", "stephanie", "rebecca", "sharon",
-    "laura", "cynthia", "kathleen", "amy", "shirley", "angela", "helen", "anna", "brenda",
-    "pamela", "nicole", "emma", "samantha", "katherine", "christine", "rachel", "catherine",
-    "janet", "ruth", "maria", "heather", "diane", "virginia", "julie", "joyce", "victoria",
-    "olivia", "kelly", "christina", "lauren", "joan", "evelyn", "megan", "andrea", "hannah",
-    "martha", "frances", "gloria", "ann", "teresa", "sara", "alice", "madison", "julia",
-    "grace", "denise", "amber", "danielle", "sophia", "marie", "diana", "natalie",
-    "isabella", "charlotte", "rose", "alexis", "hans", "klaus", "juergen", "stefan",
-    "pierre", "marco", "giulia", "luca", "sven", "lars", "ingrid", "olga", "ivan", "dmitri",
-    "pedro", "carlos", "ana", "lucia", "yuki", "kenji", "wei", "mei", "ahmed", "fatima",
+    "james",     "john",      "robert",    "michael",     "william",  "david",     "richard",
+    "joseph",    "thomas",    "charles",   "christopher", "daniel",   "matthew",   "anthony",
+    "mark",      "donald",    "steven",    "paul",        "andrew",   "joshua",    "kevin",
+    "brian",     "george",    "timothy",   "ronald",      "edward",   "jason",     "jeffrey",
+    "ryan",      "jacob",     "gary",      "nicholas",    "eric",     "jonathan",  "stephen",
+    "larry",     "justin",    "scott",     "brandon",     "benjamin", "samuel",    "frank",
+    "gregory",   "raymond",   "alexander", "patrick",     "jack",     "dennis",    "jerry",
+    "tyler",     "aaron",     "jose",      "adam",        "henry",    "nathan",    "douglas",
+    "zachary",   "peter",     "kyle",      "walter",      "ethan",    "jeremy",    "harold",
+    "keith",     "christian", "roger",     "noah",        "gerald",   "carl",      "terry",
+    "sean",      "austin",    "arthur",    "lawrence",    "jesse",    "dylan",     "bryan",
+    "joe",       "jordan",    "billy",     "bruce",       "albert",   "gabriel",   "logan",
+    "alan",      "juan",      "wayne",     "roy",         "ralph",    "eugene",    "vincent",
+    "russell",   "louis",     "philip",    "mary",        "patricia", "jennifer",  "linda",
+    "elizabeth", "barbara",   "susan",     "jessica",     "sarah",    "karen",     "nancy",
+    "lisa",      "betty",     "margaret",  "sandra",      "ashley",   "kimberly",  "emily",
+    "donna",     "michelle",  "dorothy",   "carol",       "amanda",   "melissa",   "deborah",
+    "stephanie", "rebecca",   "sharon",    "laura",       "cynthia",  "kathleen",  "amy",
+    "shirley",   "angela",    "helen",     "anna",        "brenda",   "pamela",    "nicole",
+    "emma",      "samantha",  "katherine", "christine",   "rachel",   "catherine", "janet",
+    "ruth",      "maria",     "heather",   "diane",       "virginia", "julie",     "joyce",
+    "victoria",  "olivia",    "kelly",     "christina",   "lauren",   "joan",      "evelyn",
+    "megan",     "andrea",    "hannah",    "martha",      "frances",  "gloria",    "ann",
+    "teresa",    "sara",      "alice",     "madison",     "julia",    "grace",     "denise",
+    "amber",     "danielle",  "sophia",    "marie",       "diana",    "natalie",   "isabella",
+    "charlotte", "rose",      "alexis",    "hans",        "klaus",    "juergen",   "stefan",
+    "pierre",    "marco",     "giulia",    "luca",        "sven",     "lars",      "ingrid",
+    "olga",      "ivan",      "dmitri",    "pedro",       "carlos",   "ana",       "lucia",
+    "yuki",      "kenji",     "wei",       "mei",         "ahmed",    "fatima",
 };
 
 constexpr std::string_view kLastNames[] = {
-    "smith", "johnson", "williams", "brown", "jones", "garcia", "miller", "davis",
-    "rodriguez", "martinez", "hernandez", "lopez", "gonzalez", "wilson", "anderson",
-    "taylor", "moore", "jackson", "martin", "lee", "perez", "thompson", "white", "harris",
-    "sanchez", "clark", "ramirez", "lewis", "robinson", "walker", "young", "allen", "king",
-    "wright", "torres", "nguyen", "hill", "flores", "green", "adams", "nelson", "baker",
-    "hall", "rivera", "campbell", "mitchell", "carter", "roberts", "gomez", "phillips",
-    "evans", "turner", "diaz", "parker", "cruz", "edwards", "collins", "reyes", "stewart",
-    "morris", "morales", "murphy", "cook", "rogers", "gutierrez", "ortiz", "morgan",
-    "cooper", "peterson", "bailey", "reed", "howard", "ramos", "kim", "cox", "ward",
-    "richardson", "watson", "brooks", "chavez", "wood", "bennett", "gray", "mendoza",
-    "ruiz", "hughes", "price", "alvarez", "castillo", "sanders", "patel", "myers", "long",
-    "ross", "foster", "jimenez", "powell", "jenkins", "perry", "sullivan", "bell",
-    "coleman", "butler", "henderson", "barnes", "fisher", "vasquez", "simmons", "romero",
-    "patterson", "hamilton", "graham", "reynolds", "griffin", "wallace", "moreno", "west",
-    "cole", "hayes", "bryant", "herrera", "gibson", "ellis", "tran", "medina", "aguilar",
-    "stevens", "murray", "ford", "castro", "marshall", "owens", "harrison", "fernandez",
-    "mcdonald", "woods", "washington", "kennedy", "wells", "vargas", "chen", "freeman",
-    "webb", "tucker", "guzman", "burns", "crawford", "olson", "simpson", "porter",
-    "hunter", "gordon", "mendez", "silva", "shaw", "snyder", "mason", "dixon", "munoz",
-    "hunt", "hicks", "holmes", "palmer", "wagner", "black", "robertson", "boyd", "stone",
-    "salazar", "warren", "mills", "meyer", "rice", "schmidt", "garza", "daniels",
-    "ferguson", "nichols", "stephens", "soto", "weaver", "gardner", "payne", "grant",
-    "dunn", "spencer", "hawkins", "arnold", "pierce", "hansen", "peters", "santos", "hart",
-    "bradley", "knight", "elliott", "cunningham", "duncan", "armstrong", "hudson",
-    "carroll", "riley", "andrews", "delgado", "berry", "perkins", "hoffman", "johnston",
-    "matthews", "richards", "willis", "carpenter", "mueller", "schneider", "fischer",
-    "weber", "rossi", "russo", "bianchi", "dubois", "moreau", "lefevre", "novak",
-    "kowalski", "ivanov", "petrov", "jansen", "devries", "larsen", "nielsen", "tanaka",
-    "suzuki", "wang", "zhang", "singh", "kumar", "khan", "ali", "okafor", "mensah",
+    "smith",      "johnson",   "williams",  "brown",      "jones",     "garcia",    "miller",
+    "davis",      "rodriguez", "martinez",  "hernandez",  "lopez",     "gonzalez",  "wilson",
+    "anderson",   "taylor",    "moore",     "jackson",    "martin",    "lee",       "perez",
+    "thompson",   "white",     "harris",    "sanchez",    "clark",     "ramirez",   "lewis",
+    "robinson",   "walker",    "young",     "allen",      "king",      "wright",    "torres",
+    "nguyen",     "hill",      "flores",    "green",      "adams",     "nelson",    "baker",
+    "hall",       "rivera",    "campbell",  "mitchell",   "carter",    "roberts",   "gomez",
+    "phillips",   "evans",     "turner",    "diaz",       "parker",    "cruz",      "edwards",
+    "collins",    "reyes",     "stewart",   "morris",     "morales",   "murphy",    "cook",
+    "rogers",     "gutierrez", "ortiz",     "morgan",     "cooper",    "peterson",  "bailey",
+    "reed",       "howard",    "ramos",     "kim",        "cox",       "ward",      "richardson",
+    "watson",     "brooks",    "chavez",    "wood",       "bennett",   "gray",      "mendoza",
+    "ruiz",       "hughes",    "price",     "alvarez",    "castillo",  "sanders",   "patel",
+    "myers",      "long",      "ross",      "foster",     "jimenez",   "powell",    "jenkins",
+    "perry",      "sullivan",  "bell",      "coleman",    "butler",    "henderson", "barnes",
+    "fisher",     "vasquez",   "simmons",   "romero",     "patterson", "hamilton",  "graham",
+    "reynolds",   "griffin",   "wallace",   "moreno",     "west",      "cole",      "hayes",
+    "bryant",     "herrera",   "gibson",    "ellis",      "tran",      "medina",    "aguilar",
+    "stevens",    "murray",    "ford",      "castro",     "marshall",  "owens",     "harrison",
+    "fernandez",  "mcdonald",  "woods",     "washington", "kennedy",   "wells",     "vargas",
+    "chen",       "freeman",   "webb",      "tucker",     "guzman",    "burns",     "crawford",
+    "olson",      "simpson",   "porter",    "hunter",     "gordon",    "mendez",    "silva",
+    "shaw",       "snyder",    "mason",     "dixon",      "munoz",     "hunt",      "hicks",
+    "holmes",     "palmer",    "wagner",    "black",      "robertson", "boyd",      "stone",
+    "salazar",    "warren",    "mills",     "meyer",      "rice",      "schmidt",   "garza",
+    "daniels",    "ferguson",  "nichols",   "stephens",   "soto",      "weaver",    "gardner",
+    "payne",      "grant",     "dunn",      "spencer",    "hawkins",   "arnold",    "pierce",
+    "hansen",     "peters",    "santos",    "hart",       "bradley",   "knight",    "elliott",
+    "cunningham", "duncan",    "armstrong", "hudson",     "carroll",   "riley",     "andrews",
+    "delgado",    "berry",     "perkins",   "hoffman",    "johnston",  "matthews",  "richards",
+    "willis",     "carpenter", "mueller",   "schneider",  "fischer",   "weber",     "rossi",
+    "russo",      "bianchi",   "dubois",    "moreau",     "lefevre",   "novak",     "kowalski",
+    "ivanov",     "petrov",    "jansen",    "devries",    "larsen",    "nielsen",   "tanaka",
+    "suzuki",     "wang",      "zhang",     "singh",      "kumar",     "khan",      "ali",
+    "okafor",     "mensah",
 };
 
 constexpr std::string_view kWords[] = {
-    "blue", "red", "green", "black", "silver", "golden", "sun", "moon", "star", "sky",
-    "cloud", "rain", "storm", "snow", "ice", "fire", "stone", "rock", "river", "lake",
-    "ocean", "sea", "bay", "wave", "beach", "island", "mountain", "hill", "valley",
-    "forest", "tree", "oak", "pine", "maple", "lily", "tiger", "lion", "wolf", "fox",
-    "bear", "eagle", "hawk", "falcon", "dragon", "phoenix", "shark", "dolphin", "panda",
-    "kitty", "puppy", "angel", "devil", "ninja", "pirate", "wizard", "knight", "queen",
-    "prince", "princess", "captain", "doctor", "music", "guitar", "piano", "jazz", "dance",
-    "soccer", "football", "hockey", "tennis", "golf", "racing", "speed", "turbo", "cyber",
-    "pixel", "data", "web", "tech", "soft", "code", "logic", "smart", "bright", "quick",
-    "happy", "lucky", "sunny", "crazy", "cool", "sweet", "honey", "sugar", "candy",
-    "cookie", "coffee", "pizza", "apple", "cherry", "lemon", "orange", "mango", "peach",
-    "berry", "home", "house", "garden", "farm", "city", "town", "metro", "urban", "north",
-    "south", "east", "west", "central", "global", "world", "euro", "inter", "trans",
-    "united", "first", "best", "prime", "alpha", "beta", "delta", "omega", "nova", "vista",
-    "summit", "peak", "point", "bridge", "tower", "castle", "harbor", "port", "media",
-    "press", "news", "print", "design", "studio", "photo", "art", "craft", "build",
-    "group", "partners", "consulting", "solutions", "systems", "services", "network",
-    "digital", "energy", "power", "solar", "eco", "auto", "motor", "travel", "tours",
-    "hotel", "realty", "estate", "finance", "capital", "invest", "trade", "market", "shop",
-    "store", "supply", "direct", "express", "pro", "plus", "max", "mega", "ultra", "law",
-    "dental", "clinic", "school", "academy", "church", "club", "sports", "fitness",
+    "blue",       "red",       "green",    "black",    "silver",  "golden",  "sun",     "moon",
+    "star",       "sky",       "cloud",    "rain",     "storm",   "snow",    "ice",     "fire",
+    "stone",      "rock",      "river",    "lake",     "ocean",   "sea",     "bay",     "wave",
+    "beach",      "island",    "mountain", "hill",     "valley",  "forest",  "tree",    "oak",
+    "pine",       "maple",     "lily",     "tiger",    "lion",    "wolf",    "fox",     "bear",
+    "eagle",      "hawk",      "falcon",   "dragon",   "phoenix", "shark",   "dolphin", "panda",
+    "kitty",      "puppy",     "angel",    "devil",    "ninja",   "pirate",  "wizard",  "knight",
+    "queen",      "prince",    "princess", "captain",  "doctor",  "music",   "guitar",  "piano",
+    "jazz",       "dance",     "soccer",   "football", "hockey",  "tennis",  "golf",    "racing",
+    "speed",      "turbo",     "cyber",    "pixel",    "data",    "web",     "tech",    "soft",
+    "code",       "logic",     "smart",    "bright",   "quick",   "happy",   "lucky",   "sunny",
+    "crazy",      "cool",      "sweet",    "honey",    "sugar",   "candy",   "cookie",  "coffee",
+    "pizza",      "apple",     "cherry",   "lemon",    "orange",  "mango",   "peach",   "berry",
+    "home",       "house",     "garden",   "farm",     "city",    "town",    "metro",   "urban",
+    "north",      "south",     "east",     "west",     "central", "global",  "world",   "euro",
+    "inter",      "trans",     "united",   "first",    "best",    "prime",   "alpha",   "beta",
+    "delta",      "omega",     "nova",     "vista",    "summit",  "peak",    "point",   "bridge",
+    "tower",      "castle",    "harbor",   "port",     "media",   "press",   "news",    "print",
+    "design",     "studio",    "photo",    "art",      "craft",   "build",   "group",   "partners",
+    "consulting", "solutions", "systems",  "services", "network", "digital", "energy",  "power",
+    "solar",      "eco",       "auto",     "motor",    "travel",  "tours",   "hotel",   "realty",
+    "estate",     "finance",   "capital",  "invest",   "trade",   "market",  "shop",    "store",
+    "supply",     "direct",    "express",  "pro",      "plus",    "max",     "mega",    "ultra",
+    "law",        "dental",    "clinic",   "school",   "academy", "church",  "club",    "sports",
+    "fitness",
 };
 
 // Words of bulk senders: rare in the domains of a list, common in filter files.
 constexpr std::string_view kBulkWords[] = {
-    "casino", "lottery", "promo", "bulkmail", "freebie", "winner", "bonus", "crypto",
-    "loans", "cheapmeds", "pharma", "bestoffer", "clickbank", "adserve", "leadgen",
-    "massmail", "mailblast", "optin", "spamking", "jackpot",
+    "casino",  "lottery",  "promo",     "bulkmail", "freebie",   "winner",    "bonus",
+    "crypto",  "loans",    "cheapmeds", "pharma",   "bestoffer", "clickbank", "adserve",
+    "leadgen", "massmail", "mailblast", "optin",    "spamking",  "jackpot",
 };
 
 // Syllables of made-up names in the lists, and a disjoint-looking set for the made-up
 // fragments of filter files, which should occur in no list.
 constexpr std::string_view kSyllables[] = {
-    "ka", "lo", "ri", "ven", "tor", "mi", "sa", "del", "ran", "po", "ne", "lu", "bar",
-    "zi", "fo", "ter", "gan", "mo", "ra", "li", "to", "na", "ve", "si", "dor", "cal",
-    "ber", "mar", "tin", "lan", "ex", "on", "is", "an", "el", "ia",
+    "ka",  "lo",  "ri",  "ven", "tor", "mi",  "sa", "del", "ran", "po", "ne", "lu",
+    "bar", "zi",  "fo",  "ter", "gan", "mo",  "ra", "li",  "to",  "na", "ve", "si",
+    "dor", "cal", "ber", "mar", "tin", "lan", "ex", "on",  "is",  "an", "el", "ia",
 };
 constexpr std::string_view kFilterSyllables[] = {
-    "qu", "xa", "zy", "wex", "jor", "vyk", "fli", "grom", "thu", "sko", "bry", "plo",
-    "kwa", "dro", "yst", "ghu", "oxi", "prj", "vux", "zeb",
+    "qu",  "xa",  "zy",  "wex", "jor", "vyk", "fli", "grom", "thu", "sko",
+    "bry", "plo", "kwa", "dro", "yst", "ghu", "oxi", "prj",  "vux", "zeb",
 };
 
 constexpr std::string_view kRoles[] = {
-    "info", "sales", "contact", "office", "admin", "support", "service", "kontakt", "mail",
-    "hello", "team", "billing", "accounts", "hr", "jobs", "marketing", "webmaster",
-    "postmaster", "noreply", "no-reply", "newsletter", "abuse", "enquiries", "reception",
-    "orders",
+    "info",    "sales",     "contact",   "office",     "admin",   "support",  "service",
+    "kontakt", "mail",      "hello",     "team",       "billing", "accounts", "hr",
+    "jobs",    "marketing", "webmaster", "postmaster", "noreply", "no-reply", "newsletter",
+    "abuse",   "enquiries", "reception", "orders",
 };
 // What filter files say about role and robot accounts.
 constexpr std::string_view kFilterRoles[] = {
-    "noreply", "no-reply", "postmaster", "abuse", "webmaster", "newsletter",
-    "mailer-daemon", "info@", "spam", "unsubscribe", "donotreply", "bounce",
+    "noreply",       "no-reply", "postmaster", "abuse",       "webmaster",  "newsletter",
+    "mailer-daemon", "info@",    "spam",       "unsubscribe", "donotreply", "bounce",
 };
 
 constexpr std::string_view kSubdomains[] = {"mail", "mx", "post", "users", "email", "smtp"};
@@ -132,13 +148,13 @@ struct Weighted {
 };
 
 constexpr Weighted kTlds[] = {
-    {"com", 400}, {"net", 80}, {"org", 60}, {"de", 60}, {"co.uk", 40}, {"fr", 30},
-    {"it", 30},   {"nl", 30},  {"ru", 30},  {"com.br", 20}, {"pl", 20}, {"es", 20},
-    {"ca", 20},   {"com.au", 20}, {"info", 20}, {"biz", 10}, {"ch", 10}, {"be", 10},
-    {"at", 10},   {"se", 10},  {"dk", 10},  {"no", 10},  {"fi", 10},  {"jp", 5},
-    {"co.jp", 5}, {"io", 10},  {"us", 10},  {"edu", 10}, {"cz", 10},  {"hu", 10},
-    {"gr", 10},   {"pt", 10},  {"ie", 10},  {"co.nz", 5}, {"co.za", 5}, {"in", 10},
-    {"mx", 10},   {"com.ar", 5}, {"tv", 5}, {"me", 5},   {"eu", 5},   {"ro", 10},
+    {"com", 400}, {"net", 80},    {"org", 60},  {"de", 60},     {"co.uk", 40}, {"fr", 30},
+    {"it", 30},   {"nl", 30},     {"ru", 30},   {"com.br", 20}, {"pl", 20},    {"es", 20},
+    {"ca", 20},   {"com.au", 20}, {"info", 20}, {"biz", 10},    {"ch", 10},    {"be", 10},
+    {"at", 10},   {"se", 10},     {"dk", 10},   {"no", 10},     {"fi", 10},    {"jp", 5},
+    {"co.jp", 5}, {"io", 10},     {"us", 10},   {"edu", 10},    {"cz", 10},    {"hu", 10},
+    {"gr", 10},   {"pt", 10},     {"ie", 10},   {"co.nz", 5},   {"co.za", 5},  {"in", 10},
+    {"mx", 10},   {"com.ar", 5},  {"tv", 5},    {"me", 5},      {"eu", 5},     {"ro", 10},
 };
 
 std::string_view PickTld(Rng& rng) {
@@ -196,8 +212,7 @@ void Capitalize(char* begin, char* end) {
 }
 
 // The letter case people type: mostly lower, sometimes capitalised, shouted or mixed.
-void Recase(Rng& rng, char* begin, char* end, double capitalized, double upper,
-            double mixed) {
+void Recase(Rng& rng, char* begin, char* end, double capitalized, double upper, double mixed) {
   const double pick = rng.Unit();
   if (pick < capitalized) {
     Capitalize(begin, end);
@@ -258,10 +273,9 @@ std::uint64_t Rng::Next() {
 }
 
 ListGenerator::ListGenerator(std::uint64_t seed, std::size_t tailDomains)
-    : seed_(seed),
-      providers_{{"inboxly.com", 0.18},  {"yoomail.com", 0.10}, {"hotpost.com", 0.08},
-                 {"mailcity.net", 0.04}, {"webbox.de", 0.03},   {"netpost.ru", 0.03},
-                 {"yoomail.co.uk", 0.02}, {"hotpost.fr", 0.02}} {
+    : seed_(seed), providers_{{"inboxly.com", 0.18},   {"yoomail.com", 0.10}, {"hotpost.com", 0.08},
+                              {"mailcity.net", 0.04},  {"webbox.de", 0.03},   {"netpost.ru", 0.03},
+                              {"yoomail.co.uk", 0.02}, {"hotpost.fr", 0.02}} {
   for (const Provider& provider : providers_) providerShare_ += provider.share;
   Rng rng(seed ^ 0x646f6d61696e73ULL);
   std::unordered_set<std::string> names;
@@ -335,7 +349,6 @@ AddressSource::AddressSource(const ListGenerator& generator, std::uint64_t strea
     : generator_(generator), rng_(generator.seed() * 0x2545f4914f6cdd1dULL + stream + 1) {
   earlier_.reserve(kEarlierSample);
 }
-
 
 void AddressSource::MakeUser(bool atProvider, std::string* out) {
   Rng& rng = rng_;
@@ -538,7 +551,8 @@ void ListGenerator::WriteFilter(const std::string& path, std::size_t count,
       if (rng.Chance(0.6)) {
         name = tail_[rng.Below(static_cast<std::uint32_t>(tail_.size()))];
       } else {
-        do name = NewDomainName(rng); while (universe.count(name) != 0);
+        do name = NewDomainName(rng);
+        while (universe.count(name) != 0);
       }
       if (rng.Chance(0.85)) fragment += '@';
       fragment += name;

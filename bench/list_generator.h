@@ -75,8 +75,7 @@ class ListGenerator {
   // Writes the addresses of `stream` to `path`, one per LF-ended line, as many as fit
   // in `bytes` (the file falls short of it by less than one address). Throws
   // std::runtime_error when the file cannot be written.
-  ListStats WriteList(const std::string& path, std::uint64_t bytes,
-                      std::uint64_t stream = 0) const;
+  ListStats WriteList(const std::string& path, std::uint64_t bytes, std::uint64_t stream = 0) const;
 
   // Writes `count` distinct fragments to `path`, one per LF-ended line, in mixed
   // letter case: whole domains ("@name.tld", some without the '@'), parts of domain

@@ -122,10 +122,14 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
   RawOptions raw;
   // Options that take a value, and where it goes.
   const std::map<std::string, std::optional<std::string>*> valued = {
-      {"-o", &raw.output},         {"--output", &raw.output},
-      {"--filter", &raw.filter},   {"--include", &raw.include},
-      {"--every", &raw.every},     {"--extract", &raw.extract},
-      {"--split-count", &raw.splitCount}, {"--split-kb", &raw.splitKb},
+      {"-o", &raw.output},
+      {"--output", &raw.output},
+      {"--filter", &raw.filter},
+      {"--include", &raw.include},
+      {"--every", &raw.every},
+      {"--extract", &raw.extract},
+      {"--split-count", &raw.splitCount},
+      {"--split-kb", &raw.splitKb},
       {"--seed", &raw.seed},
   };
   bool optionsEnded = false;

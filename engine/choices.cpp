@@ -46,8 +46,7 @@ std::vector<std::string> BuildJob(const JobChoices& choices, ProcessingJob* job)
       }
       job->rearrangeSlot = assignSlot(caption);
     }
-    job->removeDuplicates =
-        (job->sortByEmail || job->sortByDomain) && choices.removeDuplicatesBox;
+    job->removeDuplicates = (job->sortByEmail || job->sortByDomain) && choices.removeDuplicatesBox;
 
     job->includeOn = choices.include;
     if (choices.include) {

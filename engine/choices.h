@@ -24,7 +24,7 @@ struct JobChoices {
   std::string filterFileName;
 
   bool rearrange = false;
-  bool sortByEmail = false;   // with rearrange; neither sort means randomize
+  bool sortByEmail = false;  // with rearrange; neither sort means randomize
   bool sortByDomain = false;
   bool removeDuplicatesBox = false;
 

@@ -100,9 +100,9 @@ void ExtractRandomSublist(ActionRunner& runner) {
   if (!CommitTempFile(runner, writer.name())) return;
   // Blank lines are counted as lines but are no records, and a list that changed
   // between the passes may hold fewer: the report names the lines actually written.
-  job.resultsText += Format("%lld random email(s) extracted from the list of %llu emails\r\n\r\n",
-                            static_cast<long long>(total - remaining),
-                            static_cast<unsigned long long>(lineCount));
+  job.resultsText +=
+      Format("%lld random email(s) extracted from the list of %llu emails\r\n\r\n",
+             static_cast<long long>(total - remaining), static_cast<unsigned long long>(lineCount));
 }
 
 }  // namespace vantor

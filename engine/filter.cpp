@@ -157,9 +157,8 @@ class FilterSet {
         }
         std::size_t added = 0;
         for (unsigned char b : fragment) added += !seen[b];
-        if (!shorts.empty() &&
-            FilterMatcher::TableBytes(bytes + fragment.size(), classes + added) >
-                sizes.filterBatchTable) {
+        if (!shorts.empty() && FilterMatcher::TableBytes(bytes + fragment.size(), classes + added) >
+                                   sizes.filterBatchTable) {
           if (!(more = flush())) break;
           added = 0;
           for (unsigned char b : fragment) added += !seen[b];
@@ -243,8 +242,7 @@ void FilterList(ActionRunner& runner) {
       const LineRecord& line = lines[i];
       const std::size_t n = FilterSet::AddressLength(line);
       if (n > 0) {
-        const bool deny =
-            filter.streaming() ? deniedInChunk[i] != 0 : filter.Matches(line.text, n);
+        const bool deny = filter.streaming() ? deniedInChunk[i] != 0 : filter.Matches(line.text, n);
         if (deny) {
           ++denied;
         } else {

@@ -51,8 +51,7 @@ void IncludeEmail(ActionRunner& runner) {
   // run takes that line's ending, even when the run began in an earlier chunk.
   bool runStartsCrLf = false;
   for (;;) {
-    runner.PostInfo2(
-        Format("%lld email(s) processed, %lld email(s) included", total, included));
+    runner.PostInfo2(Format("%lld email(s) processed, %lld email(s) included", total, included));
     runner.PostInfo(kReadingEmails);
     if (!input.ReadChunk()) break;
     if (!runner.KeepRunning()) break;

@@ -163,8 +163,8 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
 // prefix holds the eight bytes from `depth`: a most-significant-byte radix sort in
 // place, one byte of the prefix at a time, the next eight bytes loaded when a group
 // agrees on all eight.
-void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth,
-                           std::uint32_t byte, RearrangeMode mode) {
+void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
+                           RearrangeMode mode) {
   // The largest bucket is sorted by going round this loop again and only the smaller
   // ones by calling deeper, so the stack holds at most log2(count) frames however long
   // the prefix the lines share (the worker thread has 1 MiB).

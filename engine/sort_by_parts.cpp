@@ -139,8 +139,7 @@ class SortByParts {
         total += lines.count();
         runner_.PostInfo2(phase(parts));
         runner_.PostInfo(Format("%llu strings were read, %s...",
-                                static_cast<unsigned long long>(lines.count()),
-                                kind_.detailWord));
+                                static_cast<unsigned long long>(lines.count()), kind_.detailWord));
         if (Randomizes(job_)) {
           shuffle_.Shuffle(lines.records(), lines.count());
         } else {
@@ -298,8 +297,8 @@ void Rearrange(ActionRunner& runner, const Kind& kind) {
   std::optional<unsigned long long> lines = SortByParts(runner, kind).Run();
   if (!lines) return;
   if (RemovesDuplicates(job)) {
-    job.resultsText += Format(kind.reportDuplicates, *lines,
-                              static_cast<unsigned long long>(job.duplicatesFound));
+    job.resultsText +=
+        Format(kind.reportDuplicates, *lines, static_cast<unsigned long long>(job.duplicatesFound));
   } else {
     job.resultsText += Format(kind.report, *lines);
   }

@@ -42,10 +42,11 @@ std::string BuildSummaryText(const JobChoices& c) {
   }
   if (c.split) {
     // The size is held in bytes; the division gives back the kilobytes typed.
-    text += c.splitByCount ? Format("Email list will be splitted , %ld email(s) in a part\r\n\r\n",
-                                    static_cast<long>(c.splitSize))
-                           : Format("Email list will be splitted , %ld kilobyte(s) in a part\r\n\r\n",
-                                    static_cast<long>(c.splitSize / 1024));
+    text += c.splitByCount
+                ? Format("Email list will be splitted , %ld email(s) in a part\r\n\r\n",
+                         static_cast<long>(c.splitSize))
+                : Format("Email list will be splitted , %ld kilobyte(s) in a part\r\n\r\n",
+                         static_cast<long>(c.splitSize / 1024));
   }
   return text;
 }

@@ -44,8 +44,8 @@ int CIncludePage::OnWizardNext() {
                        QStringLiteral("Invalid email"), IDC_INCLUDE_EMAIL);
   }
   if (GetIncludePeriod() < 0) {
-    return RefuseField(*this, QString::fromUtf8(kEnterPeriod),
-                       QStringLiteral("Invalid period"), IDC_INCLUDE_PERIOD);
+    return RefuseField(*this, QString::fromUtf8(kEnterPeriod), QStringLiteral("Invalid period"),
+                       IDC_INCLUDE_PERIOD);
   }
   return 0;
 }

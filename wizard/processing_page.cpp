@@ -122,8 +122,7 @@ void CProcessingPage::OnSetActive() {
 
   m_pSink = std::make_unique<RunSink>(this, m_nRun);
   if (!ActionRunner(m_job, *m_pSink, m_pEnv).PrepareTempDirectory()) {
-    framework::ShowMessageBox(GetWindow(),
-                              QString::fromUtf8(kTempPathFailed),
+    framework::ShowMessageBox(GetWindow(), QString::fromUtf8(kTempPathFailed),
                               QString::fromUtf8(kErrorCaption), framework::MessageIcon::Stop);
     sheet->RemovePage(sheet->GetPageIndex(sheet->GetCompletionPage()));
     sheet->SetWizardButtons(framework::PSWIZB_FINISH);

@@ -115,7 +115,8 @@ JobChoices CVantorSheet::GetChoices() const {
   c.singleList = IsSingleListChecked();
   if (!c.singleList) {
     c.outputFileName = FileName(m_pMergePage->GetOutputFileName());
-    for (const QString& name : m_pMergePage->GetMergeFiles()) c.mergeFiles.push_back(FileName(name));
+    for (const QString& name : m_pMergePage->GetMergeFiles())
+      c.mergeFiles.push_back(FileName(name));
     return c;
   }
   c.inputFileName = FileName(m_pSingleListPage->GetInputFileName());

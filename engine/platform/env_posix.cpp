@@ -108,9 +108,7 @@ class PosixWritableFile final : public WritableFile {
 
   bool Sync() override { return FsyncRetrying(fd_.get()); }
 
-  void StartWriteback() override {
-    ::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE);
-  }
+  void StartWriteback() override { ::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE); }
 
   bool Close() override { return fd_.Close(); }
 

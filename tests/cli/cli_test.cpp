@@ -1,11 +1,10 @@
 // vantor-cli end to end: the real program on real files.
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <regex>
@@ -92,8 +91,10 @@ TEST_F(CliTest, UsageErrorsPointToHelp) {
     std::string err;
   };
   for (const Case& c : {
-           Case{{}, "Usage: vantor-cli [OPTIONS] INPUT\n"
-                    "       vantor-cli --merge -o OUTPUT LIST LIST [LIST...]\n" + tryHelp},
+           Case{{},
+                "Usage: vantor-cli [OPTIONS] INPUT\n"
+                "       vantor-cli --merge -o OUTPUT LIST LIST [LIST...]\n" +
+                    tryHelp},
            Case{{"--frobnicate", "in.txt"}, "vantor-cli: unknown option --frobnicate\n" + tryHelp},
        }) {
     Outcome run = Run(c.args);
@@ -103,7 +104,8 @@ TEST_F(CliTest, UsageErrorsPointToHelp) {
   }
   Outcome help = Run({"--help"});
   EXPECT_EQ(help.status, 0);
-  EXPECT_NE(help.out.find("\nExit status: 0 done, 1 the run failed, 2 usage error"), std::string::npos);
+  EXPECT_NE(help.out.find("\nExit status: 0 done, 1 the run failed, 2 usage error"),
+            std::string::npos);
   EXPECT_TRUE(help.out.ends_with("Full documentation: man vantor-cli\n")) << help.out;
 }
 
@@ -121,9 +123,15 @@ TEST_F(CliTest, AFailedOrRefusedRunLeavesTheDestination) {
     const char* err;
   };
   const Case cases[] = {
-      {{"--filter", "missing.txt", "-o", "out.txt", "in.txt"}, 0644, 1, "Filter list:\n",
+      {{"--filter", "missing.txt", "-o", "out.txt", "in.txt"},
+       0644,
+       1,
+       "Filter list:\n",
        "Error occured while processing lists:\nfailed to open file\n"},
-      {{"--filter", "f.txt", "-o", "out.txt", "in.txt"}, 0444, 2, "",
+      {{"--filter", "f.txt", "-o", "out.txt", "in.txt"},
+       0444,
+       2,
+       "",
        "vantor-cli: 'out.txt': file not writable\n"},
   };
   for (const Case& c : cases) {
@@ -212,7 +220,8 @@ TEST_F(CliTest, RandomizesTheSameWayForTheSameSeed) {
 
 TEST_F(CliTest, EveryActionAtOnceGivesWhatTheyGiveOneByOne) {
   std::string list;
-  for (int i = 0; i < 400; ++i) list += "u" + std::to_string(i * 7919 % 300) + "@d" + std::to_string(i % 9) + ".com\n";
+  for (int i = 0; i < 400; ++i)
+    list += "u" + std::to_string(i * 7919 % 300) + "@d" + std::to_string(i % 9) + ".com\n";
   WriteFile(dir_.File("in.txt"), list);
   WriteFile(dir_.File("f.txt"), "u1\n");
   Outcome all = Run({"--split-count", "40", "--extract", "100", "--include", "x@y.z", "--every",

@@ -3,12 +3,11 @@
 // whole sorted one, never a part of either, and never gone.
 #include <dirent.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdio>
@@ -130,14 +129,12 @@ TEST(CrashSafetyTest, AListSortedInPlaceIsTheOldOrTheNewOneWhereverTheRunIsKille
   WriteFile(in, list);
   ::sync();
   const auto begun = std::chrono::steady_clock::now();
-  ASSERT_EQ(WaitForExit(StartCli(args, dir.path(), captures)), 0)
-      << ReadFile(captures.File("err"));
+  ASSERT_EQ(WaitForExit(StartCli(args, dir.path(), captures)), 0) << ReadFile(captures.File("err"));
   const auto took = std::chrono::steady_clock::now() - begun;
   const std::string sorted = ReadFile(in);
   ASSERT_NE(sorted, list);
   ASSERT_EQ(TempEntries(places), othersBefore);
-  const long long runMs =
-      std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
+  const long long runMs = std::chrono::duration_cast<std::chrono::milliseconds>(took).count();
 
   // Twenty moments, one in each twentieth of the run and a little past its end.
   constexpr int kRounds = 20;
@@ -175,9 +172,10 @@ TEST(CrashSafetyTest, AListSortedInPlaceIsTheOldOrTheNewOneWhereverTheRunIsKille
       ::sync();
     }
   }
-  std::printf("[ crash    ] %d kills over a run of %lld ms: %d left the old list, %d the sorted "
-              "one, %d temporary file(s) left in all\n",
-              kRounds, runMs, old, whole, leftovers);
+  std::printf(
+      "[ crash    ] %d kills over a run of %lld ms: %d left the old list, %d the sorted "
+      "one, %d temporary file(s) left in all\n",
+      kRounds, runMs, old, whole, leftovers);
   // The first moments come long before the commit.
   EXPECT_GT(old, 0);
 }
@@ -197,8 +195,7 @@ TEST(CrashSafetyTest, AChainReplacingItsListIsTheOldOrTheNewOneWhereverItIsStopp
                                          "--sort-email", "--replace-input", "in.txt"};
   WriteFile(in, list);
   const auto begun = std::chrono::steady_clock::now();
-  ASSERT_EQ(WaitForExit(StartCli(args, dir.path(), captures)), 0)
-      << ReadFile(captures.File("err"));
+  ASSERT_EQ(WaitForExit(StartCli(args, dir.path(), captures)), 0) << ReadFile(captures.File("err"));
   const long long runMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                               std::chrono::steady_clock::now() - begun)
                               .count();

@@ -62,8 +62,8 @@ class Tmpfs {
  public:
   explicit Tmpfs(std::size_t bytes) {
     const std::string options = "size=" + std::to_string(bytes) + ",mode=0755";
-    mounted_ = ::mount("tmpfs", dir_.path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV,
-                       options.c_str()) == 0;
+    mounted_ =
+        ::mount("tmpfs", dir_.path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0;
     if (!mounted_) problem_ = std::strerror(errno);
   }
   ~Tmpfs() {

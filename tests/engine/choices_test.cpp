@@ -110,14 +110,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(NumberCase{"1", 1, 1024}, NumberCase{"  25", 25, 25600},
                       NumberCase{"25 ", 25, 25600}, NumberCase{"007", 7, 7168},
                       NumberCase{"2097151", 2097151, 2147482624},
-                      NumberCase{"2097152", 2097152, -1},
-                      NumberCase{"2147483647", 2147483647, -1},
+                      NumberCase{"2097152", 2097152, -1}, NumberCase{"2147483647", 2147483647, -1},
                       NumberCase{"2147483648", -1, -1}, NumberCase{"4294967295", -1, -1},
                       NumberCase{"4294967296", -1, -1}, NumberCase{"99999999999999999999", -1, -1},
                       NumberCase{"0", -1, -1}, NumberCase{"", -1, -1}, NumberCase{" ", -1, -1},
-                      NumberCase{"-5", -1, -1}, NumberCase{"+5", -1, -1},
-                      NumberCase{"abc", -1, -1}, NumberCase{"12abc", -1, -1},
-                      NumberCase{"1 2", -1, -1}));
+                      NumberCase{"-5", -1, -1}, NumberCase{"+5", -1, -1}, NumberCase{"abc", -1, -1},
+                      NumberCase{"12abc", -1, -1}, NumberCase{"1 2", -1, -1}));
 
 TEST(ReadUnsignedFieldTest, TranslatesUpTo4294967295) {
   std::uint32_t value = 0;

@@ -144,8 +144,8 @@ TEST(RandomIndexTest, TakesOneDrawUpTo32768RecordsAndTwoBeyondFirstHigh) {
       {40000, {0, 5}, 5},
       {40000, {5, 0}, 3840},  // 5 * 32768 mod 40000
       {40000, {1, 7231}, 39999},
-      {40000, {32767, 10943}, 39999},       // the last value kept
-      {40000, {32767, 10944, 0, 7}, 7},     // the first value drawn again
+      {40000, {32767, 10943}, 39999},    // the last value kept
+      {40000, {32767, 10944, 0, 7}, 7},  // the first value drawn again
       {40000, {32767, 32767, 1, 7231}, 39999},
       {32769, {1, 0}, 32768},
       {65536, {32767, 32767}, 65535},  // 2^30 is a multiple: nothing is drawn again
@@ -242,22 +242,21 @@ TEST_P(ExtractExampleTest, WritesTheSublistAndReportsIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, ExtractExampleTest,
-    ::testing::Values(
-        Example{"", 5, kWhole, "", 0, 0, 0},
-        // A short list gives all its lines, in their order.
-        Example{Numbered(6), 10, kWhole, Numbered(6), 6, 6, 6},
-        Example{Numbered(6, "\r\n"), 6, kWhole, Numbered(6, "\r\n"), 6, 6, 6},
-        // A last line without a line end counts and gets one.
-        Example{"a\nb\nc", 3, kWhole, "a\nb\nc\n", 3, 3, 3},
-        Example{"a\r\nb", 2, kWhole, "a\r\nb\r\n", 2, 2, 2},
-        // In CR LF style a blank line is a record and can be taken.
-        Example{"a\r\n\r\nb\r\n", 3, kWhole, "a\r\n\r\nb\r\n", 3, 3, 3},
-        // LF blank lines are counted but hold no record: only two lines can be taken,
-        // and the report says so.
-        Example{"a\n\n\nb\n", 4, kWhole, "a\nb\n", 2, 4, 4},
-        // Every chunk taken whole when all lines are asked for.
-        Example{Numbered(40), 40, 16, Numbered(40), 40, 40, 40},
-        Example{Numbered(40, "\r\n"), 100, 20, Numbered(40, "\r\n"), 40, 40, 40}));
+    ::testing::Values(Example{"", 5, kWhole, "", 0, 0, 0},
+                      // A short list gives all its lines, in their order.
+                      Example{Numbered(6), 10, kWhole, Numbered(6), 6, 6, 6},
+                      Example{Numbered(6, "\r\n"), 6, kWhole, Numbered(6, "\r\n"), 6, 6, 6},
+                      // A last line without a line end counts and gets one.
+                      Example{"a\nb\nc", 3, kWhole, "a\nb\nc\n", 3, 3, 3},
+                      Example{"a\r\nb", 2, kWhole, "a\r\nb\r\n", 2, 2, 2},
+                      // In CR LF style a blank line is a record and can be taken.
+                      Example{"a\r\n\r\nb\r\n", 3, kWhole, "a\r\n\r\nb\r\n", 3, 3, 3},
+                      // LF blank lines are counted but hold no record: only two lines can be taken,
+                      // and the report says so.
+                      Example{"a\n\n\nb\n", 4, kWhole, "a\nb\n", 2, 4, 4},
+                      // Every chunk taken whole when all lines are asked for.
+                      Example{Numbered(40), 40, 16, Numbered(40), 40, 40, 40},
+                      Example{Numbered(40, "\r\n"), 100, 20, Numbered(40, "\r\n"), 40, 40, 40}));
 
 // 1,000 lines in one chunk: from 65 % of the chunk on, its first lines are taken as they
 // stand; below, distinct lines in random order.
@@ -401,10 +400,11 @@ TEST_F(ExtractTest, GivesDistinctLinesAsManyAsAskedAndTheSameForTheSameSeed) {
 TEST_F(ExtractTest, PostsItsProgressTextsInOrder) {
   job_.chunkSizes.list = 4;
   ASSERT_EQ(Run("a\nb\n\n\n\nc\nd\n", 4), "");
-  EXPECT_EQ(sink_.Texts(WMU_INFO2),
-            (Names{"Determining number of emails in input file...", "7 email(s) found",
-                   "7 email(s) found, 2 email(s) extracted", "7 email(s) found, 2 email(s) extracted",
-                   "7 email(s) found, 4 email(s) extracted", ""}));
+  EXPECT_EQ(
+      sink_.Texts(WMU_INFO2),
+      (Names{"Determining number of emails in input file...", "7 email(s) found",
+             "7 email(s) found, 2 email(s) extracted", "7 email(s) found, 2 email(s) extracted",
+             "7 email(s) found, 4 email(s) extracted", ""}));
   EXPECT_EQ(sink_.Texts(WMU_INFO),
             (Names{"Reading emails...", "Extracting emails...", "Reading emails...",
                    "Reading emails...", "Extracting emails...", "Reading emails...",
@@ -422,7 +422,8 @@ TEST_F(ExtractTest, ReplacingTheInputWritesIntoIt) {
 
 TEST_F(ExtractTest, AListThatGrowsBetweenThePassesIsRefused) {
   sink_.onPost = [&](const RunnerMessage& m) {
-    if (m.code == WMU_INFO2 && m.text == "2 email(s) found") WriteFile(dir_.File("in.txt"), "a\nb\nc\n");
+    if (m.code == WMU_INFO2 && m.text == "2 email(s) found")
+      WriteFile(dir_.File("in.txt"), "a\nb\nc\n");
   };
   EXPECT_EQ(Run("a\nb\n", 1), "inconsistent input data :(");
   EXPECT_EQ(Output(), "previous\n");

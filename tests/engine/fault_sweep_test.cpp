@@ -546,8 +546,8 @@ TEST_P(FaultSweepTest, AStopAtAnyMessageLeavesTheOldFileOrTheWholeNewOne) {
     EXPECT_EQ(p.text, "") << where;
     RemoveTempFiles();
   }
-  std::printf("[ sweep    ] %s: %d stop points (%d after the commit), %d passed\n", c.name,
-              points, committed, passed);
+  std::printf("[ sweep    ] %s: %d stop points (%d after the commit), %d passed\n", c.name, points,
+              committed, passed);
   EXPECT_GT(points - committed, 5) << "too few stops before the commit";
 }
 

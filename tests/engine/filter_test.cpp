@@ -40,8 +40,7 @@ class FilterTest : public testing::ActionTest {
 };
 
 TEST_F(FilterTest, AFragmentMatchesInAnyCaseAtAnyPlace) {
-  ASSERT_EQ(Run("Spam@x.com\nme@SPAM.org\nmyspamit@x.com\nx@y.sPaM\nclean@ok.com\n", "spam\n"),
-            "");
+  ASSERT_EQ(Run("Spam@x.com\nme@SPAM.org\nmyspamit@x.com\nx@y.sPaM\nclean@ok.com\n", "spam\n"), "");
   EXPECT_EQ(Output(), "clean@ok.com\n");
   EXPECT_EQ(job_.resultsText, Report(4, 5));
 }
@@ -95,9 +94,8 @@ TEST_F(FilterTest, PostsItsProgressTextsInOrder) {
   for (int i = 0; i < 25000; ++i) list += "user" + std::to_string(i) + "@x.com\n";
   env_.SetTick(1000);  // a clock that stands still: only every 10,000th address posts
   ASSERT_EQ(Run(list, "nomatch\n"), "");
-  EXPECT_EQ(sink_.Texts(WMU_INFO2),
-            (Names{"0 email(s) processed...", "10000 email(s) processed...",
-                   "20000 email(s) processed...", ""}));
+  EXPECT_EQ(sink_.Texts(WMU_INFO2), (Names{"0 email(s) processed...", "10000 email(s) processed...",
+                                           "20000 email(s) processed...", ""}));
   EXPECT_EQ(sink_.Texts(WMU_INFO),
             (Names{"Check filter file...", "Reading emails...", "25000 email(s) read, filtering...",
                    "Reading emails...", "Renaming temporary file into output file...", ""}));
@@ -130,8 +128,7 @@ std::string RandomLines(std::mt19937& random, int lines, int maxLength, bool may
 
 // The filter's meaning, written as plainly as possible: every line of the list that
 // holds, ignoring case, any trimmed line of the filter is dropped.
-std::string Reference(const std::string& list, const std::string& filter, int* denied,
-                      int* total) {
+std::string Reference(const std::string& list, const std::string& filter, int* denied, int* total) {
   auto upper = [](std::string s) {
     for (char& c : s) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;

@@ -70,35 +70,34 @@ TEST_P(IncludeExampleTest, WritesTheAddressAfterEveryRunAndReportsIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Lists, IncludeExampleTest,
-    ::testing::Values(
-        Example{"a\nb\nc\nd\ne\n", 2, kWhole, "a\nb\nadd@x\nc\nd\nadd@x\ne\n", 2, 5},
-        // The address also follows a run that ends the list.
-        Example{"a\nb\nc\nd\n", 2, kWhole, "a\nb\nadd@x\nc\nd\nadd@x\n", 2, 4},
-        Example{"a\nb\nc\n", 5, kWhole, "a\nb\nc\n", 0, 3},
-        Example{"a\nb\n", INT32_MAX, kWhole, "a\nb\n", 0, 2},
-        Example{"", 2, kWhole, "", 0, 0},
-        Example{"\n\n", 1, kWhole, "", 0, 0},
-        Example{"a\r\nb\r\nc\r\n", 2, kWhole, "a\r\nb\r\nadd@x\r\nc\r\n", 1, 3},
-        // Each address takes the line end of the first line of its run.
-        Example{"a\r\nb\nc\nd\r\n", 2, kWhole, "a\r\nb\nadd@x\r\nc\nd\r\nadd@x\n", 2, 4},
-        // A blank line inside a run is copied; one right after an inclusion is not.
-        Example{"a\n\nb\n\nc\n", 2, kWhole, "a\n\nb\nadd@x\nc\n", 1, 3},
-        // In CR LF style a blank line is a record of its own.
-        Example{"a\r\n\r\nb\r\n", 2, kWhole, "a\r\n\r\nadd@x\r\nb\r\n", 1, 3},
-        Example{"\r\na\r\n", 1, kWhole, "\r\nadd@x\r\na\r\nadd@x\r\n", 2, 2},
-        // A last line without a line end gets the one of the file's style first.
-        Example{"a\nb", 2, kWhole, "a\nb\nadd@x\n", 1, 2},
-        Example{"a\r\nb", 1, kWhole, "a\r\nadd@x\r\nb\r\nadd@x\r\n", 2, 2},
-        // Runs counted across chunk boundaries.
-        Example{"aa\nbb\ncc\ndd\nee\n", 3, 4, "aa\nbb\ncc\nadd@x\ndd\nee\n", 1, 5},
-        Example{"aa\nbb\ncc\ndd\nee\nff\ngg", 2, 5,
-                "aa\nbb\nadd@x\ncc\ndd\nadd@x\nee\nff\nadd@x\ngg\n", 3, 7},
-        // A run that began in the chunk before keeps the ending of its first line.
-        Example{"a\r\nb\nc\n", 2, 3, "a\r\nb\nadd@x\r\nc\n", 1, 3},
-        Example{"a\nb\r\nc\r\n", 2, 2, "a\nb\r\nadd@x\nc\r\n", 1, 3},
-        // Blank lines at the end of a chunk are not written; inside one they are.
-        Example{"a\n\n\nb\n", 5, 4, "a\nb\n", 0, 2},
-        Example{"a\n\n\nb\n", 5, kWhole, "a\n\n\nb\n", 0, 2}));
+    ::testing::Values(Example{"a\nb\nc\nd\ne\n", 2, kWhole, "a\nb\nadd@x\nc\nd\nadd@x\ne\n", 2, 5},
+                      // The address also follows a run that ends the list.
+                      Example{"a\nb\nc\nd\n", 2, kWhole, "a\nb\nadd@x\nc\nd\nadd@x\n", 2, 4},
+                      Example{"a\nb\nc\n", 5, kWhole, "a\nb\nc\n", 0, 3},
+                      Example{"a\nb\n", INT32_MAX, kWhole, "a\nb\n", 0, 2},
+                      Example{"", 2, kWhole, "", 0, 0}, Example{"\n\n", 1, kWhole, "", 0, 0},
+                      Example{"a\r\nb\r\nc\r\n", 2, kWhole, "a\r\nb\r\nadd@x\r\nc\r\n", 1, 3},
+                      // Each address takes the line end of the first line of its run.
+                      Example{"a\r\nb\nc\nd\r\n", 2, kWhole, "a\r\nb\nadd@x\r\nc\nd\r\nadd@x\n", 2,
+                              4},
+                      // A blank line inside a run is copied; one right after an inclusion is not.
+                      Example{"a\n\nb\n\nc\n", 2, kWhole, "a\n\nb\nadd@x\nc\n", 1, 3},
+                      // In CR LF style a blank line is a record of its own.
+                      Example{"a\r\n\r\nb\r\n", 2, kWhole, "a\r\n\r\nadd@x\r\nb\r\n", 1, 3},
+                      Example{"\r\na\r\n", 1, kWhole, "\r\nadd@x\r\na\r\nadd@x\r\n", 2, 2},
+                      // A last line without a line end gets the one of the file's style first.
+                      Example{"a\nb", 2, kWhole, "a\nb\nadd@x\n", 1, 2},
+                      Example{"a\r\nb", 1, kWhole, "a\r\nadd@x\r\nb\r\nadd@x\r\n", 2, 2},
+                      // Runs counted across chunk boundaries.
+                      Example{"aa\nbb\ncc\ndd\nee\n", 3, 4, "aa\nbb\ncc\nadd@x\ndd\nee\n", 1, 5},
+                      Example{"aa\nbb\ncc\ndd\nee\nff\ngg", 2, 5,
+                              "aa\nbb\nadd@x\ncc\ndd\nadd@x\nee\nff\nadd@x\ngg\n", 3, 7},
+                      // A run that began in the chunk before keeps the ending of its first line.
+                      Example{"a\r\nb\nc\n", 2, 3, "a\r\nb\nadd@x\r\nc\n", 1, 3},
+                      Example{"a\nb\r\nc\r\n", 2, 2, "a\nb\r\nadd@x\nc\r\n", 1, 3},
+                      // Blank lines at the end of a chunk are not written; inside one they are.
+                      Example{"a\n\n\nb\n", 5, 4, "a\nb\n", 0, 2},
+                      Example{"a\n\n\nb\n", 5, kWhole, "a\n\n\nb\n", 0, 2}));
 
 // The list written plainly: every record with its own line end (a last line without
 // one gets an LF), and after every `period` records the address with the ending of the
@@ -173,11 +172,10 @@ TEST_F(IncludeTest, PostsItsProgressTextsInOrder) {
   // Chunks of 4 bytes: four blank lines (no record), then a and b, then c.
   job_.chunkSizes.list = 4;
   ASSERT_EQ(Run("\n\n\n\na\nb\nc\n", 2), "");
-  EXPECT_EQ(sink_.Texts(WMU_INFO2),
-            (Names{"0 email(s) processed, 0 email(s) included",
-                   "0 email(s) processed, 0 email(s) included",
-                   "2 email(s) processed, 1 email(s) included",
-                   "3 email(s) processed, 1 email(s) included", ""}));
+  EXPECT_EQ(sink_.Texts(WMU_INFO2), (Names{"0 email(s) processed, 0 email(s) included",
+                                           "0 email(s) processed, 0 email(s) included",
+                                           "2 email(s) processed, 1 email(s) included",
+                                           "3 email(s) processed, 1 email(s) included", ""}));
   EXPECT_EQ(sink_.Texts(WMU_INFO),
             (Names{"Reading emails...", "Reading emails...", "Writing emails...",
                    "Reading emails...", "Writing emails...", "Reading emails...",

@@ -1,8 +1,7 @@
 #include "engine/list_writer.h"
 
-#include <sys/stat.h>
-
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "engine/error.h"
 #include "engine/runner.h"

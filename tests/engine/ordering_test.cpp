@@ -3,9 +3,8 @@
 #include <gtest/gtest.h>
 #include <pthread.h>
 
-#include <functional>
-
 #include <algorithm>
+#include <functional>
 #include <random>
 #include <string>
 #include <tuple>
@@ -31,8 +30,8 @@ class Lines {
         std::size_t at = texts[i].find('@');
         key = at == std::string::npos ? 0 : static_cast<std::int32_t>(at);
       }
-      records.push_back(LineRecord{buffer_.data() + offsets[i], key,
-                                   static_cast<std::int32_t>(texts[i].size())});
+      records.push_back(
+          LineRecord{buffer_.data() + offsets[i], key, static_cast<std::int32_t>(texts[i].size())});
     }
   }
   static std::string Text(const LineRecord& r) { return std::string(r.text, r.length); }
@@ -69,18 +68,16 @@ TEST_P(ComparatorTest, OrdersAsTheByteStringOrderSays) {
 INSTANTIATE_TEST_SUITE_P(
     Examples, ComparatorTest,
     ::testing::Values(
-        Case{"b@x", "a@y", 0, 1}, Case{"b@x", "a@y", 1, -1},
-        Case{"ann@x", "ann@x.y", 0, -1}, Case{"ann@x", "ann@x.y", 1, -1},
-        Case{"jo@x", "john@x", 1, -1}, Case{"john@x", "jo@x", 0, 1},
-        Case{"Bob@x", "alice@x", 0, -1}, Case{"z@X", "a@x", 1, -1},
+        Case{"b@x", "a@y", 0, 1}, Case{"b@x", "a@y", 1, -1}, Case{"ann@x", "ann@x.y", 0, -1},
+        Case{"ann@x", "ann@x.y", 1, -1}, Case{"jo@x", "john@x", 1, -1},
+        Case{"john@x", "jo@x", 0, 1}, Case{"Bob@x", "alice@x", 0, -1}, Case{"z@X", "a@x", 1, -1},
         // The first '@' splits: domains "@b@d" and "@c".
         Case{"a@b@d", "z@c", 1, -1}, Case{"a@b@d", "a@b", 1, 1},
         // A line without '@' is all domain part.
         Case{"123abc", "a@x", 1, -1}, Case{"123abc", "@", 1, -1}, Case{"xyz", "zz@zz", 1, 1},
-        Case{"@x", "x", 1, -1}, Case{"@x", "a@x", 1, -1},
-        Case{"ann@x\r", "ann@x.y\r", 0, -1}, Case{"ann@x\r", "ann@x.y\r", 1, -1},
-        Case{"\r", "a@x\r", 0, -1}, Case{"\r", "a@x\r", 1, -1}, Case{"\r", "@\r", 1, -1},
-        Case{"same@x", "same@x", 0, 0}, Case{"same@x", "same@x", 1, 0},
+        Case{"@x", "x", 1, -1}, Case{"@x", "a@x", 1, -1}, Case{"ann@x\r", "ann@x.y\r", 0, -1},
+        Case{"ann@x\r", "ann@x.y\r", 1, -1}, Case{"\r", "a@x\r", 0, -1}, Case{"\r", "a@x\r", 1, -1},
+        Case{"\r", "@\r", 1, -1}, Case{"same@x", "same@x", 0, 0}, Case{"same@x", "same@x", 1, 0},
         Case{"Same@x", "same@x", 0, -1}, Case{"same@X", "same@x", 1, -1},
         // Unsigned bytes; differences past the first eight and sixteen bytes.
         Case{"\xe9@x", "z@x", 0, 1}, Case{"a@\xff", "a@z", 1, 1},
@@ -97,7 +94,7 @@ INSTANTIATE_TEST_SUITE_P(
 std::vector<std::string> RandomTexts(std::mt19937& random, std::size_t count, bool withNul) {
   static const std::string kAlphabet = "aAbB@.xX\r\x80\xfe";
   static const std::vector<std::string> kStems = {
-      "", "a", "prefixlongerthan", "prefixlongerthansixteen@", "@", "x@sharedlongdomain.",
+      "",          "a", "prefixlongerthan", "prefixlongerthansixteen@", "@", "x@sharedlongdomain.",
       "user.name@"};
   std::vector<std::string> texts;
   while (texts.size() < count) {
@@ -198,7 +195,8 @@ TEST(PartSorterStackTest, LinesSharingLongPrefixesSortOnASmallStack) {
   // and 100 equal lines of 150 bytes overflowed the worker's stack.
   std::vector<std::string> texts;
   for (int i = 0; i < 2000; ++i) {
-    texts.push_back(std::string(3000, 'a') + std::to_string(i % 7) + "@x" + std::string(i % 3, 'b'));
+    texts.push_back(std::string(3000, 'a') + std::to_string(i % 7) + "@x" +
+                    std::string(i % 3, 'b'));
   }
   std::vector<LineRecord> records;
   for (std::string& text : texts) {
@@ -208,7 +206,8 @@ TEST(PartSorterStackTest, LinesSharingLongPrefixesSortOnASmallStack) {
   }
   for (int mode : {0, 1}) {
     std::vector<LineRecord> sorted = records;
-    OnSmallStack([&] { PartSorter().Sort(sorted.data(), sorted.size(), static_cast<RearrangeMode>(mode)); });
+    OnSmallStack(
+        [&] { PartSorter().Sort(sorted.data(), sorted.size(), static_cast<RearrangeMode>(mode)); });
     LineComparator cmp = ComparatorFor(static_cast<RearrangeMode>(mode));
     for (std::size_t i = 1; i < sorted.size(); ++i) ASSERT_LE(cmp(sorted[i - 1], sorted[i]), 0);
   }

@@ -33,9 +33,7 @@ void Fails(ActionRunner& runner) {
 void RunsOutOfMemory(ActionRunner&) { throw std::bad_alloc(); }
 void ThrowsSomethingElse(ActionRunner&) { throw std::runtime_error("odd failure"); }
 
-ActionSet AllQuiet() {
-  return ActionSet{Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet};
-}
+ActionSet AllQuiet() { return ActionSet{Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet}; }
 
 class RunnerTest : public ::testing::Test {
  protected:
@@ -80,8 +78,8 @@ TEST_F(RunnerTest, AnErrorInTheSecondActionEndsTheRunThere) {
   actions.include = Fails;
   ActionRunner(job_, sink_, &env_, actions).Run();
   EXPECT_EQ(sink_.Trace(),
-            (Trace{"start 0", "info working", "info2 1 done", "end 0", "info ", "info2 ",
-                   "start 1", "info working", "error failed to write data"}));
+            (Trace{"start 0", "info working", "info2 1 done", "end 0", "info ", "info2 ", "start 1",
+                   "info working", "error failed to write data"}));
   EXPECT_EQ(job_.elapsedMs, 4242u);
 }
 
@@ -108,8 +106,8 @@ TEST_F(RunnerTest, AMergeJobRunsTheMergeAlone) {
   ActionSet actions = AllQuiet();
   actions.filter = Fails;
   ActionRunner(job_, sink_, &env_, actions).Run();
-  EXPECT_EQ(sink_.Trace(), (Trace{"start 0", "info working", "info2 1 done", "end 0", "info ",
-                                  "info2 ", "done"}));
+  EXPECT_EQ(sink_.Trace(),
+            (Trace{"start 0", "info working", "info2 1 done", "end 0", "info ", "info2 ", "done"}));
 }
 
 TEST_F(RunnerTest, ElapsedTimeSurvivesAWrapOfTheTickCounter) {

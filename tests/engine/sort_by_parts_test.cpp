@@ -98,8 +98,9 @@ Expected Reference(const std::string& list, std::uint32_t partSize, int mode, bo
     if (part.empty()) continue;
     e.lines += part.size();
     e.partLines.push_back(part.size());
-    std::stable_sort(part.begin(), part.end(),
-                     [mode](const std::string& a, const std::string& b) { return Before(a, b, mode); });
+    std::stable_sort(part.begin(), part.end(), [mode](const std::string& a, const std::string& b) {
+      return Before(a, b, mode);
+    });
     Out out{dedup, &e.duplicates, {}};
     for (const std::string& line : part) out.Add(line);
     queue.push_back(out.lines);
@@ -236,8 +237,22 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(SortByPartsTest, MergesOldestFirstAndPutsTheSecondInputFirstOnTies) {
   for (int mode : {0, 1}) {
     job_.chunkSizes.list = 6;
-    ASSERT_EQ(Run("u\0" "1@x\nu\0" "2@x\nu\0" "3@x\nu\0" "4@x\nu\0" "5@x\n"s, mode), "");
-    EXPECT_EQ(Output(), "u\0" "2@x\nu\0" "1@x\nu\0" "5@x\nu\0" "4@x\nu\0" "3@x\n"s) << mode;
+    ASSERT_EQ(Run("u\0"
+                  "1@x\nu\0"
+                  "2@x\nu\0"
+                  "3@x\nu\0"
+                  "4@x\nu\0"
+                  "5@x\n"s,
+                  mode),
+              "");
+    EXPECT_EQ(Output(),
+              "u\0"
+              "2@x\nu\0"
+              "1@x\nu\0"
+              "5@x\nu\0"
+              "4@x\nu\0"
+              "3@x\n"s)
+        << mode;
     EXPECT_EQ(sink_.Texts(WMU_INFO2)[0], "Sorting emails list by parts of 6 bytes, 0 part(s) done");
   }
 }
@@ -248,8 +263,8 @@ TEST_F(SortByPartsTest, MergesOldestFirstAndPutsTheSecondInputFirstOnTies) {
 // while the other has many chunks left), sometimes with no line end at the end.
 std::string RandomList(std::mt19937& random, std::uint32_t partSize, bool crlf) {
   static const std::string kAlphabet = "aAbB@.xXzZ\xe9";
-  static const Names kStems = {"", "", "prefixlongerthansixteen@", "x@shareddomain.", "@",
-                               "Case@X."};
+  static const Names kStems = {"",  "",       "prefixlongerthansixteen@", "x@shareddomain.",
+                               "@", "Case@X."};
   const std::string end = crlf ? "\r\n" : "\n";
   Names lines;
   const int count = 10 + static_cast<int>(random() % 140);
@@ -306,7 +321,8 @@ TEST_F(SortByPartsTest, MatchesAPlainReferenceForAnyPartAndChunkSize) {
     EXPECT_EQ(job_.resultsText, Report(mode, e.lines, dedup, e.duplicates)) << where;
     EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << where;
     Names read;
-    for (std::size_t n : e.partLines) read.push_back(std::to_string(n) + " strings were read, sorting...");
+    for (std::size_t n : e.partLines)
+      read.push_back(std::to_string(n) + " strings were read, sorting...");
     Names info = sink_.Texts(WMU_INFO);
     Names actualRead;
     std::size_t merges = 0;

@@ -44,15 +44,19 @@ inline constexpr Call kAllCalls[] = {
 // is used as given, and a folder's sync only makes a rename durable sooner.
 inline const char* ErrorTextOf(Call kind) {
   switch (kind) {
-    case Call::OpenRead: return "failed to open file";
+    case Call::OpenRead:
+      return "failed to open file";
     case Call::Read:
       return "failed to read file";
     case Call::Write:
     case Call::Sync:
-    case Call::Close: return "failed to write data";
-    case Call::TempName: return "failed to get temp file name";
+    case Call::Close:
+      return "failed to write data";
+    case Call::TempName:
+      return "failed to get temp file name";
     case Call::SetMode:
-    case Call::Rename: return "Failed to rename file";
+    case Call::Rename:
+      return "Failed to rename file";
     case Call::Delete:
     case Call::FullPath:
     case Call::SyncDirectory:

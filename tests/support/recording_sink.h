@@ -32,12 +32,24 @@ class RecordingSink final : public MessageSink {
     std::vector<std::string> trace;
     for (const RunnerMessage& m : messages) {
       switch (m.code) {
-        case WMU_INFO: trace.push_back("info " + m.text); break;
-        case WMU_INFO2: trace.push_back("info2 " + m.text); break;
-        case WMU_DONE: trace.push_back("done"); break;
-        case WMU_ERROR: trace.push_back("error " + m.text); break;
-        case WMU_ACTION_START: trace.push_back("start " + std::to_string(m.slot)); break;
-        case WMU_ACTION_END: trace.push_back("end " + std::to_string(m.slot)); break;
+        case WMU_INFO:
+          trace.push_back("info " + m.text);
+          break;
+        case WMU_INFO2:
+          trace.push_back("info2 " + m.text);
+          break;
+        case WMU_DONE:
+          trace.push_back("done");
+          break;
+        case WMU_ERROR:
+          trace.push_back("error " + m.text);
+          break;
+        case WMU_ACTION_START:
+          trace.push_back("start " + std::to_string(m.slot));
+          break;
+        case WMU_ACTION_END:
+          trace.push_back("end " + std::to_string(m.slot));
+          break;
       }
     }
     return trace;

@@ -10,8 +10,8 @@
 #include <QPointer>
 #include <QScrollBar>
 
-#include "tests/support/test_files.h"
 #include "tests/support/fault_env.h"
+#include "tests/support/test_files.h"
 #include "tests/wizard/wizard_driver.h"
 
 namespace vantor::wizard::test {

@@ -36,8 +36,7 @@ QString PropertyPage::GetDlgItemText(int id) const {
   if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
     // toPlainText() would turn a no-break space into a plain one; the raw text keeps
     // every character and marks line breaks as paragraph separators.
-    return box->document()->toRawText().replace(QChar::ParagraphSeparator,
-                                                 QStringLiteral("\r\n"));
+    return box->document()->toRawText().replace(QChar::ParagraphSeparator, QStringLiteral("\r\n"));
   }
   if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
   if (auto* label = qobject_cast<QLabel*>(control)) return label->text();

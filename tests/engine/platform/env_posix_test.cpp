@@ -22,7 +22,8 @@ TEST(EnvTest, FullPathIsAbsoluteAndLexicallyNormal) {
   EXPECT_EQ(env->FullPath(""), "");
   char cwd[4096];
   ASSERT_NE(::getcwd(cwd, sizeof cwd), nullptr);
-  EXPECT_EQ(env->FullPath("x/../y.txt"), std::string(cwd == std::string("/") ? "" : cwd) + "/y.txt");
+  EXPECT_EQ(env->FullPath("x/../y.txt"),
+            std::string(cwd == std::string("/") ? "" : cwd) + "/y.txt");
 }
 
 TEST(EnvTest, DirectoryOfAPath) {
@@ -38,7 +39,8 @@ TEST(EnvTest, TemporaryFilesGoBesideTheDestinationWithoutATempDirectory) {
   if (::stat("/TEMP", &st) == 0) GTEST_SKIP() << "this machine has a /TEMP";
   std::string place = env->TempDirectoryFor(dir.File("out.txt"));
   // Either the destination's own directory, or TEMP at the root of its file system.
-  EXPECT_TRUE(place == dir.path() || (place.size() >= 5 && place.substr(place.size() - 5) == "/TEMP"))
+  EXPECT_TRUE(place == dir.path() ||
+              (place.size() >= 5 && place.substr(place.size() - 5) == "/TEMP"))
       << place;
   // A destination in a directory that does not exist keeps that directory: making the
   // temporary file there fails later, with its own error.
