@@ -113,6 +113,9 @@ int Run(const vantor::cli::CliOptions& options) {
   if (sink.failed()) {
     std::fflush(stdout);
     std::fprintf(stderr, "%s\n%s\n", kRunErrorHeading, sink.error().c_str());
+    // The error's text says what failed; the next line says which file and why, so that
+    // a user of a long chained job knows where to look.
+    if (!job.errorDetail.empty()) std::fprintf(stderr, "vantor-cli: %s\n", job.errorDetail.c_str());
     return 1;
   }
   // A stop that came after the last action ended changes nothing: the result is there.

@@ -4,13 +4,23 @@
 #ifndef VANTOR_ENGINE_ERROR_H_
 #define VANTOR_ENGINE_ERROR_H_
 
+#include <string>
+
+#include "engine/platform/env.h"
+
 namespace vantor {
 
 struct ActionError {
-  const char* text;  // a string literal; never freed
+  const char* text;    // a string literal; never freed
+  std::string detail;  // the file and the system's reason, when a failed call noted them
 };
 
-[[noreturn]] inline void Raise(const char* text) { throw ActionError{text}; }
+[[noreturn]] inline void Raise(const char* text) { throw ActionError{text, std::string()}; }
+
+// For the failure of the Env call this thread made last: the error carries its note.
+[[noreturn]] inline void RaiseFailed(const char* text) {
+  throw ActionError{text, TakeFailureNote()};
+}
 
 }  // namespace vantor
 

@@ -1,6 +1,6 @@
 // The record of one run: which actions are on, their files and parameters, and what
 // the run produces. The front end fills it (see choices.h) before the worker starts
-// and reads `resultsText` and `elapsedMs` only after the run has posted WMU_DONE or
+// and reads `resultsText`, `elapsedMs` and `errorDetail` only after the run has posted WMU_DONE or
 // WMU_ERROR; in between only the worker touches it.
 #ifndef VANTOR_ENGINE_JOB_H_
 #define VANTOR_ENGINE_JOB_H_
@@ -87,6 +87,10 @@ struct ProcessingJob {
   // Every chosen action ran to its end: the result is in place, whatever stop was
   // asked for after that. Written by the runner before WMU_DONE.
   bool completed = false;
+  // Of a failed run, when known: the file concerned and the system's reason ("cannot
+  // open 'lists/a.txt': No such file or directory"). Written by the runner before
+  // WMU_ERROR.
+  std::string errorDetail;
   std::uint32_t startTick = 0;
 
   // Created (set) by the front end before the first run and kept for later ones;

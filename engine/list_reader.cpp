@@ -10,7 +10,7 @@ ListReader::ListReader(Env* env, LineKeyMode mode) : env_(env), lines_(mode) {}
 
 void ListReader::Open(const std::string& name, std::uint32_t chunkSize) {
   file_ = env_->OpenForReading(name);
-  if (!file_) Raise("failed to open file");
+  if (!file_) RaiseFailed("failed to open file");
   delimiterKnown_ = false;
   crlfMode_ = false;
   if (!buffer_ || chunkSize != chunkSize_) {
@@ -46,7 +46,7 @@ std::uint32_t ListReader::Refill() {
   if (carry_ > 0 && scan_ != start) std::memmove(start, scan_, carry_);
   std::size_t got = 0;
   std::uint32_t room = chunkSize_ - carry_;
-  if (room > 0 && !file_->Read(start + carry_, room, &got)) Raise("failed to read file");
+  if (room > 0 && !file_->Read(start + carry_, room, &got)) RaiseFailed("failed to read file");
   return static_cast<std::uint32_t>(got);
 }
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "engine/error.h"
 #include "engine/runner.h"
@@ -46,6 +47,7 @@ bool BlockWriter::Wait() {
   changed_.wait(lock, [this] { return !busy_; });
   const bool ok = ok_;
   ok_ = true;
+  if (!ok) NoteFailure(std::exchange(note_, std::string()));
   return ok;
 }
 
@@ -56,7 +58,9 @@ void BlockWriter::Loop() {
     if (!busy_) return;
     lock.unlock();
     const bool ok = WriteInSlices(file_, data_, size_);
+    std::string note = ok ? std::string() : TakeFailureNote();
     lock.lock();
+    if (ok_ && !ok) note_ = std::move(note);
     ok_ = ok_ && ok;
     busy_ = false;
     changed_.notify_all();
@@ -83,7 +87,7 @@ void ListWriter::Write(const char* bytes, std::size_t n) {
     if (n >= capacity_) {
       // Written in place, after the block before it.
       if (!background_.Wait() || !WriteInSlices(file_.get(), bytes, n)) {
-        Raise(kWriteFailed);
+        RaiseFailed(kWriteFailed);
       }
       return;
     }
@@ -95,7 +99,7 @@ void ListWriter::Write(const char* bytes, std::size_t n) {
 void ListWriter::Flush() {
   if (used_ == 0) return;
   // The spare buffer is free once the block before has been written.
-  if (!background_.Wait()) Raise(kWriteFailed);
+  if (!background_.Wait()) RaiseFailed(kWriteFailed);
   background_.Start(file_.get(), buffer_.get(), used_);
   std::swap(buffer_, spare_);
   used_ = 0;
@@ -103,18 +107,18 @@ void ListWriter::Flush() {
 
 void ListWriter::Finish(bool sync) {
   Flush();
-  if (!background_.Wait()) Raise(kWriteFailed);
+  if (!background_.Wait()) RaiseFailed(kWriteFailed);
   // The result must be on the disk before it replaces anything.
-  if (sync && !file_->Sync()) Raise(kWriteFailed);
-  if (!file_->Close()) Raise(kWriteFailed);
+  if (sync && !file_->Sync()) RaiseFailed(kWriteFailed);
+  if (!file_->Close()) RaiseFailed(kWriteFailed);
   file_.reset();
 }
 
 void ListWriter::FinishLater() {
   Flush();
-  if (!background_.Wait()) Raise(kWriteFailed);
+  if (!background_.Wait()) RaiseFailed(kWriteFailed);
   file_->StartWriteback();
-  if (!file_->Close()) Raise(kWriteFailed);
+  if (!file_->Close()) RaiseFailed(kWriteFailed);
   file_.reset();
 }
 

@@ -38,7 +38,7 @@ class BlockWriter {
   // must stay as they are until Wait returns.
   void Start(WritableFile* file, const char* data, std::size_t n);
   // Waits until no block is being written. False when a write failed since the last
-  // call.
+  // call; the failure's note is then this thread's.
   bool Wait();
 
  private:
@@ -51,6 +51,7 @@ class BlockWriter {
   std::size_t size_ = 0;
   bool busy_ = false;
   bool ok_ = true;
+  std::string note_;  // the note of the write that failed, from the writing thread
   bool quit_ = false;
   std::thread thread_;
 };

@@ -20,13 +20,13 @@ constexpr const char* kWriteError = "failed to write into file";
 
 std::unique_ptr<ReadableFile> OpenList(Env* env, const std::string& name) {
   std::unique_ptr<ReadableFile> list = env->OpenForReading(name);
-  if (!list) Raise(kOpenListError);
+  if (!list) RaiseFailed(kOpenListError);
   return list;
 }
 
 std::size_t ReadBlock(ReadableFile& list, char* buffer, std::size_t size) {
   std::size_t got = 0;
-  if (!list.Read(buffer, size, &got)) Raise(kReadError);
+  if (!list.Read(buffer, size, &got)) RaiseFailed(kReadError);
   return got;
 }
 
@@ -86,13 +86,13 @@ void MergeLists(ActionRunner& runner) {
         }
       }
       runner.PostInfo("Merging data...");
-      if (!WriteInSlices(out.get(), block, got)) Raise(kWriteError);
+      if (!WriteInSlices(out.get(), block, got)) RaiseFailed(kWriteError);
       lastByte = block[got - 1];
       if (!runner.KeepRunning()) break;
     }
     list.reset();
     if (lastByte != '\n' && !out->Write(delimiter, std::strlen(delimiter))) {
-      Raise("failed to write info file");
+      RaiseFailed("failed to write info file");
     }
     runner.PostInfo2(Format("%lld file(s) merged", static_cast<long long>(i + 1)));
   }
@@ -100,7 +100,7 @@ void MergeLists(ActionRunner& runner) {
 
   if (runner.KeepRunning()) {
     // The merged list must be on the disk before it replaces the output file.
-    if (!out->Sync() || !out->Close()) Raise(kWriteError);
+    if (!out->Sync() || !out->Close()) RaiseFailed(kWriteError);
   } else {
     out->Close();
   }

@@ -42,6 +42,8 @@ int ActionRunner::Run() {
   // one of them to leave its running state.
   const char* failure = nullptr;
   std::string otherFailure;
+  job_.errorDetail.clear();
+  TakeFailureNote();  // nothing noted before this run belongs to its errors
   try {
     RunActions();
     RemoveTemps();
@@ -51,6 +53,7 @@ int ActionRunner::Run() {
     return 0;
   } catch (const ActionError& error) {
     failure = error.text;
+    job_.errorDetail = error.detail;
   } catch (const std::bad_alloc&) {
     failure = kAllocFailed;
   } catch (const std::exception& error) {
@@ -156,7 +159,7 @@ void ActionRunner::PostActionEnd(std::int32_t slot) {
 
 std::unique_ptr<WritableFile> ActionRunner::CreateTempFile(std::string* name) {
   std::unique_ptr<WritableFile> file = env_->CreateTempFile(job_.tempDirectory, name);
-  if (!file) Raise("failed to get temp file name");
+  if (!file) RaiseFailed("failed to get temp file name");
   temps_.insert(*name);
   return file;
 }
@@ -201,8 +204,8 @@ void ActionRunner::PutInPlace(const std::string& tempName, const std::string& ta
   // A set-id program made of other bytes must not keep its bits under a new owner.
   // The owner goes first: changing it clears those bits.
   if (facts.exists && !env_->SetOwner(tempName, facts.owner, facts.group)) mode &= ~06000u;
-  if (!env_->SetMode(tempName, mode)) Raise(kRenameFailed);
-  if (!env_->Rename(tempName, target)) Raise(kRenameFailed);
+  if (!env_->SetMode(tempName, mode)) RaiseFailed(kRenameFailed);
+  if (!env_->Rename(tempName, target)) RaiseFailed(kRenameFailed);
   temps_.erase(tempName);
   // The file is in place whatever this says; it only makes the new name durable sooner.
   if (syncFolder) env_->SyncDirectory(DirectoryOf(target));

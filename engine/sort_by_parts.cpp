@@ -211,7 +211,7 @@ class SortByParts {
     // The parts and merges were never synced: only what is committed needs to be on
     // the disk.
     if (runner_.CommitIsFinal() && !runner_.env()->SyncFile(queue.front())) {
-      Raise(kWriteFailed);
+      RaiseFailed(kWriteFailed);
     }
     if (!CommitTempFile(runner_, queue.front())) return false;
     queue.pop_front();

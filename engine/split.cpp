@@ -109,7 +109,7 @@ class PartFiles {
   void PutInPlace() {
     Env* env = runner_.env();
     for (const std::string& temp : temps_) {
-      if (!env->SyncFile(temp)) Raise(kWriteFailed);
+      if (!env->SyncFile(temp)) RaiseFailed(kWriteFailed);
     }
     std::string folder;
     for (std::size_t k = 0; k < temps_.size(); ++k) {
@@ -275,7 +275,7 @@ std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePat
   const std::uint64_t partSize = PartSize(job);
   const std::size_t bufferSize = std::max<std::uint32_t>(job.chunkSizes.list, 1);
   std::unique_ptr<ReadableFile> input = runner.env()->OpenForReading(job.inputFileName);
-  if (!input) Raise("failed to open file for reading");
+  if (!input) RaiseFailed("failed to open file for reading");
   std::unique_ptr<char[]> buffer(new char[bufferSize]);
   char* const start = buffer.get();
   PartFiles parts(runner, pattern);
@@ -286,7 +286,8 @@ std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePat
   while (!atEnd) {
     runner.PostInfo(kReadingEmails);
     std::size_t got = 0;
-    if (!input->Read(start + carried, bufferSize - carried, &got)) Raise("failed to read data");
+    if (!input->Read(start + carried, bufferSize - carried, &got))
+      RaiseFailed("failed to read data");
     const std::size_t filled = carried + got;
     atEnd = filled < bufferSize;
     carried = 0;

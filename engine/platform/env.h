@@ -160,6 +160,18 @@ class EnvWrapper : public Env {
   Env* target_;
 };
 
+// What a user is told of a failed call besides the engine's own text: the file and the
+// system's reason ("cannot open 'lists/a.txt': No such file or directory"). An Env notes
+// it on the calling thread when a call the run cannot go on without fails (opening,
+// reading, creating, writing, syncing, closing or renaming a file); the error raised
+// for that failure takes it. Calls whose failure the engine tolerates note nothing, so
+// that no stale note is given to a later error.
+void NoteFailure(std::string note);
+// The note of this thread, emptied.
+std::string TakeFailureNote();
+// "`what` 'name': reason", e.g. FailureNote("cannot open", "a.txt", "Permission denied").
+std::string FailureNote(const char* what, const std::string& name, const std::string& reason);
+
 // The directory part of an absolute path ("/a/b" for "/a/b/c", "/" for "/c").
 std::string DirectoryOf(const std::string& path);
 

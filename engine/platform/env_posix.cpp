@@ -15,6 +15,8 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string>
+#include <system_error>
 #include <vector>
 
 #include "engine/platform/env.h"
@@ -60,13 +62,21 @@ bool FsyncRetrying(int fd) {
   return true;
 }
 
+// Notes why a call on `name` failed, in the system's words, and returns false.
+bool Failed(const char* what, const std::string& name, int error = errno) {
+  NoteFailure(FailureNote(what, name, std::generic_category().message(error)));
+  return false;
+}
+
+constexpr char kReplacedText[] = "the temporary file was replaced";
+
 FileId IdOf(const struct stat& st) {
   return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
 class PosixReadableFile final : public ReadableFile {
  public:
-  explicit PosixReadableFile(Descriptor fd) : fd_(std::move(fd)) {}
+  PosixReadableFile(Descriptor fd, std::string name) : fd_(std::move(fd)), name_(std::move(name)) {}
 
   bool Read(char* dst, std::size_t n, std::size_t* got) override {
     std::size_t done = 0;
@@ -75,7 +85,7 @@ class PosixReadableFile final : public ReadableFile {
       if (r < 0) {
         if (errno == EINTR) continue;
         *got = done;
-        return false;
+        return Failed("cannot read", name_);
       }
       if (r == 0) break;
       done += static_cast<std::size_t>(r);
@@ -86,34 +96,36 @@ class PosixReadableFile final : public ReadableFile {
 
  private:
   Descriptor fd_;
+  std::string name_;
 };
 
 class PosixWritableFile final : public WritableFile {
  public:
-  explicit PosixWritableFile(Descriptor fd) : fd_(std::move(fd)) {}
+  PosixWritableFile(Descriptor fd, std::string name) : fd_(std::move(fd)), name_(std::move(name)) {}
 
   bool Write(const char* src, std::size_t n) override {
     while (n > 0) {
       ssize_t w = ::write(fd_.get(), src, n);
       if (w < 0) {
         if (errno == EINTR) continue;
-        return false;
+        return Failed("cannot write", name_);
       }
-      if (w == 0) return false;
+      if (w == 0) return Failed("cannot write", name_, ENOSPC);
       src += w;
       n -= static_cast<std::size_t>(w);
     }
     return true;
   }
 
-  bool Sync() override { return FsyncRetrying(fd_.get()); }
+  bool Sync() override { return FsyncRetrying(fd_.get()) || Failed("cannot sync", name_); }
 
   void StartWriteback() override { ::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE); }
 
-  bool Close() override { return fd_.Close(); }
+  bool Close() override { return fd_.Close() || Failed("cannot close", name_); }
 
  private:
   Descriptor fd_;
+  std::string name_;
 };
 
 bool IsDirectory(const std::string& path, struct stat* st) {
@@ -162,20 +174,32 @@ class PosixEnv final : public Env {
     int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     if (made) flags |= O_NOFOLLOW;
     Descriptor fd(::open(name.c_str(), flags));
-    if (!fd.valid()) return nullptr;
     struct stat st;
-    if (::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)) return nullptr;
-    if (made && IdOf(st) != *made) return nullptr;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
+      Failed("cannot open", name);
+      return nullptr;
+    }
+    if (!S_ISREG(st.st_mode)) {
+      NoteFailure(FailureNote("cannot open", name, "not a regular file"));
+      return nullptr;
+    }
+    if (made && IdOf(st) != *made) {
+      NoteFailure(FailureNote("cannot open", name, kReplacedText));
+      return nullptr;
+    }
     ::fcntl(fd.get(), F_SETFL, ::fcntl(fd.get(), F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    return std::make_unique<PosixReadableFile>(std::move(fd));
+    return std::make_unique<PosixReadableFile>(std::move(fd), name);
   }
 
   std::unique_ptr<WritableFile> CreateTempFile(const std::string& directory,
                                                std::string* name) override {
     static std::atomic<std::uint32_t> counter{0};
     Descriptor dir = OpenDirectoryNoFollow(directory.empty() ? "." : directory);
-    if (!dir.valid()) return nullptr;
+    if (!dir.valid()) {
+      Failed("cannot create a file in", directory);
+      return nullptr;
+    }
     std::string prefix = directory.empty() ? "." : directory;
     if (prefix.empty() || prefix.back() != '/') prefix += '/';
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -194,15 +218,20 @@ class PosixEnv final : public Env {
       if (fd.valid()) {
         struct stat st;
         if (::fstat(fd.get(), &st) != 0) {
+          Failed("cannot create a file in", directory);
           ::unlinkat(dir.get(), unique, 0);
           return nullptr;
         }
         *name = prefix + unique;
         Remember(*name, IdOf(st));
-        return std::make_unique<PosixWritableFile>(std::move(fd));
+        return std::make_unique<PosixWritableFile>(std::move(fd), *name);
       }
-      if (errno != EEXIST) return nullptr;
+      if (errno != EEXIST) {
+        Failed("cannot create a file in", directory);
+        return nullptr;
+      }
     }
+    Failed("cannot create a file in", directory, EEXIST);
     return nullptr;
   }
 
@@ -216,10 +245,13 @@ class PosixEnv final : public Env {
     if (const std::optional<FileId> made = MadeHere(from)) {
       struct stat st;
       if (::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || IdOf(st) != *made) {
+        NoteFailure(FailureNote("cannot rename", from, kReplacedText));
         return false;
       }
     }
-    if (::rename(from.c_str(), to.c_str()) != 0) return false;
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+      return Failed("cannot rename", from + "' to '" + to);
+    }
     Forget(from);
     return true;
   }
@@ -243,7 +275,8 @@ class PosixEnv final : public Env {
 
   bool SetMode(const std::string& name, std::uint32_t mode) override {
     Descriptor fd(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    return fd.valid() && ::fchmod(fd.get(), static_cast<mode_t>(mode)) == 0;
+    return (fd.valid() && ::fchmod(fd.get(), static_cast<mode_t>(mode)) == 0) ||
+           Failed("cannot set the permissions of", name);
   }
 
   bool SetOwner(const std::string& name, std::uint32_t owner, std::uint32_t group) override {
@@ -259,7 +292,7 @@ class PosixEnv final : public Env {
 
   bool SyncFile(const std::string& name) override {
     Descriptor fd(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    return fd.valid() && FsyncRetrying(fd.get());
+    return (fd.valid() && FsyncRetrying(fd.get())) || Failed("cannot sync", name);
   }
 
   bool SyncDirectory(const std::string& directory) override {

@@ -127,7 +127,8 @@ TEST_F(CliTest, AFailedOrRefusedRunLeavesTheDestination) {
        0644,
        1,
        "Filter list:\n",
-       "Error occured while processing lists:\nfailed to open file\n"},
+       "Error occured while processing lists:\nfailed to open file\n"
+       "vantor-cli: cannot open 'missing.txt': No such file or directory\n"},
       {{"--filter", "f.txt", "-o", "out.txt", "in.txt"},
        0444,
        2,

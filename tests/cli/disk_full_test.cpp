@@ -205,7 +205,11 @@ TEST_P(DiskFullTest, FailsWithTheTextOfTheWriteAndLeavesTheFilesAsTheyWere) {
   }
   const Outcome run = RunCli(args);
   EXPECT_EQ(run.status, 1) << run.err;
-  EXPECT_EQ(run.err, ErrorOutput(c.error));
+  // The next line names the temporary file that did not fit.
+  const std::string named =
+      ErrorOutput(c.error) + "vantor-cli: cannot write '" + dir.path() + "/vnt";
+  EXPECT_TRUE(run.err.starts_with(named)) << run.err;
+  EXPECT_TRUE(run.err.ends_with(".tmp': No space left on device\n")) << run.err;
 
   // Nothing changed: no part, no temporary file; the disk has its room back.
   for (const std::string& change : Changes(before, Snapshot(dir.path()))) {
@@ -227,9 +231,10 @@ struct PermissionCase {
   const char* name;
   // Makes the files in `dir` and returns the arguments.
   std::function<Names(const std::string& dir)> setUp;
-  const char* error;     // the run's error, or the end of the refusal's line
-  bool refused = false;  // refused before the run, as a usage error is
-  bool onTmpfs = false;  // needs a file system whose root the test controls
+  const char* error;        // the run's error, or the end of the refusal's line
+  bool refused = false;     // refused before the run, as a usage error is
+  bool onTmpfs = false;     // needs a file system whose root the test controls
+  const char* detail = "";  // the end of the run error's second line
 };
 
 void PrintTo(const PermissionCase& c, std::ostream* os) { *os << c.name; }
@@ -288,7 +293,7 @@ const PermissionCase kPermissionCases[] = {
        Make(dir + "/out.txt", "previous\n", 0666);
        return Names{"--sort-email", "-o", dir + "/out.txt", dir + "/in.txt"};
      },
-     "failed to open file"},
+     "failed to open file", false, false, "/in.txt': Permission denied"},
     {"UnreadableFilterFile",
      [](const std::string& dir) {
        Make(dir + "/in.txt", kList, 0644);
@@ -296,7 +301,7 @@ const PermissionCase kPermissionCases[] = {
        Make(dir + "/out.txt", "previous\n", 0666);
        return Names{"--filter", dir + "/filter.txt", "-o", dir + "/out.txt", dir + "/in.txt"};
      },
-     "failed to open file"},
+     "failed to open file", false, false, "/filter.txt': Permission denied"},
 };
 
 class PermissionTest : public ::testing::TestWithParam<PermissionCase> {};
@@ -332,7 +337,7 @@ TEST_P(PermissionTest, FailsWithTheTextOfTheRefusedCallAndChangesNoFile) {
     EXPECT_TRUE(run.err.ends_with(end)) << run.err;
   } else {
     EXPECT_EQ(run.status, 1) << run.err;
-    EXPECT_EQ(run.err, ErrorOutput(c.error));
+    EXPECT_EQ(run.err, ErrorOutput(c.error) + "vantor-cli: cannot open '" + dir + c.detail + "\n");
   }
   for (const std::string& change : Changes(before, Snapshot(dir))) {
     ADD_FAILURE() << "unexpected change " << change;

@@ -390,6 +390,9 @@ class FaultSweepTest : public testing::ActionTest,
       CheckWhole(p);
     } else {
       if (allowed.count(error) == 0) p.Add("error \"" + error + "\" is no text of a failed call");
+      if (job_.errorDetail != testing::kInjectedFault) {
+        p.Add("error detail \"" + job_.errorDetail + "\" is not the failed call's note");
+      }
       CheckUnchanged(p);
     }
     if (!TempFiles().empty() && faults.count(Call::Delete) == 0) {

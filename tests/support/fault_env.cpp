@@ -166,6 +166,8 @@ bool FaultEnv::Allow(Call kind) {
     if (fail) faults_.insert(kind);
     if (kind == Call::Read && nth == holdAt_) release = release_;
   }
+  // A failed call the engine cannot go on without leaves its note, as a real one does.
+  if (fail && ErrorTextOf(kind)) NoteFailure(kInjectedFault);
   if (release) {
     holding_ = true;
     const auto limit = std::chrono::steady_clock::now() + kHoldLimit;

@@ -65,6 +65,9 @@ inline const char* ErrorTextOf(Call kind) {
   return nullptr;
 }
 
+// The note a failed call leaves for the error it causes (see NoteFailure).
+inline constexpr char kInjectedFault[] = "injected fault";
+
 class FaultEnv final : public EnvWrapper {
  public:
   explicit FaultEnv(Env* base = Env::Default()) : EnvWrapper(base) {}
