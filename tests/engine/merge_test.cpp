@@ -194,13 +194,20 @@ TEST_F(MergeTest, TheMergedPartsOfASplitAreTheList) {
   }
 }
 
-// Writes of {"ab\n", "cd"}: the first list, the second, the line end added after it.
+// The calls that write {"ab\n", "cd"}: the first list, written from the chunk its line end
+// was looked for in; the second, copied; the line end added after it.
 TEST_F(MergeTest, AFailedWriteOfAnAddedLineEndHasItsOwnText) {
-  const char* texts[] = {"failed to write into file", "failed to write into file",
-                         "failed to write info file"};
-  for (int n = 1; n <= 3; ++n) {
-    env_.FailCallOf(Call::Write, env_.callsOf(Call::Write) + n);
-    EXPECT_EQ(Run({"ab\n", "cd"}), texts[n - 1]) << n;
+  struct Case {
+    Call kind;
+    int nth;  // of its kind
+    const char* text;
+  };
+  const Case cases[] = {{Call::Write, 1, "failed to write into file"},
+                        {Call::Copy, 1, "failed to write into file"},
+                        {Call::Write, 2, "failed to write info file"}};
+  for (const Case& c : cases) {
+    env_.FailCallOf(c.kind, env_.callsOf(c.kind) + c.nth);
+    EXPECT_EQ(Run({"ab\n", "cd"}), c.text) << c.nth;
     EXPECT_EQ(Output(), "previous\n");
     RemoveOthers();
     env_.ClearFaults();
