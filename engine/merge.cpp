@@ -1,5 +1,6 @@
 #include "engine/merge.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -21,6 +22,10 @@ constexpr const char* kWriteError = "failed to write into file";
 // The disk writes the merged file back while the rest is copied, a step this large at
 // a time, so that the sync at the end finds little left to do.
 constexpr std::uint64_t kWritebackStep = 64u << 20;
+
+// How much of a list is read to look for its first line end before the rest of its
+// first chunk.
+constexpr std::size_t kGlance = 64u << 10;
 
 std::unique_ptr<ReadableFile> OpenList(Env* env, const std::string& name) {
   std::unique_ptr<ReadableFile> list = env->OpenForReading(name);
@@ -73,7 +78,13 @@ void MergeLists(ActionRunner& runner) {
         if (n == 0) break;
         runner.PostInfo("Merging data...");
       } else {
-        std::size_t got = ReadBlock(*list, block, blockSize);
+        // The first line end of the first chunk is most often near its start: the rest
+        // of the chunk is read only when the first bytes hold none.
+        const std::size_t glance = std::min(blockSize, kGlance);
+        std::size_t got = ReadBlock(*list, block, glance);
+        if (glance < blockSize && got == glance && !std::memchr(block, '\n', got)) {
+          got += ReadBlock(*list, block + got, blockSize - got);
+        }
         if (got == 0) break;
         runner.PostInfo("Determining line delimiter...");
         delimiterChosen = true;

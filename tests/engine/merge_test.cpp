@@ -114,7 +114,12 @@ INSTANTIATE_TEST_SUITE_P(
         Example{"a line end past the first chunk of the later lists is not seen",
                 {"", "abc", "de\r\nf", "", "ghijk\n", "l"},
                 "abc\nde\r\nf\nghijk\nl\n",
-                2}));
+                2},
+        // The first bytes of a list are looked at first; a line end later in its first
+        // chunk still counts.
+        Example{"a line end far into the first chunk",
+                {std::string(100000, 'a') + "\r\nb", "c"},
+                std::string(100000, 'a') + "\r\nb\r\nc\r\n"}));
 
 TEST_F(MergeTest, PostsItsProgressAndOnlyItsParagraph) {
   ASSERT_EQ(Run({"a\n", "b"}), "");
