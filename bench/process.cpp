@@ -152,20 +152,24 @@ bool RunContest(const Contest& contest, const std::string& cli, int runs, Contes
     return Combine({peer, sync});
   };
   auto runBaseline = [&]() {
-    ChildRun run = RunChild(contest.baselineArgv, {.stdoutPath = "/dev/null", .environment = {}});
+    ChildRun run =
+        RunChild(contest.baselineArgv, {.stdoutPath = contest.baselineOutput, .environment = {}});
     if (run.exitCode != 0) {
       std::fprintf(stderr, "vantor_bench: %s exited with %d\n", contest.baselineArgv[0].c_str(),
                    run.exitCode);
       run.exitCode = -1;
+      return run;
     }
-    return run;
+    const ChildRun sync = RunChild(SyncArgv(contest.baselineOutput));
+    if (sync.exitCode != 0) return ChildRun{};
+    return Combine({run, sync});
   };
 
   std::vector<std::string> outputs{contest.oursOutput, contest.peerOutput};
   std::vector<std::function<ChildRun()>> commands{runOurs, runPeer};
   const bool baseline = !contest.baselineArgv.empty();
   if (baseline) {
-    outputs.emplace_back();  // /dev/null
+    outputs.push_back(contest.baselineOutput);
     commands.push_back(runBaseline);
   }
   std::vector<std::vector<ChildRun>> all;
@@ -184,6 +188,7 @@ bool RunContest(const Contest& contest, const std::string& cli, int runs, Contes
     result->baseline = best[2];
     result->baselineRuns = all[2];
     result->baselineRatio = best[0].wallSeconds / best[2].wallSeconds;
+    result->peerBaselineRatio = best[1].wallSeconds / best[2].wallSeconds;
   }
 
   std::printf("%-12s: best of %d runs after a warm-up run\n", contest.name.c_str(), runs);

@@ -55,7 +55,8 @@ std::vector<ChildRun> TimeRounds(int runs, const std::vector<std::string>& outpu
 // is followed by a sync of every file in it.
 //
 // With `baselineArgv`, a third command runs in the same rounds with its stdout going
-// to /dev/null: `cat` of the inputs, the least that a command which copies them does.
+// to `baselineOutput`, followed by `sync baselineOutput`, timed together: `cat` of the
+// inputs into a file on the same disk, the floor of a command that copies them.
 struct Contest {
   std::string name;
   std::vector<std::string> oursArgs;
@@ -67,8 +68,9 @@ struct Contest {
   std::string peerOutput;
   bool peerToStdout = false;
   std::vector<int> peerExitCodes{0};        // those that mean success
-  std::string baselineLabel{};              // e.g. "cat > null"
+  std::string baselineLabel{};              // e.g. "cat + sync"
   std::vector<std::string> baselineArgv{};  // empty: none
+  std::string baselineOutput{};
 };
 
 struct ContestResult {
@@ -78,8 +80,9 @@ struct ContestResult {
   std::vector<ChildRun> oursRuns;
   std::vector<ChildRun> peerRuns;
   std::vector<ChildRun> baselineRuns;
-  double ratio = 0;          // wall time, ours / peer's
-  double baselineRatio = 0;  // wall time, ours / the baseline's
+  double ratio = 0;              // wall time, ours / peer's
+  double baselineRatio = 0;      // wall time, ours / the baseline's
+  double peerBaselineRatio = 0;  // wall time, the peer's / the baseline's
   double oursPeakRssMiB = 0;
 };
 

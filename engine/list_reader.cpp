@@ -50,8 +50,7 @@ std::uint32_t ListReader::Refill() {
   return static_cast<std::uint32_t>(got);
 }
 
-bool ListReader::ReadChunk() {
-  lines_.Clear();
+bool ListReader::ReadWholeLines() {
   const std::uint32_t got = Refill();
   if (got == 0 && carry_ == 0) return false;
   char* start = buffer_.get();
@@ -83,24 +82,28 @@ bool ListReader::ReadChunk() {
   } else {
     start[valid] = '\n';
   }
-  const char* limit = start + valid + sentinel;  // just past the sentinel's LF
   if (got == 0) valid += sentinel;
 
-  carry_ = 0;
-  char* scan = start;
-  const char* end = start + valid;
+  // The unfinished line after the last LF waits for the next chunk.
+  std::uint32_t whole = valid;
+  while (whole > 0 && start[whole - 1] != '\n') --whole;
+  carry_ = valid - whole;
+  scan_ = start + whole;
+  valid_ = valid;
+  return true;
+}
+
+bool ListReader::ReadChunk() {
+  lines_.Clear();
+  if (!ReadWholeLines()) return false;
+  char* scan = buffer_.get();
+  char* const end = scan_;
   while (scan < end) {
-    char* lf = static_cast<char*>(std::memchr(scan, '\n', limit - scan));
+    char* lf = static_cast<char*>(std::memchr(scan, '\n', end - scan));
     const std::uint32_t n = static_cast<std::uint32_t>(lf - scan);
-    if (lf >= end) {
-      carry_ = static_cast<std::uint32_t>(end - scan);
-      break;
-    }
     if (n > 0) lines_.Add(scan, static_cast<std::int32_t>(n));
     scan = lf + 1;
   }
-  scan_ = scan;
-  valid_ = valid;
   return true;
 }
 

@@ -42,6 +42,12 @@ class ListReader {
   // exhausted; true may come with no record (a line longer than the chunk is still
   // being read). Raises "failed to read file" and the LineStore's errors.
   bool ReadChunk();
+  // Reads the next chunk as ReadChunk does, without making records: the chunk's lines
+  // that have their line end (the last one possibly supplied) are the bytes from
+  // buffer() to wholeLinesEnd(), each ending in LF. False when the file is exhausted.
+  // Raises "failed to read file".
+  bool ReadWholeLines();
+  const char* wholeLinesEnd() const { return scan_; }
   // Reads the next chunk without splitting it: an unfinished line left by ReadChunk
   // comes first, then the bytes after it. The bytes are buffer()[0, validBytes()).
   // False when the file is exhausted. Raises "failed to read file".

@@ -114,12 +114,11 @@ void ListWriter::Finish(bool sync) {
   file_.reset();
 }
 
-void ListWriter::FinishLater() {
+std::unique_ptr<WritableFile> ListWriter::FinishLater() {
   Flush();
   if (!background_.Wait()) RaiseFailed(kWriteFailed);
   file_->StartWriteback();
-  if (!file_->Close()) RaiseFailed(kWriteFailed);
-  file_.reset();
+  return std::move(file_);
 }
 
 bool CommitTempFile(ActionRunner& runner, const std::string& tempName) {

@@ -86,9 +86,10 @@ class ListWriter {
   // never be committed as it is) and closes. Raises "failed to write data".
   void Finish(bool sync = true);
   // Writes what is buffered, starts writing the file to the disk without waiting, and
-  // closes it: for files the caller syncs later by name (Env::SyncFile), so that
-  // writing them back overlaps with the work in between. Raises "failed to write data".
-  void FinishLater();
+  // hands over the file, still open: for a caller that syncs and closes it elsewhere,
+  // so that writing it back overlaps with the work in between. Raises "failed to write
+  // data".
+  std::unique_ptr<WritableFile> FinishLater();
 
   const std::string& name() const { return name_; }
 

@@ -1,5 +1,6 @@
 #include "engine/merge.h"
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -17,6 +18,14 @@ namespace {
 constexpr const char* kOpenListError = "failed to open input file for reading";
 constexpr const char* kReadError = "failed to read from file";
 constexpr const char* kWriteError = "failed to write into file";
+
+// The disk writes the merged file back while the rest is copied, a step this large at
+// a time, so that the sync at the end finds little left to do.
+constexpr std::uint64_t kWritebackStep = 64u << 20;
+
+// How much of a list is read to look for its first line end before the rest of its
+// first chunk.
+constexpr std::size_t kGlance = 64u << 10;
 
 std::unique_ptr<ReadableFile> OpenList(Env* env, const std::string& name) {
   std::unique_ptr<ReadableFile> list = env->OpenForReading(name);
@@ -56,14 +65,29 @@ void MergeLists(ActionRunner& runner) {
   const char* delimiter = "\n";
   bool delimiterChosen = false;
   const std::vector<std::string>& lists = job.mergeFiles;
+  std::uint64_t sinceWriteback = 0;
   for (std::size_t i = 0; i < lists.size() && runner.KeepRunning(); ++i) {
     std::unique_ptr<ReadableFile> list = OpenList(env, lists[i]);
     char lastByte = '\n';  // an empty list needs no line end after it
     for (;;) {
       runner.PostInfo("Reading data...");
-      std::size_t got = ReadBlock(*list, block, blockSize);
-      if (got == 0) break;
-      if (!delimiterChosen) {
+      std::uint64_t n = 0;
+      if (delimiterChosen) {
+        // Nothing but the last byte is looked at: the file system copies the block.
+        if (!out->CopyFrom(*list, blockSize, block, blockSize, &n, &lastByte)) {
+          RaiseFailed(kWriteError);
+        }
+        if (n == 0) break;
+        runner.PostInfo("Merging data...");
+      } else {
+        // The first line end of the first chunk is most often near its start: the rest
+        // of the chunk is read only when the first bytes hold none.
+        const std::size_t glance = std::min(blockSize, kGlance);
+        std::size_t got = ReadBlock(*list, block, glance);
+        if (glance < blockSize && got == glance && !std::memchr(block, '\n', got)) {
+          got += ReadBlock(*list, block + got, blockSize - got);
+        }
+        if (got == 0) break;
         runner.PostInfo("Determining line delimiter...");
         delimiterChosen = true;
         if (const char* found = FirstLineEnd(block, got)) {
@@ -84,10 +108,16 @@ void MergeLists(ActionRunner& runner) {
           got = ReadBlock(*list, block, blockSize);
           if (got == 0) break;
         }
+        runner.PostInfo("Merging data...");
+        if (!WriteInSlices(out.get(), block, got)) RaiseFailed(kWriteError);
+        lastByte = block[got - 1];
+        n = got;
       }
-      runner.PostInfo("Merging data...");
-      if (!WriteInSlices(out.get(), block, got)) RaiseFailed(kWriteError);
-      lastByte = block[got - 1];
+      sinceWriteback += n;
+      if (sinceWriteback >= kWritebackStep) {
+        out->StartWriteback();
+        sinceWriteback = 0;
+      }
       if (!runner.KeepRunning()) break;
     }
     list.reset();

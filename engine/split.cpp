@@ -1,9 +1,14 @@
 #include "engine/split.h"
 
 #include <algorithm>
+#include <bit>
+#include <condition_variable>
 #include <cstring>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <thread>
 #include <vector>
 
 #include "engine/error.h"
@@ -75,6 +80,80 @@ class ReadFiles {
   std::vector<File> files_;
 };
 
+// Syncs and closes the finished parts of a split on a thread of its own, each as soon
+// as it is handed over, so that waiting for the disk overlaps with filling the next
+// part. At most a few parts wait their turn; handing over another waits for room.
+class PartSyncer {
+ public:
+  PartSyncer() = default;
+  // Closes the parts not yet synced without syncing them.
+  ~PartSyncer() {
+    if (thread_.joinable()) {
+      {
+        std::lock_guard<std::mutex> lock(mutex_);
+        quit_ = true;
+      }
+      changed_.notify_all();
+      thread_.join();
+    }
+    for (auto& file : waiting_) file->Close();
+  }
+  PartSyncer(const PartSyncer&) = delete;
+  PartSyncer& operator=(const PartSyncer&) = delete;
+
+  void Add(std::unique_ptr<WritableFile> file) {
+    if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return waiting_.size() < kMaxWaiting; });
+    waiting_.push_back(std::move(file));
+    lock.unlock();
+    changed_.notify_all();
+  }
+
+  // Waits until every part handed over is synced and closed. False when a sync or a
+  // close failed; the failure's note is then this thread's.
+  bool Finish() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return waiting_.empty() && !busy_; });
+    if (!ok_) NoteFailure(note_);
+    return ok_;
+  }
+
+ private:
+  static constexpr std::size_t kMaxWaiting = 4;
+
+  void Loop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return !waiting_.empty() || quit_; });
+      if (quit_) return;
+      std::unique_ptr<WritableFile> file = std::move(waiting_.front());
+      waiting_.pop_front();
+      busy_ = true;
+      lock.unlock();
+      // After a failure the file is still closed; its sync would be in vain.
+      const bool ok = ok_ && file->Sync();
+      const bool closed = file->Close();
+      file.reset();
+      std::string note = ok && closed ? std::string() : TakeFailureNote();
+      lock.lock();
+      if (ok_ && !(ok && closed)) note_ = std::move(note);
+      ok_ = ok_ && ok && closed;
+      busy_ = false;
+      changed_.notify_all();
+    }
+  }
+
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<std::unique_ptr<WritableFile>> waiting_;
+  bool busy_ = false;
+  bool ok_ = true;
+  std::string note_;  // the note of the first failure, from the syncing thread
+  bool quit_ = false;
+  std::thread thread_;
+};
+
 // The part files of one split: at most one open at a time, each opened only when there
 // is something to write into it. Each part is written to a temporary file; all are
 // put in place together at the end, so that a stop or a failure never leaves a part
@@ -90,27 +169,19 @@ class PartFiles {
     writer_.Write(bytes, n);
   }
 
-  // Records first to last of one chunk, with the line end after the last: they stand
-  // in the chunk's buffer in file order, together with the blank lines between them.
-  void WriteRun(const LineRecord& first, const LineRecord& last) {
-    Write(first.text, static_cast<std::size_t>(last.text + last.length + 1 - first.text));
-  }
-
-  // The part is written back to the disk while the next one is filled; PutInPlace
+  // The part is written back and synced while the next one is filled; PutInPlace
   // waits for them all.
   void Close() {
     if (!open_) return;
     open_ = false;
-    writer_.FinishLater();
+    syncer_.Add(writer_.FinishLater());
   }
 
   // Parts are the user's results: all of them are on the disk before the first is
   // renamed into place, and the renames are made durable before the split reports.
   void PutInPlace() {
     Env* env = runner_.env();
-    for (const std::string& temp : temps_) {
-      if (!env->SyncFile(temp)) RaiseFailed(kWriteFailed);
-    }
+    if (!syncer_.Finish()) RaiseFailed(kWriteFailed);
     std::string folder;
     for (std::size_t k = 0; k < temps_.size(); ++k) {
       const std::string target = env->RealPath(pattern_.Name(k + 1));
@@ -143,6 +214,8 @@ class PartFiles {
   ListWriter writer_;
   std::vector<std::string> temps_;  // part k + 1 is temps_[k]
   bool open_ = false;
+  // Last, so that no part is being synced once the writer and the names are gone.
+  PartSyncer syncer_;
 };
 
 // Refuses, before anything is written, a split whose parts would take the place of a
@@ -172,6 +245,65 @@ std::uint64_t PartSize(const ProcessingJob& job) {
     Raise(job.splitByCount ? kEnterEmailsPerPart : kEnterBytesPerPart);
   }
   return static_cast<std::uint64_t>(job.splitSize);
+}
+
+// Bit k set where byte k of the 8 at `p` is an LF.
+inline std::uint64_t LfBits8(const char* p) {
+  if constexpr (std::endian::native == std::endian::little) {
+    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
+    std::uint64_t w;
+    std::memcpy(&w, p, 8);
+    const std::uint64_t x = w ^ (kOnes * '\n');
+    const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);  // 0x80 where an LF was
+    return ((zero >> 7) * 0x0102040810204080ull) >> 56;
+  } else {
+    std::uint64_t bits = 0;
+    for (int k = 0; k < 8; ++k) bits |= static_cast<std::uint64_t>(p[k] == '\n') << k;
+    return bits;
+  }
+}
+
+// Walks the lines from `p`, the start of a line, towards `end`, which follows an LF,
+// until `want` (at least 1) lines that have at least one byte are passed, or `end`.
+// Returns the position just past the LF of the last such line passed (`p` when there
+// was none); `*passed` is their count. Looks at 64 bytes a step, as the lines of a
+// list are a few dozen bytes long.
+const char* PassLines(const char* p, const char* end, std::uint64_t want, std::uint64_t* passed) {
+  std::uint64_t count = 0;
+  const char* after = p;
+  std::uint64_t lfBefore = 1;  // the byte before `p` ends a line
+  while (end - p >= 64) {
+    std::uint64_t lf = 0;
+    for (int k = 0; k < 8; ++k) lf |= LfBits8(p + 8 * k) << (8 * k);
+    // The line ends whose line is not empty.
+    std::uint64_t ends = lf & ~((lf << 1) | lfBefore);
+    const std::uint64_t here = static_cast<std::uint64_t>(std::popcount(ends));
+    if (count + here >= want) {
+      for (std::uint64_t k = want - count; k > 1; --k) ends &= ends - 1;
+      *passed = want;
+      return p + std::countr_zero(ends) + 1;
+    }
+    if (here > 0) {
+      count += here;
+      after = p + (63 - std::countl_zero(ends)) + 1;
+    }
+    lfBefore = lf >> 63;
+    p += 64;
+  }
+  for (; p < end; ++p) {
+    if (*p != '\n') {
+      lfBefore = 0;
+      continue;
+    }
+    if (!lfBefore) {
+      after = p + 1;
+      if (++count == want) break;
+    }
+    lfBefore = 1;
+  }
+  *passed = count;
+  return after;
 }
 
 const char* LastLf(const char* bytes, std::size_t n) {
@@ -238,23 +370,28 @@ std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePa
   runner.PostInfo(kReadingEmails);
   PartFiles parts(runner, pattern);
   std::uint64_t inPart = 0;  // always below perPart
-  while (reader.ReadChunk()) {
+  // Only the line ends are looked at: a run of lines is written as it stands in the
+  // chunk, with the blank lines between its lines, without those before or after it.
+  auto skipBlank = [](const char* p, const char* end) {
+    while (p < end && *p == '\n') ++p;
+    return p;
+  };
+  while (reader.ReadWholeLines()) {
     if (!runner.KeepRunning()) break;
-    LineStore& lines = reader.lines();
-    const std::size_t n = lines.count();
-    if (n > 0) {
+    const char* const end = reader.wholeLinesEnd();
+    const char* p = skipBlank(reader.buffer(), end);
+    if (p < end) {
       runner.PostInfo("Writing emails");
-      std::size_t a = 0;  // the first record not yet written
-      while (n - a >= perPart - inPart) {
-        const std::size_t m = static_cast<std::size_t>(perPart - inPart);
-        parts.WriteRun(lines[a], lines[a + m - 1]);
-        parts.Close();
-        inPart = 0;
-        a += m;
-      }
-      if (n > a) {
-        parts.WriteRun(lines[a], lines[n - 1]);
-        inPart += n - a;
+      while (p < end) {
+        std::uint64_t passed = 0;
+        const char* after = PassLines(p, end, perPart - inPart, &passed);
+        parts.Write(p, static_cast<std::size_t>(after - p));
+        inPart += passed;
+        if (inPart == perPart) {
+          parts.Close();
+          inPart = 0;
+        }
+        p = skipBlank(after, end);
       }
     }
     runner.PostInfo(kReadingEmails);

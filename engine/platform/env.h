@@ -6,6 +6,7 @@
 #ifndef VANTOR_ENGINE_PLATFORM_ENV_H_
 #define VANTOR_ENGINE_PLATFORM_ENV_H_
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -29,6 +30,27 @@ class WritableFile {
   virtual ~WritableFile() = default;
   // Writes all `n` bytes or fails.
   virtual bool Write(const char* src, std::size_t n) = 0;
+  // Appends the next bytes of `source`, from where its reads have got to, until `n` are
+  // copied or `source` ends: `*copied` is the count, `*last` the last byte copied (left
+  // as it was when none was). `buffer`, of `size` bytes (at least 1), may carry the bytes
+  // on their way. False when reading or writing fails. This one reads and writes; a
+  // system that can copy between files without the bytes passing through the process
+  // does that instead.
+  virtual bool CopyFrom(ReadableFile& source, std::uint64_t n, char* buffer, std::size_t size,
+                        std::uint64_t* copied, char* last) {
+    *copied = 0;
+    while (*copied < n) {
+      const std::size_t want = static_cast<std::size_t>(std::min<std::uint64_t>(n - *copied, size));
+      std::size_t got = 0;
+      if (!source.Read(buffer, want, &got)) return false;
+      if (got == 0) break;
+      if (!Write(buffer, got)) return false;
+      *copied += got;
+      *last = buffer[got - 1];
+      if (got < want) break;
+    }
+    return true;
+  }
   // Pushes what was written to the disk.
   virtual bool Sync() = 0;
   // Asks the system to start writing what was written to the disk, without waiting;

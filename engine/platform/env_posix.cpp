@@ -5,6 +5,7 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <climits>
@@ -77,6 +78,8 @@ FileId IdOf(const struct stat& st) {
 class PosixReadableFile final : public ReadableFile {
  public:
   PosixReadableFile(Descriptor fd, std::string name) : fd_(std::move(fd)), name_(std::move(name)) {}
+  int fd() const { return fd_.get(); }
+  const std::string& name() const { return name_; }
 
   bool Read(char* dst, std::size_t n, std::size_t* got) override {
     std::size_t done = 0;
@@ -117,6 +120,42 @@ class PosixWritableFile final : public WritableFile {
     return true;
   }
 
+  // Between two files of ours the bytes go from page cache to page cache in the kernel.
+  bool CopyFrom(ReadableFile& source, std::uint64_t n, char* buffer, std::size_t size,
+                std::uint64_t* copied, char* last) override {
+    auto* from = dynamic_cast<PosixReadableFile*>(&source);
+    if (!from || !copyInKernel_) {
+      return WritableFile::CopyFrom(source, n, buffer, size, copied, last);
+    }
+    std::uint64_t inKernel = 0;
+    while (inKernel < n) {
+      const std::size_t step =
+          static_cast<std::size_t>(std::min<std::uint64_t>(n - inKernel, std::uint64_t{1} << 30));
+      const ssize_t r = ::copy_file_range(from->fd(), nullptr, fd_.get(), nullptr, step, 0);
+      if (r > 0) {
+        inKernel += static_cast<std::uint64_t>(r);
+        continue;
+      }
+      if (r < 0 && errno == EINTR) continue;
+      if (r == 0 && !Unread(from->fd())) break;  // the end of the source
+      // A file system that cannot copy between these two (or a kernel without the
+      // call, or one that says a file with bytes left is at its end): the rest goes
+      // through the buffer, now and for the rest of this file.
+      if (r < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) {
+        *copied = inKernel;
+        return Failed("cannot write", name_);
+      }
+      copyInKernel_ = false;
+      std::uint64_t rest = 0;
+      const bool ok = WritableFile::CopyFrom(source, n - inKernel, buffer, size, &rest, last);
+      *copied = inKernel + rest;
+      if (!ok || rest > 0 || inKernel == 0) return ok;
+      break;
+    }
+    *copied = inKernel;
+    return inKernel == 0 || LastByteBefore(from->fd(), last) || Failed("cannot read", from->name());
+  }
+
   bool Sync() override { return FsyncRetrying(fd_.get()) || Failed("cannot sync", name_); }
 
   void StartWriteback() override { ::sync_file_range(fd_.get(), 0, 0, SYNC_FILE_RANGE_WRITE); }
@@ -124,8 +163,27 @@ class PosixWritableFile final : public WritableFile {
   bool Close() override { return fd_.Close() || Failed("cannot close", name_); }
 
  private:
+  // Whether the file `fd` reads has bytes after its read position.
+  static bool Unread(int fd) {
+    struct stat st;
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    return at >= 0 && ::fstat(fd, &st) == 0 && st.st_size > at;
+  }
+  // The byte just before the read position of `fd`.
+  static bool LastByteBefore(int fd, char* last) {
+    const off_t at = ::lseek(fd, 0, SEEK_CUR);
+    for (;;) {
+      if (at <= 0) return false;
+      const ssize_t r = ::pread(fd, last, 1, at - 1);
+      if (r == 1) return true;
+      if (r < 0 && errno == EINTR) continue;
+      return false;
+    }
+  }
+
   Descriptor fd_;
   std::string name_;
+  bool copyInKernel_ = true;
 };
 
 bool IsDirectory(const std::string& path, struct stat* st) {

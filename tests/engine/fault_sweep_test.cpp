@@ -57,6 +57,7 @@ const Texts kMergeTexts = TextsWith({
     {Call::Read, {"failed to read from file"}},
     // A list's bytes, or the line end added after a list without one.
     {Call::Write, {"failed to write into file", "failed to write info file"}},
+    {Call::Copy, {"failed to write into file"}},
     {Call::Sync, {"failed to write into file"}},
     {Call::Close, {"failed to write into file"}},
 });

@@ -114,7 +114,12 @@ INSTANTIATE_TEST_SUITE_P(
         Example{"a line end past the first chunk of the later lists is not seen",
                 {"", "abc", "de\r\nf", "", "ghijk\n", "l"},
                 "abc\nde\r\nf\nghijk\nl\n",
-                2}));
+                2},
+        // The first bytes of a list are looked at first; a line end later in its first
+        // chunk still counts.
+        Example{"a line end far into the first chunk",
+                {std::string(100000, 'a') + "\r\nb", "c"},
+                std::string(100000, 'a') + "\r\nb\r\nc\r\n"}));
 
 TEST_F(MergeTest, PostsItsProgressAndOnlyItsParagraph) {
   ASSERT_EQ(Run({"a\n", "b"}), "");
@@ -194,13 +199,20 @@ TEST_F(MergeTest, TheMergedPartsOfASplitAreTheList) {
   }
 }
 
-// Writes of {"ab\n", "cd"}: the first list, the second, the line end added after it.
+// The calls that write {"ab\n", "cd"}: the first list, written from the chunk its line end
+// was looked for in; the second, copied; the line end added after it.
 TEST_F(MergeTest, AFailedWriteOfAnAddedLineEndHasItsOwnText) {
-  const char* texts[] = {"failed to write into file", "failed to write into file",
-                         "failed to write info file"};
-  for (int n = 1; n <= 3; ++n) {
-    env_.FailCallOf(Call::Write, env_.callsOf(Call::Write) + n);
-    EXPECT_EQ(Run({"ab\n", "cd"}), texts[n - 1]) << n;
+  struct Case {
+    Call kind;
+    int nth;  // of its kind
+    const char* text;
+  };
+  const Case cases[] = {{Call::Write, 1, "failed to write into file"},
+                        {Call::Copy, 1, "failed to write into file"},
+                        {Call::Write, 2, "failed to write info file"}};
+  for (const Case& c : cases) {
+    env_.FailCallOf(c.kind, env_.callsOf(c.kind) + c.nth);
+    EXPECT_EQ(Run({"ab\n", "cd"}), c.text) << c.nth;
     EXPECT_EQ(Output(), "previous\n");
     RemoveOthers();
     env_.ClearFaults();

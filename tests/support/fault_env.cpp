@@ -25,6 +25,7 @@ class FaultReadableFile final : public ReadableFile {
     }
     return base_->Read(dst, n, got);
   }
+  ReadableFile& base() { return *base_; }
 
  private:
   FaultEnv* env_;
@@ -40,6 +41,18 @@ class FaultWritableFile final : public WritableFile {
     if (!env_->Allow(Call::Write) || !base_->Write(src, n)) return false;
     env_->Wrote(written_, n);
     return true;
+  }
+  // The copy is one call, failed as a whole; the base copies between the files below
+  // both wrappers, in the kernel where it can. Copied bytes count as written.
+  bool CopyFrom(ReadableFile& source, std::uint64_t n, char* buffer, std::size_t size,
+                std::uint64_t* copied, char* last) override {
+    *copied = 0;
+    if (!env_->Allow(Call::Copy)) return false;
+    auto* wrapped = dynamic_cast<FaultReadableFile*>(&source);
+    ReadableFile& from = wrapped ? wrapped->base() : source;
+    const bool ok = base_->CopyFrom(from, n, buffer, size, copied, last);
+    env_->Wrote(written_, static_cast<std::size_t>(*copied));
+    return ok;
   }
   bool Sync() override {
     if (!env_->Allow(Call::Sync) || !base_->Sync()) return false;

@@ -25,6 +25,7 @@ enum class Call {
   OpenRead,
   Read,
   Write,
+  Copy,  // bytes of a file appended to another (WritableFile::CopyFrom)
   Sync,
   Close,
   TempName,
@@ -36,8 +37,8 @@ enum class Call {
 };
 
 inline constexpr Call kAllCalls[] = {
-    Call::OpenRead, Call::Read,   Call::Write,  Call::Sync,     Call::Close,        Call::TempName,
-    Call::SetMode,  Call::Rename, Call::Delete, Call::FullPath, Call::SyncDirectory};
+    Call::OpenRead, Call::Read,    Call::Write,  Call::Copy,   Call::Sync,     Call::Close,
+    Call::TempName, Call::SetMode, Call::Rename, Call::Delete, Call::FullPath, Call::SyncDirectory};
 
 // The text the engine raises when a call of `kind` fails; null for the calls the
 // engine goes on without: a Delete only cleans up, a name that cannot be made absolute
@@ -49,6 +50,7 @@ inline const char* ErrorTextOf(Call kind) {
     case Call::Read:
       return "failed to read file";
     case Call::Write:
+    case Call::Copy:
     case Call::Sync:
     case Call::Close:
       return "failed to write data";

@@ -2,8 +2,10 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <memory>
 #include <set>
+#include <string>
 
 #include "engine/platform/env.h"
 #include "tests/support/test_files.h"
@@ -147,6 +149,89 @@ TEST(EnvTest, InspectTellsWhetherAFileMayBeReplaced) {
   EXPECT_FALSE(env->Inspect(dir.File("a")).writable);
   EXPECT_FALSE(env->Inspect(dir.File("none")).exists);
   EXPECT_FALSE(env->Inspect(dir.path()).writable);
+}
+
+// A source that is no file of the system's: the copy must go through the buffer.
+class BytesFile final : public ReadableFile {
+ public:
+  explicit BytesFile(std::string bytes) : bytes_(std::move(bytes)) {}
+  bool Read(char* dst, std::size_t n, std::size_t* got) override {
+    *got = std::min(n, bytes_.size() - at_);
+    bytes_.copy(dst, *got, at_);
+    at_ += *got;
+    return true;
+  }
+
+ private:
+  std::string bytes_;
+  std::size_t at_ = 0;
+};
+
+// Copies in steps of `step` bytes after a first read of `head` bytes, through a
+// buffer of 3 bytes, from a list in the folder `from` (or from memory when empty);
+// returns what the new file holds and checks the counts and the last byte.
+std::string CopyInSteps(const std::string& from, const std::string& list, std::size_t head,
+                        std::uint64_t step, const TempDir& to) {
+  Env* env = Env::Default();
+  std::unique_ptr<ReadableFile> source;
+  if (from.empty()) {
+    source = std::make_unique<BytesFile>(list);
+  } else {
+    WriteFile(from + "/list.txt", list);
+    source = env->OpenForReading(from + "/list.txt");
+  }
+  std::string name;
+  std::unique_ptr<WritableFile> out = env->CreateTempFile(to.path(), &name);
+  EXPECT_TRUE(source && out);
+  if (!source || !out) return "";
+  std::string first(head, '\0');
+  std::size_t got = 0;
+  EXPECT_TRUE(source->Read(first.data(), head, &got));
+  EXPECT_TRUE(out->Write(first.data(), got));
+  char buffer[3];
+  char last = '?';
+  std::uint64_t total = got;
+  for (;;) {
+    std::uint64_t copied = 0;
+    EXPECT_TRUE(out->CopyFrom(*source, step, buffer, sizeof buffer, &copied, &last));
+    EXPECT_LE(copied, step);
+    total += copied;
+    if (copied < step) break;
+  }
+  EXPECT_EQ(total, list.size());
+  EXPECT_EQ(last, list.size() > head ? list.back() : '?');
+  EXPECT_TRUE(out->Sync() && out->Close());
+  return testing::ReadFile(name);
+}
+
+// In the kernel between two files of one file system, across file systems (where the
+// kernel may refuse and the buffer carries the bytes), and from a file of no system.
+TEST(EnvTest, CopyFromAppendsTheRestOfTheSourceInSteps) {
+  TempDir dir;
+  TempDir out;
+  const bool shm = ::access("/dev/shm", W_OK) == 0;
+  std::string big;
+  for (int i = 0; big.size() < 300000; ++i) big += "user" + std::to_string(i) + "@x.org\n";
+  big += "no line end";
+  struct Case {
+    std::string list;
+    std::size_t head;
+    std::uint64_t step;
+  };
+  const Case cases[] = {{"", 0, 5},         {"abc\n", 4, 5},      {"abc\ndef", 0, 7},
+                        {"abc\ndef", 2, 1}, {"abc\ndef", 3, 100}, {big, 1000, 65536},
+                        {big, 0, 1u << 30}};
+  for (const Case& c : cases) {
+    const std::string where = std::to_string(c.list.size()) + " bytes, head " +
+                              std::to_string(c.head) + ", step " + std::to_string(c.step);
+    EXPECT_EQ(CopyInSteps(dir.path(), c.list, c.head, c.step, out), c.list) << where;
+    EXPECT_EQ(CopyInSteps("", c.list, c.head, c.step, out), c.list) << where << ", from memory";
+    if (shm) {
+      TempDir inMemory("/dev/shm");
+      EXPECT_EQ(CopyInSteps(inMemory.path(), c.list, c.head, c.step, out), c.list)
+          << where << ", from /dev/shm";
+    }
+  }
 }
 
 }  // namespace
