@@ -79,10 +79,12 @@ int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t 
   return byLength;
 }
 
-std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact) {
-  // Most strings have eight bytes of their own to start with: one load, and a NUL
-  // found by the usual zero-byte test.
-  const std::int32_t start = mode == RearrangeMode::kSortByDomain ? record.key : 0;
+std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact,
+                         std::uint32_t depth) {
+  // Most strings have eight bytes of their own there: one load, and a NUL found by the
+  // usual zero-byte test.
+  const std::int32_t start =
+      (mode == RearrangeMode::kSortByDomain ? record.key : 0) + static_cast<std::int32_t>(depth);
   if (record.length - start >= 8) {
     std::uint64_t word;
     std::memcpy(&word, record.text + start, 8);
@@ -90,13 +92,15 @@ std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exa
     return __builtin_bswap64(word);
   }
   SortString s = StringOf(record, mode);
-  const std::uint64_t prefix = s.Prefix(0);
+  const std::uint64_t prefix = s.Prefix(depth);
   // A zero byte of the prefix is the end, the domain's separator, or a NUL of the line.
   *exact = true;
   const std::uint32_t length = s.length();
-  for (std::uint32_t i = 0; i < 8 && i < length; ++i) {
+  for (std::uint32_t i = 0; i < 8 && depth + i < length; ++i) {
     if (((prefix >> (56 - 8 * i)) & 0xFF) != 0) continue;
-    if (s.domainFirst && i == static_cast<std::uint32_t>(record.length - record.key)) continue;
+    if (s.domainFirst && depth + i == static_cast<std::uint32_t>(record.length - record.key)) {
+      continue;
+    }
     *exact = false;
   }
   return prefix;

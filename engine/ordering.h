@@ -38,11 +38,13 @@ LineKeyMode KeyModeFor(RearrangeMode mode);
 // The byte-string order of two byte strings.
 int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t bLength);
 
-// The first eight bytes of the string a record is sorted by in a sort mode,
-// big-endian and zero past its end: when two such prefixes differ and both are
-// `exact`, they order the records as the comparator does. A prefix is not exact when a
-// NUL byte of the line falls within it.
-std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact);
+// Eight bytes of the string a record is sorted by in a sort mode, from its byte
+// `depth` on, big-endian and zero past its end: when two such prefixes differ and both
+// are `exact`, and the strings agree (exactly) on the bytes before `depth`, they order
+// the records as the comparator does. A prefix is not exact when a NUL byte of the line
+// falls within it.
+std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact,
+                         std::uint32_t depth = 0);
 
 // Whether two lines of `n` bytes are duplicates: equal when ASCII letters are compared
 // without regard to case, a NUL that both hold ending the comparison early.
