@@ -24,8 +24,9 @@ struct ChunkSizes {
   std::uint32_t filter = 10485760;  // a chunk of the filter file
   std::uint32_t merge = 10485760;   // a chunk of each input of a merge of parts
   std::uint32_t writeBuffer = 1 << 20;
-  // The most part files one merging pass reads at once.
-  std::size_t mergeFanIn = 64;
+  // The most part files one merging pass reads at once: enough for a list of 10 GiB
+  // in one pass, each file read in chunks of 64 KiB then.
+  std::size_t mergeFanIn = 512;
   // The filter's fragments are matched in batches whose tables stay under the first
   // size (an upper bound: fragments that share a beginning share states); when all of
   // them fit under the second they are built once and kept, else the filter is read

@@ -1,9 +1,14 @@
 #include "engine/merge_tree.h"
 
 #include <algorithm>
+#include <condition_variable>
+#include <cstring>
+#include <exception>
 #include <memory>
+#include <mutex>
 #include <vector>
 
+#include "engine/helper_thread.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/ordering.h"
@@ -14,15 +19,19 @@ namespace vantor {
 
 namespace {
 
-// All the part files read at once share this much buffer.
-constexpr std::size_t kLeafBuffers = 32 << 20;
+// All the part files read at once share this much buffer. With short lines their
+// records take more than the lines: a list of 10-byte lines needs 2.6 times as much.
+constexpr std::size_t kLeafBuffers = 24 << 20;
 constexpr std::uint32_t kSmallestLeafChunk = 64 << 10;
 
-// A line on its way up the tree, with the prefix that settles most comparisons.
+// A line on its way up the tree, with the sixteen bytes that settle most comparisons
+// (lines next to each other in the order often share the first eight).
 struct Head {
   const LineRecord* line;
   std::uint64_t prefix;
+  std::uint64_t next;  // the eight bytes after the prefix
   bool exact;
+  bool nextExact;
 };
 
 class MergeNode;
@@ -109,7 +118,10 @@ class MergeNode final : public Node {
 
  private:
   int Order(const Head& a, const Head& b) const {
-    if (a.exact && b.exact && a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+    if (a.exact && b.exact) {
+      if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+      if (a.nextExact && b.nextExact && a.next != b.next) return a.next < b.next ? -1 : 1;
+    }
     return compare_(*a.line, *b.line);
   }
 
@@ -142,8 +154,187 @@ const Head* Leaf::Next() {
   }
   head_.line = at_++;
   head_.prefix = SortPrefix(*head_.line, mode_, &head_.exact);
+  head_.next = SortPrefix(*head_.line, mode_, &head_.nextExact, 8);
   return &head_;
 }
+
+// The lines of one subtree, merged on the helper thread and handed to the main one in
+// batches: each line's bytes copied with the byte after it, so that the subtree's
+// buffers can be refilled meanwhile.
+class Handoff {
+ public:
+  static constexpr std::size_t kBatchBytes = 1 << 20;
+  static constexpr std::size_t kBatchLines = 1 << 16;
+
+  struct Entry {
+    LineRecord line;
+    std::uint64_t prefix;
+    std::uint64_t next;
+    bool exact;
+    bool nextExact;
+  };
+  struct Batch {
+    std::vector<char> bytes;  // the lines, then at least ListReader::kSlack bytes
+    std::size_t used = 0;
+    std::vector<Entry> entries;
+    bool last = false;  // the subtree has no more lines
+  };
+
+  Handoff() {
+    for (Batch& batch : batches_) {
+      batch.bytes.resize(kBatchBytes + ListReader::kSlack);
+      batch.entries.reserve(kBatchLines);
+      free_.push_back(&batch);
+    }
+  }
+
+  // Merges `source` into batches until it ends or Cancel is called. Runs on the helper
+  // thread; an error raised there is raised again by the Take that meets it.
+  void Produce(Node* source) {
+    const Head* carried = nullptr;
+    try {
+      for (;;) {
+        Batch* batch = TakeFree();
+        if (!batch) return;
+        batch->used = 0;
+        batch->entries.clear();
+        batch->last = false;
+        while (batch->entries.size() < kBatchLines) {
+          const Head* head = carried ? carried : source->Next();
+          carried = nullptr;
+          if (!head) {
+            batch->last = true;
+            break;
+          }
+          const std::size_t n = static_cast<std::size_t>(head->line->length) + 1;
+          if (batch->used + n + ListReader::kSlack > batch->bytes.size()) {
+            if (!batch->entries.empty()) {
+              carried = head;  // valid until the source is asked again
+              break;
+            }
+            batch->bytes.resize(n + ListReader::kSlack);
+          }
+          char* text = batch->bytes.data() + batch->used;
+          std::memcpy(text, head->line->text, n);
+          batch->entries.push_back(Entry{LineRecord{text, head->line->key, head->line->length},
+                                         head->prefix, head->exact});
+          batch->used += n;
+        }
+        const bool last = batch->last;
+        PutFull(batch);
+        if (last) return;
+      }
+    } catch (...) {
+      std::lock_guard<std::mutex> lock(mutex_);
+      error_ = std::current_exception();
+      failed_ = true;
+      changed_.notify_all();
+    }
+  }
+
+  // The next batch of lines, waiting for it. Raises the producer's error.
+  Batch* TakeFull() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !full_.empty() || failed_; });
+    if (full_.empty()) std::rethrow_exception(error_);
+    Batch* batch = full_.front();
+    full_.erase(full_.begin());
+    return batch;
+  }
+  // Gives a batch taken with TakeFull back to be filled again.
+  void PutFree(Batch* batch) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    free_.push_back(batch);
+    changed_.notify_all();
+  }
+  // Makes Produce return before its next batch.
+  void Cancel() {
+    std::lock_guard<std::mutex> lock(mutex_);
+    cancelled_ = true;
+    changed_.notify_all();
+  }
+
+ private:
+  Batch* TakeFree() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    changed_.wait(lock, [this] { return !free_.empty() || cancelled_; });
+    if (cancelled_) return nullptr;
+    Batch* batch = free_.back();
+    free_.pop_back();
+    return batch;
+  }
+  void PutFull(Batch* batch) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    full_.push_back(batch);
+    changed_.notify_all();
+  }
+
+  Batch batches_[2];
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::vector<Batch*> free_;
+  std::vector<Batch*> full_;
+  bool cancelled_ = false;
+  bool failed_ = false;
+  std::exception_ptr error_;
+};
+
+// The lines of a Handoff, read on the main thread.
+class Remote final : public Node {
+ public:
+  explicit Remote(Handoff& handoff) : handoff_(handoff) {}
+
+  void AddAncestor(MergeNode* node) { ancestors_.push_back(node); }
+
+  const Head* Next() override {
+    while (at_ == end_) {
+      if (batch_) {
+        const char* begin = batch_->bytes.data();
+        for (MergeNode* node : ancestors_) node->DetachFrom(begin, begin + batch_->bytes.size());
+        const bool last = batch_->last;
+        handoff_.PutFree(batch_);
+        batch_ = nullptr;
+        if (last) done_ = true;
+      }
+      if (done_) return nullptr;
+      batch_ = handoff_.TakeFull();
+      at_ = batch_->entries.data();
+      end_ = at_ + batch_->entries.size();
+    }
+    const Handoff::Entry& entry = *at_++;
+    head_ = Head{&entry.line, entry.prefix, entry.next, entry.exact, entry.nextExact};
+    return &head_;
+  }
+
+ private:
+  Handoff& handoff_;
+  std::vector<MergeNode*> ancestors_;
+  Handoff::Batch* batch_ = nullptr;
+  const Handoff::Entry* at_ = nullptr;
+  const Handoff::Entry* end_ = nullptr;
+  bool done_ = false;
+  Head head_{};
+};
+
+// Runs the producer of a Handoff on the helper thread; cancels it and waits for the
+// thread when it goes, also when an error ends the merge early.
+class ProducerRun {
+ public:
+  ProducerRun(HelperThread& helper, Handoff& handoff, Node* source)
+      : helper_(helper), handoff_(handoff) {
+    helper_.Start([&handoff, source] { handoff.Produce(source); });
+  }
+  ~ProducerRun() {
+    handoff_.Cancel();
+    helper_.Wait();
+  }
+  ProducerRun(const ProducerRun&) = delete;
+  ProducerRun& operator=(const ProducerRun&) = delete;
+
+ private:
+  HelperThread& helper_;
+  Handoff& handoff_;
+};
 
 // The pairwise merges as the queue makes them: a node is a file, or the merge of two
 // earlier nodes.
@@ -184,7 +375,8 @@ class TreeMerger {
   }
 
  private:
-  // Merges what is below node `n` into a new file, which takes its place.
+  // Merges what is below node `n` into a new file, which takes its place. The left
+  // side of the last merge is merged on the helper thread.
   bool Materialize(int n, bool last) {
     if (plan_[n].left < 0) return true;
     std::vector<std::unique_ptr<Node>> nodes;
@@ -192,12 +384,28 @@ class TreeMerger {
     std::vector<MergeNode*> path;
     const std::uint32_t share =
         std::max(static_cast<std::uint32_t>(kLeafBuffers / plan_[n].files), kSmallestLeafChunk);
-    Node* root = Build(n, std::min(share, job_.chunkSizes.merge), &nodes, &files, &path);
+    const std::uint32_t chunk = std::min(share, job_.chunkSizes.merge);
+    // The helper's merges count their duplicates apart: they are added when it is done.
+    std::uint64_t helperDuplicates = 0;
+    Node* left = Build(plan_[n].left, chunk, &nodes, &files, &path, &helperDuplicates);
+    auto root = std::make_unique<MergeNode>(ComparatorFor(job_.rearrangeMode),
+                                            job_.removeDuplicates, &job_.duplicatesFound);
+    auto handoff = std::make_unique<Handoff>();
+    auto remote = std::make_unique<Remote>(*handoff);
+    remote->AddAncestor(root.get());
+    path.push_back(root.get());
+    Node* right = Build(plan_[n].right, chunk, &nodes, &files, &path, &job_.duplicatesFound);
+    root->SetInputs(remote.get(), right);
 
     writer_.CreateTemp();
     const std::string name = writer_.name();
     job_.tempFileQueue.push_back(name);
-    while (const Head* head = root->Next()) writer_.WriteLine(*head->line);
+    {
+      // Declared after the nodes: the helper is done with them before they go.
+      ProducerRun producer(helper_, *handoff, left);
+      while (const Head* head = root->Next()) writer_.WriteLine(*head->line);
+    }
+    job_.duplicatesFound += helperDuplicates;
     if (!runner_.KeepRunning()) return false;
     writer_.Finish(/*sync=*/last && runner_.CommitIsFinal());
     nodes.clear();
@@ -210,9 +418,11 @@ class TreeMerger {
     return true;
   }
 
-  // The nodes below plan node `n`, each file read in chunks of `chunk` bytes.
+  // The nodes below plan node `n`, each file read in chunks of `chunk` bytes; their
+  // merges count the duplicates they drop in `duplicates`.
   Node* Build(int n, std::uint32_t chunk, std::vector<std::unique_ptr<Node>>* nodes,
-              std::vector<std::string>* files, std::vector<MergeNode*>* path) {
+              std::vector<std::string>* files, std::vector<MergeNode*>* path,
+              std::uint64_t* duplicates) {
     const PlanNode& node = plan_[n];
     if (node.left < 0) {
       auto leaf = std::make_unique<Leaf>(runner_, node.file, chunk, job_.rearrangeMode);
@@ -223,14 +433,14 @@ class TreeMerger {
     }
     // Children first in the order the merge opens them: the left file, then the right.
     auto merge = std::make_unique<MergeNode>(ComparatorFor(job_.rearrangeMode),
-                                             job_.removeDuplicates, &job_.duplicatesFound);
+                                             job_.removeDuplicates, duplicates);
     MergeNode* self = merge.get();
     nodes->push_back(std::move(merge));
     const int left = node.left;
     const int right = node.right;
     path->push_back(self);
-    Node* leftNode = Build(left, chunk, nodes, files, path);
-    Node* rightNode = Build(right, chunk, nodes, files, path);
+    Node* leftNode = Build(left, chunk, nodes, files, path, duplicates);
+    Node* rightNode = Build(right, chunk, nodes, files, path, duplicates);
     path->pop_back();
     self->SetInputs(leftNode, rightNode);
     return self;
@@ -240,6 +450,7 @@ class TreeMerger {
   ProcessingJob& job_;
   ListWriter& writer_;
   std::vector<PlanNode> plan_;
+  HelperThread helper_;
 };
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "engine/ordering.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 
 namespace vantor {
@@ -51,33 +52,39 @@ SortString StringOf(const LineRecord& record, RearrangeMode mode) {
 }
 
 constexpr std::size_t kSmallRange = 32;
+// Parts of fewer records are sorted on the calling thread alone.
+constexpr std::size_t kSmallestSplitPart = 1 << 16;
 
 }  // namespace
 
 int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t bLength) {
   const std::size_t n = std::min(aLength, bLength);
+  const int byLength = aLength == bLength ? 0 : (aLength < bLength ? -1 : 1);
   std::size_t p = 0;  // the first difference
   while (p + 8 <= n) {
     std::uint64_t x, y;
     std::memcpy(&x, a + p, 8);
     std::memcpy(&y, b + p, 8);
     if (x != y) break;
+    // A NUL that both hold before the difference ends the scan there: no difference.
+    if (((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0) return byLength;
     p += 8;
   }
-  while (p < n && a[p] == b[p]) ++p;
-  // A NUL that both hold before the difference ends the scan there: no difference.
-  const bool scanEnded = std::memchr(a, 0, p) != nullptr;
-  if (p < n && !scanEnded) {
-    return static_cast<unsigned char>(a[p]) < static_cast<unsigned char>(b[p]) ? -1 : 1;
+  for (; p < n; ++p) {
+    const unsigned char x = static_cast<unsigned char>(a[p]);
+    const unsigned char y = static_cast<unsigned char>(b[p]);
+    if (x != y) return x < y ? -1 : 1;
+    if (x == 0) return byLength;
   }
-  if (aLength == bLength) return 0;
-  return aLength < bLength ? -1 : 1;
+  return byLength;
 }
 
-std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact) {
-  // Most strings have eight bytes of their own to start with: one load, and a NUL
-  // found by the usual zero-byte test.
-  const std::int32_t start = mode == RearrangeMode::kSortByDomain ? record.key : 0;
+std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact,
+                         std::uint32_t depth) {
+  // Most strings have eight bytes of their own there: one load, and a NUL found by the
+  // usual zero-byte test.
+  const std::int32_t start =
+      (mode == RearrangeMode::kSortByDomain ? record.key : 0) + static_cast<std::int32_t>(depth);
   if (record.length - start >= 8) {
     std::uint64_t word;
     std::memcpy(&word, record.text + start, 8);
@@ -85,13 +92,15 @@ std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exa
     return __builtin_bswap64(word);
   }
   SortString s = StringOf(record, mode);
-  const std::uint64_t prefix = s.Prefix(0);
+  const std::uint64_t prefix = s.Prefix(depth);
   // A zero byte of the prefix is the end, the domain's separator, or a NUL of the line.
   *exact = true;
   const std::uint32_t length = s.length();
-  for (std::uint32_t i = 0; i < 8 && i < length; ++i) {
+  for (std::uint32_t i = 0; i < 8 && depth + i < length; ++i) {
     if (((prefix >> (56 - 8 * i)) & 0xFF) != 0) continue;
-    if (s.domainFirst && i == static_cast<std::uint32_t>(record.length - record.key)) continue;
+    if (s.domainFirst && depth + i == static_cast<std::uint32_t>(record.length - record.key)) {
+      continue;
+    }
     *exact = false;
   }
   return prefix;
@@ -148,27 +157,70 @@ void PartSorter::Sort(LineRecord* records, std::size_t count, RearrangeMode mode
   SortByStrings(records, count, mode);
 }
 
+void PartSorter::InHalves(std::size_t count,
+                          const std::function<void(std::size_t, std::size_t)>& work) {
+  const std::size_t half = count / 2;
+  helper_.Start([&work, half] { work(0, half); });
+  work(half, count);
+  helper_.Wait();
+}
+
 void PartSorter::SortByStrings(LineRecord* records, std::size_t count, RearrangeMode mode) {
   // The records travel with their prefixes, so that sorting reads the items in order
   // and the sorted records are written back in one sequential pass.
   items_.resize(count);
-  for (std::size_t i = 0; i < count; ++i) {
-    items_[i] = Item{StringOf(records[i], mode).Prefix(0), records[i]};
+  Item* items = items_.data();
+  auto load = [items, records, mode](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) {
+      items[i] = Item{StringOf(records[i], mode).Prefix(0), records[i]};
+    }
+  };
+  auto store = [items, records](std::size_t from, std::size_t to) {
+    for (std::size_t i = from; i < to; ++i) records[i] = items[i].record;
+  };
+  if (count < kSmallestSplitPart) {
+    load(0, count);
+    SortItems(items, count, 0, 0, mode, nullptr, 0);
+    store(0, count);
+    return;
   }
-  SortItems(items_.data(), count, 0, 0, mode);
-  for (std::size_t i = 0; i < count; ++i) records[i] = items_[i].record;
+  // The first bytes split the part into ranges of at most a 64th of it, sorted by both
+  // threads, the largest first. Each range is sorted alone, so the result does not
+  // depend on which thread sorts it.
+  InHalves(count, load);
+  ranges_.clear();
+  SortItems(items, count, 0, 0, mode, &ranges_, count / 64);
+  std::sort(ranges_.begin(), ranges_.end(),
+            [](const Range& a, const Range& b) { return a.count > b.count; });
+  std::atomic<std::size_t> next{0};
+  auto sortRanges = [this, mode, &next](std::size_t, std::size_t) {
+    for (std::size_t i = next++; i < ranges_.size(); i = next++) {
+      const Range& r = ranges_[i];
+      SortItems(r.items, r.count, r.depth, r.byte, mode, nullptr, 0);
+    }
+  };
+  InHalves(0, sortRanges);
+  InHalves(count, store);
 }
 
 // Sorts items whose strings agree on their first `depth` + `byte` bytes, where each
 // prefix holds the eight bytes from `depth`: a most-significant-byte radix sort in
 // place, one byte of the prefix at a time, the next eight bytes loaded when a group
 // agrees on all eight.
+//
+// With `deferred` set, a range of at most `deferBelow` items is not sorted but added
+// there, to be sorted later.
 void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
-                           RearrangeMode mode) {
+                           RearrangeMode mode, std::vector<Range>* deferred,
+                           std::size_t deferBelow) {
   // The largest bucket is sorted by going round this loop again and only the smaller
   // ones by calling deeper, so the stack holds at most log2(count) frames however long
   // the prefix the lines share (the worker thread has 1 MiB).
   for (;;) {
+    if (deferred && count <= deferBelow) {
+      deferred->push_back(Range{items, count, depth, byte});
+      return;
+    }
     if (count <= kSmallRange) {
       std::sort(items, items + count, [&](const Item& a, const Item& b) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
@@ -234,7 +286,7 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, 
     for (int b = 0; b < 256; ++b) {
       if (b == largest || !needsSorting(b)) continue;
       advance(items + starts[b], counts[b]);
-      SortItems(items + starts[b], counts[b], nextDepth, nextByte, mode);
+      SortItems(items + starts[b], counts[b], nextDepth, nextByte, mode, deferred, deferBelow);
     }
     items += starts[largest];
     count = counts[largest];

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/helper_thread.h"
 #include "engine/job.h"
 #include "engine/line_store.h"
 
@@ -37,11 +38,13 @@ LineKeyMode KeyModeFor(RearrangeMode mode);
 // The byte-string order of two byte strings.
 int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t bLength);
 
-// The first eight bytes of the string a record is sorted by in a sort mode,
-// big-endian and zero past its end: when two such prefixes differ and both are
-// `exact`, they order the records as the comparator does. A prefix is not exact when a
-// NUL byte of the line falls within it.
-std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact);
+// Eight bytes of the string a record is sorted by in a sort mode, from its byte
+// `depth` on, big-endian and zero past its end: when two such prefixes differ and both
+// are `exact`, and the strings agree (exactly) on the bytes before `depth`, they order
+// the records as the comparator does. A prefix is not exact when a NUL byte of the line
+// falls within it.
+std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact,
+                         std::uint32_t depth = 0);
 
 // Whether two lines of `n` bytes are duplicates: equal when ASCII letters are compared
 // without regard to case, a NUL that both hold ending the comparison early.
@@ -82,7 +85,8 @@ class LastLine {
 
 // Sorts the records of one part in ascending order of a sort mode's comparator.
 // Records that compare equal may end in any order; the result is the same for the same
-// input. Keeps its working memory for the next part.
+// input. A large part is sorted on two threads. Keeps its working memory for the next
+// part.
 class PartSorter {
  public:
   void Sort(LineRecord* records, std::size_t count, RearrangeMode mode);
@@ -92,11 +96,22 @@ class PartSorter {
     std::uint64_t prefix;  // eight bytes of the sort string from the current depth
     LineRecord record;
   };
+  // A range of items left to sort, which agree on their first depth + byte bytes.
+  struct Range {
+    Item* items;
+    std::size_t count;
+    std::uint32_t depth;
+    std::uint32_t byte;
+  };
   void SortByStrings(LineRecord* records, std::size_t count, RearrangeMode mode);
   void SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
-                 RearrangeMode mode);
+                 RearrangeMode mode, std::vector<Range>* deferred, std::size_t deferBelow);
+  // Runs work(from, to) over [0, count) in two halves, one on the helper thread.
+  void InHalves(std::size_t count, const std::function<void(std::size_t, std::size_t)>& work);
 
   std::vector<Item> items_;
+  std::vector<Range> ranges_;
+  HelperThread helper_;
 };
 
 }  // namespace vantor

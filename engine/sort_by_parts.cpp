@@ -1,11 +1,16 @@
 #include "engine/sort_by_parts.h"
 
+#include <algorithm>
+#include <atomic>
 #include <cstring>
+#include <exception>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "engine/error.h"
 #include "engine/format.h"
+#include "engine/helper_thread.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/merge_tree.h"
@@ -96,6 +101,30 @@ bool RemovesDuplicates(const ProcessingJob& job) {
   return job.removeDuplicates && !Randomizes(job);
 }
 
+// The readers and the writer of one merge of randomized files.
+struct Lane {
+  explicit Lane(ActionRunner& runner)
+      : left(runner.env(), NoKey), right(runner.env(), NoKey), writer(runner) {
+    left.KeepLinesWhole();
+    right.KeepLinesWhole();
+  }
+  ListReader left;
+  ListReader right;
+  ListWriter writer;
+};
+
+// Makes the draws of an interleaving of `aLeft` and `bLeft` lines without the lines:
+// the generator ends as Interleave leaves it.
+void SkipInterleave(ShuffleRandom& random, std::uint64_t aLeft, std::uint64_t bLeft) {
+  while (aLeft > 0 && bLeft > 0) {
+    if (random.TakesFirst(aLeft, bLeft)) {
+      --aLeft;
+    } else {
+      --bLeft;
+    }
+  }
+}
+
 // The buffers of one action, allocated once and reused for every part and merge.
 class SortByParts {
  public:
@@ -106,12 +135,7 @@ class SortByParts {
         mode_(KeyModeFor(job_.rearrangeMode)),
         writer_(runner),
         sink_(writer_, RemovesDuplicates(job_), &job_.duplicatesFound),
-        left_(runner.env(), NoKey),
-        right_(runner.env(), NoKey),
-        shuffle_(Randomizes(job_) ? ShuffleRandom::SeededBy(job_.random) : ShuffleRandom(0)) {
-    left_.KeepLinesWhole();
-    right_.KeepLinesWhole();
-  }
+        shuffle_(Randomizes(job_) ? ShuffleRandom::SeededBy(job_.random) : ShuffleRandom(0)) {}
 
   // Sorts the list and commits it. Returns the number of lines read, or nothing when
   // the run was stopped before the commit.
@@ -178,29 +202,7 @@ class SortByParts {
     if (queue.size() >= 2 && !Randomizes(job_) && !MergeSortedParts(runner_, writer_)) {
       return false;
     }
-    while (queue.size() >= 2 && runner_.KeepRunning()) {
-      const std::string a = queue.front();
-      queue.pop_front();
-      const std::string b = queue.front();
-      queue.pop_front();
-      const std::uint64_t aLines = queuedLines_.front();
-      queuedLines_.pop_front();
-      const std::uint64_t bLines = queuedLines_.front();
-      queuedLines_.pop_front();
-      runner_.PostInfo(MergingTempFilesText(queue.size()));
-      left_.Open(a, job_.chunkSizes.merge);
-      right_.Open(b, job_.chunkSizes.merge);
-      writer_.CreateTemp();
-      const std::string merged = writer_.name();
-      Interleave(aLines, bLines);
-      writer_.Finish(/*sync=*/false);
-      queue.push_back(merged);
-      queuedLines_.push_back(aLines + bLines);
-      left_.Close();
-      right_.Close();
-      runner_.DeleteTemp(b);
-      runner_.DeleteTemp(a);
-    }
+    if (queue.size() >= 2 && Randomizes(job_)) MergeRandomizedParts();
     if (!runner_.KeepRunning()) return false;
     if (queue.empty()) {
       // A list without a single line sorts into an empty file.
@@ -218,48 +220,141 @@ class SortByParts {
     return true;
   }
 
-  // Interleaves the shuffled files open in left_ (taken first from the queue) and
-  // right_, of `aLeft` and `bLeft` lines, into the writer. Each next line comes from
-  // the left with the chance of its share of the lines still to come, so that every
-  // interleaving is equally likely; with both inputs shuffled, so is every order of
-  // their lines together.
-  void Interleave(std::uint64_t aLeft, std::uint64_t bLeft) {
+  // One merge of two randomized files: the first two of the queue, whose lines are
+  // counted at the front of queuedLines_. Takes them from the queue, creates the file
+  // it writes (at the back of the queue) and returns what the merge needs.
+  struct Merge {
+    std::string a, b, merged;
+    std::uint64_t aLines, bLines;
+  };
+  Merge Take(Lane& lane) {
+    std::deque<std::string>& queue = job_.tempFileQueue;
+    Merge merge;
+    merge.a = queue.front();
+    queue.pop_front();
+    merge.b = queue.front();
+    queue.pop_front();
+    merge.aLines = queuedLines_.front();
+    queuedLines_.pop_front();
+    merge.bLines = queuedLines_.front();
+    queuedLines_.pop_front();
+    runner_.PostInfo(MergingTempFilesText(queue.size()));
+    lane.writer.CreateTemp();
+    merge.merged = lane.writer.name();
+    queue.push_back(merge.merged);
+    queuedLines_.push_back(merge.aLines + merge.bLines);
+    return merge;
+  }
+
+  // Interleaves the two files of `merge` into its own file with `random`.
+  void Run(Lane& lane, const Merge& merge, ShuffleRandom& random, const std::atomic<bool>& cancel) {
+    const std::uint32_t chunk = std::max<std::uint32_t>(job_.chunkSizes.merge / 2, 1);
+    lane.left.Open(merge.a, chunk);
+    lane.right.Open(merge.b, chunk);
+    Interleave(lane, random, merge.aLines, merge.bLines, cancel);
+    lane.writer.Finish(/*sync=*/false);
+    lane.left.Close();
+    lane.right.Close();
+  }
+
+  // Merges the randomized files two at a time, as the queue pairs them, until one is
+  // left or the run is stopped. The draws of a merge depend only on the line counts, so
+  // the generator's state where the next merge begins is known without its lines: while
+  // the helper thread merges the first two files of the queue, this one skips over
+  // those draws and merges the next two, unless they include the first merge's result.
+  void MergeRandomizedParts() {
+    std::deque<std::string>& queue = job_.tempFileQueue;
+    Lane& mine = *(lane_ ? lane_ : lane_ = std::make_unique<Lane>(runner_));
+    std::atomic<bool> cancel{false};
+    while (queue.size() >= 2 && runner_.KeepRunning()) {
+      // The next merge takes the first merge's result when the queue holds three or
+      // fewer files.
+      if (queue.size() < 4) {
+        const Merge merge = Take(mine);
+        Run(mine, merge, shuffle_, cancel);
+        runner_.DeleteTemp(merge.b);
+        runner_.DeleteTemp(merge.a);
+        continue;
+      }
+      if (!otherLane_) otherLane_ = std::make_unique<Lane>(runner_);
+      Lane& other = *otherLane_;
+      const Merge first = Take(other);
+      if (!runner_.KeepRunning()) {
+        Run(other, first, shuffle_, cancel);
+        runner_.DeleteTemp(first.b);
+        runner_.DeleteTemp(first.a);
+        continue;
+      }
+      const Merge second = Take(mine);
+      ShuffleRandom firstRandom = shuffle_;
+      std::exception_ptr failed;
+      helper_.Start([&] {
+        try {
+          Run(other, first, firstRandom, cancel);
+        } catch (...) {
+          failed = std::current_exception();
+        }
+      });
+      try {
+        SkipInterleave(shuffle_, first.aLines, first.bLines);
+        Run(mine, second, shuffle_, cancel);
+      } catch (...) {
+        cancel = true;
+        helper_.Wait();
+        throw;
+      }
+      helper_.Wait();
+      if (failed) std::rethrow_exception(failed);
+      runner_.DeleteTemp(first.b);
+      runner_.DeleteTemp(first.a);
+      runner_.DeleteTemp(second.b);
+      runner_.DeleteTemp(second.a);
+    }
+  }
+
+  // Interleaves the shuffled files open in the lane's left reader (taken first from
+  // the queue) and its right one, of `aLeft` and `bLeft` lines, into its writer. Each
+  // next line comes from the left with the chance of its share of the lines still to
+  // come, so that every interleaving is equally likely; with both inputs shuffled, so
+  // is every order of their lines together.
+  void Interleave(Lane& lane, ShuffleRandom& random, std::uint64_t aLeft, std::uint64_t bLeft,
+                  const std::atomic<bool>& cancel) {
     const LineRecord* a = nullptr;
     const LineRecord* aEnd = nullptr;
     const LineRecord* b = nullptr;
     const LineRecord* bEnd = nullptr;
     for (;;) {
-      if (!runner_.KeepRunning()) return;
+      if (!runner_.KeepRunning() || cancel) return;
       if (a == aEnd) {
-        if (!left_.ReadChunk()) {
-          Tail(right_, b, bEnd);
+        if (!lane.left.ReadChunk()) {
+          Tail(lane, lane.right, b, bEnd, cancel);
           return;
         }
-        a = left_.lines().records();
-        aEnd = a + left_.lines().count();
+        a = lane.left.lines().records();
+        aEnd = a + lane.left.lines().count();
       }
       if (b == bEnd) {
-        if (!right_.ReadChunk()) {
-          Tail(left_, a, aEnd);
+        if (!lane.right.ReadChunk()) {
+          Tail(lane, lane.left, a, aEnd, cancel);
           return;
         }
-        b = right_.lines().records();
-        bEnd = b + right_.lines().count();
+        b = lane.right.lines().records();
+        bEnd = b + lane.right.lines().count();
       }
       // A side whose count runs out has no line left: the other's rest follows as it
       // stands.
       while (a != aEnd && b != bEnd && aLeft > 0 && bLeft > 0) {
-        if (shuffle_.TakesFirst(aLeft, bLeft)) {
-          writer_.WriteLine(*a++);
+        if (random.TakesFirst(aLeft, bLeft)) {
+          lane.writer.WriteLine(*a++);
           --aLeft;
         } else {
-          writer_.WriteLine(*b++);
+          lane.writer.WriteLine(*b++);
           --bLeft;
         }
       }
       if (aLeft == 0 || bLeft == 0) {
-        Tail(left_, a, aEnd);
-        Tail(right_, b, bEnd);
+        Tail(lane, lane.left, a, aEnd, cancel);
+        Tail(lane, lane.right, b, bEnd, cancel);
         return;
       }
     }
@@ -267,14 +362,15 @@ class SortByParts {
 
   // The rest of one input: what is left of its chunk, then the rest of the file,
   // copied as it stands in raw blocks (the line that straddled the chunk's end first).
-  void Tail(ListReader& reader, const LineRecord* from, const LineRecord* end) {
+  void Tail(Lane& lane, ListReader& reader, const LineRecord* from, const LineRecord* end,
+            const std::atomic<bool>& cancel) {
     if (from != end) {
-      writer_.Write(from->text,
-                    static_cast<std::size_t>(end[-1].text + end[-1].length + 1 - from->text));
+      lane.writer.Write(from->text,
+                        static_cast<std::size_t>(end[-1].text + end[-1].length + 1 - from->text));
     }
     while (reader.ReadRawChunk()) {
-      writer_.Write(reader.buffer(), reader.validBytes());
-      if (!runner_.KeepRunning()) return;
+      lane.writer.Write(reader.buffer(), reader.validBytes());
+      if (!runner_.KeepRunning() || cancel) return;
     }
   }
 
@@ -284,11 +380,14 @@ class SortByParts {
   LineKeyMode mode_;
   ListWriter writer_;
   LineSink sink_;
-  ListReader left_;
-  ListReader right_;
   ShuffleRandom shuffle_;  // drawn from by randomizing only
+  // The merges of randomized files: this thread's, and the helper thread's.
+  std::unique_ptr<Lane> lane_;
+  std::unique_ptr<Lane> otherLane_;
   // The lines of each file in job_.tempFileQueue, in the same order.
   std::deque<std::uint64_t> queuedLines_;
+  // Last: it waits for a merge still running before the lanes go.
+  HelperThread helper_;
 };
 
 void Rearrange(ActionRunner& runner, const Kind& kind) {

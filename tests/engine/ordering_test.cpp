@@ -119,7 +119,8 @@ TEST(PartSorterTest, AgreesWithAStableSortByTheComparator) {
   for (int round = 0; round < 400; ++round) {
     const std::int32_t mode = round % 2;
     const bool withNul = round % 5 == 4;
-    const std::size_t count = round % 50 < 2 ? 3000 : random() % 120;
+    // The first two rounds are parts large enough to be sorted on two threads.
+    const std::size_t count = round < 2 ? 100000 : round % 50 < 2 ? 3000 : random() % 120;
     std::vector<std::string> texts = RandomTexts(random, count, withNul);
     Lines lines(texts, mode);
     LineComparator cmp = ComparatorFor(static_cast<RearrangeMode>(mode));
@@ -149,6 +150,44 @@ TEST(PartSorterTest, AgreesWithAStableSortByTheComparator) {
       if (i > 0) {
         ASSERT_LE(cmp(actual[i - 1], a), 0) << "round " << round << " at " << i;
       }
+    }
+  }
+}
+
+// What the merges settle by prefixes alone must agree with the comparator: the first
+// eight bytes when they differ, else the next eight.
+TEST(SortPrefixTest, OrdersAsTheComparatorWhereItSettles) {
+  std::mt19937 random(17);
+  for (std::int32_t mode = 0; mode < 2; ++mode) {
+    for (const bool withNul : {false, true}) {
+      std::vector<std::string> texts = RandomTexts(random, 600, withNul);
+      Lines lines(texts, mode);
+      const auto order = static_cast<RearrangeMode>(mode);
+      LineComparator cmp = ComparatorFor(order);
+      int settledByNext = 0;
+      for (const LineRecord& a : lines.records) {
+        for (const LineRecord& b : lines.records) {
+          bool aExact, bExact, aNextExact, bNextExact;
+          const std::uint64_t aFirst = SortPrefix(a, order, &aExact);
+          const std::uint64_t bFirst = SortPrefix(b, order, &bExact);
+          const std::uint64_t aNext = SortPrefix(a, order, &aNextExact, 8);
+          const std::uint64_t bNext = SortPrefix(b, order, &bNextExact, 8);
+          if (!aExact || !bExact) continue;
+          int sign = 0;
+          if (aFirst != bFirst) {
+            sign = aFirst < bFirst ? -1 : 1;
+          } else if (aNextExact && bNextExact && aNext != bNext) {
+            sign = aNext < bNext ? -1 : 1;
+            ++settledByNext;
+          } else {
+            continue;
+          }
+          ASSERT_EQ(sign, Sign(cmp(a, b)))
+              << ::testing::PrintToString(Lines::Text(a)) << " vs "
+              << ::testing::PrintToString(Lines::Text(b)) << " mode " << mode;
+        }
+      }
+      EXPECT_GT(settledByNext, 0);
     }
   }
 }
