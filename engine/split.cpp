@@ -4,6 +4,7 @@
 #include <cstring>
 #include <memory>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 #include "engine/error.h"
@@ -175,7 +176,8 @@ std::uint64_t PartSize(const ProcessingJob& job) {
 }
 
 const char* LastLf(const char* bytes, std::size_t n) {
-  return static_cast<const char*>(::memrchr(bytes, '\n', n));
+  const std::size_t lf = std::string_view(bytes, n).rfind('\n');
+  return lf == std::string_view::npos ? nullptr : bytes + lf;
 }
 
 }  // namespace
