@@ -158,7 +158,7 @@ void CheckExistingParts(ActionRunner& runner, const PartNamePattern& pattern,
   std::vector<std::string> names;
   if (!env->ListDirectory(folder, &names)) return;  // making the parts will say why
   for (const std::string& name : names) {
-    const std::string path = folder == "/" ? "/" + name : folder + "/" + name;
+    const std::string path = folder.back() == '/' ? folder + name : folder + "/" + name;
     if (!full.CanName(path)) continue;
     const FileFacts facts = env->Inspect(path);
     reads.Refuse(facts);
@@ -204,7 +204,7 @@ bool PartNamePattern::CanName(const std::string& name) const {
 }
 
 PartNamePattern MakePartNamePattern(const std::string& baseName) {
-  const std::size_t slash = baseName.rfind('/');
+  const std::size_t slash = baseName.find_last_of(kPathSeparators);
   const std::size_t dot = baseName.rfind('.');
   const bool hasDot = dot != std::string::npos && (slash == std::string::npos || dot > slash);
   if (!hasDot) return PartNamePattern{baseName + ".", ""};

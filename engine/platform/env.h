@@ -160,8 +160,12 @@ class EnvWrapper : public Env {
   Env* target_;
 };
 
-// The directory part of an absolute path ("/a/b" for "/a/b/c", "/" for "/c").
+// The directory part of an absolute path ("/a/b" for "/a/b/c", "/" for "/c"; on
+// Windows "C:/" for "C:/c" too).
 std::string DirectoryOf(const std::string& path);
+
+// The characters that end a path component: "/", and on Windows "\\" as well.
+extern const char kPathSeparators[];
 
 }  // namespace vantor
 

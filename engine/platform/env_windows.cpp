@@ -500,6 +500,8 @@ Env* Env::Default() {
   return env;
 }
 
+const char kPathSeparators[] = "/\\";
+
 // Both separators count; a drive's root keeps its separator ("C:/" for "C:/c.txt").
 std::string DirectoryOf(const std::string& path) {
   const std::size_t slash = path.find_last_of("/\\");

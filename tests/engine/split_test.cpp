@@ -51,8 +51,13 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"out.tar.gz", 3, "out.tar3.gz"}, NameCase{"/my.lists/out", 1, "/my.lists/out.1"},
         NameCase{"/my.lists/.mail", 1, "/my.lists/.mail.1"},
         NameCase{"/my.lists/out.", 1, "/my.lists/out.1"}, NameCase{"/d/.", 4, "/d/.4"},
+#ifdef _WIN32
+        // A backslash ends a folder's name there; a per-cent sign is an ordinary character.
+        NameCase{"a.b\\c", 1, "a.b\\c.1"}, NameCase{"%d.txt", 7, "%d7.txt"},
+#else
         // A backslash and a per-cent sign are ordinary characters here.
         NameCase{"a.b\\c", 1, "a1.b\\c"}, NameCase{"%d.txt", 7, "%d7.txt"},
+#endif
         NameCase{"list", 4294967296ull, "list.4294967296"}));
 
 // ---------------------------------------------------------------------------------
