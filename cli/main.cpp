@@ -1,7 +1,5 @@
 // vantor-cli: runs the engine's job from the shell. See UsageText for the grammar.
-#include <signal.h>
-#include <unistd.h>
-
+#include <atomic>
 #include <cstdio>
 #include <ctime>
 #include <optional>
@@ -9,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "cli/console.h"
 #include "cli/options.h"
 #include "cli/progress.h"
 #include "engine/choices.h"
@@ -23,22 +22,16 @@ namespace {
 
 constexpr char kTryHelp[] = "Try 'vantor-cli --help' for more information.\n";
 
-vantor::RunPermission* g_permission = nullptr;
-volatile sig_atomic_t g_stopped = 0;
+std::atomic<vantor::RunPermission*> g_permission{nullptr};
+std::atomic<bool> g_stopped{false};
+static_assert(std::atomic<vantor::RunPermission*>::is_always_lock_free &&
+              std::atomic<bool>::is_always_lock_free);
 
-// SIGINT and SIGTERM act as the wizard's Cancel: the running action stops at its next
-// check, deletes its temporary file and leaves its destination as it was.
-extern "C" void OnStopSignal(int) {
-  g_stopped = 1;
-  if (g_permission) g_permission->Reset();
-}
-
-void InstallStopHandlers() {
-  struct sigaction action = {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+// A stop (SIGINT, SIGTERM, Ctrl+C) acts as the wizard's Cancel: the running action stops
+// at its next check, deletes its temporary file and leaves its destination as it was.
+void OnStop() {
+  g_stopped = true;
+  if (vantor::RunPermission* permission = g_permission.load()) permission->Reset();
 }
 
 // The results text with LF line ends.
@@ -91,7 +84,7 @@ int Run(const vantor::cli::CliOptions& options) {
   job.runPermission = std::make_unique<RunPermission>();
   g_permission = job.runPermission.get();
   // A stop that came while the job was being prepared stops it at its first check.
-  if (g_stopped) g_permission->Reset();
+  if (g_stopped) job.runPermission->Reset();
 
   cli::ProgressSink sink;
   ActionRunner runner(job, sink);
@@ -99,7 +92,7 @@ int Run(const vantor::cli::CliOptions& options) {
     std::fprintf(stderr, "%s\n", kTempPathFailed);
     return 1;
   }
-  const bool showProgress = !options.quiet && ::isatty(STDERR_FILENO);
+  const bool showProgress = !options.quiet && cli::IsTerminal(stderr);
   Env* env = Env::Default();
   job.startTick = env->TickCount();
   std::thread worker([&runner] { runner.Run(); });
@@ -127,8 +120,8 @@ int Run(const vantor::cli::CliOptions& options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  InstallStopHandlers();
-  std::vector<std::string> args(argv + 1, argv + argc);
+  vantor::cli::InstallStopHandler(OnStop);
+  std::vector<std::string> args = vantor::cli::Arguments(argc, argv);
   vantor::cli::CliOptions options;
   // As the standard tools do: no argument shows the usage lines, a wrong one its reason,
   // and both point to --help.

@@ -1,10 +1,8 @@
 #include "cli/progress.h"
 
-#include <sys/ioctl.h>
-#include <unistd.h>
-
 #include <chrono>
 
+#include "cli/console.h"
 #include "engine/format.h"
 
 namespace vantor::cli {
@@ -47,9 +45,8 @@ void ProgressSink::Draw(std::FILE* out, std::uint32_t elapsedMs) {
     info2 = info2_;
   }
   // A line wider than the terminal would wrap and throw the cursor off by a line.
-  struct winsize size = {};
-  if (::ioctl(::fileno(out), TIOCGWINSZ, &size) == 0 && size.ws_col > 1) {
-    const std::size_t width = size.ws_col - 1u;
+  if (const std::size_t columns = TerminalWidth(out); columns > 1) {
+    const std::size_t width = columns - 1u;
     if (info.size() > width) info.resize(width);
     if (info2.size() > width) info2.resize(width);
   }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <string_view>
 #include <thread>
 #include <vector>
 
@@ -230,7 +231,7 @@ void CheckExistingParts(ActionRunner& runner, const PartNamePattern& pattern,
   std::vector<std::string> names;
   if (!env->ListDirectory(folder, &names)) return;  // making the parts will say why
   for (const std::string& name : names) {
-    const std::string path = folder == "/" ? "/" + name : folder + "/" + name;
+    const std::string path = folder.back() == '/' ? folder + name : folder + "/" + name;
     if (!full.CanName(path)) continue;
     const FileFacts facts = env->Inspect(path);
     reads.Refuse(facts);
@@ -307,7 +308,8 @@ const char* PassLines(const char* p, const char* end, std::uint64_t want, std::u
 }
 
 const char* LastLf(const char* bytes, std::size_t n) {
-  return static_cast<const char*>(::memrchr(bytes, '\n', n));
+  const std::size_t lf = std::string_view(bytes, n).rfind('\n');
+  return lf == std::string_view::npos ? nullptr : bytes + lf;
 }
 
 }  // namespace
@@ -334,7 +336,7 @@ bool PartNamePattern::CanName(const std::string& name) const {
 }
 
 PartNamePattern MakePartNamePattern(const std::string& baseName) {
-  const std::size_t slash = baseName.rfind('/');
+  const std::size_t slash = baseName.find_last_of(kPathSeparators);
   const std::size_t dot = baseName.rfind('.');
   const bool hasDot = dot != std::string::npos && (slash == std::string::npos || dot > slash);
   if (!hasDot) return PartNamePattern{baseName + ".", ""};

@@ -194,8 +194,12 @@ std::string TakeFailureNote();
 // "`what` 'name': reason", e.g. FailureNote("cannot open", "a.txt", "Permission denied").
 std::string FailureNote(const char* what, const std::string& name, const std::string& reason);
 
-// The directory part of an absolute path ("/a/b" for "/a/b/c", "/" for "/c").
+// The directory part of an absolute path ("/a/b" for "/a/b/c", "/" for "/c"; on
+// Windows "C:/" for "C:/c" too).
 std::string DirectoryOf(const std::string& path);
+
+// The characters that end a path component: "/", and on Windows "\\" as well.
+extern const char kPathSeparators[];
 
 }  // namespace vantor
 

@@ -491,6 +491,8 @@ Env* Env::Default() {
   return env;
 }
 
+const char kPathSeparators[] = "/";
+
 std::string DirectoryOf(const std::string& path) {
   std::size_t slash = path.find_last_of('/');
   if (slash == std::string::npos) return ".";

@@ -4,11 +4,18 @@
 #ifndef VANTOR_TESTS_CLI_CLI_PROCESS_H_
 #define VANTOR_TESTS_CLI_CLI_PROCESS_H_
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+#else
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 #include <optional>
 #include <string>
@@ -17,6 +24,83 @@
 #include "tests/support/test_files.h"
 
 namespace vantor::testing {
+
+#ifdef _WIN32
+
+// On Windows a started process is known by its handle. No user switch; standard input
+// from NUL.
+using Process = HANDLE;
+
+inline std::wstring WideOf(const std::string& text) {
+  const int n =
+      ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+  std::wstring wide(static_cast<std::size_t>(n), L'\0');
+  ::MultiByteToWideChar(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+  return wide;
+}
+
+// One argument quoted as CommandLineToArgvW and the C runtime read it back.
+inline std::wstring QuotedArgument(const std::wstring& arg) {
+  if (!arg.empty() && arg.find_first_of(L" \t\"") == std::wstring::npos) return arg;
+  std::wstring quoted = L"\"";
+  std::size_t backslashes = 0;
+  for (wchar_t c : arg) {
+    if (c == L'\\') {
+      ++backslashes;
+      continue;
+    }
+    quoted.append(c == L'"' ? backslashes * 2 + 1 : backslashes, L'\\');
+    backslashes = 0;
+    quoted += c;
+  }
+  quoted.append(backslashes * 2, L'\\');
+  return quoted + L"\"";
+}
+
+inline HANDLE InheritableFile(const std::string& name, DWORD access, DWORD disposition) {
+  SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+  return ::CreateFileW(WideOf(name).c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
+                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+// Starts `args` after the program `vantor-cli` in `dir`; null when it cannot be started.
+inline Process StartCli(const std::vector<std::string>& args, const std::string& dir,
+                        const TempDir& captures) {
+  std::wstring line = QuotedArgument(WideOf(VANTOR_CLI_PATH));
+  for (const std::string& arg : args) line += L" " + QuotedArgument(WideOf(arg));
+  HANDLE in = InheritableFile("NUL", GENERIC_READ, OPEN_EXISTING);
+  HANDLE out = InheritableFile(captures.File("out"), GENERIC_WRITE, CREATE_ALWAYS);
+  HANDLE err = InheritableFile(captures.File("err"), GENERIC_WRITE, CREATE_ALWAYS);
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof startup;
+  startup.dwFlags = STARTF_USESTDHANDLES;
+  startup.hStdInput = in;
+  startup.hStdOutput = out;
+  startup.hStdError = err;
+  PROCESS_INFORMATION process = {};
+  const bool started = ::CreateProcessW(nullptr, line.data(), nullptr, nullptr, TRUE, 0, nullptr,
+                                        WideOf(dir).c_str(), &startup, &process);
+  for (HANDLE h : {in, out, err}) {
+    if (h != INVALID_HANDLE_VALUE) ::CloseHandle(h);
+  }
+  if (!started) return nullptr;
+  ::CloseHandle(process.hThread);
+  return process.hProcess;
+}
+
+// The exit status; 127 when the process could not be started.
+inline int WaitForExit(Process process) {
+  if (process == nullptr) return 127;
+  ::WaitForSingleObject(process, INFINITE);
+  DWORD code = 127;
+  ::GetExitCodeProcess(process, &code);
+  ::CloseHandle(process);
+  return static_cast<int>(code);
+}
+
+#else
+
+using Process = pid_t;
 
 // A user to run a child as: switched to in the child before exec, with no supplementary
 // groups. Only root may switch.
@@ -80,6 +164,8 @@ inline int WaitForExit(pid_t pid) {
   return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
 }
 
+#endif  // _WIN32
+
 struct Outcome {
   int status = -1;
   std::string out;
@@ -87,7 +173,7 @@ struct Outcome {
 };
 
 // Waits for a process started with `captures` and reads what it printed.
-inline Outcome Finish(pid_t pid, const TempDir& captures) {
+inline Outcome Finish(Process pid, const TempDir& captures) {
   Outcome outcome;
   outcome.status = WaitForExit(pid);
   outcome.out = ReadFile(captures.File("out"));

@@ -239,11 +239,27 @@ const ActionCase kCases[] = {
 // The sweep makes thousands of runs, each creating, renaming and deleting a dozen small
 // files: tens of milliseconds a run on a disk, well under one in memory. Set before any
 // fixture makes its directory.
+#ifndef _WIN32
 [[maybe_unused]] const bool kDirectoriesInMemory = [] {
   if (::access("/dev/shm", W_OK) != 0) return false;
   ::setenv("TMPDIR", "/dev/shm", 1);
   return true;
 }();
+#endif
+
+// Every call is a fault point unless VANTOR_SWEEP_STRIDE=k asks for every k-th only (and
+// the last): under an emulator such as Wine each of the sweep's runs costs some thirty
+// times more, and the sweep is then cut to fit its time.
+std::uint64_t SweepStride() {
+  const char* text = std::getenv("VANTOR_SWEEP_STRIDE");
+  const long stride = text != nullptr ? std::strtol(text, nullptr, 10) : 1;
+  return stride > 1 ? static_cast<std::uint64_t>(stride) : 1;
+}
+
+// Whether point `n` of `last` is swept.
+bool Swept(std::uint64_t n, std::uint64_t last) {
+  return n == last || (n - 1) % SweepStride() == 0;
+}
 
 // Problems found after one run, one a line.
 struct Problems {
@@ -420,6 +436,7 @@ TEST_P(FaultSweepTest, AFaultAtAnyCallLeavesTheDestinationAndNoTemporaryFile) {
   int passed = 0;
   for (bool onward : {false, true}) {
     for (std::uint64_t n = 1; n <= calls; ++n) {
+      if (!Swept(n, calls)) continue;
       const std::string where =
           std::string(c.name) + " call " + std::to_string(n) + (onward ? " onward" : " once");
       env_.FailAt(env_.calls() + n, onward);
@@ -437,7 +454,7 @@ TEST_P(FaultSweepTest, AFaultAtAnyCallLeavesTheDestinationAndNoTemporaryFile) {
   std::printf("[ sweep    ] %s: %llu calls, %d fault points, %d passed\n", c.name,
               static_cast<unsigned long long>(calls), points, passed);
   for (Call kind : testing::kAllCalls) {
-    if (env_.callsOf(kind) > 0) {
+    if (env_.callsOf(kind) > 0 && SweepStride() == 1) {
       EXPECT_EQ(kinds.count(kind), 1u) << "no call of kind " << static_cast<int>(kind) << " failed";
     }
   }
@@ -472,6 +489,7 @@ TEST_P(PowerCutTest, LeavesTheOldFileOrTheWholeNewOne) {
   int passed = 0;
   for (bool loseNames : {false, true}) {
     for (std::uint64_t n = 1; n <= calls + 1; ++n) {
+      if (!Swept(n, calls + 1)) continue;
       const std::string where = std::string(c.name) + " power cut at call " + std::to_string(n) +
                                 (loseNames ? ", names lost" : ", names kept");
       env_.CutPowerAt(env_.calls() + n);
@@ -514,7 +532,7 @@ TEST_P(FaultSweepTest, AStopAtAnyMessageLeavesTheOldFileOrTheWholeNewOne) {
   int points = 0;
   int passed = 0;
   int committed = 0;
-  for (int stopAt = 1;; ++stopAt) {
+  for (int stopAt = 1;; stopAt += static_cast<int>(SweepStride())) {
     int seen = 0;
     bool endSeen = false;
     bool stoppedAfterEnd = false;  // the action had ended when the stop was asked for
@@ -552,7 +570,8 @@ TEST_P(FaultSweepTest, AStopAtAnyMessageLeavesTheOldFileOrTheWholeNewOne) {
   }
   std::printf("[ sweep    ] %s: %d stop points (%d after the commit), %d passed\n", c.name, points,
               committed, passed);
-  EXPECT_GT(points - committed, 5) << "too few stops before the commit";
+  EXPECT_GT(points - committed, 5 / static_cast<int>(SweepStride()))
+      << "too few stops before the commit";
 }
 
 std::string NameOf(const ::testing::TestParamInfo<ActionCase>& info) { return info.param.name; }

@@ -1,24 +1,54 @@
 #include "tests/support/test_files.h"
 
 #include <algorithm>
+#include <atomic>
+#include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <random>
 #include <stdexcept>
 
 namespace vantor::testing {
 
 TempDir::TempDir() : TempDir(std::filesystem::temp_directory_path().string()) {}
 
-TempDir::TempDir(const std::string& parent) {
-  std::string pattern = parent + "/vantor-test-XXXXXX";
-  if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-  path_ = pattern;
+// A new name tried until one is free: creating a directory fails on an existing one,
+// so no other process or thread gets the same. (mkdtemp is not on every system.)
+TempDir::TempDir(const std::string& given) {
+  // One separator, '/', as the Env's own paths have on every system.
+  std::string parent = std::filesystem::path(given).generic_string();
+  while (parent.size() > 1 && parent.back() == '/') parent.pop_back();
+  static std::atomic<std::uint32_t> counter{0};
+  std::mt19937_64 random(std::random_device{}() ^
+                         (static_cast<std::uint64_t>(counter.fetch_add(1)) << 32));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    char unique[16];
+    std::snprintf(unique, sizeof unique, "%06x", static_cast<unsigned>(random() & 0xFFFFFF));
+    const std::string path = parent + "/vantor-test-" + unique;
+    std::error_code error;
+    if (std::filesystem::create_directory(path, error)) {
+      std::filesystem::permissions(path, std::filesystem::perms::owner_all,
+                                   std::filesystem::perm_options::replace, error);
+      path_ = path;
+      return;
+    }
+    if (error) throw std::runtime_error("cannot make a directory in " + parent);
+  }
+  throw std::runtime_error("no free directory name in " + parent);
 }
 
 TempDir::~TempDir() {
+  namespace fs = std::filesystem;
   std::error_code ignored;
-  std::filesystem::remove_all(path_, ignored);
+  if (fs::remove_all(path_, ignored) != static_cast<std::uintmax_t>(-1)) return;
+  // Windows deletes no read-only file: the owner gets write access back first.
+  for (fs::recursive_directory_iterator it(path_, ignored), end; !ignored && it != end;
+       it.increment(ignored)) {
+    fs::permissions(it->path(), fs::perms::owner_write, fs::perm_options::add, ignored);
+  }
+  fs::remove_all(path_, ignored);
 }
 
 std::vector<std::string> TempDir::List() const {

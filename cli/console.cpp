@@ -1,0 +1,125 @@
+#include "cli/console.h"
+
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+// After windows.h, which it needs.
+#include <shellapi.h>
+#else
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
+
+namespace vantor::cli {
+
+namespace {
+void (*g_onStop)() = nullptr;
+}  // namespace
+
+#ifdef _WIN32
+
+namespace {
+
+// Runs on a thread the system starts. Returning TRUE keeps the process alive, so that
+// the run stops at its next check and removes its temporary files; a closing console
+// ends the process once this returns, so it waits a little for that first.
+BOOL WINAPI OnConsoleEvent(DWORD event) {
+  switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+      if (g_onStop) g_onStop();
+      return TRUE;
+    case CTRL_CLOSE_EVENT:
+      if (g_onStop) g_onStop();
+      ::Sleep(2000);
+      return TRUE;
+    default:
+      return FALSE;
+  }
+}
+
+HANDLE ConsoleOf(std::FILE* out) {
+  return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(out)));
+}
+
+}  // namespace
+
+void InstallStopHandler(void (*onStop)()) {
+  g_onStop = onStop;
+  ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
+  ::_setmode(::_fileno(stdout), _O_BINARY);
+  ::_setmode(::_fileno(stderr), _O_BINARY);
+}
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+  int count = 0;
+  wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv + 1, argv + argc);
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) {
+    const int n = ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string arg(n > 0 ? static_cast<std::size_t>(n) : 1u, '\0');
+    if (n > 0) ::WideCharToMultiByte(CP_UTF8, 0, wide[i], -1, arg.data(), n, nullptr, nullptr);
+    arg.pop_back();  // the terminating NUL
+    args.push_back(std::move(arg));
+  }
+  ::LocalFree(wide);
+  return args;
+}
+
+bool IsTerminal(std::FILE* out) {
+  if (!::_isatty(::_fileno(out))) return false;
+  const HANDLE console = ConsoleOf(out);
+  DWORD mode = 0;
+  if (!::GetConsoleMode(console, &mode)) return false;
+  return (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) ||
+         ::SetConsoleMode(console, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
+
+std::size_t TerminalWidth(std::FILE* out) {
+  CONSOLE_SCREEN_BUFFER_INFO info;
+  if (!::GetConsoleScreenBufferInfo(ConsoleOf(out), &info)) return 0;
+  const int width = info.srWindow.Right - info.srWindow.Left + 1;
+  return width > 0 ? static_cast<std::size_t>(width) : 0;
+}
+
+#else
+
+namespace {
+extern "C" void OnStopSignal(int) {
+  if (g_onStop) g_onStop();
+}
+}  // namespace
+
+void InstallStopHandler(void (*onStop)()) {
+  g_onStop = onStop;
+  struct sigaction action = {};
+  action.sa_handler = OnStopSignal;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGINT, &action, nullptr);
+  sigaction(SIGTERM, &action, nullptr);
+}
+
+std::vector<std::string> Arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + 1, argv + argc);
+}
+
+bool IsTerminal(std::FILE* out) { return ::isatty(::fileno(out)) != 0; }
+
+std::size_t TerminalWidth(std::FILE* out) {
+  struct winsize size = {};
+  if (::ioctl(::fileno(out), TIOCGWINSZ, &size) != 0) return 0;
+  return size.ws_col;
+}
+
+#endif
+
+}  // namespace vantor::cli

@@ -1,0 +1,33 @@
+// What the batch tool asks of the terminal or console it runs in, on POSIX systems and
+// on Windows alike.
+#ifndef VANTOR_CLI_CONSOLE_H_
+#define VANTOR_CLI_CONSOLE_H_
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace vantor::cli {
+
+// Calls `onStop` when the user asks the run to stop: SIGINT or SIGTERM on POSIX
+// systems; Ctrl+C, Ctrl+Break or closing the console on Windows. `onStop` runs in a
+// signal handler or on the console's own thread, so it may only store to atomics.
+// On Windows standard output and error are also switched to binary, so that the tool
+// prints the same LF line ends everywhere.
+void InstallStopHandler(void (*onStop)());
+
+// The program's arguments after its name, in UTF-8 as the engine takes file names (on
+// Windows `argv` is in the ANSI code page, which may not hold every name).
+std::vector<std::string> Arguments(int argc, char** argv);
+
+// Whether `out` is a terminal that the progress lines can be drawn on (on Windows, a
+// console that takes the VT escape sequences).
+bool IsTerminal(std::FILE* out);
+
+// The width of the terminal `out` in columns; 0 when unknown.
+std::size_t TerminalWidth(std::FILE* out);
+
+}  // namespace vantor::cli
+
+#endif  // VANTOR_CLI_CONSOLE_H_
