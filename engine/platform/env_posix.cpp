@@ -12,15 +12,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <system_error>
 #include <vector>
 
 #include "engine/platform/env.h"
+#include "engine/platform/made_files.h"
 
 namespace vantor {
 
@@ -227,7 +226,7 @@ std::string NewFilePath(const std::string& name) {
 class PosixEnv final : public Env {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
-    const std::optional<FileId> made = MadeHere(name);
+    const std::optional<FileId> made = made_.Find(name);
     // O_NONBLOCK: opening a FIFO for reading would wait for a writer forever.
     int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     if (made) flags |= O_NOFOLLOW;
@@ -281,7 +280,7 @@ class PosixEnv final : public Env {
           return nullptr;
         }
         *name = prefix + unique;
-        Remember(*name, IdOf(st));
+        made_.Remember(*name, IdOf(st));
         return std::make_unique<PosixWritableFile>(std::move(fd), *name);
       }
       if (errno != EEXIST) {
@@ -294,13 +293,13 @@ class PosixEnv final : public Env {
   }
 
   bool Delete(const std::string& name) override {
-    Forget(name);
+    made_.Forget(name);
     return ::unlink(name.c_str()) == 0;
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
     // A temporary file of ours that was replaced under its name is not put in place.
-    if (const std::optional<FileId> made = MadeHere(from)) {
+    if (const std::optional<FileId> made = made_.Find(from)) {
       struct stat st;
       if (::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || IdOf(st) != *made) {
         NoteFailure(FailureNote("cannot rename", from, kReplacedText));
@@ -310,7 +309,7 @@ class PosixEnv final : public Env {
     if (::rename(from.c_str(), to.c_str()) != 0) {
       return Failed("cannot rename", from + "' to '" + to);
     }
-    Forget(from);
+    made_.Forget(from);
     return true;
   }
 
@@ -463,25 +462,7 @@ class PosixEnv final : public Env {
   }
 
  private:
-  // The temporary files this process created and still holds, by name: they are
-  // opened, synced and renamed only while the name leads to the file created.
-  std::optional<FileId> MadeHere(const std::string& name) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = made_.find(name);
-    if (it == made_.end()) return std::nullopt;
-    return it->second;
-  }
-  void Remember(const std::string& name, FileId id) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    made_[name] = id;
-  }
-  void Forget(const std::string& name) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    made_.erase(name);
-  }
-
-  std::mutex mutex_;
-  std::map<std::string, FileId> made_;
+  MadeFiles made_;
 };
 
 }  // namespace

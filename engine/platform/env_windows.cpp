@@ -16,25 +16,18 @@
 // - NewFileMode is 0666: there is no umask.
 // - A new temporary file gets the ACL of its folder (the user's own folders and the
 //   drive's TEMP are not open to other users by default).
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
 #include <windows.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "engine/platform/env.h"
+#include "engine/platform/made_files.h"
 
 namespace vantor {
 
@@ -241,7 +234,7 @@ bool IsPlainDirectory(const std::string& path) {
 class WindowsEnv final : public Env {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
-    const std::optional<FileId> made = MadeHere(name);
+    const std::optional<FileId> made = made_.Find(name);
     const std::optional<std::wstring> wide = Widen(name);
     if (!wide || wide->empty()) {
       Failed("cannot open", name, ERROR_INVALID_NAME);
@@ -309,7 +302,7 @@ class WindowsEnv final : public Env {
           return nullptr;
         }
         *name = path;
-        Remember(path, IdOf(info));
+        made_.Remember(path, IdOf(info));
         return std::make_unique<WindowsWritableFile>(std::move(h), path);
       }
       const DWORD error = ::GetLastError();
@@ -327,14 +320,14 @@ class WindowsEnv final : public Env {
   }
 
   bool Delete(const std::string& name) override {
-    Forget(name);
+    made_.Forget(name);
     const std::optional<std::wstring> wide = Widen(name);
     return wide && !wide->empty() && ::DeleteFileW(wide->c_str());
   }
 
   bool Rename(const std::string& from, const std::string& to) override {
     // A temporary file of ours that was replaced under its name is not put in place.
-    if (const std::optional<FileId> made = MadeHere(from)) {
+    if (const std::optional<FileId> made = made_.Find(from)) {
       Handle h = OpenToInspect(from, /*follow=*/false);
       BY_HANDLE_FILE_INFORMATION info;
       if (!h.valid() || !InfoOf(h, &info) ||
@@ -360,7 +353,7 @@ class WindowsEnv final : public Env {
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
       return Failed("cannot rename", from + "' to '" + to);
     }
-    Forget(from);
+    made_.Forget(from);
     return true;
   }
 
@@ -527,23 +520,7 @@ class WindowsEnv final : public Env {
   std::uint32_t TickCount() override { return static_cast<std::uint32_t>(::GetTickCount64()); }
 
  private:
-  std::optional<FileId> MadeHere(const std::string& name) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = made_.find(name);
-    if (it == made_.end()) return std::nullopt;
-    return it->second;
-  }
-  void Remember(const std::string& name, FileId id) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    made_[name] = id;
-  }
-  void Forget(const std::string& name) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    made_.erase(name);
-  }
-
-  std::mutex mutex_;
-  std::map<std::string, FileId> made_;
+  MadeFiles made_;
   std::atomic<std::uint64_t> unknownIds_{0};
 };
 

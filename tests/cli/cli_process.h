@@ -5,9 +5,6 @@
 #define VANTOR_TESTS_CLI_CLI_PROCESS_H_
 
 #ifdef _WIN32
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 #else
 #include <fcntl.h>
