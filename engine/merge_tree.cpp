@@ -217,7 +217,7 @@ class Handoff {
           char* text = batch->bytes.data() + batch->used;
           std::memcpy(text, head->line->text, n);
           batch->entries.push_back(Entry{LineRecord{text, head->line->key, head->line->length},
-                                         head->prefix, head->exact});
+                                         head->prefix, head->next, head->exact, head->nextExact});
           batch->used += n;
         }
         const bool last = batch->last;
