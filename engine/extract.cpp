@@ -43,7 +43,7 @@ void ExtractRandomSublist(ActionRunner& runner) {
   ProcessingJob& job = runner.job();
   job.resultsText += "Extract random sublist:\r\n";
   ListWriter writer(runner);
-  writer.CreateTemp();
+  writer.CreateTemp(runner.CommitIsFinal());
   runner.PostInfo2("Determining number of emails in input file...");
   runner.PostInfo(kReadingEmails);
 

@@ -221,7 +221,7 @@ void FilterList(ActionRunner& runner) {
   filter.Load();
 
   ListWriter writer(runner);
-  writer.CreateTemp();
+  writer.CreateTemp(runner.CommitIsFinal());
   ListReader input(runner.env(), NoKey);
   input.Open(job.inputFileName, job.chunkSizes.list);
 

@@ -39,7 +39,7 @@ void IncludeEmail(ActionRunner& runner) {
   const std::string withCrLf = job.includeEmail + "\r\n";
 
   ListWriter writer(runner);
-  writer.CreateTemp();
+  writer.CreateTemp(runner.CommitIsFinal());
   ListReader input(runner.env(), NoKey);
   input.Open(job.inputFileName, job.chunkSizes.list);
 

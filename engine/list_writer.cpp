@@ -30,13 +30,14 @@ BlockWriter::~BlockWriter() {
   thread_.join();
 }
 
-void BlockWriter::Start(WritableFile* file, const char* data, std::size_t n) {
+void BlockWriter::Start(WritableFile* file, const char* data, std::size_t n, bool thenWriteback) {
   if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
   std::unique_lock<std::mutex> lock(mutex_);
   changed_.wait(lock, [this] { return !busy_; });
   file_ = file;
   data_ = data;
   size_ = n;
+  writeback_ = thenWriteback;
   busy_ = true;
   lock.unlock();
   changed_.notify_all();
@@ -58,6 +59,7 @@ void BlockWriter::Loop() {
     if (!busy_) return;
     lock.unlock();
     const bool ok = WriteInSlices(file_, data_, size_);
+    if (ok && writeback_) file_->StartWriteback();
     std::string note = ok ? std::string() : TakeFailureNote();
     lock.lock();
     if (ok_ && !ok) note_ = std::move(note);
@@ -71,8 +73,10 @@ ListWriter::ListWriter(ActionRunner& runner) : runner_(runner) {}
 
 ListWriter::~ListWriter() = default;
 
-void ListWriter::CreateTemp() {
+void ListWriter::CreateTemp(bool willSync) {
   file_ = runner_.CreateTempFile(&name_);
+  writeBack_ = willSync;
+  sinceWriteback_ = 0;
   if (!buffer_) {
     capacity_ = runner_.job().chunkSizes.writeBuffer;
     buffer_.reset(new char[capacity_]);
@@ -89,6 +93,7 @@ void ListWriter::Write(const char* bytes, std::size_t n) {
       if (!background_.Wait() || !WriteInSlices(file_.get(), bytes, n)) {
         RaiseFailed(kWriteFailed);
       }
+      if (DueForWriteback(n)) file_->StartWriteback();
       return;
     }
   }
@@ -100,9 +105,17 @@ void ListWriter::Flush() {
   if (used_ == 0) return;
   // The spare buffer is free once the block before has been written.
   if (!background_.Wait()) RaiseFailed(kWriteFailed);
-  background_.Start(file_.get(), buffer_.get(), used_);
+  background_.Start(file_.get(), buffer_.get(), used_, DueForWriteback(used_));
   std::swap(buffer_, spare_);
   used_ = 0;
+}
+
+bool ListWriter::DueForWriteback(std::size_t n) {
+  if (!writeBack_) return false;
+  sinceWriteback_ += n;
+  if (sinceWriteback_ < kWritebackStep) return false;
+  sinceWriteback_ = 0;
+  return true;
 }
 
 void ListWriter::Finish(bool sync) {

@@ -6,6 +6,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <cstring>
 #include <memory>
 #include <mutex>
@@ -23,6 +24,11 @@ class ActionRunner;
 // Writes all `n` bytes in slices of a size the page cache takes fastest.
 bool WriteInSlices(WritableFile* file, const char* data, std::size_t n);
 
+// A file that will be synced is written back by the disk while the rest of it is
+// written, a step this large at a time, so that the sync at the end finds little left
+// to do.
+constexpr std::uint64_t kWritebackStep = 64u << 20;
+
 // Writes one block at a time on a thread of its own, so that copying a block into the
 // file overlaps with the work that fills the next one. The thread starts with the
 // first block.
@@ -34,9 +40,10 @@ class BlockWriter {
   BlockWriter(const BlockWriter&) = delete;
   BlockWriter& operator=(const BlockWriter&) = delete;
 
-  // Starts writing `n` bytes of `data` to `file`, after the block before; the bytes
-  // must stay as they are until Wait returns.
-  void Start(WritableFile* file, const char* data, std::size_t n);
+  // Starts writing `n` bytes of `data` to `file`, after the block before, then (with
+  // `thenWriteback`) the file's writeback to the disk; the bytes must stay as they are
+  // until Wait returns.
+  void Start(WritableFile* file, const char* data, std::size_t n, bool thenWriteback = false);
   // Waits until no block is being written. False when a write failed since the last
   // call; the failure's note is then this thread's.
   bool Wait();
@@ -49,6 +56,7 @@ class BlockWriter {
   WritableFile* file_ = nullptr;
   const char* data_ = nullptr;
   std::size_t size_ = 0;
+  bool writeback_ = false;
   bool busy_ = false;
   bool ok_ = true;
   std::string note_;  // the note of the write that failed, from the writing thread
@@ -65,8 +73,9 @@ class ListWriter {
   ListWriter& operator=(const ListWriter&) = delete;
 
   // Makes a new temporary file of the run and opens it: every list is written to one.
+  // A file that `willSync` (the run's result) is written back to the disk as it grows.
   // Raises "failed to get temp file name".
-  void CreateTemp();
+  void CreateTemp(bool willSync = false);
 
   // Raises "failed to write data".
   void Write(const char* bytes, std::size_t n);
@@ -97,6 +106,8 @@ class ListWriter {
   static constexpr std::size_t kShortLine = 64;
   static_assert(kShortLine <= 2 + ListReader::kSlack);
   void Flush();
+  // Counts `n` more bytes written; true when the file's writeback is to start.
+  bool DueForWriteback(std::size_t n);
 
   ActionRunner& runner_;
   std::string name_;
@@ -105,6 +116,8 @@ class ListWriter {
   std::unique_ptr<char[]> spare_;   // being written by background_
   std::size_t capacity_ = 0;
   std::size_t used_ = 0;
+  bool writeBack_ = false;
+  std::uint64_t sinceWriteback_ = 0;
   // Last, so that it is gone (its block written) before the file and the buffers.
   BlockWriter background_;
 };

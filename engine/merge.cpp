@@ -19,10 +19,6 @@ constexpr const char* kOpenListError = "failed to open input file for reading";
 constexpr const char* kReadError = "failed to read from file";
 constexpr const char* kWriteError = "failed to write into file";
 
-// The disk writes the merged file back while the rest is copied, a step this large at
-// a time, so that the sync at the end finds little left to do.
-constexpr std::uint64_t kWritebackStep = 64u << 20;
-
 // How much of a list is read to look for its first line end before the rest of its
 // first chunk.
 constexpr std::size_t kGlance = 64u << 10;

@@ -397,7 +397,7 @@ class TreeMerger {
     Node* right = Build(plan_[n].right, chunk, &nodes, &files, &path, &job_.duplicatesFound);
     root->SetInputs(remote.get(), right);
 
-    writer_.CreateTemp();
+    writer_.CreateTemp(last && runner_.CommitIsFinal());
     const std::string name = writer_.name();
     job_.tempFileQueue.push_back(name);
     {

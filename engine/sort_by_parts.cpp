@@ -239,7 +239,8 @@ class SortByParts {
     merge.bLines = queuedLines_.front();
     queuedLines_.pop_front();
     runner_.PostInfo(MergingTempFilesText(queue.size()));
-    lane.writer.CreateTemp();
+    // The last merge writes the result, which is synced.
+    lane.writer.CreateTemp(queue.empty() && runner_.CommitIsFinal());
     merge.merged = lane.writer.name();
     queue.push_back(merge.merged);
     queuedLines_.push_back(merge.aLines + merge.bLines);
