@@ -51,7 +51,7 @@ SortString StringOf(const LineRecord& record, RearrangeMode mode) {
                     mode == RearrangeMode::kSortByDomain};
 }
 
-constexpr std::size_t kSmallRange = 32;
+constexpr std::size_t kSmallRange = 128;
 // Parts of fewer records are sorted on the calling thread alone.
 constexpr std::size_t kSmallestSplitPart = 1 << 16;
 
@@ -170,32 +170,63 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   // and the sorted records are written back in one sequential pass.
   items_.resize(count);
   Item* items = items_.data();
-  auto load = [items, records, mode](std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i) {
-      items[i] = Item{StringOf(records[i], mode).Prefix(0), records[i]};
-    }
-  };
   auto store = [items, records](std::size_t from, std::size_t to) {
     for (std::size_t i = from; i < to; ++i) records[i] = items[i].record;
   };
   if (count < kSmallestSplitPart) {
-    load(0, count);
+    for (std::size_t i = 0; i < count; ++i) {
+      items[i] = Item{StringOf(records[i], mode).Prefix(0), records[i]};
+    }
     SortItems(items, count, 0, 0, mode, nullptr, 0);
     store(0, count);
     return;
   }
-  // The first bytes split the part into ranges of at most a 64th of it, sorted by both
-  // threads, the largest first. Each range is sorted alone, so the result does not
-  // depend on which thread sorts it.
-  InHalves(count, load);
+  // The first two bytes of each string place its item, both halves of the part at once
+  // (of equal first two bytes, the first half's items first). The ranges of equal
+  // first two bytes are then sorted by both threads, the largest first; a range of
+  // more than a 64th of the part is first split by its next bytes. Each range is sorted
+  // alone, so the result does not depend on which thread sorts it.
+  constexpr std::size_t kFirstTwo = 1 << 16;
+  for (std::vector<std::uint32_t>& counts : firstTwo_) counts.assign(kFirstTwo, 0);
+  const std::size_t half = count / 2;
+  InHalves(count, [this, records, mode, half](std::size_t from, std::size_t to) {
+    std::uint32_t* counts = firstTwo_[from < half ? 0 : 1].data();
+    for (std::size_t i = from; i < to; ++i) ++counts[StringOf(records[i], mode).Prefix(0) >> 48];
+  });
+  std::uint32_t* first = firstTwo_[0].data();
+  std::uint32_t* second = firstTwo_[1].data();
   ranges_.clear();
-  SortItems(items, count, 0, 0, mode, &ranges_, count / 64);
+  std::uint32_t placed = 0;
+  for (std::size_t b = 0; b < kFirstTwo; ++b) {
+    const std::uint32_t n = first[b] + second[b];
+    if (n >= 2) ranges_.push_back(Range{items + placed, n, 0, 2});
+    first[b] = placed;
+    second[b] = placed + (n - second[b]);
+    placed += n;
+  }
+  InHalves(count, [this, records, items, mode, half](std::size_t from, std::size_t to) {
+    std::uint32_t* next = firstTwo_[from < half ? 0 : 1].data();
+    for (std::size_t i = from; i < to; ++i) {
+      const std::uint64_t prefix = StringOf(records[i], mode).Prefix(0);
+      items[next[prefix >> 48]++] = Item{prefix, records[i]};
+    }
+  });
+  const std::size_t deferBelow = count / 64;
+  const std::size_t firstRanges = ranges_.size();
+  for (std::size_t i = 0; i < firstRanges; ++i) {
+    const Range r = ranges_[i];
+    if (r.count > deferBelow) {
+      ranges_[i].count = 0;  // replaced by the ranges it splits into
+      SortItems(r.items, r.count, r.depth, r.byte, mode, &ranges_, deferBelow);
+    }
+  }
   std::sort(ranges_.begin(), ranges_.end(),
             [](const Range& a, const Range& b) { return a.count > b.count; });
   std::atomic<std::size_t> next{0};
   auto sortRanges = [this, mode, &next](std::size_t, std::size_t) {
     for (std::size_t i = next++; i < ranges_.size(); i = next++) {
       const Range& r = ranges_[i];
+      if (r.count < 2) break;  // sorted largest first: the rest are split or single
       SortItems(r.items, r.count, r.depth, r.byte, mode, nullptr, 0);
     }
   };
@@ -222,18 +253,39 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, 
       return;
     }
     if (count <= kSmallRange) {
-      std::sort(items, items + count, [&](const Item& a, const Item& b) {
-        if (a.prefix != b.prefix) return a.prefix < b.prefix;
-        SortString sa = StringOf(a.record, mode);
-        SortString sb = StringOf(b.record, mode);
-        const std::uint32_t n = std::min(sa.length(), sb.length());
-        for (std::uint32_t i = depth + 8; i < n; ++i) {
-          unsigned char ca = sa.At(i), cb = sb.At(i);
-          if (ca != cb) return ca < cb;
+      // Sorted by the prefixes alone; items of equal prefixes whose strings go on are
+      // then sorted by the eight bytes after them, the largest such run by going round
+      // the loop again.
+      std::sort(items, items + count,
+                [](const Item& a, const Item& b) { return a.prefix < b.prefix; });
+      const std::uint32_t after = depth + 8;
+      Item* largest = nullptr;
+      std::size_t largestCount = 0;
+      for (std::size_t i = 0, j; i < count; i = j) {
+        for (j = i + 1; j < count && items[j].prefix == items[i].prefix;) ++j;
+        Item* run = items + i;
+        const std::size_t n = j - i;
+        if (n < 2 || std::none_of(run, run + n, [&](const Item& item) {
+              return StringOf(item.record, mode).length() > after;
+            })) {
+          continue;
         }
-        return sa.length() < sb.length();
-      });
-      return;
+        for (std::size_t k = 0; k < n; ++k)
+          run[k].prefix = StringOf(run[k].record, mode).Prefix(after);
+        if (n <= largestCount) {
+          SortItems(run, n, after, 0, mode, nullptr, 0);
+          continue;
+        }
+        if (largest) SortItems(largest, largestCount, after, 0, mode, nullptr, 0);
+        largest = run;
+        largestCount = n;
+      }
+      if (!largest) return;
+      items = largest;
+      count = largestCount;
+      depth = after;
+      byte = 0;
+      continue;
     }
     const unsigned shift = 56 - 8 * byte;
     std::uint32_t counts[256] = {};

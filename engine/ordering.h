@@ -111,6 +111,9 @@ class PartSorter {
 
   std::vector<Item> items_;
   std::vector<Range> ranges_;
+  // A large part's records counted by their first two bytes, by each half of the part;
+  // then where each half's next item of each first two bytes goes.
+  std::vector<std::uint32_t> firstTwo_[2];
   HelperThread helper_;
 };
 
