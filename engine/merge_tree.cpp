@@ -375,8 +375,7 @@ class TreeMerger {
   }
 
  private:
-  // Merges what is below node `n` into a new file, which takes its place. The left
-  // side of the last merge is merged on the helper thread.
+  // Merges what is below node `n` into a new file, which takes its place.
   bool Materialize(int n, bool last) {
     if (plan_[n].left < 0) return true;
     std::vector<std::unique_ptr<Node>> nodes;
@@ -385,24 +384,37 @@ class TreeMerger {
     const std::uint32_t share =
         std::max(static_cast<std::uint32_t>(kLeafBuffers / plan_[n].files), kSmallestLeafChunk);
     const std::uint32_t chunk = std::min(share, job_.chunkSizes.merge);
-    // The helper's merges count their duplicates apart: they are added when it is done.
+    // One side of the merge is merged on the helper thread, the one of more files: this
+    // thread has the merge itself and the writing besides. The helper's merges count
+    // their duplicates apart: they are added when it is done.
     std::uint64_t helperDuplicates = 0;
-    Node* left = Build(plan_[n].left, chunk, &nodes, &files, &path, &helperDuplicates);
     auto root = std::make_unique<MergeNode>(ComparatorFor(job_.rearrangeMode),
                                             job_.removeDuplicates, &job_.duplicatesFound);
     auto handoff = std::make_unique<Handoff>();
     auto remote = std::make_unique<Remote>(*handoff);
     remote->AddAncestor(root.get());
-    path.push_back(root.get());
-    Node* right = Build(plan_[n].right, chunk, &nodes, &files, &path, &job_.duplicatesFound);
-    root->SetInputs(remote.get(), right);
+    const int sides[2] = {plan_[n].left, plan_[n].right};
+    const int helped = plan_[sides[0]].files >= plan_[sides[1]].files ? 0 : 1;
+    Node* inputs[2];
+    Node* helperSide = nullptr;
+    for (int side = 0; side < 2; ++side) {
+      if (side == helped) {
+        helperSide = Build(sides[side], chunk, &nodes, &files, &path, &helperDuplicates);
+        inputs[side] = remote.get();
+      } else {
+        path.push_back(root.get());
+        inputs[side] = Build(sides[side], chunk, &nodes, &files, &path, &job_.duplicatesFound);
+        path.pop_back();
+      }
+    }
+    root->SetInputs(inputs[0], inputs[1]);
 
     writer_.CreateTemp(last && runner_.CommitIsFinal());
     const std::string name = writer_.name();
     job_.tempFileQueue.push_back(name);
     {
       // Declared after the nodes: the helper is done with them before they go.
-      ProducerRun producer(helper_, *handoff, left);
+      ProducerRun producer(helper_, *handoff, helperSide);
       while (const Head* head = root->Next()) writer_.WriteLine(*head->line);
     }
     job_.duplicatesFound += helperDuplicates;
