@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <type_traits>
 
 namespace vantor {
 
@@ -54,6 +55,8 @@ SortString StringOf(const LineRecord& record, RearrangeMode mode) {
 constexpr std::size_t kSmallRange = 128;
 // Parts of fewer records are sorted on the calling thread alone.
 constexpr std::size_t kSmallestSplitPart = 1 << 16;
+// Parts of more records are sorted as items of sixteen bytes.
+constexpr std::size_t kWholeItemsUpTo = 1 << 20;
 
 }  // namespace
 
@@ -154,7 +157,14 @@ void PartSorter::Sort(LineRecord* records, std::size_t count, RearrangeMode mode
               [cmp](const LineRecord& a, const LineRecord& b) { return cmp(a, b) < 0; });
     return;
   }
-  SortByStrings(records, count, mode);
+  records_ = records;
+  if (count <= kWholeItemsUpTo) {
+    indexed_ = Work<IndexItem>();
+    SortByStrings(records, count, mode, whole_);
+  } else {
+    whole_ = Work<WholeItem>();
+    SortByStrings(records, count, mode, indexed_);
+  }
 }
 
 void PartSorter::InHalves(std::size_t count,
@@ -165,20 +175,53 @@ void PartSorter::InHalves(std::size_t count,
   helper_.Wait();
 }
 
-void PartSorter::SortByStrings(LineRecord* records, std::size_t count, RearrangeMode mode) {
-  // The records travel with their prefixes, so that sorting reads the items in order
-  // and the sorted records are written back in one sequential pass.
-  items_.resize(count);
-  Item* items = items_.data();
-  auto store = [items, records](std::size_t from, std::size_t to) {
-    for (std::size_t i = from; i < to; ++i) records[i] = items[i].record;
+PartSorter::WholeItem PartSorter::MakeItem(const LineRecord* records, std::size_t i,
+                                           RearrangeMode mode, const WholeItem*) {
+  return WholeItem{StringOf(records[i], mode).Prefix(0), records[i]};
+}
+
+PartSorter::IndexItem PartSorter::MakeItem(const LineRecord* records, std::size_t i,
+                                           RearrangeMode mode, const IndexItem*) {
+  const SortString s = StringOf(records[i], mode);
+  return IndexItem{s.Prefix(0), static_cast<std::uint32_t>(i), s.length()};
+}
+
+std::uint32_t PartSorter::LengthOf(const WholeItem& item, RearrangeMode mode) const {
+  return StringOf(item.record, mode).length();
+}
+
+template <typename Item>
+void PartSorter::SortByStrings(LineRecord* records, std::size_t count, RearrangeMode mode,
+                               Work<Item>& work) {
+  work.items.resize(count);
+  Item* items = work.items.data();
+  std::vector<Range<Item>>& ranges = work.ranges;
+  auto load = [records, items, mode](std::size_t i) { return MakeItem(records, i, mode, items); };
+  // Sorted, the records are written back in one sequential pass; an item of sixteen
+  // bytes is first replaced by its record, in place.
+  auto store = [this, items, records](std::size_t from, std::size_t to) {
+    if constexpr (std::is_same_v<Item, WholeItem>) {
+      for (std::size_t i = from; i < to; ++i) records[i] = items[i].record;
+    } else {
+      static_assert(sizeof(IndexItem) == sizeof(LineRecord));
+      constexpr std::size_t kAhead = 16;  // the records lie all over their array
+      for (std::size_t i = from; i < to; ++i) {
+        if (i + kAhead < to) __builtin_prefetch(records_ + items[i + kAhead].index);
+        const LineRecord record = records_[items[i].index];
+        std::memcpy(&items[i], &record, sizeof record);
+      }
+    }
+  };
+  auto copyBack = [items, records](std::size_t from, std::size_t to) {
+    if constexpr (std::is_same_v<Item, IndexItem>) {
+      std::memcpy(records + from, items + from, (to - from) * sizeof(LineRecord));
+    }
   };
   if (count < kSmallestSplitPart) {
-    for (std::size_t i = 0; i < count; ++i) {
-      items[i] = Item{StringOf(records[i], mode).Prefix(0), records[i]};
-    }
-    SortItems(items, count, 0, 0, mode, nullptr, 0);
+    for (std::size_t i = 0; i < count; ++i) items[i] = load(i);
+    SortItems<Item>(items, count, 0, 0, mode, nullptr, 0);
     store(0, count);
+    copyBack(0, count);
     return;
   }
   // The first two bytes of each string place its item, both halves of the part at once
@@ -195,43 +238,65 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   });
   std::uint32_t* first = firstTwo_[0].data();
   std::uint32_t* second = firstTwo_[1].data();
-  ranges_.clear();
+  ranges.clear();
   std::uint32_t placed = 0;
   for (std::size_t b = 0; b < kFirstTwo; ++b) {
     const std::uint32_t n = first[b] + second[b];
-    if (n >= 2) ranges_.push_back(Range{items + placed, n, 0, 2});
+    if (n >= 2) ranges.push_back(Range<Item>{items + placed, n, 0, 2});
     first[b] = placed;
     second[b] = placed + (n - second[b]);
     placed += n;
   }
-  InHalves(count, [this, records, items, mode, half](std::size_t from, std::size_t to) {
+  InHalves(count, [this, items, half, load](std::size_t from, std::size_t to) {
     std::uint32_t* next = firstTwo_[from < half ? 0 : 1].data();
     for (std::size_t i = from; i < to; ++i) {
-      const std::uint64_t prefix = StringOf(records[i], mode).Prefix(0);
-      items[next[prefix >> 48]++] = Item{prefix, records[i]};
+      const Item item = load(i);
+      items[next[item.prefix >> 48]++] = item;
     }
   });
   const std::size_t deferBelow = count / 64;
-  const std::size_t firstRanges = ranges_.size();
+  const std::size_t firstRanges = ranges.size();
   for (std::size_t i = 0; i < firstRanges; ++i) {
-    const Range r = ranges_[i];
+    const Range<Item> r = ranges[i];
     if (r.count > deferBelow) {
-      ranges_[i].count = 0;  // replaced by the ranges it splits into
-      SortItems(r.items, r.count, r.depth, r.byte, mode, &ranges_, deferBelow);
+      ranges[i].count = 0;  // replaced by the ranges it splits into
+      SortItems(r.items, r.count, r.depth, r.byte, mode, &ranges, deferBelow);
     }
   }
-  std::sort(ranges_.begin(), ranges_.end(),
-            [](const Range& a, const Range& b) { return a.count > b.count; });
+  std::sort(ranges.begin(), ranges.end(),
+            [](const Range<Item>& a, const Range<Item>& b) { return a.count > b.count; });
   std::atomic<std::size_t> next{0};
-  auto sortRanges = [this, mode, &next](std::size_t, std::size_t) {
-    for (std::size_t i = next++; i < ranges_.size(); i = next++) {
-      const Range& r = ranges_[i];
+  auto sortRanges = [this, mode, &next, &ranges](std::size_t, std::size_t) {
+    for (std::size_t i = next++; i < ranges.size(); i = next++) {
+      const Range<Item>& r = ranges[i];
       if (r.count < 2) break;  // sorted largest first: the rest are split or single
-      SortItems(r.items, r.count, r.depth, r.byte, mode, nullptr, 0);
+      SortItems<Item>(r.items, r.count, r.depth, r.byte, mode, nullptr, 0);
     }
   };
   InHalves(0, sortRanges);
   InHalves(count, store);
+  InHalves(count, copyBack);
+}
+
+// Gives each item the eight bytes of its string from `depth`. The lines (and the
+// records of sixteen-byte items) lie all over memory: each is asked for a few items
+// ahead.
+template <typename Item>
+void PartSorter::LoadPrefixes(Item* items, std::size_t count, std::uint32_t depth,
+                              RearrangeMode mode) const {
+  constexpr std::size_t kRecordAhead = 8;
+  constexpr std::size_t kLineAhead = 4;
+  for (std::size_t i = 0; i < count; ++i) {
+    if constexpr (std::is_same_v<Item, IndexItem>) {
+      if (i + kRecordAhead < count) __builtin_prefetch(records_ + items[i + kRecordAhead].index);
+    }
+    if (i + kLineAhead < count) {
+      const LineRecord& ahead = RecordOf(items[i + kLineAhead]);
+      __builtin_prefetch(ahead.text + (mode == RearrangeMode::kSortByDomain ? ahead.key : 0) +
+                         depth);
+    }
+    items[i].prefix = StringOf(RecordOf(items[i]), mode).Prefix(depth);
+  }
 }
 
 // Sorts items whose strings agree on their first `depth` + `byte` bytes, where each
@@ -241,15 +306,16 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
 //
 // With `deferred` set, a range of at most `deferBelow` items is not sorted but added
 // there, to be sorted later.
+template <typename Item>
 void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
-                           RearrangeMode mode, std::vector<Range>* deferred,
+                           RearrangeMode mode, std::vector<Range<Item>>* deferred,
                            std::size_t deferBelow) {
   // The largest bucket is sorted by going round this loop again and only the smaller
   // ones by calling deeper, so the stack holds at most log2(count) frames however long
   // the prefix the lines share (the worker thread has 1 MiB).
   for (;;) {
     if (deferred && count <= deferBelow) {
-      deferred->push_back(Range{items, count, depth, byte});
+      deferred->push_back(Range<Item>{items, count, depth, byte});
       return;
     }
     if (count <= kSmallRange) {
@@ -265,18 +331,17 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, 
         for (j = i + 1; j < count && items[j].prefix == items[i].prefix;) ++j;
         Item* run = items + i;
         const std::size_t n = j - i;
-        if (n < 2 || std::none_of(run, run + n, [&](const Item& item) {
-              return StringOf(item.record, mode).length() > after;
+        if (n < 2 || std::none_of(run, run + n, [this, after, mode](const Item& item) {
+              return LengthOf(item, mode) > after;
             })) {
           continue;
         }
-        for (std::size_t k = 0; k < n; ++k)
-          run[k].prefix = StringOf(run[k].record, mode).Prefix(after);
+        LoadPrefixes(run, n, after, mode);
         if (n <= largestCount) {
-          SortItems(run, n, after, 0, mode, nullptr, 0);
+          SortItems<Item>(run, n, after, 0, mode, nullptr, 0);
           continue;
         }
-        if (largest) SortItems(largest, largestCount, after, 0, mode, nullptr, 0);
+        if (largest) SortItems<Item>(largest, largestCount, after, 0, mode, nullptr, 0);
         largest = run;
         largestCount = n;
       }
@@ -317,16 +382,14 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, 
       if (counts[b] < 2) return false;
       const Item* bucket = items + starts[b];
       for (std::uint32_t i = 0; i < counts[b]; ++i) {
-        if (StringOf(bucket[i].record, mode).length() > position) return true;
+        if (LengthOf(bucket[i], mode) > position) return true;
       }
       return false;
     };
     // The next byte: within the prefix, or the eight bytes after it.
     auto advance = [&](Item* bucket, std::size_t n) {
       if (byte < 7) return;
-      for (std::size_t i = 0; i < n; ++i) {
-        bucket[i].prefix = StringOf(bucket[i].record, mode).Prefix(depth + 8);
-      }
+      LoadPrefixes(bucket, n, depth + 8, mode);
     };
     int largest = -1;
     for (int b = 0; b < 256; ++b) {
