@@ -81,9 +81,10 @@ class ReadFiles {
   std::vector<File> files_;
 };
 
-// Syncs and closes the finished parts of a split on a thread of its own, each as soon
-// as it is handed over, so that waiting for the disk overlaps with filling the next
-// part. At most a few parts wait their turn; handing over another waits for room.
+// Syncs and closes the finished parts of a split on a thread of its own, some parts
+// behind the one being filled, so that waiting for the disk overlaps with filling the
+// next parts. At most a few dozen parts wait their turn (open, their writeback
+// started); handing over another waits for room.
 class PartSyncer {
  public:
   PartSyncer() = default;
@@ -115,18 +116,28 @@ class PartSyncer {
   // close failed; the failure's note is then this thread's.
   bool Finish() {
     std::unique_lock<std::mutex> lock(mutex_);
+    finishing_ = true;
+    changed_.notify_all();
     changed_.wait(lock, [this] { return waiting_.empty() && !busy_; });
+    finishing_ = false;
     if (!ok_) NoteFailure(note_);
     return ok_;
   }
 
  private:
-  static constexpr std::size_t kMaxWaiting = 4;
+  // A part is synced once this many later parts are closed, or at the end. By then the
+  // disk has mostly written it back, and one commit of the file system's journal
+  // covers the new blocks of many parts: a sync right after each part waited for a
+  // commit and a cache flush of its own, one part at a time.
+  static constexpr std::size_t kLag = 32;
+  static constexpr std::size_t kMaxWaiting = kLag + 4;
 
   void Loop() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      changed_.wait(lock, [this] { return !waiting_.empty() || quit_; });
+      changed_.wait(lock, [this] {
+        return waiting_.size() > kLag || (finishing_ && !waiting_.empty()) || quit_;
+      });
       if (quit_) return;
       std::unique_ptr<WritableFile> file = std::move(waiting_.front());
       waiting_.pop_front();
@@ -149,6 +160,7 @@ class PartSyncer {
   std::condition_variable changed_;
   std::deque<std::unique_ptr<WritableFile>> waiting_;
   bool busy_ = false;
+  bool finishing_ = false;
   bool ok_ = true;
   std::string note_;  // the note of the first failure, from the syncing thread
   bool quit_ = false;
