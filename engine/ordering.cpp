@@ -275,7 +275,7 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   };
   InHalves(0, sortRanges);
   InHalves(count, store);
-  InHalves(count, copyBack);
+  if constexpr (std::is_same_v<Item, IndexItem>) InHalves(count, copyBack);
 }
 
 // Gives each item the eight bytes of its string from `depth`. The lines (and the
