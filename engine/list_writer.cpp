@@ -101,6 +101,17 @@ void ListWriter::Write(const char* bytes, std::size_t n) {
   used_ += n;
 }
 
+std::uint64_t ListWriter::CopyFrom(ReadableFile& source, std::uint64_t n, char* buffer,
+                                   std::size_t size) {
+  Flush();
+  if (!background_.Wait()) RaiseFailed(kWriteFailed);
+  std::uint64_t copied = 0;
+  char last = 0;
+  if (!file_->CopyFrom(source, n, buffer, size, &copied, &last)) RaiseFailed(kWriteFailed);
+  if (DueForWriteback(copied)) file_->StartWriteback();
+  return copied;
+}
+
 void ListWriter::Flush() {
   if (used_ == 0) return;
   // The spare buffer is free once the block before has been written.
@@ -110,7 +121,7 @@ void ListWriter::Flush() {
   used_ = 0;
 }
 
-bool ListWriter::DueForWriteback(std::size_t n) {
+bool ListWriter::DueForWriteback(std::uint64_t n) {
   if (!writeBack_) return false;
   sinceWriteback_ += n;
   if (sinceWriteback_ < kWritebackStep) return false;

@@ -91,6 +91,10 @@ class ListWriter {
     }
     Write(line.text, n);
   }
+  // Appends the next `n` bytes of `source`, or those up to its end: after what is
+  // buffered, through `buffer` (`size` bytes) where the system cannot copy between
+  // the files itself. Returns the count. Raises "failed to write data".
+  std::uint64_t CopyFrom(ReadableFile& source, std::uint64_t n, char* buffer, std::size_t size);
   // Writes what is buffered, syncs (unless the file is an intermediate one that will
   // never be committed as it is) and closes. Raises "failed to write data".
   void Finish(bool sync = true);
@@ -107,7 +111,7 @@ class ListWriter {
   static_assert(kShortLine <= 2 + ListReader::kSlack);
   void Flush();
   // Counts `n` more bytes written; true when the file's writeback is to start.
-  bool DueForWriteback(std::size_t n);
+  bool DueForWriteback(std::uint64_t n);
 
   ActionRunner& runner_;
   std::string name_;

@@ -81,33 +81,35 @@ class ReadFiles {
   std::vector<File> files_;
 };
 
-// Syncs and closes the finished parts of a split on a thread of its own, some parts
-// behind the one being filled, so that waiting for the disk overlaps with filling the
-// next parts. At most a few dozen parts wait their turn (open, their writeback
-// started); handing over another waits for room.
+// Syncs and closes the finished parts of a split on threads of their own, some way
+// behind the part being filled, so that waiting for the disk overlaps with filling the
+// next parts. Parts wait their turn open, up to a bound; handing over another waits for
+// room.
 class PartSyncer {
  public:
   PartSyncer() = default;
   // Closes the parts not yet synced without syncing them.
   ~PartSyncer() {
-    if (thread_.joinable()) {
-      {
-        std::lock_guard<std::mutex> lock(mutex_);
-        quit_ = true;
-      }
-      changed_.notify_all();
-      thread_.join();
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      quit_ = true;
     }
-    for (auto& file : waiting_) file->Close();
+    changed_.notify_all();
+    for (std::thread& thread : threads_) thread.join();
+    for (Part& part : waiting_) part.file->Close();
   }
   PartSyncer(const PartSyncer&) = delete;
   PartSyncer& operator=(const PartSyncer&) = delete;
 
-  void Add(std::unique_ptr<WritableFile> file) {
-    if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
+  // `file` holds `bytes` bytes.
+  void Add(std::unique_ptr<WritableFile> file, std::uint64_t bytes) {
+    if (threads_.empty()) {
+      for (int k = 0; k < kThreads; ++k) threads_.emplace_back([this] { Loop(); });
+    }
     std::unique_lock<std::mutex> lock(mutex_);
     changed_.wait(lock, [this] { return waiting_.size() < kMaxWaiting; });
-    waiting_.push_back(std::move(file));
+    waiting_.push_back(Part{std::move(file), bytes});
+    waitingBytes_ += bytes;
     lock.unlock();
     changed_.notify_all();
   }
@@ -118,52 +120,68 @@ class PartSyncer {
     std::unique_lock<std::mutex> lock(mutex_);
     finishing_ = true;
     changed_.notify_all();
-    changed_.wait(lock, [this] { return waiting_.empty() && !busy_; });
+    changed_.wait(lock, [this] { return waiting_.empty() && busy_ == 0; });
     finishing_ = false;
     if (!ok_) NoteFailure(note_);
     return ok_;
   }
 
  private:
-  // A part is synced once this many later parts are closed, or at the end. By then the
-  // disk has mostly written it back and its sync waits less than one right after the
-  // part (the 420 syncs of a 1 GiB list split by 100,000 lines: 2.30 s against 2.55 s).
-  static constexpr std::size_t kLag = 32;
-  static constexpr std::size_t kMaxWaiting = kLag + 4;
+  struct Part {
+    std::unique_ptr<WritableFile> file;
+    std::uint64_t bytes;
+  };
+
+  // A part is synced once 64 MiB or 32 parts were written after it, or at the end:
+  // by then the system has mostly written it back on its own, and its sync waits
+  // less. Syncs on several threads share the journal's commits and the disk's cache
+  // flushes. (A 1 GiB list split into 420 parts of 100,000 lines, or into 103 parts of
+  // 10 MiB, with one thread syncing each part 32 parts later: 1.23 s; as here: 1.11 s.)
+  static constexpr std::uint64_t kLagBytes = 64u << 20;
+  static constexpr std::size_t kLagParts = 32;
+  static constexpr std::size_t kMaxWaiting = kLagParts + 4;
+  static constexpr int kThreads = 4;
+
+  bool FrontDue() const {
+    if (waiting_.empty()) return false;
+    return finishing_ || waiting_.size() > kLagParts ||
+           waitingBytes_ - waiting_.front().bytes >= kLagBytes;
+  }
 
   void Loop() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
-      changed_.wait(lock, [this] {
-        return waiting_.size() > kLag || (finishing_ && !waiting_.empty()) || quit_;
-      });
+      changed_.wait(lock, [this] { return quit_ || FrontDue(); });
       if (quit_) return;
-      std::unique_ptr<WritableFile> file = std::move(waiting_.front());
+      Part part = std::move(waiting_.front());
       waiting_.pop_front();
-      busy_ = true;
-      lock.unlock();
+      waitingBytes_ -= part.bytes;
+      ++busy_;
       // After a failure the file is still closed; its sync would be in vain.
-      const bool ok = ok_ && file->Sync();
-      const bool closed = file->Close();
-      file.reset();
+      const bool syncing = ok_;
+      lock.unlock();
+      const bool ok = syncing && part.file->Sync();
+      const bool closed = part.file->Close();
+      part.file.reset();
       std::string note = ok && closed ? std::string() : TakeFailureNote();
       lock.lock();
       if (ok_ && !(ok && closed)) note_ = std::move(note);
       ok_ = ok_ && ok && closed;
-      busy_ = false;
+      --busy_;
       changed_.notify_all();
     }
   }
 
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::unique_ptr<WritableFile>> waiting_;
-  bool busy_ = false;
+  std::deque<Part> waiting_;
+  std::uint64_t waitingBytes_ = 0;
+  int busy_ = 0;  // parts being synced
   bool finishing_ = false;
   bool ok_ = true;
-  std::string note_;  // the note of the first failure, from the syncing thread
+  std::string note_;  // the note of the first failure, from a syncing thread
   bool quit_ = false;
-  std::thread thread_;
+  std::vector<std::thread> threads_;
 };
 
 // The part files of one split: at most one open at a time, each opened only when there
@@ -179,6 +197,16 @@ class PartFiles {
   void Write(const char* bytes, std::size_t n) {
     if (!open_) Open();
     writer_.Write(bytes, n);
+    bytes_ += n;
+  }
+
+  // Appends the next `n` (at least 1) bytes of `source`, or those up to its end;
+  // returns the count.
+  std::uint64_t Copy(ReadableFile& source, std::uint64_t n, char* buffer, std::size_t size) {
+    if (!open_) Open();
+    const std::uint64_t copied = writer_.CopyFrom(source, n, buffer, size);
+    bytes_ += copied;
+    return copied;
   }
 
   // The part is written back and synced while the next one is filled; PutInPlace
@@ -186,7 +214,8 @@ class PartFiles {
   void Close() {
     if (!open_) return;
     open_ = false;
-    syncer_.Add(writer_.FinishLater());
+    syncer_.Add(writer_.FinishLater(), bytes_);
+    bytes_ = 0;
   }
 
   // Parts are the user's results: all of them are on the disk before the first is
@@ -226,6 +255,7 @@ class PartFiles {
   ListWriter writer_;
   std::vector<std::string> temps_;  // part k + 1 is temps_[k]
   bool open_ = false;
+  std::uint64_t bytes_ = 0;  // in the open part
   // Last, so that no part is being synced once the writer and the names are gone.
   PartSyncer syncer_;
 };
@@ -416,87 +446,82 @@ std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePa
   return parts.count();
 }
 
-// Parts are filled greedily with whole lines: a line that does not fit into what is
-// left of the open part starts the next one. A line that cannot share a part (longer
-// than a part, or than the buffer, so that its end cannot be seen before it must be
-// placed) is written whole into a part of its own.
+// Reads up to `n` bytes at `offset` of the list; returns the count.
+std::size_t ReadListAt(ReadableFile& list, std::uint64_t offset, char* buffer, std::size_t n) {
+  std::size_t got = 0;
+  if (!list.ReadAt(offset, buffer, n, &got)) RaiseFailed("failed to read data");
+  return got;
+}
+
+// Where the part that starts at `at`, the start of a line, ends: after the last LF
+// before `at` + `partSize` when the list goes on to there; else the list's end, or
+// `at` when nothing is left. A line longer than a part ends a part of its own, after
+// its LF. Only the bytes before the cut are read, `window` (at least 2) at a time, from
+// the last ones back: the part's bytes are left to the copy.
+std::uint64_t PartEnd(ReadableFile& list, std::uint64_t at, std::uint64_t partSize, char* buffer,
+                      std::size_t window) {
+  const std::uint64_t limit = at + partSize;
+  // The last bytes before the limit, and the byte at it, which tells whether the part
+  // is full.
+  std::uint64_t from = limit - std::min<std::uint64_t>(partSize, window - 1);
+  std::size_t got = ReadListAt(list, from, buffer, static_cast<std::size_t>(limit + 1 - from));
+  if (got <= limit - from) {
+    // All that is left fits; the copy stops at the list's end.
+    if (got == 0 && (from == at || ReadListAt(list, at, buffer, 1) == 0)) return at;
+    return limit;
+  }
+  for (std::uint64_t end = limit;;) {
+    if (const char* lf = LastLf(buffer, static_cast<std::size_t>(end - from))) {
+      return from + static_cast<std::uint64_t>(lf - buffer) + 1;
+    }
+    if (from == at) break;
+    end = from;
+    from = end - std::min<std::uint64_t>(end - at, window);
+    got = ReadListAt(list, from, buffer, static_cast<std::size_t>(end - from));
+    if (got < end - from) return limit;  // the list was cut short under us
+  }
+  for (from = limit;; from += got) {
+    got = ReadListAt(list, from, buffer, window);
+    if (const char* lf = static_cast<const char*>(std::memchr(buffer, '\n', got))) {
+      return from + static_cast<std::uint64_t>(lf - buffer) + 1;
+    }
+    if (got < window) return from + got;
+  }
+}
+
+// Parts are filled greedily with whole lines: each ends after the last line that fits,
+// the next line starts the next part, and a line longer than a part is written whole
+// into a part of its own. The list's bytes go into the parts as they stand; only those
+// just before each cut are read here, the rest is copied by the file system where it
+// can, else through a buffer of at most 1 MiB.
 std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePattern& pattern) {
   ProcessingJob& job = runner.job();
   const std::uint64_t partSize = PartSize(job);
-  const std::size_t bufferSize = std::max<std::uint32_t>(job.chunkSizes.list, 1);
+  const std::size_t bufferSize =
+      std::clamp<std::size_t>(job.chunkSizes.list, 2, std::size_t{1} << 20);
+  const std::size_t window = std::min<std::size_t>(bufferSize, 64 << 10);
+  // A stop is noticed after every step of the copy.
+  const std::uint64_t step = std::max<std::uint32_t>(job.chunkSizes.list, 1);
   std::unique_ptr<ReadableFile> input = runner.env()->OpenForReading(job.inputFileName);
   if (!input) RaiseFailed("failed to open file for reading");
   std::unique_ptr<char[]> buffer(new char[bufferSize]);
-  char* const start = buffer.get();
   PartFiles parts(runner, pattern);
-  std::uint64_t room = partSize;  // bytes still free in the open part
-  bool lineOfItsOwn = false;      // the bytes up to the next LF go to a part of their own
-  std::size_t carried = 0;        // an unfinished line at the buffer's start
-  bool atEnd = false;
-  while (!atEnd) {
+  std::uint64_t at = 0;  // where the next part starts; the input is read up to there
+  bool listEnded = false;
+  while (!listEnded && runner.KeepRunning()) {
     runner.PostInfo(kReadingEmails);
-    std::size_t got = 0;
-    if (!input->Read(start + carried, bufferSize - carried, &got))
-      RaiseFailed("failed to read data");
-    const std::size_t filled = carried + got;
-    atEnd = filled < bufferSize;
-    carried = 0;
-    if (!runner.KeepRunning()) break;
+    const std::uint64_t end = PartEnd(*input, at, partSize, buffer.get(), window);
+    if (end == at || !runner.KeepRunning()) break;
     runner.PostInfo("Writing emails...");
-    std::size_t d = 0;
-    while (d < filled) {
-      const char* at = start + d;
-      const std::size_t rest = filled - d;
-      if (lineOfItsOwn) {
-        const char* lf = static_cast<const char*>(std::memchr(at, '\n', rest));
-        const std::size_t n = lf ? static_cast<std::size_t>(lf - at) + 1 : rest;
-        parts.Write(at, n);
-        d += n;
-        if (lf) {
-          parts.Close();
-          lineOfItsOwn = false;
-          room = partSize;
-        }
-        continue;
-      }
-      if (rest <= room) {
-        if (atEnd) {  // the end of the list fits
-          parts.Write(at, rest);
-          room -= rest;
-          d = filled;
-          break;
-        }
-        // Whole lines go in; the unfinished last one waits for the next read.
-        const char* lf = LastLf(at, rest);
-        const std::size_t whole = lf ? static_cast<std::size_t>(lf - at) + 1 : 0;
-        if (whole > 0) {
-          parts.Write(at, whole);
-          room -= whole;
-        } else if (d == 0) {
-          // The buffer is full and holds no line end: the line's length is unknown.
-          parts.Close();
-          room = partSize;
-          lineOfItsOwn = true;
-          continue;
-        }
-        carried = rest - whole;
-        std::memmove(start, at + whole, carried);
-        break;
-      }
-      // The open part fills within this buffer: cut after the last line that fits.
-      const char* lf = LastLf(at, static_cast<std::size_t>(room));
-      if (lf) {
-        parts.Write(at, static_cast<std::size_t>(lf - at) + 1);
-        d += static_cast<std::size_t>(lf - at) + 1;
-      } else if (!parts.open()) {
-        lineOfItsOwn = true;  // longer than a whole part
-        continue;
-      }
-      parts.Close();
-      room = partSize;
+    while (at < end && runner.KeepRunning()) {
+      const std::uint64_t want = std::min(end - at, step);
+      const std::uint64_t copied = parts.Copy(*input, want, buffer.get(), bufferSize);
+      at += copied;
+      listEnded = copied < want;
+      if (listEnded) break;
     }
+    parts.Close();
   }
-  parts.Close();
   if (!runner.KeepRunning()) return std::nullopt;
   parts.PutInPlace();
   return parts.count();

@@ -22,6 +22,9 @@ class ReadableFile {
   // Reads up to `n` bytes into `dst`, looping until `n` bytes are read or the file ends;
   // `*got` is the count. A count below `n` means end of file. False on an error.
   virtual bool Read(char* dst, std::size_t n, std::size_t* got) = 0;
+  // Reads as Read does, from byte `offset` of the file, without moving where Read and
+  // copies from the file go on from.
+  virtual bool ReadAt(std::uint64_t offset, char* dst, std::size_t n, std::size_t* got) = 0;
 };
 
 // A new file open for writing.

@@ -96,6 +96,22 @@ class PosixReadableFile final : public ReadableFile {
     return true;
   }
 
+  bool ReadAt(std::uint64_t offset, char* dst, std::size_t n, std::size_t* got) override {
+    std::size_t done = 0;
+    while (done < n) {
+      ssize_t r = ::pread(fd_.get(), dst + done, n - done, static_cast<off_t>(offset + done));
+      if (r < 0) {
+        if (errno == EINTR) continue;
+        *got = done;
+        return Failed("cannot read", name_);
+      }
+      if (r == 0) break;
+      done += static_cast<std::size_t>(r);
+    }
+    *got = done;
+    return true;
+  }
+
  private:
   Descriptor fd_;
   std::string name_;

@@ -155,6 +155,36 @@ class WindowsReadableFile final : public ReadableFile {
     return true;
   }
 
+  // A read at an offset moves the file pointer of a handle opened for plain reads, so
+  // the pointer is put back where it was.
+  bool ReadAt(std::uint64_t offset, char* dst, std::size_t n, std::size_t* got) override {
+    *got = 0;
+    LARGE_INTEGER zero{};
+    LARGE_INTEGER was{};
+    if (!::SetFilePointerEx(h_.get(), zero, &was, FILE_CURRENT))
+      return Failed("cannot read", name_);
+    std::size_t done = 0;
+    bool ok = true;
+    while (done < n) {
+      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
+      const std::uint64_t at = offset + done;
+      OVERLAPPED where{};
+      where.Offset = static_cast<DWORD>(at);
+      where.OffsetHigh = static_cast<DWORD>(at >> 32);
+      DWORD r = 0;
+      if (!::ReadFile(h_.get(), dst + done, ask, &r, &where)) {
+        ok = ::GetLastError() == ERROR_HANDLE_EOF || Failed("cannot read", name_);
+        break;
+      }
+      if (r == 0) break;
+      done += r;
+    }
+    *got = done;
+    if (!::SetFilePointerEx(h_.get(), was, nullptr, FILE_BEGIN))
+      return Failed("cannot read", name_);
+    return ok;
+  }
+
  private:
   Handle h_;
   std::string name_;

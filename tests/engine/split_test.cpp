@@ -230,13 +230,15 @@ TEST_F(SplitTest, PartsOfOneKilobyteHoldFiftyOneLinesOfTwentyBytes) {
   EXPECT_EQ(job_.resultsText, Report(3));
 }
 
-// A line whose end cannot be seen within one read buffer is written whole into a part
-// of its own, even when the part could have taken more.
-TEST_F(SplitTest, ALineLongerThanTheReadBufferHasAPartOfItsOwn) {
+// A line longer than the buffer the cuts are looked for with still shares a part it
+// fits into.
+TEST_F(SplitTest, ALineLongerThanTheReadBufferSharesAPartItFits) {
   job_.chunkSizes.list = 8;
   const std::string longLine = std::string(20, 'y') + "\n";
   ASSERT_EQ(Run("a\n" + longLine + "b\nc", false, 100), "");
-  EXPECT_EQ(Parts(), (Names{"a\n", longLine, "b\nc"}));
+  EXPECT_EQ(Parts(), (Names{"a\n" + longLine + "b\nc"}));
+  ASSERT_EQ(Run("a\n" + longLine + "b\nc", false, 23), "");
+  EXPECT_EQ(Parts(), (Names{"a\n" + longLine, "b\nc"}));
   ASSERT_EQ(Run(std::string(24, 'y'), false, 100), "");
   EXPECT_EQ(Parts(), (Names{std::string(24, 'y')}));
 }
@@ -258,7 +260,8 @@ TEST_F(SplitTest, PostsItsProgressTextsInOrder) {
             (Names{"Reading emails...", "Writing emails", "Reading emails...", ""}));
   EXPECT_EQ(sink_.Texts(WMU_INFO2), (Names{"Creating part 1...", "Creating part 2...", ""}));
   ASSERT_EQ(Run("a\nb\nc\n", false, 4), "");
-  EXPECT_EQ(sink_.Texts(WMU_INFO), (Names{"Reading emails...", "Writing emails...", ""}));
+  EXPECT_EQ(sink_.Texts(WMU_INFO), (Names{"Reading emails...", "Writing emails...",
+                                          "Reading emails...", "Writing emails...", ""}));
   EXPECT_EQ(sink_.Texts(WMU_INFO2), (Names{"Creating part 1...", "Creating part 2...", ""}));
 }
 
@@ -502,13 +505,11 @@ TEST_F(SplitTest, BySizeThePartsPutTogetherAreTheListAndEachIsFilledGreedily) {
     for (const std::string& part : parts) joined += part;
     ASSERT_EQ(joined, list) << where;
 
-    // A part that holds a single line, too long for a part or for one read.
+    // A part that holds a single line, too long for a part.
     auto ownLine = [&](const std::string& part) {
       const std::size_t lf = part.find('\n');
       const bool single = lf == std::string::npos || lf + 1 == part.size();
-      const bool ended = lf != std::string::npos;
-      return single && (part.size() > static_cast<std::size_t>(size) || part.size() > buffer ||
-                        (!ended && part.size() == buffer));
+      return single && part.size() > static_cast<std::size_t>(size);
     };
     for (std::size_t k = 0; k < parts.size(); ++k) {
       const std::string& part = parts[k];

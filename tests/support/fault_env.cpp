@@ -25,6 +25,13 @@ class FaultReadableFile final : public ReadableFile {
     }
     return base_->Read(dst, n, got);
   }
+  bool ReadAt(std::uint64_t offset, char* dst, std::size_t n, std::size_t* got) override {
+    if (!env_->Allow(Call::Read)) {
+      *got = 0;
+      return false;
+    }
+    return base_->ReadAt(offset, dst, n, got);
+  }
   ReadableFile& base() { return *base_; }
 
  private:
