@@ -81,25 +81,24 @@ class PosixReadableFile final : public ReadableFile {
   const std::string& name() const { return name_; }
 
   bool Read(char* dst, std::size_t n, std::size_t* got) override {
-    std::size_t done = 0;
-    while (done < n) {
-      ssize_t r = ::read(fd_.get(), dst + done, n - done);
-      if (r < 0) {
-        if (errno == EINTR) continue;
-        *got = done;
-        return Failed("cannot read", name_);
-      }
-      if (r == 0) break;
-      done += static_cast<std::size_t>(r);
-    }
-    *got = done;
-    return true;
+    return ReadAll(n, got,
+                   [&](std::size_t done) { return ::read(fd_.get(), dst + done, n - done); });
   }
 
   bool ReadAt(std::uint64_t offset, char* dst, std::size_t n, std::size_t* got) override {
+    return ReadAll(n, got, [&](std::size_t done) {
+      return ::pread(fd_.get(), dst + done, n - done, static_cast<off_t>(offset + done));
+    });
+  }
+
+ private:
+  // Calls `read(done)`, `done` being the count read so far, until `n` bytes are read
+  // or the file ends.
+  template <typename ReadNext>
+  bool ReadAll(std::size_t n, std::size_t* got, ReadNext read) {
     std::size_t done = 0;
     while (done < n) {
-      ssize_t r = ::pread(fd_.get(), dst + done, n - done, static_cast<off_t>(offset + done));
+      const ssize_t r = read(done);
       if (r < 0) {
         if (errno == EINTR) continue;
         *got = done;
@@ -112,7 +111,6 @@ class PosixReadableFile final : public ReadableFile {
     return true;
   }
 
- private:
   Descriptor fd_;
   std::string name_;
 };
