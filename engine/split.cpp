@@ -513,12 +513,11 @@ std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePat
     const std::uint64_t end = PartEnd(*input, at, partSize, buffer.get(), window);
     if (end == at || !runner.KeepRunning()) break;
     runner.PostInfo("Writing emails...");
-    while (at < end && runner.KeepRunning()) {
+    while (!listEnded && at < end && runner.KeepRunning()) {
       const std::uint64_t want = std::min(end - at, step);
       const std::uint64_t copied = parts.Copy(*input, want, buffer.get(), bufferSize);
       at += copied;
       listEnded = copied < want;
-      if (listEnded) break;
     }
     parts.Close();
   }

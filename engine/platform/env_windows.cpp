@@ -140,19 +140,7 @@ class WindowsReadableFile final : public ReadableFile {
   WindowsReadableFile(Handle h, std::string name) : h_(std::move(h)), name_(std::move(name)) {}
 
   bool Read(char* dst, std::size_t n, std::size_t* got) override {
-    std::size_t done = 0;
-    while (done < n) {
-      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
-      DWORD r = 0;
-      if (!::ReadFile(h_.get(), dst + done, ask, &r, nullptr)) {
-        *got = done;
-        return Failed("cannot read", name_);
-      }
-      if (r == 0) break;
-      done += r;
-    }
-    *got = done;
-    return true;
+    return ReadFrom(nullptr, dst, n, got);
   }
 
   // A read at an offset moves the file pointer of a handle opened for plain reads, so
@@ -163,29 +151,38 @@ class WindowsReadableFile final : public ReadableFile {
     LARGE_INTEGER was{};
     if (!::SetFilePointerEx(h_.get(), zero, &was, FILE_CURRENT))
       return Failed("cannot read", name_);
-    std::size_t done = 0;
-    bool ok = true;
-    while (done < n) {
-      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
-      const std::uint64_t at = offset + done;
-      OVERLAPPED where{};
-      where.Offset = static_cast<DWORD>(at);
-      where.OffsetHigh = static_cast<DWORD>(at >> 32);
-      DWORD r = 0;
-      if (!::ReadFile(h_.get(), dst + done, ask, &r, &where)) {
-        ok = ::GetLastError() == ERROR_HANDLE_EOF || Failed("cannot read", name_);
-        break;
-      }
-      if (r == 0) break;
-      done += r;
-    }
-    *got = done;
+    const bool ok = ReadFrom(&offset, dst, n, got);
     if (!::SetFilePointerEx(h_.get(), was, nullptr, FILE_BEGIN))
       return Failed("cannot read", name_);
     return ok;
   }
 
  private:
+  // Reads until `n` bytes are read or the file ends: from where the reads have got to,
+  // or from byte `*offset` on.
+  bool ReadFrom(const std::uint64_t* offset, char* dst, std::size_t n, std::size_t* got) {
+    std::size_t done = 0;
+    while (done < n) {
+      const DWORD ask = static_cast<DWORD>(std::min<std::size_t>(n - done, 1u << 30));
+      OVERLAPPED where{};
+      if (offset) {
+        const std::uint64_t at = *offset + done;
+        where.Offset = static_cast<DWORD>(at);
+        where.OffsetHigh = static_cast<DWORD>(at >> 32);
+      }
+      DWORD r = 0;
+      if (!::ReadFile(h_.get(), dst + done, ask, &r, offset ? &where : nullptr)) {
+        if (::GetLastError() == ERROR_HANDLE_EOF) break;
+        *got = done;
+        return Failed("cannot read", name_);
+      }
+      if (r == 0) break;
+      done += r;
+    }
+    *got = done;
+    return true;
+  }
+
   Handle h_;
   std::string name_;
 };
