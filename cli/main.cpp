@@ -83,6 +83,10 @@ int Run(const vantor::cli::CliOptions& options) {
                                     : static_cast<std::uint32_t>(std::time(nullptr)));
   job.runPermission = std::make_unique<RunPermission>();
   g_permission = job.runPermission.get();
+  // A stop may come until the program has exited, after the job is gone.
+  struct ForgetPermission {
+    ~ForgetPermission() { g_permission = nullptr; }
+  } forgetPermission;
   // A stop that came while the job was being prepared stops it at its first check.
   if (g_stopped) job.runPermission->Reset();
 

@@ -229,5 +229,38 @@ TEST(CrashSafetyTest, AChainReplacingItsListIsTheOldOrTheNewOneWhereverItIsStopp
   EXPECT_GT(old, 0);
 }
 
+// Stops sent one after another from a moment into a short run until the program has
+// exited, the last ones while it is leaving: each run ends as a run or as a stop does,
+// never in a fault or a hang.
+TEST(CrashSafetyTest, StopsUntilTheProgramHasExitedEndItAsARunOrAStop) {
+  TempDir dir;
+  TempDir captures;
+  WriteFile(dir.File("in.txt"), MakeList(64u << 10, 5));
+  const Names args = {"-q", "--sort-email", "-o", "out.txt", "in.txt"};
+  for (int round = 0; round < 20; ++round) {
+    const pid_t pid = StartCli(args, dir.path(), captures);
+    std::this_thread::sleep_for(std::chrono::milliseconds(2 * round + 1));
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    int status = 0;
+    bool exited = false;
+    while (!(exited = ::waitpid(pid, &status, WNOHANG) == pid) &&
+           std::chrono::steady_clock::now() < deadline) {
+      ::kill(pid, SIGTERM);
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    }
+    if (!exited) {
+      ::kill(pid, SIGKILL);
+      WaitForExit(pid);
+      ADD_FAILURE() << "round " << round << ": still running 10 s after the first stop";
+      continue;
+    }
+    const int code = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    // 143: the stop came before the program could set up its handler.
+    EXPECT_TRUE(code == 0 || code == 130 || code == 143)
+        << "round " << round << ", status " << code << ": " << ReadFile(captures.File("err"));
+    ::unlink(dir.File("out.txt").c_str());
+  }
+}
+
 }  // namespace
 }  // namespace vantor
