@@ -1,5 +1,7 @@
 #include "cli/console.h"
 
+#include <csignal>
+
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
@@ -15,7 +17,7 @@
 namespace vantor::cli {
 
 namespace {
-void (*g_onStop)() = nullptr;
+void (*g_onStop)(int) = nullptr;
 }  // namespace
 
 #ifdef _WIN32
@@ -29,10 +31,10 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
   switch (event) {
     case CTRL_C_EVENT:
     case CTRL_BREAK_EVENT:
-      if (g_onStop) g_onStop();
+      if (g_onStop) g_onStop(SIGINT);
       return TRUE;
     case CTRL_CLOSE_EVENT:
-      if (g_onStop) g_onStop();
+      if (g_onStop) g_onStop(SIGINT);
       ::Sleep(2000);
       return TRUE;
     default:
@@ -46,7 +48,7 @@ HANDLE ConsoleOf(std::FILE* out) {
 
 }  // namespace
 
-void InstallStopHandler(void (*onStop)()) {
+void InstallStopHandler(void (*onStop)(int)) {
   g_onStop = onStop;
   ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
   ::_setmode(::_fileno(stdout), _O_BINARY);
@@ -88,18 +90,34 @@ std::size_t TerminalWidth(std::FILE* out) {
 #else
 
 namespace {
-extern "C" void OnStopSignal(int) {
-  if (g_onStop) g_onStop();
+extern "C" void OnStopSignal(int signal) {
+  if (g_onStop) g_onStop(signal);
 }
 }  // namespace
 
-void InstallStopHandler(void (*onStop)()) {
+void InstallStopHandler(void (*onStop)(int)) {
   g_onStop = onStop;
-  struct sigaction action = {};
-  action.sa_handler = OnStopSignal;
-  sigemptyset(&action.sa_mask);
-  sigaction(SIGINT, &action, nullptr);
-  sigaction(SIGTERM, &action, nullptr);
+  struct sigaction stop = {};
+  stop.sa_handler = OnStopSignal;
+  // The stop is seen at the run's next check; no call needs to fail with EINTR for it.
+  stop.sa_flags = SA_RESTART;
+  sigemptyset(&stop.sa_mask);
+  // A closing terminal (SIGHUP) stops the run as Ctrl+C does, instead of killing it
+  // with its temporary files left behind. Under nohup, or in the background of a shell
+  // without job control, the user asked for the run to outlive these: it does.
+  for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    struct sigaction before = {};
+    if (sigaction(signal, nullptr, &before) == 0 && before.sa_handler == SIG_IGN) continue;
+    sigaction(signal, &stop, nullptr);
+  }
+  // Without these a reader that went away, or a file grown past `ulimit -f`, would kill
+  // the program in the middle of a write; ignored, that write fails with EPIPE or EFBIG
+  // and the run ends as any failed write ends it.
+  struct sigaction ignore = {};
+  ignore.sa_handler = SIG_IGN;
+  sigemptyset(&ignore.sa_mask);
+  sigaction(SIGPIPE, &ignore, nullptr);
+  sigaction(SIGXFSZ, &ignore, nullptr);
 }
 
 std::vector<std::string> Arguments(int argc, char** argv) {

@@ -10,12 +10,16 @@
 
 namespace vantor::cli {
 
-// Calls `onStop` when the user asks the run to stop: SIGINT or SIGTERM on POSIX
-// systems; Ctrl+C, Ctrl+Break or closing the console on Windows. `onStop` runs in a
-// signal handler or on the console's own thread, so it may only store to atomics.
+// Calls `onStop` with the signal's number when the user asks the run to stop: SIGINT,
+// SIGTERM or SIGHUP on POSIX systems (one the program was started with ignored, as
+// nohup does, stays ignored); Ctrl+C, Ctrl+Break or closing the console on Windows,
+// all as SIGINT. `onStop` runs in a signal handler or on the console's own thread, so
+// it may only use atomics.
+// On POSIX systems SIGPIPE and SIGXFSZ are ignored, so that a write to a closed pipe
+// or beyond the file size limit fails as any write does and the run cleans up.
 // On Windows standard output and error are also switched to binary, so that the tool
 // prints the same LF line ends everywhere.
-void InstallStopHandler(void (*onStop)());
+void InstallStopHandler(void (*onStop)(int signal));
 
 // The program's arguments after its name, in UTF-8 as the engine takes file names (on
 // Windows `argv` is in the ANSI code page, which may not hold every name).

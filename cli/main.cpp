@@ -1,6 +1,8 @@
 // vantor-cli: runs the engine's job from the shell. See UsageText for the grammar.
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <optional>
 #include <string>
@@ -23,15 +25,36 @@ namespace {
 constexpr char kTryHelp[] = "Try 'vantor-cli --help' for more information.\n";
 
 std::atomic<vantor::RunPermission*> g_permission{nullptr};
-std::atomic<bool> g_stopped{false};
+// The signal of the first stop, which a stopped run's exit status tells; 0 until then.
+std::atomic<int> g_stopSignal{0};
 static_assert(std::atomic<vantor::RunPermission*>::is_always_lock_free &&
-              std::atomic<bool>::is_always_lock_free);
+              std::atomic<int>::is_always_lock_free);
 
-// A stop (SIGINT, SIGTERM, Ctrl+C) acts as the wizard's Cancel: the running action stops
-// at its next check, deletes its temporary file and leaves its destination as it was.
-void OnStop() {
-  g_stopped = true;
+// A stop (SIGINT, SIGTERM, SIGHUP, Ctrl+C) acts as the wizard's Cancel: the run stops
+// at its next check, deletes its temporary files and leaves every file as it was.
+void OnStop(int signal) {
+  int none = 0;
+  g_stopSignal.compare_exchange_strong(none, signal);
   if (vantor::RunPermission* permission = g_permission.load()) permission->Reset();
+}
+
+// Why the first write to standard output failed (an errno value); 0 while none has.
+int g_outError = 0;
+
+void Print(const std::string& text) {
+  errno = 0;
+  if (std::fputs(text.c_str(), stdout) == EOF && g_outError == 0) g_outError = errno ? errno : EIO;
+}
+
+// Flushes standard output. A reader that went away or a full disk must not lose what
+// was to be printed without a word: that is told on standard error, and false returned.
+bool Delivered(const char* what) {
+  errno = 0;
+  if (std::fflush(stdout) == EOF && g_outError == 0) g_outError = errno ? errno : EIO;
+  if (g_outError == 0 && std::ferror(stdout)) g_outError = EIO;
+  if (g_outError == 0) return true;
+  std::fprintf(stderr, "vantor-cli: cannot write %s: %s\n", what, std::strerror(g_outError));
+  return false;
 }
 
 // The results text with LF line ends.
@@ -52,23 +75,7 @@ std::string FileRefusal(const vantor::ProcessingJob& job) {
   Env* env = Env::Default();
   std::optional<FileProblem> problem = CheckInputs(job, env);
   if (!problem) problem = CheckDestination(job, env);
-  if (!problem) return std::string();
-  const char* reason = "";
-  switch (problem->kind) {
-    case FileProblemKind::kNotRegular:
-      reason = "not a regular file";
-      break;
-    case FileProblemKind::kReadOnly:
-      reason = "file not writable";
-      break;
-    case FileProblemKind::kNoFolder:
-      reason = "no such folder";
-      break;
-    case FileProblemKind::kFolderNotWritable:
-      reason = "folder not writable";
-      break;
-  }
-  return "'" + problem->name + "': " + reason;
+  return problem ? DescribeProblem(*problem) : std::string();
 }
 
 int Run(const vantor::cli::CliOptions& options) {
@@ -88,7 +95,7 @@ int Run(const vantor::cli::CliOptions& options) {
     ~ForgetPermission() { g_permission = nullptr; }
   } forgetPermission;
   // A stop that came while the job was being prepared stops it at its first check.
-  if (g_stopped) job.runPermission->Reset();
+  if (g_stopSignal != 0) job.runPermission->Reset();
 
   cli::ProgressSink sink;
   ActionRunner runner(job, sink);
@@ -99,25 +106,32 @@ int Run(const vantor::cli::CliOptions& options) {
   const bool showProgress = !options.quiet && cli::IsTerminal(stderr);
   Env* env = Env::Default();
   job.startTick = env->TickCount();
-  std::thread worker([&runner] { runner.Run(); });
+  RunOutcome outcome = RunOutcome::kFailed;
+  std::thread worker([&runner, &outcome] { outcome = runner.Run(); });
   while (!sink.WaitForEnd(showProgress ? 200 : 1000)) {
     if (showProgress) sink.Draw(stderr, env->TickCount() - job.startTick);
   }
   worker.join();
   if (showProgress) sink.Erase(stderr);
 
-  std::fputs(WithLineFeeds(job.resultsText).c_str(), stdout);
-  if (sink.failed()) {
-    std::fflush(stdout);
+  Print(WithLineFeeds(job.resultsText));
+  if (outcome == RunOutcome::kCompleted) {
+    Print(kProcessingTaken + FormatDuration(job.elapsedMs) + "\n");
+  }
+  // A report that did not get out is told, but the status stays the run's: a job whose
+  // results are in place is done, and a script must not redo it.
+  Delivered("the report");
+  if (outcome == RunOutcome::kFailed) {
     std::fprintf(stderr, "%s\n%s\n", kRunErrorHeading, sink.error().c_str());
     // The error's text says what failed; the next line says which file and why, so that
     // a user of a long chained job knows where to look.
     if (!job.errorDetail.empty()) std::fprintf(stderr, "vantor-cli: %s\n", job.errorDetail.c_str());
     return 1;
   }
-  // A stop that came after the last action ended changes nothing: the result is there.
-  if (g_stopped && !job.completed) return 130;
-  std::printf("%s%s\n", kProcessingTaken, FormatDuration(job.elapsedMs).c_str());
+  // As a shell reports a program the signal killed, though this one cleaned up first.
+  // A stop that came once the results were being put in place changes nothing: they
+  // are there, and the outcome says so.
+  if (outcome == RunOutcome::kStopped) return 128 + g_stopSignal.load();
   return 0;
 }
 
@@ -139,17 +153,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "vantor-cli: %s\n%s", problem.c_str(), kTryHelp);
     return 2;
   }
+  // What these print is all they do: a lost text is a failure.
   if (options.help) {
-    std::fputs(vantor::cli::UsageText(), stdout);
-    return 0;
+    Print(vantor::cli::UsageText());
+    return Delivered("the usage text") ? 0 : 1;
   }
   if (options.version) {
-    std::puts("vantor-cli " VANTOR_VERSION);
-    return 0;
+    Print("vantor-cli " VANTOR_VERSION "\n");
+    return Delivered("the version") ? 0 : 1;
   }
   if (options.dryRun) {
-    std::fputs(WithLineFeeds(vantor::BuildSummaryText(options.choices)).c_str(), stdout);
-    return 0;
+    Print(WithLineFeeds(vantor::BuildSummaryText(options.choices)));
+    return Delivered("the summary") ? 0 : 1;
   }
   return Run(options);
 }

@@ -29,13 +29,15 @@ struct RawOptions {
 std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
   JobChoices& choices = options->choices;
   if (raw.operands.size() > 1) return "one input list only (use --merge to join lists)";
-  choices.inputFileName = raw.operands.empty() ? std::string() : TrimWhiteSpace(raw.operands[0]);
+  // File names are used exactly as the shell passed them: ' a' and 'a ' are files of
+  // their own, and so is ' '. Only an empty name, which no file has, is refused.
+  choices.inputFileName = raw.operands.empty() ? std::string() : raw.operands[0];
   if (choices.inputFileName.empty()) return std::string("input list: ") + kEnterFilename;
 
   if (raw.replaceInput && raw.output) return "--output and --replace-input exclude each other";
   choices.replaceInput = raw.replaceInput;
   if (!raw.replaceInput) {
-    choices.outputFileName = raw.output ? TrimWhiteSpace(*raw.output) : std::string();
+    choices.outputFileName = raw.output.value_or(std::string());
     if (choices.outputFileName.empty()) {
       return std::string("output file (-o FILE or --replace-input): ") + kEnterFilename;
     }
@@ -43,7 +45,7 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
 
   if (raw.filter) {
     choices.filter = true;
-    choices.filterFileName = *raw.filter;  // untrimmed, as the filter page passes it on
+    choices.filterFileName = *raw.filter;
   }
 
   if (raw.rearrange.size() > 1) {
@@ -64,6 +66,7 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
   if (raw.include || raw.every) {
     if (!raw.include) return "--every needs --include ADDRESS";
     choices.include = true;
+    // An address, not a file name: the blanks around it would end up in every copy.
     choices.includeEmail = TrimWhiteSpace(*raw.include);
     if (choices.includeEmail.empty()) return std::string("--include: ") + kEnterEmail;
     if (!IsOneLine(choices.includeEmail)) {
@@ -110,7 +113,7 @@ std::string CheckMerge(const RawOptions& raw, CliOptions* options) {
     return "--merge takes no single-list action";
   }
   if (raw.operands.size() < 2) return kSpecifyMergeFiles;
-  options->choices.outputFileName = raw.output ? TrimWhiteSpace(*raw.output) : std::string();
+  options->choices.outputFileName = raw.output.value_or(std::string());
   if (options->choices.outputFileName.empty()) return kSpecifyMergeOutput;
   options->choices.mergeFiles = raw.operands;
   return std::string();
@@ -232,8 +235,12 @@ const char* UsageText() {
          "Temporary files are made in the directory TEMP at the root of the output's file\n"
          "system when it exists, else beside the output, and are named vnt*.tmp.\n"
          "\n"
-         "Exit status: 0 done, 1 the run failed, 2 usage error or a file the job cannot\n"
-         "use (nothing touched), 130 stopped by a signal (every file left as it was).\n"
+         "Exit status:\n"
+         "  0      every result is in place, whatever signal comes after\n"
+         "  1      an error; every file is left as it was\n"
+         "  2      a usage error or a file the job cannot use; nothing was touched\n"
+         "  128+N  stopped by signal N (129 SIGHUP, 130 SIGINT, 143 SIGTERM);\n"
+         "         every file is left as it was\n"
          "Full documentation: man vantor-cli\n";
 }
 

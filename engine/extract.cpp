@@ -19,20 +19,39 @@ namespace {
 // The share of the picks that makes a chunk be taken from its start, in percent.
 constexpr std::int64_t kSequentialPercent = 65;
 
-// Counts the lines of the open list: every LF, and a last line without one.
+// Counts the lines of the open list as the second pass will read them: every LF, a
+// last line without one, and for a line longer than the chunk one more for every
+// further piece of the chunk's size the reader cuts it into. A line that lies within
+// one raw chunk is shorter than a chunk, so only a line that runs on from one chunk
+// into the next can be cut: the LFs are still counted over the whole chunk at once,
+// and only the chunk's first and last LF are looked for besides.
 // False when a stop was asked for.
 bool CountLines(ActionRunner& runner, ListReader& reader, std::uint64_t* lineCount) {
+  const std::uint64_t chunk = reader.chunkSize();
+  // The records of a line beyond its first: the bytes before its LF, a CR included,
+  // come in pieces of the chunk's size.
+  const auto morePieces = [chunk](std::uint64_t length) {
+    return length > chunk ? (length - 1) / chunk : 0;
+  };
   std::uint64_t count = 0;
-  bool endsInLf = true;
+  std::uint64_t open = 0;  // bytes of the line not yet ended, over all chunks it spans
   while (reader.ReadRawChunk()) {
     if (!runner.KeepRunning()) return false;
     const char* bytes = reader.buffer();
-    const std::uint32_t n = reader.validBytes();
-    count += static_cast<std::uint64_t>(std::count(bytes, bytes + n, '\n'));
-    endsInLf = bytes[n - 1] == '\n';
+    const char* end = bytes + reader.validBytes();
+    const char* first = static_cast<const char*>(std::memchr(bytes, '\n', end - bytes));
+    if (!first) {
+      open += static_cast<std::uint64_t>(end - bytes);
+      continue;
+    }
+    count += morePieces(open + static_cast<std::uint64_t>(first - bytes));
+    count += static_cast<std::uint64_t>(std::count(first, end, '\n'));
+    const char* afterLast = end;
+    while (afterLast[-1] != '\n') --afterLast;
+    open = static_cast<std::uint64_t>(end - afterLast);
   }
   if (!runner.KeepRunning()) return false;
-  if (!endsInLf) ++count;
+  if (open > 0) count += 1 + morePieces(open);
   *lineCount = count;
   return true;
 }

@@ -1,7 +1,7 @@
-// Keeps a random sublist of the list: a first pass counts its lines, a second takes
-// from every chunk a share of the wanted lines in proportion to the chunk's records,
-// picked at random, or the chunk's first lines as they stand when the share comes close
-// to the whole chunk.
+// Keeps a random sublist of the list: a first pass counts its lines (a line longer than
+// the chunk as the several records it is read as), a second takes from every chunk a
+// share of the wanted lines in proportion to the chunk's records, picked at random, or
+// the chunk's first lines as they stand when the share comes close to the whole chunk.
 #ifndef VANTOR_ENGINE_EXTRACT_H_
 #define VANTOR_ENGINE_EXTRACT_H_
 

@@ -1,5 +1,8 @@
 #include "engine/file_checks.h"
 
+#include <vector>
+
+#include "engine/split.h"
 #include "engine/texts.h"
 
 namespace vantor {
@@ -34,30 +37,117 @@ int CommittingActions(const ProcessingJob& job) {
 
 bool CommitsIntoDestination(const ProcessingJob& job) { return CommittingActions(job) > 0; }
 
+namespace {
+
+// What keeps the file the user named `name` from being put in place, as placed.
+std::optional<FileProblem> PlacementProblem(const Placement& place, const std::string& name) {
+  switch (place.refusal) {
+    case Placement::Refusal::kNone:
+      return std::nullopt;
+    case Placement::Refusal::kNoFolder:
+      return FileProblem{FileProblemKind::kNoFolder, DirectoryOf(name), std::string()};
+    case Placement::Refusal::kSystem:
+      return FileProblem{FileProblemKind::kUnusable, name, place.reason};
+    case Placement::Refusal::kSharedLink:
+      return FileProblem{FileProblemKind::kSharedLink, name, std::string()};
+  }
+  return std::nullopt;
+}
+
+std::string PlacedPath(const Placement& place) {
+  return (place.folder.ends_with('/') ? place.folder : place.folder + "/") + place.name;
+}
+
+// The absolute form of `name` when it can be made, else `name` as given.
+std::string FullName(Env* env, const std::string& name) {
+  std::string full = env->FullPath(name);
+  return full.empty() ? name : full;
+}
+
+// Every existing file whose name the split's pattern can make is looked at: a part
+// will be put in its place.
+std::optional<FileProblem> CheckSplitParts(const ProcessingJob& job, const std::string& base,
+                                           Env* env) {
+  const PartNamePattern pattern = MakePartNamePattern(base);
+  // The pattern with its directory made absolute. Only the last path component holds
+  // the number, and that component is never "." or "..", so making the name of part 1
+  // absolute keeps it whole at the end.
+  PartNamePattern full = pattern;
+  const std::string one = env->FullPath(pattern.Name(1));
+  if (!one.empty() && one.size() >= 1 + pattern.tail.size()) {
+    full.head = one.substr(0, one.size() - 1 - pattern.tail.size());
+  }
+  if (full.CanName(FullName(env, job.inputFileName))) {
+    return FileProblem{FileProblemKind::kOverwritesList, job.inputFileName, std::string()};
+  }
+  struct Read {
+    FileId id;
+    FileProblemKind kind;
+  };
+  std::vector<Read> reads;
+  if (const FileFacts list = env->Inspect(job.inputFileName); list.exists) {
+    reads.push_back({list.id, FileProblemKind::kOverwritesList});
+  }
+  if (job.filterOn) {
+    if (const FileFacts filter = env->Inspect(job.filterFileName); filter.exists) {
+      reads.push_back({filter.id, FileProblemKind::kOverwritesFilter});
+    }
+  }
+  const std::string folder = DirectoryOf(full.Name(1));
+  std::vector<std::string> names;
+  if (!env->ListDirectory(folder, &names)) return std::nullopt;  // making the parts says why
+  for (const std::string& name : names) {
+    const std::string path = folder.back() == '/' ? folder + name : folder + "/" + name;
+    if (!full.CanName(path)) continue;
+    // Named as the user would name it: the pattern's folder as given.
+    const std::string part = pattern.head + path.substr(full.head.size());
+    const Placement place = env->Place(path);
+    if (auto problem = PlacementProblem(place, part)) return problem;
+    const FileFacts facts = env->Inspect(PlacedPath(place));
+    for (const Read& read : reads) {
+      if (facts.exists && read.id == facts.id) return FileProblem{read.kind, part, std::string()};
+    }
+    if (facts.exists && !facts.regular) {
+      return FileProblem{FileProblemKind::kNotRegular, part, std::string()};
+    }
+    if (facts.exists && !facts.writable) {
+      return FileProblem{FileProblemKind::kReadOnly, part, std::string()};
+    }
+  }
+  return std::nullopt;
+}
+
+}  // namespace
+
 std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) {
   const bool commits = CommitsIntoDestination(job);
-  if (!commits && !job.splitOn) return std::nullopt;
+  const bool splits = job.singleListMode && job.splitOn;
+  if (!commits && !splits) return std::nullopt;
   const std::string& destination =
       job.singleListMode && job.replaceInput ? job.inputFileName : job.outputFileName;
   if (destination.empty()) return std::nullopt;  // no front end lets one through
-  const std::string real = env->RealPath(destination);
-  if (real.empty()) {
-    const FileFacts folder = env->Inspect(DirectoryOf(destination));
-    if (!folder.directory) return FileProblem{FileProblemKind::kNoFolder, DirectoryOf(destination)};
-    // The folder is there: the name is a link that leads nowhere it could be resolved.
-    return FileProblem{FileProblemKind::kNotRegular, destination};
+  // The result, or each part, is made beside the file it replaces and renamed into
+  // place; a split alone writes its parts only.
+  const std::string placed = commits ? destination : PartFileName(destination, 1);
+  const Placement place = env->Place(placed);
+  if (auto problem = PlacementProblem(place, placed)) {
+    if (problem->kind == FileProblemKind::kNoFolder) problem->name = DirectoryOf(destination);
+    return problem;
   }
   if (commits) {
-    const FileFacts facts = env->Inspect(real);
-    if (facts.exists && !facts.regular)
-      return FileProblem{FileProblemKind::kNotRegular, destination};
-    if (facts.exists && !facts.writable)
-      return FileProblem{FileProblemKind::kReadOnly, destination};
+    const FileFacts facts = env->Inspect(PlacedPath(place));
+    if (facts.exists && !facts.regular) {
+      return FileProblem{FileProblemKind::kNotRegular, destination, std::string()};
+    }
+    if (facts.exists && !facts.writable) {
+      return FileProblem{FileProblemKind::kReadOnly, destination, std::string()};
+    }
   }
-  // The result, or each part, is made beside the destination and renamed into place.
-  if (!env->CanWriteInto(DirectoryOf(real))) {
-    return FileProblem{FileProblemKind::kFolderNotWritable, DirectoryOf(destination)};
+  if (!env->CanWriteInto(place.folder)) {
+    return FileProblem{FileProblemKind::kFolderNotWritable, DirectoryOf(destination),
+                       std::string()};
   }
+  if (splits) return CheckSplitParts(job, destination, env);
   return std::nullopt;
 }
 
@@ -71,8 +161,41 @@ const char* RunErrorText(FileProblemKind kind) {
       return "output folder does not exist";
     case FileProblemKind::kFolderNotWritable:
       return "cannot create files in the output folder";
+    case FileProblemKind::kSharedLink:
+      return kSharedLinkRefused;
+    case FileProblemKind::kUnusable:
+      return kOpenOutputFailed;
+    case FileProblemKind::kOverwritesList:
+      return kPartOverwritesList;
+    case FileProblemKind::kOverwritesFilter:
+      return kPartOverwritesFilter;
   }
   return "";
+}
+
+std::string DescribeProblem(const FileProblem& problem) {
+  std::string reason;
+  switch (problem.kind) {
+    case FileProblemKind::kNotRegular:
+      reason = "not a regular file";
+      break;
+    case FileProblemKind::kReadOnly:
+      reason = "file not writable";
+      break;
+    case FileProblemKind::kNoFolder:
+      reason = "no such folder";
+      break;
+    case FileProblemKind::kFolderNotWritable:
+      reason = "folder not writable";
+      break;
+    case FileProblemKind::kUnusable:
+      reason = problem.reason;
+      break;
+    default:
+      reason = RunErrorText(problem.kind);
+      break;
+  }
+  return "'" + problem.name + "': " + reason;
 }
 
 }  // namespace vantor

@@ -16,25 +16,34 @@ enum class FileProblemKind {
   kReadOnly,           // an existing destination the user may not replace
   kNoFolder,           // the folder of the destination does not exist
   kFolderNotWritable,  // no file can be made or renamed in the destination's folder
+  kSharedLink,         // a link owned by another user in a shared folder
+  kUnusable,           // the system refuses the name; the problem's reason says why
+  kOverwritesList,     // a part of the split would replace the list being split
+  kOverwritesFilter,   // a part of the split would replace the filter file
 };
 
 struct FileProblem {
   FileProblemKind kind;
-  std::string name;  // the file or folder concerned, as the user named it
+  std::string name;    // the file or folder concerned, as the user named it
+  std::string reason;  // kUnusable: the system's words
 };
 
 // The first file the job reads (list, filter file, lists to merge) that exists and is
 // not a regular file. A missing file is left to the action that opens it.
 std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env);
 
-// Whether the job can put its result in place: the destination (the input with
+// Whether the job can put its results in place: the destination (the input with
 // replaceInput), when an action commits into it, must be a regular file the user may
 // replace, or a new file; its folder, and the folder of the parts of a split, must
-// exist and take new files.
+// exist and take new files; no link on the way may be one another user planted in a
+// shared folder; and no existing file a part would replace may be a file the job
+// reads, a file that is not a regular file, or one the user may not replace.
 std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env);
 
 // The error text a run ends with for `kind`.
 const char* RunErrorText(FileProblemKind kind);
+// The file and what is wrong with it: "'out.txt': file not writable".
+std::string DescribeProblem(const FileProblem& problem);
 
 // The number of the job's actions that commit a list (all but the split), and whether
 // there is one: only the last of them changes the destination.

@@ -73,8 +73,9 @@ ListWriter::ListWriter(ActionRunner& runner) : runner_(runner) {}
 
 ListWriter::~ListWriter() = default;
 
-void ListWriter::CreateTemp(bool willSync) {
-  file_ = runner_.CreateTempFile(&name_);
+void ListWriter::CreateTemp(bool willSync, Folder* folder) {
+  if (!folder && willSync) folder = runner_.ResultFolder();
+  file_ = runner_.CreateTempFile(&name_, folder);
   writeBack_ = willSync;
   sinceWriteback_ = 0;
   if (!buffer_) {

@@ -1,6 +1,7 @@
 // How an action writes its result: to a new temporary file through a large buffer,
-// synced to disk when finished, then moved over the destination by CommitTempFile.
-// A crash at any moment leaves the destination either as it was or as the new result.
+// synced to disk when finished, then handed on by CommitTempFile: to the next action,
+// or to the job's commit, which puts it in place of the destination. A crash at any
+// moment leaves the destination either as it was or as the new result.
 #ifndef VANTOR_ENGINE_LIST_WRITER_H_
 #define VANTOR_ENGINE_LIST_WRITER_H_
 
@@ -73,9 +74,11 @@ class ListWriter {
   ListWriter& operator=(const ListWriter&) = delete;
 
   // Makes a new temporary file of the run and opens it: every list is written to one.
-  // A file that `willSync` (the run's result) is written back to the disk as it grows.
-  // Raises "failed to get temp file name".
-  void CreateTemp(bool willSync = false);
+  // A file that `willSync` is the job's result: it is made beside the destination
+  // (unless `folder` names the place) and written back to the disk as it grows. Other
+  // lists go to the run's temporary folder, or to `folder`. Raises "failed to get temp
+  // file name".
+  void CreateTemp(bool willSync = false, Folder* folder = nullptr);
 
   // Raises "failed to write data".
   void Write(const char* bytes, std::size_t n);
@@ -127,10 +130,9 @@ class ListWriter {
 };
 
 // Makes the finished temporary file `tempName` the action's result: the next action's
-// input, put in place of the destination by the job's last commit (see
-// ActionRunner::CommitResult). When a stop was asked for, deletes it instead and
-// returns false: the destination stays as it was and the action appends no report.
-// Raises "Failed to rename file" (also for a destination that is not writable).
+// input, and the job's result when it is the last (see ActionRunner::CommitResult).
+// When a stop was asked for, deletes it instead and returns false: the destination
+// stays as it was and the action appends no report.
 bool CommitTempFile(ActionRunner& runner, const std::string& tempName);
 
 }  // namespace vantor

@@ -49,7 +49,7 @@ void MergeLists(ActionRunner& runner) {
   ProcessingJob& job = runner.job();
   Env* env = runner.env();
   std::string tempName;
-  std::unique_ptr<WritableFile> out = runner.CreateTempFile(&tempName);
+  std::unique_ptr<WritableFile> out = runner.CreateTempFile(&tempName, runner.ResultFolder());
 
   const std::size_t blockSize = job.chunkSizes.list;
   std::unique_ptr<char[]> buffer(new char[blockSize]);

@@ -2,6 +2,7 @@
 
 #include <new>
 #include <stdexcept>
+#include <utility>
 
 #include "engine/error.h"
 #include "engine/extract.h"
@@ -31,11 +32,15 @@ const ActionSet& DefaultActions() {
 
 ActionRunner::ActionRunner(ProcessingJob& job, MessageSink& sink, Env* env,
                            const ActionSet& actions)
-    : job_(job), sink_(sink), env_(env), actions_(actions) {}
+    : job_(job),
+      sink_(sink),
+      env_(env),
+      actions_(actions),
+      commit_(std::make_unique<JobCommit>(env)) {}
 
 ActionRunner::~ActionRunner() { RemoveTemps(); }
 
-int ActionRunner::Run() {
+RunOutcome ActionRunner::Run() {
   const std::uint32_t startTick = env_->TickCount();
   job_.completed = false;
   // Whatever ends the run, the front end must hear WMU_DONE or WMU_ERROR: it waits for
@@ -45,12 +50,13 @@ int ActionRunner::Run() {
   job_.errorDetail.clear();
   TakeFailureNote();  // nothing noted before this run belongs to its errors
   try {
-    RunActions();
+    const bool completed = RunActions();
     RemoveTemps();
+    job_.completed = completed;
     // Unsigned arithmetic gives the true duration across a wrap of the tick counter.
     job_.elapsedMs = env_->TickCount() - startTick;
     sink_.Post({WMU_DONE, 0, std::string()});
-    return 0;
+    return completed ? RunOutcome::kCompleted : RunOutcome::kStopped;
   } catch (const ActionError& error) {
     failure = error.text;
     job_.errorDetail = error.detail;
@@ -64,14 +70,16 @@ int ActionRunner::Run() {
   job_.tempFileQueue.clear();
   job_.completed = false;
   sink_.Post({WMU_ERROR, 0, failure ? std::string(failure) : otherFailure});
-  return 0;
+  return RunOutcome::kFailed;
 }
 
-void ActionRunner::RunActions() {
-  destinationName_.clear();
+bool ActionRunner::RunActions() {
   destinationName_ = Destination();
-  destination_.clear();
   intermediate_.clear();
+  RemoveTemps();
+  tempFolder_ = nullptr;
+  hasDestination_ = false;
+  commit_ = std::make_unique<JobCommit>(env_);
   inputs_.clear();
   if (job_.singleListMode) {
     inputs_.push_back(job_.inputFileName);
@@ -85,39 +93,56 @@ void ActionRunner::RunActions() {
     if (facts.exists) inputsAtStart_.emplace_back(name, facts.id);
   }
   // A result that could not be put in place is refused before any work.
-  if (auto problem = CheckDestination(job_, env_)) Raise(RunErrorText(problem->kind));
-  if (job_.singleListMode && job_.splitOn) CheckSplitParts(*this);
-  if (CommitsIntoDestination(job_)) destination_ = env_->RealPath(destinationName_);
+  if (auto problem = CheckDestination(job_, env_)) {
+    throw ActionError{RunErrorText(problem->kind), DescribeProblem(*problem)};
+  }
   // Front ends choose the place before the worker starts; a caller that did not gets
   // the same choice.
   if (job_.tempDirectory.empty()) PrepareTempDirectory();
+  // No front end lets a job without a destination through; tests of the runner alone
+  // make such jobs, whose actions put nothing in place.
+  if (CommitsIntoDestination(job_) && !destinationName_.empty()) {
+    destination_ = commit_->AddTarget(destinationName_, /*part=*/false, kOpenOutputFailed);
+    hasDestination_ = true;
+  }
 
   commitsLeft_ = CommittingActions(job_);
-  bool completed = true;
-  auto run = [&](Action action, std::int32_t slot) {
-    // An action that ran to its end has appended its report paragraph, which alone
-    // ends in an empty line; a stopped one has appended its heading at most.
-    const std::size_t before = job_.resultsText.size();
-    RunAction(action, slot);
-    const std::string& text = job_.resultsText;
-    completed = completed && text.size() > before && text.ends_with("\r\n\r\n");
-  };
   if (job_.singleListMode) {
-    if (job_.filterOn) run(actions_.filter, job_.filterSlot);
+    if (job_.filterOn) RunAction(actions_.filter, job_.filterSlot);
     if (job_.sortByEmail) {
-      run(actions_.sortByEntireEmail, job_.rearrangeSlot);
+      RunAction(actions_.sortByEntireEmail, job_.rearrangeSlot);
     } else if (job_.sortByDomain) {
-      run(actions_.sortByDomain, job_.rearrangeSlot);
+      RunAction(actions_.sortByDomain, job_.rearrangeSlot);
     } else if (job_.randomize) {
-      run(actions_.randomize, job_.rearrangeSlot);
+      RunAction(actions_.randomize, job_.rearrangeSlot);
     }
-    if (job_.includeOn) run(actions_.include, job_.includeSlot);
-    if (job_.extractOn) run(actions_.extract, job_.extractSlot);
-    if (job_.splitOn) run(actions_.split, job_.splitSlot);
+    if (job_.includeOn) RunAction(actions_.include, job_.includeSlot);
+    if (job_.extractOn) RunAction(actions_.extract, job_.extractSlot);
+    if (job_.splitOn) RunAction(actions_.split, job_.splitSlot);
   } else {
-    run(actions_.merge, job_.mergeSlot);
+    RunAction(actions_.merge, job_.mergeSlot);
   }
-  job_.completed = completed;
+  // An action that was stopped returned early; one stopped at its very end has handed
+  // its result over all the same. Either way nothing is put in place.
+  if (!KeepRunning()) return false;
+  // From here on a stop waits: the files change together or not at all.
+  commit_->Commit(FilesRead());
+  // The chain ends at the file the job wrote.
+  if (hasDestination_ && job_.singleListMode) job_.inputFileName = destinationName_;
+  return true;
+}
+
+ReadFiles ActionRunner::FilesRead() {
+  ReadFiles reads;
+  auto isFilter = [&](const std::string& name) {
+    return job_.singleListMode && job_.filterOn && name == job_.filterFileName;
+  };
+  for (const auto& [name, id] : inputsAtStart_) reads.push_back({name, id, isFilter(name)});
+  for (const std::string& name : inputs_) {
+    const FileFacts facts = env_->Inspect(name);
+    if (facts.exists) reads.push_back({name, facts.id, isFilter(name)});
+  }
+  return reads;
 }
 
 void ActionRunner::RunAction(Action action, std::int32_t slot) {
@@ -130,10 +155,13 @@ bool ActionRunner::PrepareTempDirectory() {
   const std::string& base =
       job_.singleListMode && job_.replaceInput ? job_.inputFileName : job_.outputFileName;
   // The commit is a rename: the temporary files go where the destination really is,
-  // links and ".." resolved. A destination that cannot be resolved is refused when
-  // the run starts, with a text that says why.
-  std::string real = env_->RealPath(base);
-  if (real.empty()) real = env_->FullPath(base);
+  // links and ".." resolved. A destination that cannot be placed is refused when the
+  // run starts, with a text that says why.
+  const Placement place = env_->Place(base);
+  std::string real = env_->FullPath(base);
+  if (place.refusal == Placement::Refusal::kNone) {
+    real = (place.folder.ends_with('/') ? place.folder : place.folder + "/") + place.name;
+  }
   if (real.empty()) return false;
   job_.tempDirectory = env_->TempDirectoryFor(real);
   return !job_.tempDirectory.empty();
@@ -157,21 +185,35 @@ void ActionRunner::PostActionEnd(std::int32_t slot) {
   PostInfo2(std::string());
 }
 
-std::unique_ptr<WritableFile> ActionRunner::CreateTempFile(std::string* name) {
-  std::unique_ptr<WritableFile> file = env_->CreateTempFile(job_.tempDirectory, name);
+Folder* ActionRunner::TempFolder() {
+  if (!tempFolder_) tempFolder_ = commit_->OpenFolder(job_.tempDirectory);
+  if (!tempFolder_) RaiseFailed("failed to get temp file name");
+  return tempFolder_;
+}
+
+Folder* ActionRunner::ResultFolder() {
+  return hasDestination_ ? &commit_->FolderOf(destination_) : TempFolder();
+}
+
+std::unique_ptr<WritableFile> ActionRunner::CreateTempFile(std::string* name, Folder* folder) {
+  Folder* where = folder ? folder : TempFolder();
+  std::unique_ptr<WritableFile> file = env_->CreateTempFile(*where, name);
   if (!file) RaiseFailed("failed to get temp file name");
-  temps_.insert(*name);
+  temps_[*name] = {where, name->substr(name->find_last_of('/') + 1)};
   return file;
 }
 
 void ActionRunner::DeleteTemp(const std::string& name) {
-  env_->Delete(name);
-  temps_.erase(name);
+  auto it = temps_.find(name);
+  if (it == temps_.end()) return;
+  env_->DeleteIn(*it->second.first, it->second.second);
+  temps_.erase(it);
 }
 
 void ActionRunner::RemoveTemps() {
-  for (const std::string& name : temps_) env_->Delete(name);
+  for (const auto& [name, place] : temps_) env_->DeleteIn(*place.first, place.second);
   temps_.clear();
+  if (commit_) commit_->Discard();
 }
 
 void ActionRunner::CommitResult(const std::string& tempName) {
@@ -179,36 +221,29 @@ void ActionRunner::CommitResult(const std::string& tempName) {
   if (commitsLeft_ > 0) --commitsLeft_;
   const std::string previous = std::move(intermediate_);
   intermediate_.clear();
-  if (!last) {
-    // The destination changes once per job: until the last commit the list stays in
-    // temporary files, so a stop or a failure later leaves the user's files alone.
+  if (!last || !hasDestination_) {
     intermediate_ = tempName;
-    job_.inputFileName = tempName;
   } else {
-    if (destination_.empty()) destination_ = env_->RealPath(Destination());
-    if (destination_.empty()) Raise(kRenameFailed);
-    PutInPlace(tempName, destination_);
-    // The next action reads what this one wrote; a merge job has no next action.
-    if (job_.singleListMode) job_.inputFileName = Destination();
+    // The result stays a temporary file until the commit at the end of the job, so
+    // that a stop or a failure in a later action (a split) leaves the destination alone.
+    auto it = temps_.find(tempName);
+    if (it == temps_.end()) Raise(kRenameFailed);
+    commit_->SetResult(destination_, *it->second.first, it->second.second, tempName);
+    temps_.erase(it);
   }
+  job_.inputFileName = tempName;
   if (!previous.empty()) DeleteTemp(previous);
 }
 
-void ActionRunner::PutInPlace(const std::string& tempName, const std::string& target,
-                              bool syncFolder) {
-  // The target is never deleted first: rename replaces it in one step, so a failure at
-  // any point leaves the user with the old file.
-  const FileFacts facts = env_->Inspect(target);
-  if (facts.exists && !facts.writable) Raise(kRenameFailed);
-  std::uint32_t mode = facts.exists ? facts.mode : env_->NewFileMode();
-  // A set-id program made of other bytes must not keep its bits under a new owner.
-  // The owner goes first: changing it clears those bits.
-  if (facts.exists && !env_->SetOwner(tempName, facts.owner, facts.group)) mode &= ~06000u;
-  if (!env_->SetMode(tempName, mode)) RaiseFailed(kRenameFailed);
-  if (!env_->Rename(tempName, target)) RaiseFailed(kRenameFailed);
-  temps_.erase(tempName);
-  // The file is in place whatever this says; it only makes the new name durable sooner.
-  if (syncFolder) env_->SyncDirectory(DirectoryOf(target));
+std::size_t ActionRunner::AddPart(const std::string& name) {
+  return commit_->AddTarget(name, /*part=*/true, kOpenOutputFailed);
+}
+
+void ActionRunner::SetPartResult(std::size_t part, const std::string& tempName) {
+  auto it = temps_.find(tempName);
+  if (it == temps_.end()) Raise(kRenameFailed);
+  commit_->SetResult(part, *it->second.first, it->second.second, tempName);
+  temps_.erase(it);
 }
 
 }  // namespace vantor

@@ -5,12 +5,13 @@
 #define VANTOR_ENGINE_RUNNER_H_
 
 #include <cstdint>
+#include <map>
 #include <memory>
-#include <set>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "engine/commit.h"
 #include "engine/job.h"
 #include "engine/platform/env.h"
 
@@ -35,6 +36,13 @@ struct ActionSet {
 // The actions of this build.
 const ActionSet& DefaultActions();
 
+// How a run ended.
+enum class RunOutcome {
+  kCompleted,  // every action ran to its end and every result is in place
+  kStopped,    // a stop came before the results were put in place: none was
+  kFailed,     // an error ended the run (WMU_ERROR): no result was put in place
+};
+
 class ActionRunner {
  public:
   // `job`, `sink` and `env` must outlive the runner.
@@ -43,12 +51,13 @@ class ActionRunner {
   // Removes the temporary files the run still holds.
   ~ActionRunner();
 
-  // Checks that the result can be put in place, runs the chosen actions, then posts
-  // WMU_DONE; or posts WMU_ERROR with the text of the error that ended the run. Between
-  // actions the list lives in temporary files: the destination changes once, when the
-  // last action that commits ends, and a stop or an error anywhere leaves it and the
-  // input as they were and removes every temporary file of the run. Returns 0.
-  int Run();
+  // Checks that the results can be put in place, runs the chosen actions, puts every
+  // result in place in one commit (see JobCommit), then posts WMU_DONE; or posts
+  // WMU_ERROR with the text of the error that ended the run. Until the commit every
+  // list lives in temporary files: a stop or an error anywhere before it leaves the
+  // user's files as they were and removes every temporary file of the run. A stop that
+  // comes once the commit has begun waits for it to end.
+  RunOutcome Run();
 
   // Chooses job().tempDirectory from the destination of the run. Called by the front
   // end before it starts the worker; false when no directory can be named.
@@ -63,27 +72,32 @@ class ActionRunner {
   void PostActionStart(std::int32_t slot);
   void PostActionEnd(std::int32_t slot);
 
-  // Creates a new temporary file in tempDirectory, open for writing, and stores its
-  // name. The run removes it at its end unless it was put in place. Raises "failed to
-  // get temp file name".
-  std::unique_ptr<WritableFile> CreateTempFile(std::string* name);
+  // Creates a new temporary file, open for writing, and stores its name: in `folder`,
+  // or in tempDirectory. The run removes it at its end unless it was put in place.
+  // Raises "failed to get temp file name".
+  std::unique_ptr<WritableFile> CreateTempFile(std::string* name, Folder* folder = nullptr);
+  // Where the job's result is made: beside the destination, so that putting it in place
+  // is a rename within its folder.
+  Folder* ResultFolder();
   // Removes a temporary file of the run now.
   void DeleteTemp(const std::string& name);
 
-  // The finished temporary file `tempName` becomes the current list: it is put in place
-  // of the destination when this is the job's last commit, else it is kept as the next
-  // action's input. The list it replaces, if a temporary one, is removed. Raises
-  // "Failed to rename file".
+  // The finished temporary file `tempName` becomes the current list, the next action's
+  // input; the last action's is the result the commit puts in place of the destination.
+  // The list it replaces, if a temporary one, is removed.
   void CommitResult(const std::string& tempName);
-  // Whether the next commit puts the result in place of the destination. A list kept
-  // only for the next action need not be synced to the disk.
+  // Whether the next commit is the job's result. A list kept only for the next action
+  // need not be synced to the disk.
   bool CommitIsFinal() const { return commitsLeft_ <= 1; }
-  // Puts the temporary file `tempName` in place of the file at the real path `target`:
-  // the result keeps the replaced file's owner, group and permission bits (set-id bits
-  // only when the owner is kept), a new file gets 0666 less the umask. With
-  // `syncFolder`, the rename is made durable before returning. Raises "Failed to
-  // rename file"; the temporary file is then left to the end of the run.
-  void PutInPlace(const std::string& tempName, const std::string& target, bool syncFolder = true);
+
+  // Adds a part of a split named `name` to what the job puts in place; returns its
+  // number. Raises "failed to open output file for writing" when the name cannot be
+  // used, and the refusal of a link another user planted.
+  std::size_t AddPart(const std::string& name);
+  Folder& PartFolder(std::size_t part) { return commit_->FolderOf(part); }
+  // The finished temporary file `tempName`, made in PartFolder(part), is what the commit
+  // puts in place of that part.
+  void SetPartResult(std::size_t part, const std::string& tempName);
 
   // The file the current action commits into, as the user named it: a merge always
   // writes its output.
@@ -94,29 +108,33 @@ class ActionRunner {
   // The files of the user's the job reads, as they were named at the start of the run:
   // the list (or the lists to merge) and the filter file.
   const std::vector<std::string>& Inputs() const { return inputs_; }
-  // What those files were when the run began (the files that existed then), in the
-  // same order: a later commit may put another file under the same name.
-  const std::vector<std::pair<std::string, FileId>>& InputsAtStart() const {
-    return inputsAtStart_;
-  }
 
   ProcessingJob& job() { return job_; }
   Env* env() { return env_; }
 
  private:
-  void RunActions();
+  // Runs the actions and the commit; false when a stop came first.
+  bool RunActions();
   void RunAction(Action action, std::int32_t slot);
+  Folder* TempFolder();
+  // The files the job reads, as they were when the run began and as they are now.
+  ReadFiles FilesRead();
   void RemoveTemps();
 
   ProcessingJob& job_;
   MessageSink& sink_;
   Env* env_;
   const ActionSet& actions_;
-  std::set<std::string> temps_;  // made by this run, not yet put in place or removed
+  std::unique_ptr<JobCommit> commit_;
+  // Made by this run, not yet handed to the commit or removed: the folder each is in
+  // and its name there.
+  std::map<std::string, std::pair<Folder*, std::string>> temps_;
   std::string destinationName_;  // the destination as named when the run began
-  std::string destination_;      // its real path, once resolved
-  int commitsLeft_ = 0;          // actions still to commit, counting the running one
-  std::string intermediate_;     // the temporary file holding the current list
+  std::size_t destination_ = 0;  // its target in commit_, when the job has a result
+  bool hasDestination_ = false;
+  Folder* tempFolder_ = nullptr;
+  int commitsLeft_ = 0;       // actions still to commit, counting the running one
+  std::string intermediate_;  // the temporary file holding the current list
   std::vector<std::string> inputs_;
   std::vector<std::pair<std::string, FileId>> inputsAtStart_;
 };

@@ -23,64 +23,6 @@ namespace vantor {
 
 namespace {
 
-constexpr const char* kOverwriteText = "split part would overwrite the list being split";
-constexpr const char* kOverwriteFilterText = "split part would overwrite the filter file";
-
-// The absolute form of `name` when it can be made, else `name` as given.
-std::string FullName(Env* env, const std::string& name) {
-  std::string full = env->FullPath(name);
-  return full.empty() ? name : full;
-}
-
-// The pattern with its directory made absolute. Only the last path component holds the
-// number, and that component is never "." or "..", so making the name of part 1
-// absolute keeps it whole at the end.
-PartNamePattern FullPattern(Env* env, const PartNamePattern& pattern) {
-  const std::string one = pattern.Name(1);
-  const std::string full = env->FullPath(one);
-  const std::size_t numbered = 1 + pattern.tail.size();
-  if (full.empty() || full.size() < numbered) return pattern;
-  return PartNamePattern{full.substr(0, full.size() - numbered), pattern.tail};
-}
-
-// The files a split must not put a part in place of: what the job reads, now and as it
-// was when the run began, known by device and inode so that hard links, links and
-// folders reached by another path count too.
-class ReadFiles {
- public:
-  explicit ReadFiles(ActionRunner& runner) {
-    ProcessingJob& job = runner.job();
-    Env* env = runner.env();
-    auto add = [&](const std::string& name, FileId id) {
-      const bool filter = job.filterOn && name == job.filterFileName;
-      files_.push_back({id, filter});
-    };
-    for (const auto& [name, id] : runner.InputsAtStart()) add(name, id);
-    std::vector<std::string> names = runner.Inputs();
-    names.push_back(job.inputFileName);
-    if (job.filterOn) names.push_back(job.filterFileName);
-    for (const std::string& name : names) {
-      const FileFacts facts = env->Inspect(name);
-      if (facts.exists) add(name, facts.id);
-    }
-  }
-
-  // Raises when `facts` is one of the files read.
-  void Refuse(const FileFacts& facts) const {
-    if (!facts.exists) return;
-    for (const File& file : files_) {
-      if (file.id == facts.id) Raise(file.filter ? kOverwriteFilterText : kOverwriteText);
-    }
-  }
-
- private:
-  struct File {
-    FileId id;
-    bool filter;
-  };
-  std::vector<File> files_;
-};
-
 // Syncs and closes the finished parts of a split on threads of their own, some way
 // behind the part being filled, so that waiting for the disk overlaps with filling the
 // next parts. Parts wait their turn open, up to a bound; handing over another waits for
@@ -185,13 +127,14 @@ class PartSyncer {
 };
 
 // The part files of one split: at most one open at a time, each opened only when there
-// is something to write into it. Each part is written to a temporary file; all are
-// put in place together at the end, so that a stop or a failure never leaves a part
-// half written or a mix of this split's parts and an earlier one's.
+// is something to write into it. Each part is written to a temporary file beside the
+// file it will replace; the job's commit puts all of them in place together, so that a
+// stop or a failure never leaves a part half written or a mix of this split's parts and
+// an earlier one's.
 class PartFiles {
  public:
   PartFiles(ActionRunner& runner, const PartNamePattern& pattern)
-      : runner_(runner), pattern_(pattern), reads_(runner), writer_(runner) {}
+      : runner_(runner), pattern_(pattern), writer_(runner) {}
 
   // `n` is at least 1.
   void Write(const char* bytes, std::size_t n) {
@@ -209,7 +152,7 @@ class PartFiles {
     return copied;
   }
 
-  // The part is written back and synced while the next one is filled; PutInPlace
+  // The part is written back and synced while the next one is filled; HandOver
   // waits for them all.
   void Close() {
     if (!open_) return;
@@ -218,23 +161,11 @@ class PartFiles {
     bytes_ = 0;
   }
 
-  // Parts are the user's results: all of them are on the disk before the first is
-  // renamed into place, and the renames are made durable before the split reports.
-  void PutInPlace() {
-    Env* env = runner_.env();
+  // Parts are the user's results: all of them are on the disk before the commit puts
+  // the first in place.
+  void HandOver() {
     if (!syncer_.Finish()) RaiseFailed(kWriteFailed);
-    std::string folder;
-    for (std::size_t k = 0; k < temps_.size(); ++k) {
-      const std::string target = env->RealPath(pattern_.Name(k + 1));
-      if (target.empty()) Raise(kRenameFailed);
-      reads_.Refuse(env->Inspect(target));
-      runner_.PutInPlace(temps_[k], target, /*syncFolder=*/false);
-      if (folder != DirectoryOf(target)) {
-        if (!folder.empty()) env->SyncDirectory(folder);
-        folder = DirectoryOf(target);
-      }
-    }
-    if (!folder.empty()) env->SyncDirectory(folder);
+    for (std::size_t k = 0; k < temps_.size(); ++k) runner_.SetPartResult(parts_[k], temps_[k]);
   }
 
   bool open() const { return open_; }
@@ -242,7 +173,9 @@ class PartFiles {
 
  private:
   void Open() {
-    writer_.CreateTemp();
+    const std::size_t part = runner_.AddPart(pattern_.Name(temps_.size() + 1));
+    writer_.CreateTemp(/*willSync=*/false, &runner_.PartFolder(part));
+    parts_.push_back(part);
     temps_.push_back(writer_.name());
     runner_.PostInfo2(
         Format("Creating part %llu...", static_cast<unsigned long long>(temps_.size())));
@@ -251,35 +184,14 @@ class PartFiles {
 
   ActionRunner& runner_;
   const PartNamePattern& pattern_;
-  const ReadFiles reads_;
   ListWriter writer_;
-  std::vector<std::string> temps_;  // part k + 1 is temps_[k]
+  std::vector<std::size_t> parts_;  // part k + 1 is the commit's target parts_[k]
+  std::vector<std::string> temps_;  // and is written to temps_[k]
   bool open_ = false;
   std::uint64_t bytes_ = 0;  // in the open part
   // Last, so that no part is being synced once the writer and the names are gone.
   PartSyncer syncer_;
 };
-
-// Refuses, before anything is written, a split whose parts would take the place of a
-// file the job reads, of a file that is not a regular file, or of one the user may
-// not replace: every existing file whose name the pattern can make is looked at.
-void CheckExistingParts(ActionRunner& runner, const PartNamePattern& pattern,
-                        const ReadFiles& reads) {
-  Env* env = runner.env();
-  const PartNamePattern full = FullPattern(env, pattern);
-  if (full.CanName(FullName(env, runner.job().inputFileName))) Raise(kOverwriteText);
-  const std::string folder = DirectoryOf(full.Name(1));
-  std::vector<std::string> names;
-  if (!env->ListDirectory(folder, &names)) return;  // making the parts will say why
-  for (const std::string& name : names) {
-    const std::string path = folder.back() == '/' ? folder + name : folder + "/" + name;
-    if (!full.CanName(path)) continue;
-    const FileFacts facts = env->Inspect(path);
-    reads.Refuse(facts);
-    if (facts.exists && !facts.regular) Raise(kOutputNotRegular);
-    if (facts.exists && !facts.writable) Raise(kRenameFailed);
-  }
-}
 
 // The job's part size; the front ends never let less than 1 through.
 std::uint64_t PartSize(const ProcessingJob& job) {
@@ -355,10 +267,6 @@ const char* LastLf(const char* bytes, std::size_t n) {
 
 }  // namespace
 
-void CheckSplitParts(ActionRunner& runner) {
-  CheckExistingParts(runner, MakePartNamePattern(runner.Destination()), ReadFiles(runner));
-}
-
 std::string PartNamePattern::Name(std::uint64_t part) const {
   return head + std::to_string(part) + tail;
 }
@@ -396,10 +304,8 @@ void SplitList(ActionRunner& runner) {
   ProcessingJob& job = runner.job();
   job.resultsText += "Split list:\r\n";
   const PartNamePattern pattern = MakePartNamePattern(runner.Destination());
-  CheckSplitParts(runner);
   const std::optional<std::uint64_t> parts =
       job.splitByCount ? SplitByCount(runner, pattern) : SplitBySize(runner, pattern);
-  // Once the parts are in place the split is done, whatever stop comes after.
   if (!parts) return;
   job.resultsText += Format("Email list was splitted into %llu parts\r\n\r\n",
                             static_cast<unsigned long long>(*parts));
@@ -442,7 +348,7 @@ std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePa
   reader.Close();
   parts.Close();
   if (!runner.KeepRunning()) return std::nullopt;
-  parts.PutInPlace();
+  parts.HandOver();
   return parts.count();
 }
 
@@ -522,7 +428,7 @@ std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePat
     parts.Close();
   }
   if (!runner.KeepRunning()) return std::nullopt;
-  parts.PutInPlace();
+  parts.HandOver();
   return parts.count();
 }
 

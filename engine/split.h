@@ -1,7 +1,7 @@
 // The split action: cuts the current list into numbered part files, by number of
-// e-mails or by size. The parts are written to temporary files and renamed into place
-// together at the end (an existing file of that name is replaced); neither the list
-// being cut nor the destination is written.
+// e-mails or by size. The parts are written to temporary files, which the job's commit
+// puts in place together with its other results (an existing file of that name is
+// replaced); neither the list being cut nor the destination is written.
 #ifndef VANTOR_ENGINE_SPLIT_H_
 #define VANTOR_ENGINE_SPLIT_H_
 
@@ -35,22 +35,16 @@ PartNamePattern MakePartNamePattern(const std::string& baseName);
 std::string PartFileName(const std::string& baseName, std::uint64_t part);
 
 // Runs on the worker thread. Appends "Split list:\r\n" and, unless stopped, the count
-// of parts to the job's results. Raises the error texts of the split; parts already
-// renamed into place stay, no part is ever half written. Refuses before writing
-// anything when a part could take the place of a file the job reads ("split part would
-// overwrite the list being split", "... the filter file"), of a file that is not a
-// regular file, or of a read-only one.
+// of parts to the job's results. Raises the error texts of the split; no part is ever
+// half written. The parts that would replace files are checked before the job starts
+// (see CheckDestination).
 void SplitList(ActionRunner& runner);
-
-// The check SplitList makes before it writes anything; the runner makes it before the
-// job's first action too, so that a job whose split would be refused changes nothing.
-void CheckSplitParts(ActionRunner& runner);
 
 // Cut job().inputFileName into parts of job().splitSize e-mails (blank lines ride
 // along uncounted inside a part) or of at most job().splitSize bytes (each part ends at
 // a line end; a line too long for a part, or for the read buffer, gets a part of its
-// own). Both return the number of parts put in place, or nothing when a stop came
-// before the parts were put in place (then none was); neither creates an empty part.
+// own). Both return the number of parts handed to the commit, or nothing when a stop
+// came first (then none was); neither creates an empty part.
 std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePattern& pattern);
 std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePattern& pattern);
 

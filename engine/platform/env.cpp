@@ -17,4 +17,10 @@ std::string FailureNote(const char* what, const std::string& name, const std::st
   return std::string(what) + " '" + name + "': " + reason;
 }
 
+std::string NameIn(const Folder& folder, const std::string& name) {
+  const std::string& path = folder.path();
+  if (!path.empty() && (path.back() == '/' || path.back() == '\\')) return path + name;
+  return path + "/" + name;
+}
+
 }  // namespace vantor

@@ -71,16 +71,53 @@ struct FileId {
 };
 
 // What the engine needs to know of a file before it reads it or puts another in its
-// place. Links are followed.
+// place. Inspect follows links; InspectIn does not, and tells a link as one.
 struct FileFacts {
   bool exists = false;
   bool regular = false;
   bool directory = false;
+  bool link = false;
   bool writable = false;   // a regular file whose contents the user may replace
   std::uint32_t mode = 0;  // permission bits, set-id and sticky bits included
   std::uint32_t owner = 0;
   std::uint32_t group = 0;
   FileId id;
+};
+
+// A folder opened once: the files made, linked, renamed and removed in it through the
+// Env stay in it, whatever is later done to the path that led to it (a folder renamed
+// away and a link put in its place moves nothing of ours).
+class Folder {
+ public:
+  virtual ~Folder() = default;
+  // The real path the folder was opened at. The names of its files that the Env hands
+  // out are this path, a '/' and their own name.
+  virtual const std::string& path() const = 0;
+  virtual FileId id() const = 0;
+};
+
+// Where a file the job will put in place goes: the user's name with the links on the
+// way resolved once. A link is followed only where the system itself would follow it
+// for a process of this user in a folder others share: when the link is the user's or
+// the folder owner's, or the folder is not both sticky and writable by all.
+struct Placement {
+  enum class Refusal {
+    kNone,
+    kNoFolder,    // the folder the user named does not exist
+    kSystem,      // the name cannot be used: `reason` says why, in the system's words
+    kSharedLink,  // a link owned by another user in a shared folder
+  };
+  Refusal refusal = Refusal::kNone;
+  std::string reason;
+  std::string folder;  // the real path of the folder the file is (or will be) in
+  std::string name;    // its name there
+};
+
+// How KeepLink went.
+enum class KeepResult {
+  kKept,
+  kNoHardLinks,  // the file system makes no second name for a file
+  kFailed,
 };
 
 class Env {
@@ -94,27 +131,40 @@ class Env {
   // exist, cannot be read, or is not a regular file. A temporary file of this Env is
   // only opened when it is still the file that was created under that name.
   virtual std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) = 0;
-  // Creates a new file "vnt<unique>.tmp" in `directory`, readable and writable by the
-  // user only, and opens it: it is written through what is returned, never opened
-  // again for writing by name. No link is followed on the way to it. Stores the name;
-  // null on failure.
-  virtual std::unique_ptr<WritableFile> CreateTempFile(const std::string& directory,
-                                                       std::string* name) = 0;
-  virtual bool Delete(const std::string& name) = 0;
-  // Atomically puts `from` in the place of `to`, replacing an existing `to`; a link at
-  // `to` is replaced itself, not followed.
-  virtual bool Rename(const std::string& from, const std::string& to) = 0;
+
+  // Opens the folder at the real path `path`, one component at a time, following no
+  // link. Null on failure, with a note.
+  virtual std::unique_ptr<Folder> OpenFolder(const std::string& path) = 0;
+  // Creates a new file "vnt<unique>.tmp" in `folder`, readable and writable by the user
+  // only, and opens it: it is written through what is returned, never opened again for
+  // writing by name. Stores its name (the folder's path, '/', its own); null on failure.
+  virtual std::unique_ptr<WritableFile> CreateTempFile(Folder& folder, std::string* name) = 0;
+  // The facts of the entry `name` of `folder`; a link is not followed.
+  virtual FileFacts InspectIn(Folder& folder, const std::string& name) = 0;
+  // Gives the file `name` of `folder` a second name "vnt<unique>.tmp" in the same
+  // folder and stores it in `kept`: the file lives on under it when `name` is replaced.
+  virtual KeepResult KeepLink(Folder& folder, const std::string& name, std::string* kept) = 0;
+  // Atomically puts the entry `fromName` of `from` in the place of `toName` of `to`,
+  // replacing an existing one (a link there is replaced itself, not followed). A
+  // temporary file of this Env is only moved while it is still the file created.
+  virtual bool RenameIn(Folder& from, const std::string& fromName, Folder& to,
+                        const std::string& toName) = 0;
+  virtual bool DeleteIn(Folder& folder, const std::string& name) = 0;
+  // Permission bits, and owner and group, of the file `name` of `folder` (links are
+  // not followed). SetOwnerIn is false when the process may not give the file away.
+  virtual bool SetModeIn(Folder& folder, const std::string& name, std::uint32_t mode) = 0;
+  virtual bool SetOwnerIn(Folder& folder, const std::string& name, std::uint32_t owner,
+                          std::uint32_t group) = 0;
+  // Makes the names made and removed in `folder` durable.
+  virtual bool SyncFolder(Folder& folder) = 0;
+  // Where the file the user named `name` is put in place (see Placement).
+  virtual Placement Place(const std::string& name) = 0;
+
   virtual FileFacts Inspect(const std::string& name) = 0;
-  // Permission bits and owner of a file of ours (links are not followed).
-  virtual bool SetMode(const std::string& name, std::uint32_t mode) = 0;
-  // False when the process may not give the file to that owner and group.
-  virtual bool SetOwner(const std::string& name, std::uint32_t owner, std::uint32_t group) = 0;
   // The mode a newly created file gets: 0666 less the process's umask.
   virtual std::uint32_t NewFileMode() = 0;
   // Pushes the contents of the closed file `name` to the disk.
   virtual bool SyncFile(const std::string& name) = 0;
-  // Makes a rename inside `directory` durable. Best effort.
-  virtual bool SyncDirectory(const std::string& directory) = 0;
   // Whether the user may create and rename files in `directory`.
   virtual bool CanWriteInto(const std::string& directory) = 0;
   // The names in `directory`, without "." and "..". False when it cannot be read.
@@ -148,26 +198,37 @@ class EnvWrapper : public Env {
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
     return target_->OpenForReading(name);
   }
-  std::unique_ptr<WritableFile> CreateTempFile(const std::string& directory,
-                                               std::string* name) override {
-    return target_->CreateTempFile(directory, name);
+  std::unique_ptr<Folder> OpenFolder(const std::string& path) override {
+    return target_->OpenFolder(path);
   }
-  bool Delete(const std::string& name) override { return target_->Delete(name); }
-  bool Rename(const std::string& from, const std::string& to) override {
-    return target_->Rename(from, to);
+  std::unique_ptr<WritableFile> CreateTempFile(Folder& folder, std::string* name) override {
+    return target_->CreateTempFile(folder, name);
   }
+  FileFacts InspectIn(Folder& folder, const std::string& name) override {
+    return target_->InspectIn(folder, name);
+  }
+  KeepResult KeepLink(Folder& folder, const std::string& name, std::string* kept) override {
+    return target_->KeepLink(folder, name, kept);
+  }
+  bool RenameIn(Folder& from, const std::string& fromName, Folder& to,
+                const std::string& toName) override {
+    return target_->RenameIn(from, fromName, to, toName);
+  }
+  bool DeleteIn(Folder& folder, const std::string& name) override {
+    return target_->DeleteIn(folder, name);
+  }
+  bool SetModeIn(Folder& folder, const std::string& name, std::uint32_t mode) override {
+    return target_->SetModeIn(folder, name, mode);
+  }
+  bool SetOwnerIn(Folder& folder, const std::string& name, std::uint32_t owner,
+                  std::uint32_t group) override {
+    return target_->SetOwnerIn(folder, name, owner, group);
+  }
+  bool SyncFolder(Folder& folder) override { return target_->SyncFolder(folder); }
+  Placement Place(const std::string& name) override { return target_->Place(name); }
   FileFacts Inspect(const std::string& name) override { return target_->Inspect(name); }
-  bool SetMode(const std::string& name, std::uint32_t mode) override {
-    return target_->SetMode(name, mode);
-  }
-  bool SetOwner(const std::string& name, std::uint32_t owner, std::uint32_t group) override {
-    return target_->SetOwner(name, owner, group);
-  }
   std::uint32_t NewFileMode() override { return target_->NewFileMode(); }
   bool SyncFile(const std::string& name) override { return target_->SyncFile(name); }
-  bool SyncDirectory(const std::string& directory) override {
-    return target_->SyncDirectory(directory);
-  }
   bool CanWriteInto(const std::string& directory) override {
     return target_->CanWriteInto(directory);
   }
@@ -196,6 +257,9 @@ void NoteFailure(std::string note);
 std::string TakeFailureNote();
 // "`what` 'name': reason", e.g. FailureNote("cannot open", "a.txt", "Permission denied").
 std::string FailureNote(const char* what, const std::string& name, const std::string& reason);
+
+// The folder's path, '/', and `name`: the name the Env gives a file of `folder`.
+std::string NameIn(const Folder& folder, const std::string& name);
 
 // The directory part of an absolute path ("/a/b" for "/a/b/c", "/" for "/c"; on
 // Windows "C:/" for "C:/c" too).

@@ -74,6 +74,17 @@ FileId IdOf(const struct stat& st) {
   return FileId{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }
 
+void Describe(const struct stat& st, FileFacts* facts) {
+  facts->exists = true;
+  facts->regular = S_ISREG(st.st_mode);
+  facts->directory = S_ISDIR(st.st_mode);
+  facts->link = S_ISLNK(st.st_mode);
+  facts->mode = st.st_mode & 07777;
+  facts->owner = st.st_uid;
+  facts->group = st.st_gid;
+  facts->id = IdOf(st);
+}
+
 class PosixReadableFile final : public ReadableFile {
  public:
   PosixReadableFile(Descriptor fd, std::string name) : fd_(std::move(fd)), name_(std::move(name)) {}
@@ -221,6 +232,43 @@ Descriptor OpenDirectoryNoFollow(const std::string& path) {
   return at;
 }
 
+class PosixFolder final : public Folder {
+ public:
+  PosixFolder(Descriptor fd, std::string path, FileId id)
+      : fd_(std::move(fd)), path_(std::move(path)), id_(id) {}
+  const std::string& path() const override { return path_; }
+  FileId id() const override { return id_; }
+  int fd() const { return fd_.get(); }
+
+ private:
+  Descriptor fd_;
+  std::string path_;
+  FileId id_;
+};
+
+int FdOf(Folder& folder) { return static_cast<PosixFolder&>(folder).fd(); }
+
+// A name "vnt<unique>.tmp" for a new file: the process, the time and a counter are
+// mixed so that two processes sharing a folder rarely collide; the caller's O_EXCL or
+// EEXIST settles the rest.
+std::string UniqueTempName() {
+  static std::atomic<std::uint32_t> counter{0};
+  std::uint64_t x = (static_cast<std::uint64_t>(::getpid()) << 32) ^
+                    static_cast<std::uint64_t>(std::time(nullptr)) ^
+                    (static_cast<std::uint64_t>(counter.fetch_add(1)) * 0x9E3779B97F4A7C15ull);
+  x ^= x >> 29;
+  x *= 0xBF58476D1CE4E5B9ull;
+  x ^= x >> 32;
+  char unique[24];
+  std::snprintf(unique, sizeof unique, "vnt%08x.tmp", static_cast<unsigned>(x));
+  return unique;
+}
+
+std::string ReasonOf(int error) { return std::generic_category().message(error); }
+
+// How often a chain of links is followed before it counts as a loop, as the kernel does.
+constexpr int kMaxLinkHops = 40;
+
 // The real path of a file that does not exist yet: its folder's real path and its name.
 // Empty when the folder does not exist.
 std::string NewFilePath(const std::string& name) {
@@ -263,95 +311,179 @@ class PosixEnv final : public Env {
     return std::make_unique<PosixReadableFile>(std::move(fd), name);
   }
 
-  std::unique_ptr<WritableFile> CreateTempFile(const std::string& directory,
-                                               std::string* name) override {
-    static std::atomic<std::uint32_t> counter{0};
-    Descriptor dir = OpenDirectoryNoFollow(directory.empty() ? "." : directory);
-    if (!dir.valid()) {
-      Failed("cannot create a file in", directory);
+  std::unique_ptr<Folder> OpenFolder(const std::string& path) override {
+    Descriptor fd = OpenDirectoryNoFollow(path);
+    struct stat st;
+    if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
+      Failed("cannot open the folder", path);
       return nullptr;
     }
-    std::string prefix = directory.empty() ? "." : directory;
-    if (prefix.empty() || prefix.back() != '/') prefix += '/';
+    return std::make_unique<PosixFolder>(std::move(fd), path, IdOf(st));
+  }
+
+  std::unique_ptr<WritableFile> CreateTempFile(Folder& folder, std::string* name) override {
     for (int attempt = 0; attempt < 100; ++attempt) {
-      // Mix the process, the time and a counter so that two processes sharing the
-      // directory rarely collide; O_EXCL settles the rest.
-      std::uint64_t x = (static_cast<std::uint64_t>(::getpid()) << 32) ^
-                        static_cast<std::uint64_t>(std::time(nullptr)) ^
-                        (static_cast<std::uint64_t>(counter.fetch_add(1)) * 0x9E3779B97F4A7C15ull);
-      x ^= x >> 29;
-      x *= 0xBF58476D1CE4E5B9ull;
-      x ^= x >> 32;
-      char unique[24];
-      std::snprintf(unique, sizeof unique, "vnt%08x.tmp", static_cast<unsigned>(x));
-      Descriptor fd(
-          ::openat(dir.get(), unique, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+      const std::string unique = UniqueTempName();
+      Descriptor fd(::openat(FdOf(folder), unique.c_str(),
+                             O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
       if (fd.valid()) {
         struct stat st;
         if (::fstat(fd.get(), &st) != 0) {
-          Failed("cannot create a file in", directory);
-          ::unlinkat(dir.get(), unique, 0);
+          Failed("cannot create a file in", folder.path());
+          ::unlinkat(FdOf(folder), unique.c_str(), 0);
           return nullptr;
         }
-        *name = prefix + unique;
+        *name = NameIn(folder, unique);
         made_.Remember(*name, IdOf(st));
         return std::make_unique<PosixWritableFile>(std::move(fd), *name);
       }
       if (errno != EEXIST) {
-        Failed("cannot create a file in", directory);
+        Failed("cannot create a file in", folder.path());
         return nullptr;
       }
     }
-    Failed("cannot create a file in", directory, EEXIST);
+    Failed("cannot create a file in", folder.path(), EEXIST);
     return nullptr;
   }
 
-  bool Delete(const std::string& name) override {
-    made_.Forget(name);
-    return ::unlink(name.c_str()) == 0;
+  FileFacts InspectIn(Folder& folder, const std::string& name) override {
+    FileFacts facts;
+    struct stat st;
+    if (::fstatat(FdOf(folder), name.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0) return facts;
+    Describe(st, &facts);
+    facts.writable = facts.regular && (st.st_mode & 0222) != 0 &&
+                     ::faccessat(FdOf(folder), name.c_str(), W_OK, 0) == 0;
+    return facts;
   }
 
-  bool Rename(const std::string& from, const std::string& to) override {
+  KeepResult KeepLink(Folder& folder, const std::string& name, std::string* kept) override {
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string unique = UniqueTempName();
+      if (::linkat(FdOf(folder), name.c_str(), FdOf(folder), unique.c_str(), 0) == 0) {
+        *kept = unique;
+        return KeepResult::kKept;
+      }
+      // EPERM is also how the kernel refuses a second name for another user's file
+      // (protected hard links): either way no link can be kept.
+      if (errno == EPERM || errno == EOPNOTSUPP || errno == ENOSYS || errno == EMLINK) {
+        return KeepResult::kNoHardLinks;
+      }
+      if (errno != EEXIST) {
+        Failed("cannot keep the old file", NameIn(folder, name));
+        return KeepResult::kFailed;
+      }
+    }
+    Failed("cannot keep the old file", NameIn(folder, name), EEXIST);
+    return KeepResult::kFailed;
+  }
+
+  bool RenameIn(Folder& from, const std::string& fromName, Folder& to,
+                const std::string& toName) override {
+    const std::string fromPath = NameIn(from, fromName);
     // A temporary file of ours that was replaced under its name is not put in place.
-    if (const std::optional<FileId> made = made_.Find(from)) {
+    if (const std::optional<FileId> made = made_.Find(fromPath)) {
       struct stat st;
-      if (::lstat(from.c_str(), &st) != 0 || !S_ISREG(st.st_mode) || IdOf(st) != *made) {
-        NoteFailure(FailureNote("cannot rename", from, kReplacedText));
+      if (::fstatat(FdOf(from), fromName.c_str(), &st, AT_SYMLINK_NOFOLLOW) != 0 ||
+          !S_ISREG(st.st_mode) || IdOf(st) != *made) {
+        NoteFailure(FailureNote("cannot rename", fromPath, kReplacedText));
         return false;
       }
     }
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-      return Failed("cannot rename", from + "' to '" + to);
+    if (::renameat(FdOf(from), fromName.c_str(), FdOf(to), toName.c_str()) != 0) {
+      return Failed("cannot rename", fromPath + "' to '" + NameIn(to, toName));
     }
-    made_.Forget(from);
+    made_.Forget(fromPath);
     return true;
+  }
+
+  bool DeleteIn(Folder& folder, const std::string& name) override {
+    made_.Forget(NameIn(folder, name));
+    return ::unlinkat(FdOf(folder), name.c_str(), 0) == 0;
+  }
+
+  bool SetModeIn(Folder& folder, const std::string& name, std::uint32_t mode) override {
+    Descriptor fd(
+        ::openat(FdOf(folder), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    return (fd.valid() && ::fchmod(fd.get(), static_cast<mode_t>(mode)) == 0) ||
+           Failed("cannot set the permissions of", NameIn(folder, name));
+  }
+
+  bool SetOwnerIn(Folder& folder, const std::string& name, std::uint32_t owner,
+                  std::uint32_t group) override {
+    return ::fchownat(FdOf(folder), name.c_str(), owner, group, AT_SYMLINK_NOFOLLOW) == 0;
+  }
+
+  bool SyncFolder(Folder& folder) override {
+    return FsyncRetrying(FdOf(folder)) || Failed("cannot sync the folder", folder.path());
+  }
+
+  Placement Place(const std::string& name) override {
+    Placement place;
+    auto refuse = [&](Placement::Refusal refusal, const std::string& reason) {
+      place.refusal = refusal;
+      place.reason = reason;
+      return place;
+    };
+    if (name.empty()) return refuse(Placement::Refusal::kSystem, ReasonOf(ENOENT));
+    std::string path = name;
+    for (int hops = 0;; ++hops) {
+      const std::size_t slash = path.find_last_of('/');
+      const std::string folder =
+          slash == std::string::npos ? "." : (slash == 0 ? "/" : path.substr(0, slash));
+      std::string leaf = slash == std::string::npos ? path : path.substr(slash + 1);
+      char* resolved = ::realpath(folder.c_str(), nullptr);
+      if (!resolved) {
+        // Where a link leads into a folder that is not there, the link is what is wrong.
+        const bool named = hops == 0 && errno == ENOENT;
+        return refuse(named ? Placement::Refusal::kNoFolder : Placement::Refusal::kSystem,
+                      ReasonOf(errno));
+      }
+      std::string real(resolved);
+      std::free(resolved);
+      if (leaf.empty() || leaf == "." || leaf == "..") {
+        // A name that ends in a folder: the folder itself, which is no place for a list.
+        if (leaf == "..") real = DirectoryOf(real);
+        place.folder = DirectoryOf(real);
+        place.name = real == "/" ? "." : real.substr(real.find_last_of('/') + 1);
+        return place;
+      }
+      const std::string full = (real == "/" ? real : real + "/") + leaf;
+      struct stat st;
+      const bool exists = ::lstat(full.c_str(), &st) == 0;
+      if (!exists && errno != ENOENT) return refuse(Placement::Refusal::kSystem, ReasonOf(errno));
+      place.folder = real;
+      place.name = leaf;
+      if (!exists || !S_ISLNK(st.st_mode)) return place;
+      // The link is followed once, and only as the system would follow it for us.
+      struct stat holder;
+      if (::stat(real.c_str(), &holder) != 0) {
+        return refuse(Placement::Refusal::kSystem, ReasonOf(errno));
+      }
+      const bool shared = (holder.st_mode & S_ISVTX) && (holder.st_mode & S_IWOTH);
+      if (shared && st.st_uid != ::geteuid() && st.st_uid != holder.st_uid) {
+        return refuse(Placement::Refusal::kSharedLink, std::string());
+      }
+      if (hops >= kMaxLinkHops) return refuse(Placement::Refusal::kSystem, ReasonOf(ELOOP));
+      std::vector<char> text(static_cast<std::size_t>(st.st_size > 0 ? st.st_size : PATH_MAX) + 1);
+      const ssize_t n = ::readlink(full.c_str(), text.data(), text.size());
+      if (n < 0) return refuse(Placement::Refusal::kSystem, ReasonOf(errno));
+      if (n == 0 || static_cast<std::size_t>(n) >= text.size()) {
+        return refuse(Placement::Refusal::kSystem, ReasonOf(ENOENT));
+      }
+      std::string target(text.data(), static_cast<std::size_t>(n));
+      path = target[0] == '/' ? target : (real == "/" ? real : real + "/") + target;
+    }
   }
 
   FileFacts Inspect(const std::string& name) override {
     FileFacts facts;
     struct stat st;
     if (::stat(name.c_str(), &st) != 0) return facts;
-    facts.exists = true;
-    facts.regular = S_ISREG(st.st_mode);
-    facts.directory = S_ISDIR(st.st_mode);
-    facts.mode = st.st_mode & 07777;
-    facts.owner = st.st_uid;
-    facts.group = st.st_gid;
-    facts.id = IdOf(st);
+    Describe(st, &facts);
     // A file without any write bit is read-only even for root, as the read-only
     // attribute is for an administrator elsewhere.
     facts.writable = facts.regular && (st.st_mode & 0222) != 0 && ::access(name.c_str(), W_OK) == 0;
     return facts;
-  }
-
-  bool SetMode(const std::string& name, std::uint32_t mode) override {
-    Descriptor fd(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    return (fd.valid() && ::fchmod(fd.get(), static_cast<mode_t>(mode)) == 0) ||
-           Failed("cannot set the permissions of", name);
-  }
-
-  bool SetOwner(const std::string& name, std::uint32_t owner, std::uint32_t group) override {
-    return ::fchownat(AT_FDCWD, name.c_str(), owner, group, AT_SYMLINK_NOFOLLOW) == 0;
   }
 
   std::uint32_t NewFileMode() override {
@@ -364,11 +496,6 @@ class PosixEnv final : public Env {
   bool SyncFile(const std::string& name) override {
     Descriptor fd(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     return (fd.valid() && FsyncRetrying(fd.get())) || Failed("cannot sync", name);
-  }
-
-  bool SyncDirectory(const std::string& directory) override {
-    Descriptor fd(::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    return fd.valid() && FsyncRetrying(fd.get());
   }
 
   bool CanWriteInto(const std::string& directory) override {

@@ -10,17 +10,25 @@
 // - Inspect reports the mode 0444, plus 0222 when the file is not read-only (0777 for a
 //   folder), and owner and group 0. A read-only file is not writable, so the engine
 //   refuses to put a result in its place ("Failed to rename file").
-// - SetMode sets the read-only attribute when the mode has no write bit, else clears it.
-// - SetOwner gives nothing away: a file belongs to the account that made it and the
+// - SetModeIn sets the read-only attribute when the mode has no write bit, else clears it.
+// - SetOwnerIn gives nothing away: a file belongs to the account that made it and the
 //   others' access follows its folder's ACL; there are no set-id bits to keep or drop.
 // - NewFileMode is 0666: there is no umask.
 // - A new temporary file gets the ACL of its folder (the user's own folders and the
 //   drive's TEMP are not open to other users by default).
+//
+// A Folder is held by a handle that shares reading and writing but not deleting: while
+// the job holds it nobody can rename or remove it (nor, on NTFS, a folder above it, which
+// has an open file below), so the paths of its files lead where they led when it was
+// opened. The calls on a folder's files then go by those paths. Windows has no sticky
+// folders: a link is followed wherever the system would follow it.
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -95,7 +103,10 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // itself.
 Handle OpenToInspect(const std::string& name, bool follow) {
   const std::optional<std::wstring> wide = Widen(name);
-  if (!wide || wide->empty()) return Handle();
+  if (!wide || wide->empty()) {
+    ::SetLastError(ERROR_INVALID_NAME);
+    return Handle();
+  }
   DWORD flags = FILE_FLAG_BACKUP_SEMANTICS;
   if (!follow) flags |= FILE_FLAG_OPEN_REPARSE_POINT;
   return Handle(::CreateFileW(wide->c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr,
@@ -214,11 +225,9 @@ class WindowsWritableFile final : public WritableFile {
   std::string name_;
 };
 
-// The real path of an existing file or folder: links and ".." resolved, as the system
-// names it. Empty when it cannot be opened.
-std::string FinalPath(const std::string& name) {
-  Handle h = OpenToInspect(name, /*follow=*/true);
-  if (!h.valid()) return std::string();
+// The path the system knows an open file or folder by: links and ".." resolved. Empty
+// when it cannot tell.
+std::string PathOf(const Handle& h) {
   std::vector<wchar_t> buffer(MAX_PATH + 1);
   for (;;) {
     const DWORD n =
@@ -241,6 +250,15 @@ std::string FinalPath(const std::string& name) {
   return Narrow(path);
 }
 
+// The real path of an existing file or folder: links and ".." resolved, as the system
+// names it. Empty when it cannot be opened, and `*error` says why.
+std::string FinalPath(const std::string& name, DWORD* error = nullptr) {
+  Handle h = OpenToInspect(name, /*follow=*/true);
+  std::string path = h.valid() ? PathOf(h) : std::string();
+  if (path.empty() && error) *error = ::GetLastError();
+  return path;
+}
+
 std::string JoinPath(const std::string& folder, const std::string& name) {
   return !folder.empty() && IsSeparator(folder.back()) ? folder + name : folder + "/" + name;
 }
@@ -257,6 +275,167 @@ bool IsPlainDirectory(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) &&
          !(attributes & FILE_ATTRIBUTE_REPARSE_POINT);
 }
+
+// Whether two absolute paths name the same place as Windows compares names: whatever
+// the case, and with or without a separator at the end.
+bool SamePath(std::string a, std::string b) {
+  for (std::string* s : {&a, &b}) {
+    while (s->size() > 1 && IsSeparator(s->back())) s->pop_back();
+  }
+  const std::optional<std::wstring> wa = Widen(a);
+  const std::optional<std::wstring> wb = Widen(b);
+  return wa && wb &&
+         ::CompareStringOrdinal(wa->data(), static_cast<int>(wa->size()), wb->data(),
+                                static_cast<int>(wb->size()), TRUE) == CSTR_EQUAL;
+}
+
+// `path` with its 8.3 short components ("RUNNER~1") in their long form, as a handle's
+// path has them; `path` itself when that cannot be made.
+std::string LongPath(const std::string& path) {
+  const std::optional<std::wstring> wide = Widen(path);
+  if (!wide || wide->empty()) return path;
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD n =
+        ::GetLongPathNameW(wide->c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
+    if (n == 0) return path;
+    if (n < buffer.size()) return Narrow(std::wstring(buffer.data(), n));
+    buffer.resize(n + 1);
+  }
+}
+
+// Whether the reparse point open as `h` is a link or junction, which the system follows
+// to another name. Deduplicated, cloud and other reparse points are files themselves;
+// one that cannot be told is taken for a link, never replaced as a file.
+bool IsLink(const Handle& h) {
+  FILE_ATTRIBUTE_TAG_INFO tag;
+  if (!::GetFileInformationByHandleEx(h.get(), FileAttributeTagInfo, &tag, sizeof tag)) {
+    return true;
+  }
+  return (tag.FileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+         IsReparseTagNameSurrogate(tag.ReparseTag);
+}
+
+// Where the link or junction open as `h` (not followed) points, as its own text says:
+// relative to its folder `folder` when the text is. False with `*error` when it cannot
+// be read or means nothing here.
+bool LinkTarget(const Handle& h, const std::string& folder, std::string* target, DWORD* error) {
+  std::vector<unsigned char> data(MAXIMUM_REPARSE_DATA_BUFFER_SIZE);
+  DWORD got = 0;
+  if (!::DeviceIoControl(h.get(), FSCTL_GET_REPARSE_POINT, nullptr, 0, data.data(),
+                         static_cast<DWORD>(data.size()), &got, nullptr)) {
+    *error = ::GetLastError();
+    return false;
+  }
+  // The user-mode headers leave REPARSE_DATA_BUFFER out. After the tag, the data length
+  // and a reserved word come the offset and length, in bytes into the names, of the name
+  // the system substitutes (and of the one it prints); a link has flags before the names.
+  auto read = [&](std::size_t at, auto* value) {
+    if (at + sizeof *value <= got) std::memcpy(value, data.data() + at, sizeof *value);
+  };
+  DWORD tag = 0;
+  read(0, &tag);
+  std::size_t names = 16;
+  bool relative = false;
+  if (tag == IO_REPARSE_TAG_SYMLINK) {
+    ULONG flags = 0;
+    read(16, &flags);
+    relative = (flags & SYMLINK_FLAG_RELATIVE) != 0;
+    names = 20;
+  } else if (tag != IO_REPARSE_TAG_MOUNT_POINT) {
+    *error = ERROR_CANT_RESOLVE_FILENAME;
+    return false;
+  }
+  USHORT offset = 0;
+  USHORT length = 0;
+  read(8, &offset);
+  read(10, &length);
+  if (length == 0 || names + offset + length > got) {
+    *error = ERROR_INVALID_REPARSE_DATA;
+    return false;
+  }
+  std::wstring text(length / sizeof(wchar_t), L'\0');
+  std::memcpy(text.data(), data.data() + names + offset, text.size() * sizeof(wchar_t));
+  if (!relative) {
+    // An NT name: "\??\C:\x" is "C:\x", "\??\UNC\server\share" "\\server\share", and a
+    // volume without a drive letter "\\?\Volume{...}\".
+    if (text.rfind(L"\\??\\UNC\\", 0) == 0) {
+      text = L"\\\\" + text.substr(8);
+    } else if (text.rfind(L"\\??\\", 0) == 0) {
+      text = text.substr(4);
+      if (text.size() < 2 || text[1] != L':') text = L"\\\\?\\" + text;
+    }
+    *target = Narrow(text);
+    return true;
+  }
+  const std::string path = Narrow(text);
+  if (!IsSeparator(path[0])) {
+    *target = JoinPath(folder, path);
+  } else if (folder.size() >= 2 && folder[1] == ':') {
+    *target = folder.substr(0, 2) + path;  // from the root of the link's own drive
+  } else {
+    *error = ERROR_CANT_RESOLVE_FILENAME;
+    return false;
+  }
+  return true;
+}
+
+// A name "vnt<unique>.tmp" for a new file: the process, the time and a counter are
+// mixed so that two processes sharing a folder rarely collide; creating it only where
+// nothing is settles the rest.
+std::string UniqueTempName() {
+  static std::atomic<std::uint32_t> counter{0};
+  std::uint64_t x = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
+                    static_cast<std::uint64_t>(::GetTickCount64()) ^
+                    (static_cast<std::uint64_t>(counter.fetch_add(1)) * 0x9E3779B97F4A7C15ull);
+  x ^= x >> 29;
+  x *= 0xBF58476D1CE4E5B9ull;
+  x ^= x >> 32;
+  char unique[24];
+  std::snprintf(unique, sizeof unique, "vnt%08x.tmp", static_cast<unsigned>(x));
+  return unique;
+}
+
+// Whether making `path` failed with `error` because something has the name: a name
+// still held by a file being deleted answers "access denied".
+bool NameTaken(DWORD error, const std::wstring& path) {
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+         (error == ERROR_ACCESS_DENIED &&
+          ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES);
+}
+
+// Whether `leaf` is short enough for a name in the folder `folder`: its volume says how
+// long a name may be (255 UTF-16 units on NTFS and FAT). Windows refuses a longer one as
+// invalid; Wine says there is no such file, which would let the job run to its commit.
+bool NameFits(const std::string& folder, const std::string& leaf) {
+  const std::optional<std::wstring> wideFolder = Widen(folder);
+  const std::optional<std::wstring> wideLeaf = Widen(leaf);
+  if (!wideFolder || !wideLeaf) return false;
+  std::vector<wchar_t> root(wideFolder->size() + MAX_PATH + 1);
+  DWORD longest = 0;
+  if (!::GetVolumePathNameW(wideFolder->c_str(), root.data(), static_cast<DWORD>(root.size())) ||
+      !::GetVolumeInformationW(root.data(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0)) {
+    return true;  // the system will say so itself when the file is made
+  }
+  return wideLeaf->size() <= longest;
+}
+
+// How often a chain of links is followed before it counts as a loop, as the system does.
+constexpr int kMaxLinkHops = 63;
+
+class WindowsFolder final : public Folder {
+ public:
+  WindowsFolder(Handle h, std::string path, FileId id)
+      : h_(std::move(h)), path_(std::move(path)), id_(id) {}
+  const std::string& path() const override { return path_; }
+  FileId id() const override { return id_; }
+  HANDLE handle() const { return h_.get(); }
+
+ private:
+  Handle h_;
+  std::string path_;
+  FileId id_;
+};
 
 class WindowsEnv final : public Env {
  public:
@@ -291,28 +470,42 @@ class WindowsEnv final : public Env {
     return std::make_unique<WindowsReadableFile>(std::move(h), name);
   }
 
-  std::unique_ptr<WritableFile> CreateTempFile(const std::string& directory,
-                                               std::string* name) override {
-    static std::atomic<std::uint32_t> counter{0};
-    const std::string folder = directory.empty() ? "." : directory;
-    // A folder that is a link or junction could send the file elsewhere.
-    if (!IsPlainDirectory(folder)) {
-      NoteFailure(FailureNote("cannot create a file in", folder, "not a folder of its own"));
+  std::unique_ptr<Folder> OpenFolder(const std::string& path) override {
+    const std::optional<std::wstring> wide = Widen(path);
+    if (!wide || wide->empty()) {
+      Failed("cannot open the folder", path, ERROR_INVALID_NAME);
       return nullptr;
     }
+    // Only a handle with access to the folder's contents takes part in sharing: one
+    // that may read nothing but attributes would let the folder be renamed after all.
+    Handle h(::CreateFileW(wide->c_str(), FILE_LIST_DIRECTORY | FILE_READ_ATTRIBUTES | SYNCHRONIZE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!h.valid()) {
+      Failed("cannot open the folder", path);
+      return nullptr;
+    }
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!InfoOf(h, &info) || !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+      Failed("cannot open the folder", path, ERROR_DIRECTORY);
+      return nullptr;
+    }
+    // A link or junction, the folder itself or one on the way to it, could send our
+    // files elsewhere: the folder held must be the one the path names.
+    if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+        !SamePath(PathOf(h), LongPath(FullPath(path)))) {
+      NoteFailure(FailureNote("cannot open the folder", path, "not a folder of its own"));
+      return nullptr;
+    }
+    return std::make_unique<WindowsFolder>(std::move(h), path, IdOf(info));
+  }
+
+  std::unique_ptr<WritableFile> CreateTempFile(Folder& folder, std::string* name) override {
     for (int attempt = 0; attempt < 100; ++attempt) {
-      std::uint64_t x = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
-                        static_cast<std::uint64_t>(::GetTickCount64()) ^
-                        (static_cast<std::uint64_t>(counter.fetch_add(1)) * 0x9E3779B97F4A7C15ull);
-      x ^= x >> 29;
-      x *= 0xBF58476D1CE4E5B9ull;
-      x ^= x >> 32;
-      char unique[24];
-      std::snprintf(unique, sizeof unique, "vnt%08x.tmp", static_cast<unsigned>(x));
-      const std::string path = JoinPath(folder, unique);
+      const std::string path = NameIn(folder, UniqueTempName());
       const std::optional<std::wstring> wide = Widen(path);
       if (!wide) {
-        Failed("cannot create a file in", folder, ERROR_INVALID_NAME);
+        Failed("cannot create a file in", folder.path(), ERROR_INVALID_NAME);
         return nullptr;
       }
       // Deleting or renaming it while it is open is allowed (a stopped run removes its
@@ -323,7 +516,7 @@ class WindowsEnv final : public Env {
       if (h.valid()) {
         BY_HANDLE_FILE_INFORMATION info;
         if (!InfoOf(h, &info)) {
-          Failed("cannot create a file in", folder);
+          Failed("cannot create a file in", folder.path());
           h.Close();
           ::DeleteFileW(wide->c_str());
           return nullptr;
@@ -333,101 +526,193 @@ class WindowsEnv final : public Env {
         return std::make_unique<WindowsWritableFile>(std::move(h), path);
       }
       const DWORD error = ::GetLastError();
-      // A name still held by a file being deleted answers "access denied".
-      const bool taken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
-                         (error == ERROR_ACCESS_DENIED &&
-                          ::GetFileAttributesW(wide->c_str()) != INVALID_FILE_ATTRIBUTES);
-      if (!taken) {
-        Failed("cannot create a file in", folder, error);
+      if (!NameTaken(error, *wide)) {
+        Failed("cannot create a file in", folder.path(), error);
         return nullptr;
       }
     }
-    Failed("cannot create a file in", folder, ERROR_FILE_EXISTS);
+    Failed("cannot create a file in", folder.path(), ERROR_FILE_EXISTS);
     return nullptr;
   }
 
-  bool Delete(const std::string& name) override {
-    made_.Forget(name);
-    const std::optional<std::wstring> wide = Widen(name);
-    return wide && !wide->empty() && ::DeleteFileW(wide->c_str());
+  FileFacts InspectIn(Folder& folder, const std::string& name) override {
+    return Facts(NameIn(folder, name), /*follow=*/false);
   }
 
-  bool Rename(const std::string& from, const std::string& to) override {
+  KeepResult KeepLink(Folder& folder, const std::string& name, std::string* kept) override {
+    const std::string path = NameIn(folder, name);
+    const std::optional<std::wstring> wideFrom = Widen(path);
+    if (!wideFrom || name.empty()) {
+      Failed("cannot keep the old file", path, ERROR_INVALID_NAME);
+      return KeepResult::kFailed;
+    }
+    for (int attempt = 0; attempt < 100; ++attempt) {
+      const std::string unique = UniqueTempName();
+      const std::optional<std::wstring> wide = Widen(NameIn(folder, unique));
+      if (::CreateHardLinkW(wide->c_str(), wideFrom->c_str(), nullptr)) {
+        *kept = unique;
+        return KeepResult::kKept;
+      }
+      const DWORD error = ::GetLastError();
+      if (NameTaken(error, *wide)) continue;
+      // FAT and exFAT answer "invalid function", shares "not supported", a file with
+      // 1023 names "too many links". Wine gives "access denied" where Linux refuses
+      // with EPERM (a FAT file system, or another user's file under protected hard
+      // links) and a general failure for the other errnos: either way no link is kept.
+      if (error == ERROR_INVALID_FUNCTION || error == ERROR_NOT_SUPPORTED ||
+          error == ERROR_TOO_MANY_LINKS || error == ERROR_ACCESS_DENIED ||
+          error == ERROR_GEN_FAILURE) {
+        return KeepResult::kNoHardLinks;
+      }
+      Failed("cannot keep the old file", path, error);
+      return KeepResult::kFailed;
+    }
+    Failed("cannot keep the old file", path, ERROR_FILE_EXISTS);
+    return KeepResult::kFailed;
+  }
+
+  bool RenameIn(Folder& from, const std::string& fromName, Folder& to,
+                const std::string& toName) override {
+    const std::string fromPath = NameIn(from, fromName);
+    const std::string toPath = NameIn(to, toName);
     // A temporary file of ours that was replaced under its name is not put in place.
-    if (const std::optional<FileId> made = made_.Find(from)) {
-      Handle h = OpenToInspect(from, /*follow=*/false);
+    if (const std::optional<FileId> made = made_.Find(fromPath)) {
+      Handle h = OpenToInspect(fromPath, /*follow=*/false);
       BY_HANDLE_FILE_INFORMATION info;
       if (!h.valid() || !InfoOf(h, &info) ||
           (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
           IdOf(info) != *made) {
-        NoteFailure(FailureNote("cannot rename", from, kReplacedText));
+        NoteFailure(FailureNote("cannot rename", fromPath, kReplacedText));
         return false;
       }
     }
-    const std::optional<std::wstring> wideFrom = Widen(from);
-    const std::optional<std::wstring> wideTo = Widen(to);
-    if (!wideFrom || !wideTo || wideFrom->empty() || wideTo->empty()) {
-      return Failed("cannot rename", from + "' to '" + to, ERROR_INVALID_NAME);
+    const std::optional<std::wstring> wideFrom = Widen(fromPath);
+    const std::optional<std::wstring> wideTo = Widen(toPath);
+    if (!wideFrom || !wideTo || fromName.empty() || toName.empty()) {
+      return Failed("cannot rename", fromPath + "' to '" + toPath, ERROR_INVALID_NAME);
     }
     // A read-only destination is the user's "do not replace"; it is left as it is.
     const DWORD attributes = ::GetFileAttributesW(wideTo->c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
-      ::SetLastError(ERROR_ACCESS_DENIED);
-      return Failed("cannot rename", from + "' to '" + to);
+      return Failed("cannot rename", fromPath + "' to '" + toPath, ERROR_ACCESS_DENIED);
     }
     // One step, never delete-then-move: a failure at any point leaves the old file.
     if (!::MoveFileExW(wideFrom->c_str(), wideTo->c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return Failed("cannot rename", from + "' to '" + to);
+      return Failed("cannot rename", fromPath + "' to '" + toPath);
     }
-    made_.Forget(from);
+    made_.Forget(fromPath);
     return true;
   }
 
-  FileFacts Inspect(const std::string& name) override {
-    FileFacts facts;
-    Handle h = OpenToInspect(name, /*follow=*/true);
-    if (!h.valid()) {
-      // Open elsewhere in a way that keeps even this out: known by its attributes only,
-      // and never taken for another file.
-      const DWORD attributes = AttributesOf(name);
-      if (attributes == INVALID_FILE_ATTRIBUTES) return facts;
-      facts.exists = true;
-      facts.directory = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-      facts.regular = !facts.directory;
-      facts.writable = false;
-      facts.mode = facts.directory ? 0777 : 0444;
-      facts.id = FileId{~0ull, ++unknownIds_};
-      return facts;
-    }
-    facts.exists = true;
-    BY_HANDLE_FILE_INFORMATION info;
-    if (!InfoOf(h, &info)) return facts;  // a device such as NUL or CON: not regular
-    facts.directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
-    facts.regular = !facts.directory;
-    const bool readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
-    facts.writable = facts.regular && !readOnly;
-    facts.mode = facts.directory ? 0777 : (readOnly ? 0444 : 0666);
-    facts.id = IdOf(info);
-    return facts;
+  bool DeleteIn(Folder& folder, const std::string& name) override {
+    const std::string path = NameIn(folder, name);
+    made_.Forget(path);
+    const std::optional<std::wstring> wide = Widen(path);
+    return wide && !name.empty() && ::DeleteFileW(wide->c_str());
   }
 
-  bool SetMode(const std::string& name, std::uint32_t mode) override {
-    const std::optional<std::wstring> wide = Widen(name);
-    if (!wide || wide->empty()) return false;
+  bool SetModeIn(Folder& folder, const std::string& name, std::uint32_t mode) override {
+    const std::string path = NameIn(folder, name);
+    const std::optional<std::wstring> wide = Widen(path);
+    if (!wide || name.empty()) {
+      return Failed("cannot set the permissions of", path, ERROR_INVALID_NAME);
+    }
     const DWORD attributes = ::GetFileAttributesW(wide->c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) return Failed("cannot set the permissions of", name);
+    if (attributes == INVALID_FILE_ATTRIBUTES) return Failed("cannot set the permissions of", path);
     DWORD wanted = (mode & 0222) == 0 ? attributes | FILE_ATTRIBUTE_READONLY
                                       : attributes & ~DWORD{FILE_ATTRIBUTE_READONLY};
     if (wanted == attributes) return true;
     if (wanted == 0) wanted = FILE_ATTRIBUTE_NORMAL;
     return ::SetFileAttributesW(wide->c_str(), wanted) != 0 ||
-           Failed("cannot set the permissions of", name);
+           Failed("cannot set the permissions of", path);
   }
 
-  bool SetOwner(const std::string& name, std::uint32_t, std::uint32_t) override {
-    return AttributesOf(name) != INVALID_FILE_ATTRIBUTES;
+  bool SetOwnerIn(Folder& folder, const std::string& name, std::uint32_t, std::uint32_t) override {
+    return !name.empty() && AttributesOf(NameIn(folder, name)) != INVALID_FILE_ATTRIBUTES;
   }
+
+  // Renames are made with MOVEFILE_WRITE_THROUGH: on the disk when they return. What is
+  // left is to know the folder is still there.
+  bool SyncFolder(Folder& folder) override {
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!::GetFileInformationByHandle(static_cast<WindowsFolder&>(folder).handle(), &info)) {
+      return Failed("cannot sync the folder", folder.path());
+    }
+    return (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) ||
+           Failed("cannot sync the folder", folder.path(), ERROR_DIRECTORY);
+  }
+
+  Placement Place(const std::string& name) override {
+    Placement place;
+    auto refuse = [&](DWORD error, Placement::Refusal refusal = Placement::Refusal::kSystem) {
+      place = Placement();
+      place.refusal = refusal;
+      place.reason = ReasonOf(error);
+      return place;
+    };
+    // A folder on the way that is not there: the user's, or where a link leads, which
+    // is then what is wrong.
+    auto missing = [&](DWORD error, int hops) {
+      const bool gone = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+      if (!gone) return refuse(error);
+      return refuse(ERROR_PATH_NOT_FOUND,
+                    hops == 0 ? Placement::Refusal::kNoFolder : Placement::Refusal::kSystem);
+    };
+    // Where a real path is: its folder and its name, "." for a root (which alone ends
+    // in a separator).
+    auto at = [&](const std::string& real) {
+      place.folder = DirectoryOf(real);
+      place.name = SamePath(place.folder, real) ? "." : real.substr(real.find_last_of('/') + 1);
+      return place;
+    };
+    std::string path = name;
+    for (int hops = 0;; ++hops) {
+      // Windows itself takes ".." before anything else: "a\b\..\c" is "a\c", whatever b is.
+      const std::string full = FullPath(path);
+      if (full.empty()) return refuse(ERROR_INVALID_NAME);
+      const std::string leaf = full.substr(full.find_last_of('/') + 1);
+      // A device ("NUL" is "//./NUL") is where it is; the engine refuses it as no file.
+      if (full.rfind("//./", 0) == 0) {
+        place.folder = DirectoryOf(full);
+        place.name = leaf;
+        return place;
+      }
+      DWORD error = 0;
+      if (leaf.empty()) {
+        // A name that ends in a folder: the folder itself, which is no place for a list.
+        const std::string real = FinalPath(full, &error);
+        return real.empty() ? missing(error, hops) : at(real);
+      }
+      // "a:b" is the stream b of the file a, where no file is put in place.
+      if (leaf.find(':') != std::string::npos) return refuse(ERROR_INVALID_NAME);
+      const std::string folder = FinalPath(DirectoryOf(full), &error);
+      if (folder.empty()) return missing(error, hops);
+      const std::string file = JoinPath(folder, leaf);
+      const std::optional<std::wstring> wide = Widen(file);
+      if (!wide) return refuse(ERROR_INVALID_NAME);
+      place.folder = folder;
+      place.name = leaf;
+      const DWORD attributes = ::GetFileAttributesW(wide->c_str());
+      if (attributes == INVALID_FILE_ATTRIBUTES) {
+        error = ::GetLastError();
+        if (error != ERROR_FILE_NOT_FOUND) return refuse(error);
+        return NameFits(folder, leaf) ? place : refuse(ERROR_FILENAME_EXCED_RANGE);
+      }
+      if (!(attributes & FILE_ATTRIBUTE_REPARSE_POINT)) return place;
+      Handle link = OpenToInspect(file, /*follow=*/false);
+      if (!link.valid()) return refuse(::GetLastError());
+      if (!IsLink(link)) return place;
+      if (hops >= kMaxLinkHops) return refuse(ERROR_CANT_RESOLVE_FILENAME);
+      // The link is followed once: to the file it leads to, else, when that does not
+      // exist, to the name its text gives, which is made.
+      if (const std::string target = FinalPath(file, &error); !target.empty()) return at(target);
+      if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return refuse(error);
+      if (!LinkTarget(link, folder, &path, &error)) return refuse(error);
+    }
+  }
+
+  FileFacts Inspect(const std::string& name) override { return Facts(name, /*follow=*/true); }
 
   std::uint32_t NewFileMode() override { return 0666; }
 
@@ -438,12 +723,6 @@ class WindowsEnv final : public Env {
     Handle h(::CreateFileW(wide->c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     return (h.valid() && ::FlushFileBuffers(h.get())) || Failed("cannot sync", name);
-  }
-
-  // The rename was made with MOVEFILE_WRITE_THROUGH: it is on the disk when it returns.
-  bool SyncDirectory(const std::string& directory) override {
-    const DWORD attributes = AttributesOf(directory);
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
   }
 
   // The ACLs decide, and they are best asked by trying: a file that no one else can
@@ -547,6 +826,43 @@ class WindowsEnv final : public Env {
   std::uint32_t TickCount() override { return static_cast<std::uint32_t>(::GetTickCount64()); }
 
  private:
+  // The facts of `name`, of the file a link leads to when `follow`, else of the link.
+  FileFacts Facts(const std::string& name, bool follow) {
+    FileFacts facts;
+    Handle h = OpenToInspect(name, follow);
+    if (!h.valid()) {
+      // A link that leads nowhere is no file; one open elsewhere in a way that keeps even
+      // this out is known by its attributes only, and never taken for another file.
+      const DWORD error = ::GetLastError();
+      if (follow && (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)) return facts;
+      const DWORD attributes = AttributesOf(name);
+      if (attributes == INVALID_FILE_ATTRIBUTES) return facts;
+      facts.exists = true;
+      facts.link = !follow && (attributes & FILE_ATTRIBUTE_REPARSE_POINT);
+      facts.directory = !facts.link && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+      facts.regular = !facts.link && !facts.directory;
+      facts.writable = false;
+      facts.mode = facts.regular ? 0444 : 0777;
+      facts.id = FileId{~0ull, ++unknownIds_};
+      return facts;
+    }
+    facts.exists = true;
+    BY_HANDLE_FILE_INFORMATION info;
+    if (!InfoOf(h, &info)) return facts;  // a device such as NUL or CON: not regular
+    facts.id = IdOf(info);
+    if (!follow && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsLink(h)) {
+      facts.link = true;
+      facts.mode = 0777;
+      return facts;
+    }
+    facts.directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    facts.regular = !facts.directory;
+    const bool readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
+    facts.writable = facts.regular && !readOnly;
+    facts.mode = facts.directory ? 0777 : (readOnly ? 0444 : 0666);
+    return facts;
+  }
+
   MadeFiles made_;
   std::atomic<std::uint64_t> unknownIds_{0};
 };

@@ -1,6 +1,8 @@
 // Starting vantor-cli, or another program, from a test: in a given directory, standard
 // input from /dev/null, standard output and error into the files "out" and "err" of a
-// capture directory, and, when the test runs as root, as another user.
+// capture directory, and, when the test runs as root, as another user. On POSIX
+// systems the child starts with every signal unblocked and at its default action, as
+// from an interactive shell, whatever the test runner was started with.
 #ifndef VANTOR_TESTS_CLI_CLI_PROCESS_H_
 #define VANTOR_TESTS_CLI_CLI_PROCESS_H_
 
@@ -10,6 +12,8 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
+#include <signal.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #endif
@@ -115,9 +119,11 @@ inline std::optional<User> Nobody() {
 }
 
 struct Launch {
-  std::string dir = "/";              // the working directory of the child
-  const TempDir* captures = nullptr;  // null: standard output and error are the test's
-  std::optional<User> user;           // none: the test's own
+  std::string dir = "/";                    // the working directory of the child
+  const TempDir* captures = nullptr;        // null: standard output and error are the test's
+  std::optional<User> user = std::nullopt;  // none: the test's own
+  int out = -1;                             // when set, standard output instead of "out"
+  std::optional<rlim_t> maxFileBytes = std::nullopt;  // the child's `ulimit -f`, in bytes
 };
 
 // Starts `argv` (argv[0] is the program's path) as `launch` says; the child exits 127
@@ -134,6 +140,17 @@ inline pid_t StartProcess(std::vector<std::string> argv, const Launch& launch) {
       ::dup2(out, 1);
       ::dup2(err, 2);
     }
+    if (launch.out >= 0) ::dup2(launch.out, 1);
+    // A runner started in the background or under nohup passes on ignored signals, and
+    // the program keeps those ignored.
+    for (int signal : {SIGINT, SIGTERM, SIGHUP, SIGPIPE, SIGXFSZ}) ::signal(signal, SIG_DFL);
+    sigset_t none;
+    sigemptyset(&none);
+    ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (launch.maxFileBytes) {
+      const struct rlimit limit = {*launch.maxFileBytes, *launch.maxFileBytes};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);
+    }
     if (launch.user && (::setgroups(0, nullptr) != 0 || ::setgid(launch.user->gid) != 0 ||
                         ::setuid(launch.user->uid) != 0)) {
       _exit(127);
@@ -147,11 +164,15 @@ inline pid_t StartProcess(std::vector<std::string> argv, const Launch& launch) {
   return pid;
 }
 
-inline pid_t StartCli(const std::vector<std::string>& args, const std::string& dir,
-                      const TempDir& captures, std::optional<User> user = std::nullopt) {
+inline pid_t StartCli(const std::vector<std::string>& args, const Launch& launch) {
   std::vector<std::string> argv = {VANTOR_CLI_PATH};
   argv.insert(argv.end(), args.begin(), args.end());
-  return StartProcess(std::move(argv), {.dir = dir, .captures = &captures, .user = user});
+  return StartProcess(std::move(argv), launch);
+}
+
+inline pid_t StartCli(const std::vector<std::string>& args, const std::string& dir,
+                      const TempDir& captures, std::optional<User> user = std::nullopt) {
+  return StartCli(args, {.dir = dir, .captures = &captures, .user = user});
 }
 
 // The exit status, or 128 + the signal that ended the process.

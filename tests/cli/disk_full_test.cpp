@@ -1,7 +1,8 @@
-// vantor-cli on a disk that fills up, and as a user without the rights it needs: the run
-// fails with the text of the call that failed and exit status 1, and the files it was
-// given are as they were. Both need root, to mount a small tmpfs and to become another
-// user; without it they are skipped.
+// vantor-cli on a disk that fills up, past its file size limit, and as a user without
+// the rights it needs: the run fails with the text of the call that failed and exit
+// status 1, and the files it was given are as they were. The full disk and the other
+// user need root, to mount a small tmpfs and to become another user; without it they
+// are skipped. A report that cannot be written is told, and changes no run's status.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -20,6 +21,7 @@
 #include <map>
 #include <memory>
 #include <random>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -223,6 +225,76 @@ INSTANTIATE_TEST_SUITE_P(EveryWriter, DiskFullTest, ::testing::ValuesIn(kFullCas
                          [](const ::testing::TestParamInfo<FullCase>& info) {
                            return std::string(info.param.name);
                          });
+
+// ---------------------------------------------------------------------------------
+// A file size limit (ulimit -f)
+
+// The write that crosses the limit fails as a full disk's does (instead of the signal
+// killing the program) and names the temporary file, which is gone.
+TEST(FileSizeLimitTest, AWritePastTheLimitFailsAndLeavesTheFilesAsTheyWere) {
+  TempDir dir;
+  TempDir captures;
+  const std::string list = BigList().substr(0, BigList().find('\n', 4 * kMiB) + 1);
+  WriteFile(dir.File("in.txt"), list);
+  WriteFile(dir.File("out.txt"), "previous\n");
+  const std::regex named(ErrorOutput("failed to write data") +
+                         "vantor-cli: cannot write '(/.*/vnt[0-9a-f]{8}\\.tmp)': File too large\n");
+  for (const Names& args : {Names{"-q", "--sort-email", "-r", "in.txt"},
+                            Names{"-q", "--split-count", "70000", "-o", "out.txt", "in.txt"}}) {
+    const Outcome run = Finish(
+        StartCli(args, {.dir = dir.path(), .captures = &captures, .maxFileBytes = kMiB}), captures);
+    EXPECT_EQ(run.status, 1) << args[1] << ": " << run.err;
+    if (std::smatch match; std::regex_match(run.err, match, named)) {
+      EXPECT_FALSE(testing::FileExists(match[1])) << match[1];
+    } else {
+      ADD_FAILURE() << run.err;
+    }
+    EXPECT_EQ(dir.List(), (Names{"in.txt", "out.txt"})) << args[1];
+    EXPECT_EQ(ReadFile(dir.File("in.txt")), list);
+    EXPECT_EQ(ReadFile(dir.File("out.txt")), "previous\n");
+  }
+}
+
+// ---------------------------------------------------------------------------------
+// A report that cannot be written
+
+// Standard output a closed pipe or a full device: the message says so, and a job whose
+// result is in place still exits 0, so that no script runs it again.
+TEST(LostReportTest, IsToldAndChangesNoStatus) {
+  TempDir dir;
+  TempDir captures;
+  const int full = ::open("/dev/full", O_WRONLY);
+  if (full < 0) GTEST_SKIP() << "no /dev/full";
+  int pipeEnds[2];
+  ASSERT_EQ(::pipe(pipeEnds), 0);
+  ::close(pipeEnds[0]);  // nobody reads
+  const std::string list = "b@x\na@x\n";
+  const std::string sorted = "a@x\nb@x\n";
+  const Names sort = {"--sort-email", "-r", "in.txt"};
+  struct Case {
+    int out;
+    Names args;
+    int status;
+    std::string after;  // the list
+    const char* err;
+  };
+  const Case cases[] = {
+      {pipeEnds[1], sort, 0, sorted, "the report: Broken pipe"},
+      {full, sort, 0, sorted, "the report: No space left on device"},
+      // Printing is all that run is for (as with --version and --dry-run).
+      {full, {"--help"}, 1, list, "the usage text: No space left on device"},
+  };
+  for (const Case& c : cases) {
+    WriteFile(dir.File("in.txt"), list);
+    const Outcome run = Finish(
+        StartCli(c.args, {.dir = dir.path(), .captures = &captures, .out = c.out}), captures);
+    EXPECT_EQ(run.status, c.status) << c.err;
+    EXPECT_EQ(run.err, std::string("vantor-cli: cannot write ") + c.err + "\n");
+    EXPECT_EQ(ReadFile(dir.File("in.txt")), c.after) << c.err;
+  }
+  ::close(pipeEnds[1]);
+  ::close(full);
+}
 
 // ---------------------------------------------------------------------------------
 // A user without the rights the job needs

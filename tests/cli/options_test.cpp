@@ -10,15 +10,19 @@ std::string Parse(std::vector<std::string> args, CliOptions* options = nullptr) 
   return ParseOptions(args, options ? options : &local);
 }
 
+// File names are taken as the shell gave them, blanks and all.
 TEST(OptionsTest, AFilterJobToAnOutputFile) {
   CliOptions options;
   EXPECT_EQ(Parse({"--filter", " f.txt", "-o", " out.txt\t", "  in.txt "}, &options), "");
   EXPECT_TRUE(options.choices.singleList);
   EXPECT_TRUE(options.choices.filter);
-  EXPECT_EQ(options.choices.filterFileName, " f.txt");  // passed on untrimmed
-  EXPECT_EQ(options.choices.outputFileName, "out.txt");
-  EXPECT_EQ(options.choices.inputFileName, "in.txt");
+  EXPECT_EQ(options.choices.filterFileName, " f.txt");
+  EXPECT_EQ(options.choices.outputFileName, " out.txt\t");
+  EXPECT_EQ(options.choices.inputFileName, "  in.txt ");
   EXPECT_FALSE(options.seedGiven);
+  EXPECT_EQ(Parse({"--filter", "f", "-o", " ", "\t"}, &options), "");
+  EXPECT_EQ(options.choices.outputFileName, " ");
+  EXPECT_EQ(options.choices.inputFileName, "\t");
 }
 
 TEST(OptionsTest, LongOptionsTakeTheirValueAfterAnEqualsSignToo) {
@@ -70,10 +74,10 @@ TEST(OptionsTest, RandomizeIsARearrangeWithoutASort) {
 
 TEST(OptionsTest, AMergeTakesItsListsInOrder) {
   CliOptions options;
-  EXPECT_EQ(Parse({"--merge", "b", "-o", " all ", "a", "c"}, &options), "");
+  EXPECT_EQ(Parse({"--merge", "b", "-o", " all ", "a ", "c"}, &options), "");
   EXPECT_FALSE(options.choices.singleList);
-  EXPECT_EQ(options.choices.outputFileName, "all");
-  EXPECT_EQ(options.choices.mergeFiles, (std::vector<std::string>{"b", "a", "c"}));
+  EXPECT_EQ(options.choices.outputFileName, " all ");
+  EXPECT_EQ(options.choices.mergeFiles, (std::vector<std::string>{"b", "a ", "c"}));
 }
 
 TEST(OptionsTest, HelpAndVersionNeedNothingElse) {
@@ -98,10 +102,10 @@ INSTANTIATE_TEST_SUITE_P(
     Reasons, UsageErrorTest,
     ::testing::Values(
         UsageCase{{"--filter", "f", "-o", "o"}, "input list: Please enter filename"},
-        UsageCase{{"--filter", "f", "-o", "o", " \t"}, "input list: Please enter filename"},
+        UsageCase{{"--filter", "f", "-o", "o", ""}, "input list: Please enter filename"},
         UsageCase{{"--filter", "f", "in"},
                   "output file (-o FILE or --replace-input): Please enter filename"},
-        UsageCase{{"--filter", "f", "-o", "  ", "in"},
+        UsageCase{{"--filter", "f", "-o", "", "in"},
                   "output file (-o FILE or --replace-input): Please enter filename"},
         UsageCase{{"-o", "o", "in"}, "Please choose at least one action to perform"},
         UsageCase{{"-r", "-o", "o", "--filter", "f", "in"},
@@ -144,7 +148,7 @@ INSTANTIATE_TEST_SUITE_P(
                   "--split-count and --split-kb exclude each other"},
         UsageCase{{"--merge", "-o", "all", "a"},
                   "Please specify files to merge (at least 2 files)"},
-        UsageCase{{"--merge", "-o", " ", "a", "b"}, "Please specify output filename"},
+        UsageCase{{"--merge", "-o", "", "a", "b"}, "Please specify output filename"},
         UsageCase{{"--merge", "--filter", "f", "-o", "all", "a", "b"},
                   "--merge takes no single-list action"}));
 

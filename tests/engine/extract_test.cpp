@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "engine/format.h"
+#include "engine/list_reader.h"
 #include "engine/run_random.h"
 #include "engine/runner.h"
 #include "tests/support/action_test.h"
@@ -395,6 +396,100 @@ TEST_F(ExtractTest, GivesDistinctLinesAsManyAsAskedAndTheSameForTheSameSeed) {
       EXPECT_EQ(Output(), out) << where << " again";
     }
   }
+}
+
+// What a pass that keeps every line writes: each record the reader makes of the file,
+// with the line end after it.
+std::string AsRead(Env* env, const std::string& path, std::uint32_t chunk) {
+  ListReader reader(env, NoKey);
+  reader.Open(path, chunk);
+  std::string out;
+  while (reader.ReadChunk()) {
+    LineStore& lines = reader.lines();
+    for (std::size_t i = 0; i < lines.count(); ++i) {
+      out.append(lines[i].text, static_cast<std::size_t>(lines[i].length) + 1);
+    }
+  }
+  reader.Close();
+  return out;
+}
+
+struct LongLineCase {
+  const char* name;
+  std::string list;
+  long long lines;  // as counted: every record, and every LF blank line
+};
+
+void PrintTo(const LongLineCase& c, std::ostream* os) { *os << c.name; }
+
+class ExtractLongLineTest : public ExtractTest,
+                            public ::testing::WithParamInterface<LongLineCase> {};
+
+// A line longer than a chunk is read as several records, each of them a line to count:
+// asking for all of them keeps every record, in file order, and the report names them.
+TEST_P(ExtractLongLineTest, AsManyAsCountedKeepEveryRecord) {
+  constexpr std::uint32_t kChunk = 64;
+  const LongLineCase& c = GetParam();
+  job_.chunkSizes.list = kChunk;
+  for (std::int32_t count : {static_cast<std::int32_t>(c.lines), 1000}) {
+    ASSERT_EQ(Run(c.list, count), "") << count;
+    const std::string all = AsRead(&env_, dir_.File("in.txt"), kChunk);
+    EXPECT_EQ(Output(), all) << count;
+    EXPECT_EQ(job_.resultsText, Report(std::count(all.begin(), all.end(), '\n'), c.lines)) << count;
+    EXPECT_EQ(job_.extractCount, c.lines) << count;
+  }
+}
+
+std::string Long(std::size_t n) { return std::string(n, 'y'); }
+
+INSTANTIATE_TEST_SUITE_P(
+    Lists, ExtractLongLineTest,
+    ::testing::Values(
+        LongLineCase{"LineOfTheChunk", "a@x\n" + Long(64) + "\nb@x\n", 3},
+        LongLineCase{"LineOfTheChunkAndOne", "a@x\n" + Long(65) + "\nb@x\n", 4},
+        LongLineCase{"LineOfTwoChunks", "a@x\n" + Long(128) + "\nb@x\n", 4},
+        LongLineCase{"LineOfTwoChunksAndOne", "a@x\n" + Long(129) + "\nb@x\n", 5},
+        LongLineCase{"LongFirstLine", Long(65) + "\nb@x\n", 3},
+        LongLineCase{"LongLinesInARow", Long(100) + "\n" + Long(200) + "\n", 6},
+        LongLineCase{"LongLastLineWithoutLf", "a@x\n" + Long(129), 4},
+        LongLineCase{"LastLineOfTheChunkWithoutLf", "a@x\n" + Long(64), 2},
+        // In CR LF style the CR is the line's last byte: 63 bytes and a CR fill one chunk.
+        LongLineCase{"CrLfLineOfTheChunk", "a@x\r\n" + Long(63) + "\r\nb@x\r\n", 3},
+        LongLineCase{"CrLfLineOfTheChunkBeforeItsCr", "a@x\r\n" + Long(64) + "\r\nb@x\r\n", 4},
+        LongLineCase{"CrLfLongLine", "a@x\r\n" + Long(100) + "\r\nb@x\r\n", 4},
+        LongLineCase{"CrLfLongLastLineWithoutLineEnd", "a@x\r\n" + Long(130), 4},
+        LongLineCase{"BlankLinesAroundALongLine", "a@x\n\n" + Long(100) + "\n\n\nb@x\n", 7},
+        LongLineCase{"CrLfBlankLinesAroundALongLine", "a@x\r\n\r\n" + Long(100) + "\r\n\r\nb@x\r\n",
+                     6},
+        LongLineCase{"BlankLinesThenALongLastLine", "\n\n" + Long(65), 4}),
+    [](const ::testing::TestParamInfo<LongLineCase>& info) { return info.param.name; });
+
+// With the 20 MiB chunk, lines of 20 MiB and one byte and of 45 MiB are two records and
+// three: the list is eight lines, all kept when eight are asked for.
+TEST_F(ExtractTest, LinesLongerThanTheRealChunkAreAllKept) {
+  constexpr std::size_t kMiB = 1024 * 1024;
+  {
+    std::string list = "a@x\n";
+    list.reserve(66 * kMiB);
+    list.append(20 * kMiB + 1, 'y');
+    list += "\nb@x\n";
+    list.append(45 * kMiB, 'z');
+    list += "\nc@x\n";
+    ASSERT_EQ(Run(list, 8), "");
+  }
+  std::string expected = "a@x\n";
+  expected.reserve(66 * kMiB);
+  expected.append(20 * kMiB, 'y');
+  expected += "\ny\nb@x\n";
+  for (std::size_t piece : {20 * kMiB, 20 * kMiB, 5 * kMiB}) {
+    expected.append(piece, 'z');
+    expected += '\n';
+  }
+  expected += "c@x\n";
+  const std::string out = Output();
+  EXPECT_EQ(out.size(), expected.size());
+  EXPECT_TRUE(out == expected);  // not printed: 65 MiB each
+  EXPECT_EQ(job_.resultsText, Report(8, 8));
 }
 
 TEST_F(ExtractTest, PostsItsProgressTextsInOrder) {

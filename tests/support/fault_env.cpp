@@ -208,12 +208,6 @@ void FaultEnv::Synced(const std::shared_ptr<Written>& file) {
   if (file) file->synced = file->size;
 }
 
-std::string FaultEnv::FolderOf(const std::string& name) {
-  const std::string folder = DirectoryOf(name);
-  const std::string real = target()->RealPath(folder);
-  return real.empty() ? folder : real;
-}
-
 std::unique_ptr<ReadableFile> FaultEnv::OpenForReading(const std::string& name) {
   if (!Allow(Call::OpenRead)) return nullptr;
   auto file = target()->OpenForReading(name);
@@ -221,35 +215,48 @@ std::unique_ptr<ReadableFile> FaultEnv::OpenForReading(const std::string& name) 
   return std::make_unique<FaultReadableFile>(this, std::move(file));
 }
 
-std::unique_ptr<WritableFile> FaultEnv::CreateTempFile(const std::string& directory,
-                                                       std::string* name) {
+std::unique_ptr<WritableFile> FaultEnv::CreateTempFile(Folder& folder, std::string* name) {
   if (!Allow(Call::TempName)) return nullptr;
-  auto file = target()->CreateTempFile(directory, name);
+  auto file = target()->CreateTempFile(folder, name);
   if (!file) return nullptr;
   std::shared_ptr<Written> written;
   std::lock_guard<std::mutex> lock(mutex_);
   if (tracking_) {
     written = std::make_shared<Written>();
     written_[*name] = written;
-    unsyncedNames_.push_back({FolderOf(*name), *name, "", std::nullopt});
+    unsyncedNames_.push_back({folder.path(), *name, "", std::nullopt});
   }
   return std::make_unique<FaultWritableFile>(this, std::move(file), std::move(written));
 }
 
-bool FaultEnv::Delete(const std::string& name) {
-  if (!Allow(Call::Delete) || !target()->Delete(name)) return false;
+KeepResult FaultEnv::KeepLink(Folder& folder, const std::string& name, std::string* kept) {
+  if (!Allow(Call::Link)) return KeepResult::kFailed;
+  const KeepResult result = target()->KeepLink(folder, name, kept);
   std::lock_guard<std::mutex> lock(mutex_);
-  written_.erase(name);
+  // A second name not yet durable is gone after the cut; the file keeps its first.
+  if (tracking_ && result == KeepResult::kKept) {
+    unsyncedNames_.push_back({folder.path(), NameIn(folder, *kept), "", std::nullopt});
+  }
+  return result;
+}
+
+bool FaultEnv::DeleteIn(Folder& folder, const std::string& name) {
+  if (!Allow(Call::Delete) || !target()->DeleteIn(folder, name)) return false;
+  std::lock_guard<std::mutex> lock(mutex_);
+  written_.erase(NameIn(folder, name));
   return true;
 }
 
-bool FaultEnv::Rename(const std::string& from, const std::string& to) {
+bool FaultEnv::RenameIn(Folder& fromFolder, const std::string& fromName, Folder& toFolder,
+                        const std::string& toName) {
   if (!Allow(Call::Rename)) return false;
   std::unique_lock<std::mutex> lock(mutex_);
   if (!tracking_) {
     lock.unlock();
-    return target()->Rename(from, to);
+    return target()->RenameIn(fromFolder, fromName, toFolder, toName);
   }
+  const std::string from = NameIn(fromFolder, fromName);
+  const std::string to = NameIn(toFolder, toName);
   // The replaced file comes back as the disk holds it.
   std::optional<std::string> replaced;
   if (FileExists(to)) {
@@ -257,7 +264,7 @@ bool FaultEnv::Rename(const std::string& from, const std::string& to) {
     auto it = written_.find(to);
     if (it != written_.end()) replaced->resize(std::min(replaced->size(), it->second->synced));
   }
-  if (!target()->Rename(from, to)) return false;
+  if (!target()->RenameIn(fromFolder, fromName, toFolder, toName)) return false;
   auto it = written_.find(from);
   if (it != written_.end()) {
     written_[to] = it->second;
@@ -265,12 +272,12 @@ bool FaultEnv::Rename(const std::string& from, const std::string& to) {
   } else {
     written_.erase(to);
   }
-  unsyncedNames_.push_back({FolderOf(to), to, from, std::move(replaced)});
+  unsyncedNames_.push_back({toFolder.path(), to, from, std::move(replaced)});
   return true;
 }
 
-bool FaultEnv::SetMode(const std::string& name, std::uint32_t mode) {
-  return Allow(Call::SetMode) && target()->SetMode(name, mode);
+bool FaultEnv::SetModeIn(Folder& folder, const std::string& name, std::uint32_t mode) {
+  return Allow(Call::SetMode) && target()->SetModeIn(folder, name, mode);
 }
 
 bool FaultEnv::SyncFile(const std::string& name) {
@@ -281,13 +288,11 @@ bool FaultEnv::SyncFile(const std::string& name) {
   return true;
 }
 
-bool FaultEnv::SyncDirectory(const std::string& directory) {
-  if (!Allow(Call::SyncDirectory) || !target()->SyncDirectory(directory)) return false;
-  const std::string real = target()->RealPath(directory);
+bool FaultEnv::SyncFolder(Folder& folder) {
+  if (!Allow(Call::SyncDirectory) || !target()->SyncFolder(folder)) return false;
   std::lock_guard<std::mutex> lock(mutex_);
-  std::erase_if(unsyncedNames_, [&](const NameChange& change) {
-    return change.folder == directory || change.folder == real;
-  });
+  std::erase_if(unsyncedNames_,
+                [&](const NameChange& change) { return change.folder == folder.path(); });
   return true;
 }
 
@@ -298,6 +303,14 @@ std::string FaultEnv::FullPath(const std::string& name) {
 
 std::string FaultEnv::RealPath(const std::string& name) {
   return failFullPath_.load() ? std::string() : target()->RealPath(name);
+}
+
+Placement FaultEnv::Place(const std::string& name) {
+  if (!failFullPath_.load()) return target()->Place(name);
+  Placement refused;
+  refused.refusal = Placement::Refusal::kSystem;
+  refused.reason = kInjectedFault;
+  return refused;
 }
 
 std::uint32_t FaultEnv::TickCount() {

@@ -30,6 +30,7 @@ enum class Call {
   Close,
   TempName,
   SetMode,
+  Link,  // a second name kept for a file the commit replaces
   Rename,
   Delete,
   FullPath,
@@ -37,12 +38,14 @@ enum class Call {
 };
 
 inline constexpr Call kAllCalls[] = {
-    Call::OpenRead, Call::Read,    Call::Write,  Call::Copy,   Call::Sync,     Call::Close,
-    Call::TempName, Call::SetMode, Call::Rename, Call::Delete, Call::FullPath, Call::SyncDirectory};
+    Call::OpenRead, Call::Read,     Call::Write,        Call::Copy, Call::Sync,
+    Call::Close,    Call::TempName, Call::SetMode,      Call::Link, Call::Rename,
+    Call::Delete,   Call::FullPath, Call::SyncDirectory};
 
 // The text the engine raises when a call of `kind` fails; null for the calls the
-// engine goes on without: a Delete only cleans up, a name that cannot be made absolute
-// is used as given, and a folder's sync only makes a rename durable sooner.
+// engine goes on without: a Delete only cleans up, and a name that cannot be made
+// absolute is used as given. A folder's sync that fails before the commit is done
+// undoes it; one that fails while it tidies up is let pass.
 inline const char* ErrorTextOf(Call kind) {
   switch (kind) {
     case Call::OpenRead:
@@ -57,11 +60,12 @@ inline const char* ErrorTextOf(Call kind) {
     case Call::TempName:
       return "failed to get temp file name";
     case Call::SetMode:
+    case Call::Link:
     case Call::Rename:
+    case Call::SyncDirectory:
       return "Failed to rename file";
     case Call::Delete:
     case Call::FullPath:
-    case Call::SyncDirectory:
       return nullptr;
   }
   return nullptr;
@@ -87,7 +91,7 @@ class FaultEnv final : public EnvWrapper {
   void CutPowerAt(std::uint64_t n);
   // Makes the files what the disk holds after the cut, and clears the faults. Each file
   // written since CutPowerAt keeps only the bytes a sync of it made durable. With
-  // `loseNames`, every name made since its folder's last SyncDirectory is undone, the
+  // `loseNames`, every name made since its folder's last SyncFolder is undone, the
   // last first: a created file is gone, a renamed one has its old name back and the
   // file it replaced returns. A Delete is taken as durable at once.
   void PowerOn(bool loseNames);
@@ -106,7 +110,7 @@ class FaultEnv final : public EnvWrapper {
   void HoldRead(int n, std::function<bool()> release);
   // Whether a read is waiting now.
   bool holding() const { return holding_.load(); }
-  // Every FullPath and RealPath fails while `fail` holds.
+  // Every FullPath, RealPath and Place fails while `fail` holds.
   void FailFullPath(bool fail) { failFullPath_.store(fail); }
 
   // A fixed clock, each read of it advancing it by `step`; nullopt for the real one.
@@ -126,15 +130,17 @@ class FaultEnv final : public EnvWrapper {
   void Synced(const std::shared_ptr<Written>& file);
 
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override;
-  std::unique_ptr<WritableFile> CreateTempFile(const std::string& directory,
-                                               std::string* name) override;
-  bool Delete(const std::string& name) override;
-  bool Rename(const std::string& from, const std::string& to) override;
-  bool SetMode(const std::string& name, std::uint32_t mode) override;
+  std::unique_ptr<WritableFile> CreateTempFile(Folder& folder, std::string* name) override;
+  KeepResult KeepLink(Folder& folder, const std::string& name, std::string* kept) override;
+  bool RenameIn(Folder& from, const std::string& fromName, Folder& to,
+                const std::string& toName) override;
+  bool DeleteIn(Folder& folder, const std::string& name) override;
+  bool SetModeIn(Folder& folder, const std::string& name, std::uint32_t mode) override;
   bool SyncFile(const std::string& name) override;
-  bool SyncDirectory(const std::string& directory) override;
+  bool SyncFolder(Folder& folder) override;
   std::string FullPath(const std::string& name) override;
   std::string RealPath(const std::string& name) override;
+  Placement Place(const std::string& name) override;
   std::uint32_t TickCount() override;
 
  private:
@@ -146,7 +152,6 @@ class FaultEnv final : public EnvWrapper {
     std::string from;
     std::optional<std::string> replaced;
   };
-  std::string FolderOf(const std::string& name);
   void ClearFaultsLocked();
 
   mutable std::mutex mutex_;  // guards all below

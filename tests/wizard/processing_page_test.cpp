@@ -227,7 +227,8 @@ TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksA
   WriteFile(m_in.File("filter.txt"), "zeta\n");
   TempDir out;
   FaultEnv faults;
-  faults.FailCallOf(vantor::testing::Call::Rename, 1);  // the commit of the sort
+  // The filter's result is the first temporary file, the sort's first part the second.
+  faults.FailCallOf(vantor::testing::Call::TempName, 2);
   processing().SetEnv(&faults);
 
   WizardJob job;
@@ -239,7 +240,7 @@ TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksA
   ASSERT_TRUE(RunJob(job));
 
   const QString error =
-      QStringLiteral("Error occured while processing lists:\r\nFailed to rename file");
+      QStringLiteral("Error occured while processing lists:\r\nfailed to get temp file name");
   ASSERT_EQ(m_messages.size(), 1u);
   EXPECT_EQ(m_messages[0].text, error);
   EXPECT_EQ(m_messages[0].caption, QStringLiteral("Error occured"));

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <climits>
 #include <memory>
 #include <set>
 #include <string>
@@ -13,8 +14,18 @@
 namespace vantor {
 namespace {
 
+using testing::ReadFile;
 using testing::TempDir;
 using testing::WriteFile;
+
+// The folder `path` (resolved first: a Folder opens real paths only).
+std::unique_ptr<Folder> OpenReal(const std::string& path) {
+  char real[PATH_MAX];
+  if (::realpath(path.c_str(), real) == nullptr) return nullptr;
+  return Env::Default()->OpenFolder(real);
+}
+
+std::string LeafOf(const std::string& name) { return name.substr(name.find_last_of('/') + 1); }
 
 TEST(EnvTest, FullPathIsAbsoluteAndLexicallyNormal) {
   Env* env = Env::Default();
@@ -53,10 +64,12 @@ TEST(EnvTest, TemporaryFilesAreNewPrivateAndUnique) {
   TempDir dir;
   Env* env = Env::Default();
   std::set<std::string> names;
+  std::unique_ptr<Folder> folder = OpenReal(dir.path());
+  ASSERT_NE(folder, nullptr);
   for (int i = 0; i < 50; ++i) {
     std::string name;
-    ASSERT_NE(env->CreateTempFile(dir.path(), &name), nullptr);
-    EXPECT_EQ(name.rfind(dir.path() + "/vnt", 0), 0u) << name;
+    ASSERT_NE(env->CreateTempFile(*folder, &name), nullptr);
+    EXPECT_EQ(name.rfind(folder->path() + "/vnt", 0), 0u) << name;
     EXPECT_EQ(name.substr(name.size() - 4), ".tmp");
     struct stat st;
     ASSERT_EQ(::stat(name.c_str(), &st), 0);
@@ -65,8 +78,7 @@ TEST(EnvTest, TemporaryFilesAreNewPrivateAndUnique) {
     names.insert(name);
   }
   EXPECT_EQ(names.size(), 50u);
-  std::string name;
-  EXPECT_EQ(env->CreateTempFile(dir.File("missing"), &name), nullptr);
+  EXPECT_EQ(env->OpenFolder(folder->path() + "/missing"), nullptr);
 }
 
 TEST(EnvTest, OnlyRegularFilesOpenForReadingAndNoneBlocks) {
@@ -90,7 +102,8 @@ TEST(EnvTest, ATemporaryFileSwappedUnderItsNameIsNotUsed) {
   Env* env = Env::Default();
   WriteFile(dir.File("victim"), "secret\n");
   std::string name;
-  std::unique_ptr<WritableFile> file = env->CreateTempFile(dir.path(), &name);
+  std::unique_ptr<Folder> folder = OpenReal(dir.path());
+  std::unique_ptr<WritableFile> file = env->CreateTempFile(*folder, &name);
   ASSERT_NE(file, nullptr);
   ASSERT_EQ(::rename(name.c_str(), dir.File("moved").c_str()), 0);
   ASSERT_EQ(::symlink(dir.File("victim").c_str(), name.c_str()), 0);
@@ -98,21 +111,139 @@ TEST(EnvTest, ATemporaryFileSwappedUnderItsNameIsNotUsed) {
   ASSERT_TRUE(file->Close());
   EXPECT_EQ(env->OpenForReading(name), nullptr);
   EXPECT_FALSE(env->SyncFile(name));
-  EXPECT_FALSE(env->Rename(name, dir.File("out.txt")));
+  EXPECT_FALSE(env->RenameIn(*folder, LeafOf(name), *folder, "out.txt"));
   EXPECT_EQ(testing::ReadFile(dir.File("victim")), "secret\n");
   EXPECT_EQ(testing::ReadFile(dir.File("moved")), "result\n");
   EXPECT_FALSE(testing::FileExists(dir.File("out.txt")));
 }
 
-TEST(EnvTest, NoLinkIsFollowedOnTheWayToATemporaryFile) {
+TEST(EnvTest, NoLinkIsFollowedOnTheWayToAFolder) {
   TempDir dir;
   Env* env = Env::Default();
+  std::unique_ptr<Folder> top = OpenReal(dir.path());
   ASSERT_EQ(::mkdir(dir.File("real").c_str(), 0700), 0);
   ASSERT_EQ(::symlink(dir.File("real").c_str(), dir.File("link").c_str()), 0);
+  EXPECT_EQ(env->OpenFolder(top->path() + "/link"), nullptr);
+  EXPECT_EQ(env->OpenFolder(top->path() + "/link/."), nullptr);
+  EXPECT_NE(env->OpenFolder(top->path() + "/real"), nullptr);
+}
+
+// Another user renames the folder away and puts a link to a folder of the victim's in
+// its place: what is made, renamed and removed through the folder stays in it.
+TEST(EnvTest, AFolderSwappedForALinkKeepsItsFiles) {
+  TempDir dir;
+  Env* env = Env::Default();
+  ASSERT_EQ(::mkdir(dir.File("shared").c_str(), 0700), 0);
+  ASSERT_EQ(::mkdir(dir.File("private").c_str(), 0700), 0);
+  WriteFile(dir.File("private/out.txt"), "private\n");
+  std::unique_ptr<Folder> folder = OpenReal(dir.File("shared"));
+  ASSERT_NE(folder, nullptr);
+  ASSERT_EQ(::rename(dir.File("shared").c_str(), dir.File("away").c_str()), 0);
+  ASSERT_EQ(::symlink(dir.File("private").c_str(), dir.File("shared").c_str()), 0);
   std::string name;
-  EXPECT_EQ(env->CreateTempFile(dir.File("link"), &name), nullptr);
-  EXPECT_EQ(env->CreateTempFile(dir.File("link/."), &name), nullptr);
-  EXPECT_NE(env->CreateTempFile(dir.File("real"), &name), nullptr);
+  std::unique_ptr<WritableFile> file = env->CreateTempFile(*folder, &name);
+  ASSERT_TRUE(file && file->Write("result\n", 7) && file->Close());
+  ASSERT_TRUE(env->RenameIn(*folder, LeafOf(name), *folder, "out.txt"));
+  EXPECT_EQ(ReadFile(dir.File("away/out.txt")), "result\n");
+  EXPECT_EQ(ReadFile(dir.File("private/out.txt")), "private\n");
+  // The swap is seen: the path no longer leads to the folder opened.
+  std::unique_ptr<Folder> again = env->OpenFolder(folder->path());
+  EXPECT_TRUE(again == nullptr || again->id() != folder->id());
+}
+
+// The old file lives on under its kept name when the new one takes its place, and
+// renaming the kept name back undoes the replacement.
+TEST(EnvTest, AKeptLinkHoldsTheReplacedFile) {
+  TempDir dir;
+  Env* env = Env::Default();
+  std::unique_ptr<Folder> folder = OpenReal(dir.path());
+  WriteFile(dir.File("out.txt"), "old\n");
+  std::string kept;
+  ASSERT_EQ(env->KeepLink(*folder, "out.txt", &kept), KeepResult::kKept);
+  EXPECT_EQ(kept.rfind("vnt", 0), 0u);
+  std::string name;
+  std::unique_ptr<WritableFile> file = env->CreateTempFile(*folder, &name);
+  ASSERT_TRUE(file && file->Write("new\n", 4) && file->Close());
+  ASSERT_TRUE(env->RenameIn(*folder, LeafOf(name), *folder, "out.txt"));
+  EXPECT_EQ(ReadFile(dir.File("out.txt")), "new\n");
+  EXPECT_EQ(ReadFile(dir.File(kept)), "old\n");
+  ASSERT_TRUE(env->RenameIn(*folder, kept, *folder, "out.txt"));
+  EXPECT_EQ(ReadFile(dir.File("out.txt")), "old\n");
+  EXPECT_FALSE(testing::FileExists(dir.File(kept)));
+}
+
+// Where a result goes: links resolved once, each refusal with the system's reason.
+TEST(EnvTest, PlaceResolvesTheNameOnceAndSaysWhyItCannot) {
+  TempDir dir;
+  Env* env = Env::Default();
+  const std::string base = OpenReal(dir.path())->path();
+  ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0700), 0);
+  WriteFile(dir.File("sub/list.txt"), "x\n");
+  ASSERT_EQ(::symlink("sub/list.txt", dir.File("tolist").c_str()), 0);
+  ASSERT_EQ(::symlink("sub/new.txt", dir.File("tonew").c_str()), 0);
+  ASSERT_EQ(::symlink("nowhere/x", dir.File("intonothing").c_str()), 0);
+  ASSERT_EQ(::symlink("loop2", dir.File("loop1").c_str()), 0);
+  ASSERT_EQ(::symlink("loop1", dir.File("loop2").c_str()), 0);
+  using R = Placement::Refusal;
+  struct Case {
+    std::string name;
+    R refusal;
+    std::string where;  // folder/name, or the reason
+  };
+  const Case cases[] = {
+      {dir.File("out.txt"), R::kNone, base + "/out.txt"},
+      {dir.File("sub/../sub/list.txt"), R::kNone, base + "/sub/list.txt"},
+      {dir.File("tolist"), R::kNone, base + "/sub/list.txt"},
+      {dir.File("tonew"), R::kNone, base + "/sub/new.txt"},  // made where it points
+      {dir.File("missing/out.txt"), R::kNoFolder, "No such file or directory"},
+      {dir.File("intonothing"), R::kSystem, "No such file or directory"},
+      {dir.File("loop1"), R::kSystem, "Too many levels of symbolic links"},
+      {dir.File(std::string(256, 'n')), R::kSystem, "File name too long"},
+  };
+  for (const Case& c : cases) {
+    const Placement place = env->Place(c.name);
+    EXPECT_EQ(place.refusal, c.refusal) << c.name;
+    EXPECT_EQ(c.refusal == R::kNone ? place.folder + "/" + place.name : place.reason, c.where)
+        << c.name;
+  }
+}
+
+// In a folder that is sticky and writable by all, a link is followed only when it is
+// the user's or the folder owner's, as the kernel's own rule has it; a dangling one
+// too, so that no one can make the user create a file where the link points.
+TEST(EnvTest, PlaceRefusesALinkAnotherUserPlantedInASharedFolder) {
+  if (::geteuid() != 0) GTEST_SKIP() << "links of another user need root";
+  constexpr uid_t kNobody = 65534;
+  TempDir dir;
+  Env* env = Env::Default();
+  ASSERT_EQ(::mkdir(dir.File("shared").c_str(), 01777), 0);
+  ASSERT_EQ(::chmod(dir.File("shared").c_str(), 01777), 0);
+  ASSERT_EQ(::mkdir(dir.File("private").c_str(), 0700), 0);
+  WriteFile(dir.File("private/secret"), "secret\n");
+  struct Case {
+    const char* link;
+    std::string target;
+    uid_t owner;
+    bool refused;
+  };
+  const Case cases[] = {
+      {"planted", dir.File("private/secret"), kNobody, true},
+      {"dangling", dir.File("private/new"), kNobody, true},
+      {"own", dir.File("private/secret"), 0, false},
+  };
+  for (const Case& c : cases) {
+    const std::string link = dir.File("shared/") + c.link;
+    ASSERT_EQ(::symlink(c.target.c_str(), link.c_str()), 0);
+    ASSERT_EQ(::lchown(link.c_str(), c.owner, c.owner), 0);
+    EXPECT_EQ(env->Place(link).refusal == Placement::Refusal::kSharedLink, c.refused) << c.link;
+  }
+  // The folder's owner may plant links in it: the kernel follows those too.
+  ASSERT_EQ(::chown(dir.File("shared").c_str(), kNobody, kNobody), 0);
+  EXPECT_EQ(env->Place(dir.File("shared/planted")).refusal, Placement::Refusal::kNone);
+  // Nor is a folder that is not sticky one that others share that way.
+  ASSERT_EQ(::chown(dir.File("shared").c_str(), 0, 0), 0);
+  ASSERT_EQ(::chmod(dir.File("shared").c_str(), 0777), 0);
+  EXPECT_EQ(env->Place(dir.File("shared/planted")).refusal, Placement::Refusal::kNone);
 }
 
 TEST(EnvTest, RealPathResolvesLinksAndDotsOnce) {
@@ -185,7 +316,8 @@ std::string CopyInSteps(const std::string& from, const std::string& list, std::s
     source = env->OpenForReading(from + "/list.txt");
   }
   std::string name;
-  std::unique_ptr<WritableFile> out = env->CreateTempFile(to.path(), &name);
+  std::unique_ptr<Folder> folder = OpenReal(to.path());
+  std::unique_ptr<WritableFile> out = env->CreateTempFile(*folder, &name);
   EXPECT_TRUE(source && out);
   if (!source || !out) return "";
   std::string first(head, '\0');
