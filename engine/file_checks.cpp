@@ -11,7 +11,9 @@ namespace {
 
 std::optional<FileProblem> CheckInput(const std::string& name, Env* env) {
   const FileFacts facts = env->Inspect(name);
-  if (facts.exists && !facts.regular) return FileProblem{FileProblemKind::kNotRegular, name};
+  if (facts.exists && !facts.regular) {
+    return FileProblem{FileProblemKind::kNotRegular, name, std::string()};
+  }
   return std::nullopt;
 }
 

@@ -210,6 +210,15 @@ void ActionRunner::DeleteTemp(const std::string& name) {
   temps_.erase(it);
 }
 
+bool ActionRunner::SyncTemp(const std::string& name) {
+  auto it = temps_.find(name);
+  if (it == temps_.end()) {
+    NoteFailure(FailureNote("cannot sync", name, "not a temporary file of this run"));
+    return false;
+  }
+  return env_->SyncFileIn(*it->second.first, it->second.second);
+}
+
 void ActionRunner::RemoveTemps() {
   for (const auto& [name, place] : temps_) env_->DeleteIn(*place.first, place.second);
   temps_.clear();

@@ -81,6 +81,9 @@ class ActionRunner {
   Folder* ResultFolder();
   // Removes a temporary file of the run now.
   void DeleteTemp(const std::string& name);
+  // Pushes the closed temporary file `name` of the run to the disk; false, with a note,
+  // when that fails.
+  bool SyncTemp(const std::string& name);
 
   // The finished temporary file `tempName` becomes the current list, the next action's
   // input; the last action's is the result the commit puts in place of the destination.

@@ -218,7 +218,7 @@ class SortByParts {
     }
     // The parts and merges were never synced: only what is committed needs to be on
     // the disk.
-    if (runner_.CommitIsFinal() && !runner_.env()->SyncFile(queue.front())) {
+    if (runner_.CommitIsFinal() && !runner_.SyncTemp(queue.front())) {
       RaiseFailed(kWriteFailed);
     }
     if (!CommitTempFile(runner_, queue.front())) return false;

@@ -57,7 +57,7 @@ class WritableFile {
   // Pushes what was written to the disk.
   virtual bool Sync() = 0;
   // Asks the system to start writing what was written to the disk, without waiting;
-  // a later SyncFile then finds most of it done.
+  // a later SyncFileIn then finds most of it done.
   virtual void StartWriteback() {}
   // Closes the file; later calls fail. The destructor closes a file left open.
   virtual bool Close() = 0;
@@ -163,8 +163,9 @@ class Env {
   virtual FileFacts Inspect(const std::string& name) = 0;
   // The mode a newly created file gets: 0666 less the process's umask.
   virtual std::uint32_t NewFileMode() = 0;
-  // Pushes the contents of the closed file `name` to the disk.
-  virtual bool SyncFile(const std::string& name) = 0;
+  // Pushes the contents of the closed file `name` of `folder` to the disk; a link is
+  // not followed.
+  virtual bool SyncFileIn(Folder& folder, const std::string& name) = 0;
   // Whether the user may create and rename files in `directory`.
   virtual bool CanWriteInto(const std::string& directory) = 0;
   // The names in `directory`, without "." and "..". False when it cannot be read.
@@ -228,7 +229,9 @@ class EnvWrapper : public Env {
   Placement Place(const std::string& name) override { return target_->Place(name); }
   FileFacts Inspect(const std::string& name) override { return target_->Inspect(name); }
   std::uint32_t NewFileMode() override { return target_->NewFileMode(); }
-  bool SyncFile(const std::string& name) override { return target_->SyncFile(name); }
+  bool SyncFileIn(Folder& folder, const std::string& name) override {
+    return target_->SyncFileIn(folder, name);
+  }
   bool CanWriteInto(const std::string& directory) override {
     return target_->CanWriteInto(directory);
   }

@@ -12,7 +12,9 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -235,18 +237,49 @@ Descriptor OpenDirectoryNoFollow(const std::string& path) {
 class PosixFolder final : public Folder {
  public:
   PosixFolder(Descriptor fd, std::string path, FileId id)
-      : fd_(std::move(fd)), path_(std::move(path)), id_(id) {}
+      : fd_(std::make_shared<Descriptor>(std::move(fd))), path_(std::move(path)), id_(id) {}
   const std::string& path() const override { return path_; }
   FileId id() const override { return id_; }
-  int fd() const { return fd_.get(); }
+  int fd() const { return fd_->get(); }
+  // Shared with the temporary files made in it, which may be read after the folder
+  // object is gone.
+  const std::shared_ptr<Descriptor>& shared() const { return fd_; }
 
  private:
-  Descriptor fd_;
+  std::shared_ptr<Descriptor> fd_;
   std::string path_;
   FileId id_;
 };
 
 int FdOf(Folder& folder) { return static_cast<PosixFolder&>(folder).fd(); }
+
+// The folder each temporary file of ours was made in, and its name there: the file is
+// opened in that folder, even when the path that led to the folder now leads elsewhere.
+class MadeIn {
+ public:
+  struct Place {
+    std::shared_ptr<Descriptor> folder;
+    std::string name;
+  };
+  std::optional<Place> Find(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    auto it = places_.find(path);
+    if (it == places_.end()) return std::nullopt;
+    return it->second;
+  }
+  void Remember(const std::string& path, Place place) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    places_[path] = std::move(place);
+  }
+  void Forget(const std::string& path) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    places_.erase(path);
+  }
+
+ private:
+  std::mutex mutex_;
+  std::map<std::string, Place> places_;
+};
 
 // A name "vnt<unique>.tmp" for a new file: the process, the time and a counter are
 // mixed so that two processes sharing a folder rarely collide; the caller's O_EXCL or
@@ -292,7 +325,9 @@ class PosixEnv final : public Env {
     // O_NONBLOCK: opening a FIFO for reading would wait for a writer forever.
     int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     if (made) flags |= O_NOFOLLOW;
-    Descriptor fd(::open(name.c_str(), flags));
+    const std::optional<MadeIn::Place> in = madeIn_.Find(name);
+    Descriptor fd(in ? ::openat(in->folder->get(), in->name.c_str(), flags)
+                     : ::open(name.c_str(), flags));
     struct stat st;
     if (!fd.valid() || ::fstat(fd.get(), &st) != 0) {
       Failed("cannot open", name);
@@ -335,6 +370,7 @@ class PosixEnv final : public Env {
         }
         *name = NameIn(folder, unique);
         made_.Remember(*name, IdOf(st));
+        madeIn_.Remember(*name, {static_cast<PosixFolder&>(folder).shared(), unique});
         return std::make_unique<PosixWritableFile>(std::move(fd), *name);
       }
       if (errno != EEXIST) {
@@ -393,11 +429,13 @@ class PosixEnv final : public Env {
       return Failed("cannot rename", fromPath + "' to '" + NameIn(to, toName));
     }
     made_.Forget(fromPath);
+    madeIn_.Forget(fromPath);
     return true;
   }
 
   bool DeleteIn(Folder& folder, const std::string& name) override {
     made_.Forget(NameIn(folder, name));
+    madeIn_.Forget(NameIn(folder, name));
     return ::unlinkat(FdOf(folder), name.c_str(), 0) == 0;
   }
 
@@ -493,9 +531,10 @@ class PosixEnv final : public Env {
     return 0666u & ~static_cast<std::uint32_t>(mask);
   }
 
-  bool SyncFile(const std::string& name) override {
-    Descriptor fd(::open(name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    return (fd.valid() && FsyncRetrying(fd.get())) || Failed("cannot sync", name);
+  bool SyncFileIn(Folder& folder, const std::string& name) override {
+    Descriptor fd(
+        ::openat(FdOf(folder), name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    return (fd.valid() && FsyncRetrying(fd.get())) || Failed("cannot sync", NameIn(folder, name));
   }
 
   bool CanWriteInto(const std::string& directory) override {
@@ -604,6 +643,7 @@ class PosixEnv final : public Env {
 
  private:
   MadeFiles made_;
+  MadeIn madeIn_;
 };
 
 }  // namespace

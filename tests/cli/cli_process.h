@@ -124,6 +124,7 @@ struct Launch {
   std::optional<User> user = std::nullopt;  // none: the test's own
   int out = -1;                             // when set, standard output instead of "out"
   std::optional<rlim_t> maxFileBytes = std::nullopt;  // the child's `ulimit -f`, in bytes
+  std::optional<rlim_t> maxOpenFiles = std::nullopt;  // the child's `ulimit -n`
 };
 
 // Starts `argv` (argv[0] is the program's path) as `launch` says; the child exits 127
@@ -134,11 +135,14 @@ inline pid_t StartProcess(std::vector<std::string> argv, const Launch& launch) {
     if (::chdir(launch.dir.c_str()) != 0) _exit(127);
     const int in = ::open("/dev/null", O_RDONLY);
     ::dup2(in, 0);
+    ::close(in);
     if (launch.captures != nullptr) {
       int out = ::open(launch.captures->File("out").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       int err = ::open(launch.captures->File("err").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
       ::dup2(out, 1);
       ::dup2(err, 2);
+      ::close(out);
+      ::close(err);
     }
     if (launch.out >= 0) ::dup2(launch.out, 1);
     // A runner started in the background or under nohup passes on ignored signals, and
@@ -147,6 +151,10 @@ inline pid_t StartProcess(std::vector<std::string> argv, const Launch& launch) {
     sigset_t none;
     sigemptyset(&none);
     ::sigprocmask(SIG_SETMASK, &none, nullptr);
+    if (launch.maxOpenFiles) {
+      const struct rlimit limit = {*launch.maxOpenFiles, *launch.maxOpenFiles};
+      if (::setrlimit(RLIMIT_NOFILE, &limit) != 0) _exit(127);
+    }
     if (launch.maxFileBytes) {
       const struct rlimit limit = {*launch.maxFileBytes, *launch.maxFileBytes};
       if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) _exit(127);

@@ -201,6 +201,64 @@ TEST_F(CliTest, SpecialFilesAndMissingFoldersAreRefusedBeforeAnyWork) {
   }
 }
 
+// A name the system cannot use is refused with the system's reason, not taken for a
+// file that is not a regular one.
+TEST_F(CliTest, NamesThatCannotBeUsedAreRefusedWithTheSystemsReason) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the reasons are the POSIX system's";
+#else
+  WriteFile(dir_.File("in.txt"), "a@x.com\n");
+  ASSERT_EQ(::symlink("loop", dir_.File("loop").c_str()), 0);
+  ASSERT_EQ(::symlink("missing/out.txt", dir_.File("dangling").c_str()), 0);
+  // Deeper than a path may be: each folder's name is long, the whole over 4096 bytes.
+  std::string deep;
+  int at = ::open(dir_.path().c_str(), O_RDONLY | O_DIRECTORY);
+  for (int level = 0; level < 22; ++level) {
+    const std::string folder(200, 'd');
+    deep += folder + "/";
+    ASSERT_EQ(::mkdirat(at, folder.c_str(), 0700), 0);
+    const int next = ::openat(at, folder.c_str(), O_RDONLY | O_DIRECTORY);
+    ::close(at);
+    at = next;
+  }
+  ::close(at);
+  const std::pair<std::string, std::string> cases[] = {
+      {std::string(256, 'n'), "File name too long"},
+      {deep + "out.txt", "File name too long"},
+      {"loop", "Too many levels of symbolic links"},
+      {"dangling", "No such file or directory"},
+  };
+  for (const auto& [name, reason] : cases) {
+    Outcome run = Run({"--sort-email", "-o", name, "in.txt"});
+    EXPECT_EQ(run.status, 2) << reason;
+    EXPECT_EQ(run.err, "vantor-cli: '" + name + "': " + reason + "\n");
+  }
+  EXPECT_EQ(ReadFile(dir_.File("in.txt")), "a@x.com\n");
+#endif
+}
+
+// A part whose name grows too long for the system (the tenth, one digit longer than
+// the ninth) fails the split: no part is put in place, and the error names it.
+TEST_F(CliTest, ASplitThatCannotNameAPartPutsNoPartInPlace) {
+#ifdef _WIN32
+  GTEST_SKIP() << "the longest name is the POSIX system's";
+#else
+  const std::string base(250, 'p');  // "p...p9.txt" is 255 bytes, "p...p10.txt" 256
+  std::string list;
+  for (int i = 0; i < 12; ++i) list += "user" + std::to_string(i) + "@x.com\n";
+  WriteFile(dir_.File("in.txt"), list);
+  WriteFile(dir_.File(base + "1.txt"), "previous\n");
+  Outcome run = Run({"--split-count", "1", "-o", base + ".txt", "in.txt"});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err,
+            "Error occured while processing lists:\nfailed to open output file for writing\n"
+            "vantor-cli: cannot create '" +
+                base + "10.txt': File name too long\n");
+  EXPECT_EQ(dir_.List(), (Names{"in.txt", base + "1.txt"}));
+  EXPECT_EQ(ReadFile(dir_.File(base + "1.txt")), "previous\n");
+#endif
+}
+
 // A link is followed once: the file it names gets the result and the link stays.
 TEST_F(CliTest, ALinkAsInputOrDestinationIsFollowed) {
 #ifdef _WIN32

@@ -55,6 +55,16 @@ Outcome RunCli(const Names& args, std::optional<User> user = std::nullopt) {
   return outcome;
 }
 
+// The names in `folder`, sorted.
+Names NamesIn(const std::string& folder) {
+  Names names;
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
 std::string ErrorOutput(const std::string& text) {
   return "Error occured while processing lists:\n" + text + "\n";
 }
@@ -253,6 +263,49 @@ TEST(FileSizeLimitTest, AWritePastTheLimitFailsAndLeavesTheFilesAsTheyWere) {
     EXPECT_EQ(ReadFile(dir.File("in.txt")), list);
     EXPECT_EQ(ReadFile(dir.File("out.txt")), "previous\n");
   }
+}
+
+// ---------------------------------------------------------------------------------
+// Few descriptors (ulimit -n)
+
+// A chained job that runs out of descriptors at some step, from reading the list to
+// putting the last part in place, changes no file: the destination and the parts
+// change together or not at all.
+TEST(OpenFilesLimitTest, AJobThatRunsOutOfDescriptorsChangesNoFile) {
+  TempDir dir;
+  TempDir captures;
+  std::string list;
+  for (int i = 0; i < 3000; ++i) list += "user" + std::to_string(i * 7919 % 3000) + "@x.org\n";
+  WriteFile(dir.File("in.txt"), list);
+  WriteFile(dir.File("filter.txt"), "user1\n");
+  const Names args = {"-q",   "--filter", "filter.txt", "--sort-email", "--split-count",
+                      "1000", "-o",       "out.txt",    "in.txt"};
+  int failed = 0;
+  for (rlim_t limit = 5; limit <= 12; ++limit) {
+    WriteFile(dir.File("out.txt"), "previous\n");
+    for (int part = 1; part <= 3; ++part) {
+      WriteFile(dir.File("out" + std::to_string(part) + ".txt"), "old part\n");
+    }
+    const Outcome run =
+        Finish(StartCli(args, {.dir = dir.path(), .captures = &captures, .maxOpenFiles = limit}),
+               captures);
+    const std::string where = "ulimit -n " + std::to_string(limit) + ": " + run.err;
+    const Names files = {"filter.txt", "in.txt", "out.txt", "out1.txt", "out2.txt", "out3.txt"};
+    EXPECT_EQ(dir.List(), files) << where;
+    if (run.status == 1) {
+      ++failed;
+      EXPECT_NE(run.err.find("Too many open files"), std::string::npos) << where;
+      EXPECT_EQ(ReadFile(dir.File("out.txt")), "previous\n") << where;
+      for (int part = 1; part <= 3; ++part) {
+        EXPECT_EQ(ReadFile(dir.File("out" + std::to_string(part) + ".txt")), "old part\n") << where;
+      }
+    } else {
+      EXPECT_EQ(run.status, 0) << where;
+      EXPECT_NE(ReadFile(dir.File("out.txt")), "previous\n") << where;
+      EXPECT_NE(ReadFile(dir.File("out2.txt")), "old part\n") << where;
+    }
+  }
+  EXPECT_GT(failed, 0) << "no limit was low enough to fail the job";
 }
 
 // ---------------------------------------------------------------------------------
@@ -477,6 +530,57 @@ TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowe
   }
   WriteFile(dir.File("stop"), "");
   std::printf("[ swap     ] 5 runs beside a user swapping their files: %d refused\n", swapped);
+}
+
+// In a folder that all may write into and that is sticky (/tmp, say), another user
+// makes the name root writes to a link to a file of root's, or to a place where root
+// would make a file: root refuses it before any work, as the system refuses to follow
+// such a link, and no file of root's changes.
+TEST(SharedFolderTest, ALinkAnotherUserPlantedIsRefusedBeforeAnyWork) {
+  if (::geteuid() != 0) GTEST_SKIP() << "running a second process as another user needs root";
+  const std::optional<User> nobody = testing::Nobody();
+  if (!nobody) GTEST_SKIP() << "there is no user nobody or no group nogroup";
+  TempDir dir;
+  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  const std::string shared = dir.File("shared");
+  const std::string secret = dir.File("private/secret");
+  ASSERT_EQ(::mkdir(shared.c_str(), 01777), 0);
+  ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+  ASSERT_EQ(::mkdir(dir.File("private").c_str(), 0700), 0);
+  WriteFile(secret, "root's own\n");
+  ASSERT_EQ(::chmod(secret.c_str(), 0600), 0);
+  WriteFile(dir.File("in.txt"), "c@x.org\nb@x.org\na@x.org\n");
+  struct Case {
+    const char* link;
+    std::string target;
+    Names args;
+  };
+  const Case cases[] = {
+      {"out.txt", secret, {"--sort-email", "-o", shared + "/out.txt", dir.File("in.txt")}},
+      {"p2.txt", secret, {"--split-count", "1", "-o", shared + "/p.txt", dir.File("in.txt")}},
+      {"out.txt",
+       dir.File("private/new.txt"),
+       {"--sort-email", "-o", shared + "/out.txt", dir.File("in.txt")}},
+  };
+  for (const Case& c : cases) {
+    const std::string link = shared + "/" + c.link;
+    const pid_t planter =
+        testing::StartProcess({"/bin/ln", "-s", c.target, link}, {.user = nobody});
+    ASSERT_EQ(testing::WaitForExit(planter), 0);
+    const Outcome run = RunCli(c.args);
+    EXPECT_EQ(run.status, 2) << run.err;
+    EXPECT_EQ(run.err,
+              "vantor-cli: '" + link + "': link owned by another user in a shared folder\n");
+    EXPECT_EQ(ReadFile(secret), "root's own\n");
+    EXPECT_EQ(NamesIn(dir.File("private")), Names{"secret"});
+    EXPECT_EQ(NamesIn(shared), Names{c.link});
+    ASSERT_EQ(::unlink(link.c_str()), 0);
+  }
+  // The user's own link there is followed, as before.
+  ASSERT_EQ(::symlink(dir.File("private/mine.txt").c_str(), (shared + "/out.txt").c_str()), 0);
+  const Outcome run = RunCli({"--sort-email", "-o", shared + "/out.txt", dir.File("in.txt")});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(dir.File("private/mine.txt")), "a@x.org\nb@x.org\nc@x.org\n");
 }
 
 }  // namespace

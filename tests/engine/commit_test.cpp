@@ -212,16 +212,17 @@ TEST_F(JobCommitTest, ATargetThatChangedDuringTheRunIsRefusedBeforeAnyRename) {
     const char* detail;
   };
   const Case cases[] = {
-      {"a link now", [](const TempDir& dir) {
+      {"a link now",
+       [](const TempDir& dir) {
          ::unlink(dir.File("p2.txt").c_str());
          ASSERT_EQ(::symlink("list.txt", dir.File("p2.txt").c_str()), 0);
        },
        true, kOutputNotRegular, "p2.txt': not a regular file"},
-      {"read-only now", [](const TempDir& dir) {
-         ASSERT_EQ(::chmod(dir.File("p2.txt").c_str(), 0444), 0);
-       },
-       true, kRenameFailed, "p2.txt': file not writable"},
-      {"the list now", [](const TempDir& dir) {
+      {"read-only now",
+       [](const TempDir& dir) { ASSERT_EQ(::chmod(dir.File("p2.txt").c_str(), 0444), 0); }, true,
+       kRenameFailed, "p2.txt': file not writable"},
+      {"the list now",
+       [](const TempDir& dir) {
          ::unlink(dir.File("p2.txt").c_str());
          ASSERT_EQ(::link(dir.File("list.txt").c_str(), dir.File("p2.txt").c_str()), 0);
        },

@@ -1,9 +1,15 @@
 #include "engine/runner.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <atomic>
+#include <filesystem>
+#include <iterator>
 #include <new>
 #include <stdexcept>
+#include <thread>
 
 #include "engine/choices.h"
 #include "engine/error.h"
@@ -32,6 +38,11 @@ void Fails(ActionRunner& runner) {
 }
 void RunsOutOfMemory(ActionRunner&) { throw std::bad_alloc(); }
 void ThrowsSomethingElse(ActionRunner&) { throw std::runtime_error("odd failure"); }
+
+long EntriesIn(const std::string& folder) {
+  return std::distance(std::filesystem::directory_iterator(folder),
+                       std::filesystem::directory_iterator());
+}
 
 ActionSet AllQuiet() { return ActionSet{Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet}; }
 
@@ -181,6 +192,73 @@ TEST_F(FilterChainTest, AStopDuringTheFirstLeavesEveryFileAsItWas) {
   Trace trace = sink_.Trace();
   EXPECT_EQ(trace.back(), "done");
   EXPECT_EQ(std::count(trace.begin(), trace.end(), "end 1"), 1);
+}
+
+// Another user changes the job's folders and files while the list is being read: a
+// sort in place of lists/out.txt, then a split into lists/out1.txt to out3.txt. What
+// changed is seen before the first result is put in place, and no file changes.
+TEST_F(RunnerTest, WhatChangedWhileTheJobRanIsSeenBeforeAnyFileChanges) {
+  struct Case {
+    const char* name;
+    void (*change)(const TempDir& dir);
+    const char* error;
+    const char* detail;  // the end of the error's detail
+  };
+  const Case cases[] = {
+      {"the folder swapped for a link",
+       [](const TempDir& dir) {
+         ASSERT_EQ(::rename(dir.File("lists").c_str(), dir.File("away").c_str()), 0);
+         ASSERT_EQ(::symlink(dir.File("private").c_str(), dir.File("lists").c_str()), 0);
+       },
+       "Failed to rename file", "out.txt': its folder was moved or replaced during the run"},
+      {"a part turned into a link to the list",
+       [](const TempDir& dir) {
+         ::unlink(dir.File("lists/out3.txt").c_str());
+         ASSERT_EQ(::symlink(dir.File("in.txt").c_str(), dir.File("lists/out3.txt").c_str()), 0);
+       },
+       "split part would overwrite the list being split",
+       "out3.txt': split part would overwrite the list being split"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    TempDir dir;
+    ASSERT_EQ(::mkdir(dir.File("lists").c_str(), 0700), 0);
+    ASSERT_EQ(::mkdir(dir.File("private").c_str(), 0700), 0);
+    WriteFile(dir.File("in.txt"), "c@x\nb@x\na@x\n");
+    WriteFile(dir.File("private/out.txt"), "private\n");
+    for (const char* name : {"out.txt", "out1.txt", "out2.txt", "out3.txt"}) {
+      WriteFile(dir.File("lists/") + name, "previous\n");
+    }
+    JobChoices choices;
+    choices.rearrange = choices.sortByEmail = choices.split = true;
+    choices.inputFileName = dir.File("in.txt");
+    choices.outputFileName = dir.File("lists/out.txt");
+    choices.splitSize = 1;
+    ProcessingJob job;
+    BuildJob(choices, &job);
+    job.runPermission = std::make_unique<RunPermission>();
+    FaultEnv env;
+    std::atomic<bool> changed{false};
+    env.HoldRead(1, [&] { return changed.load(); });
+    RecordingSink sink;
+    RunOutcome outcome = RunOutcome::kCompleted;
+    std::thread worker([&] { outcome = ActionRunner(job, sink, &env).Run(); });
+    while (!env.holding()) std::this_thread::yield();
+    c.change(dir);
+    changed = true;
+    worker.join();
+    EXPECT_EQ(outcome, RunOutcome::kFailed);
+    EXPECT_EQ(sink.Trace().back(), std::string("error ") + c.error);
+    EXPECT_TRUE(job.errorDetail.ends_with(c.detail)) << job.errorDetail;
+    EXPECT_EQ(ReadFile(dir.File("in.txt")), "c@x\nb@x\na@x\n");
+    EXPECT_EQ(ReadFile(dir.File("private/out.txt")), "private\n");
+    const std::string lists = ::access(dir.File("away").c_str(), F_OK) == 0 ? "away" : "lists";
+    for (const char* name : {"out.txt", "out1.txt", "out2.txt"}) {
+      EXPECT_EQ(ReadFile(dir.File(lists + "/") + name), "previous\n") << name;
+    }
+    EXPECT_EQ(EntriesIn(dir.File(lists)), 4) << "a temporary file was left";
+    EXPECT_EQ(EntriesIn(dir.File("private")), 1);
+  }
 }
 
 TEST(PrepareTempDirectoryTest, FollowsTheDestinationOfTheFirstAction) {

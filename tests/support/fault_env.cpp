@@ -280,10 +280,10 @@ bool FaultEnv::SetModeIn(Folder& folder, const std::string& name, std::uint32_t 
   return Allow(Call::SetMode) && target()->SetModeIn(folder, name, mode);
 }
 
-bool FaultEnv::SyncFile(const std::string& name) {
-  if (!Allow(Call::Sync) || !target()->SyncFile(name)) return false;
+bool FaultEnv::SyncFileIn(Folder& folder, const std::string& name) {
+  if (!Allow(Call::Sync) || !target()->SyncFileIn(folder, name)) return false;
   std::lock_guard<std::mutex> lock(mutex_);
-  auto it = written_.find(name);
+  auto it = written_.find(NameIn(folder, name));
   if (it != written_.end()) it->second->synced = it->second->size;
   return true;
 }

@@ -136,7 +136,7 @@ class FaultEnv final : public EnvWrapper {
                 const std::string& toName) override;
   bool DeleteIn(Folder& folder, const std::string& name) override;
   bool SetModeIn(Folder& folder, const std::string& name, std::uint32_t mode) override;
-  bool SyncFile(const std::string& name) override;
+  bool SyncFileIn(Folder& folder, const std::string& name) override;
   bool SyncFolder(Folder& folder) override;
   std::string FullPath(const std::string& name) override;
   std::string RealPath(const std::string& name) override;

@@ -110,7 +110,7 @@ TEST(EnvTest, ATemporaryFileSwappedUnderItsNameIsNotUsed) {
   ASSERT_TRUE(file->Write("result\n", 7));
   ASSERT_TRUE(file->Close());
   EXPECT_EQ(env->OpenForReading(name), nullptr);
-  EXPECT_FALSE(env->SyncFile(name));
+  EXPECT_FALSE(env->SyncFileIn(*folder, LeafOf(name)));
   EXPECT_FALSE(env->RenameIn(*folder, LeafOf(name), *folder, "out.txt"));
   EXPECT_EQ(testing::ReadFile(dir.File("victim")), "secret\n");
   EXPECT_EQ(testing::ReadFile(dir.File("moved")), "result\n");
