@@ -253,32 +253,11 @@ class PosixFolder final : public Folder {
 
 int FdOf(Folder& folder) { return static_cast<PosixFolder&>(folder).fd(); }
 
-// The folder each temporary file of ours was made in, and its name there: the file is
+// The folder a temporary file of ours was made in, and its name there: the file is
 // opened in that folder, even when the path that led to the folder now leads elsewhere.
-class MadeIn {
- public:
-  struct Place {
-    std::shared_ptr<Descriptor> folder;
-    std::string name;
-  };
-  std::optional<Place> Find(const std::string& path) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    auto it = places_.find(path);
-    if (it == places_.end()) return std::nullopt;
-    return it->second;
-  }
-  void Remember(const std::string& path, Place place) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    places_[path] = std::move(place);
-  }
-  void Forget(const std::string& path) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    places_.erase(path);
-  }
-
- private:
-  std::mutex mutex_;
-  std::map<std::string, Place> places_;
+struct MadeIn {
+  std::shared_ptr<Descriptor> folder;
+  std::string name;
 };
 
 // A name "vnt<unique>.tmp" for a new file: the process, the time and a counter are
@@ -325,7 +304,7 @@ class PosixEnv final : public Env {
     // O_NONBLOCK: opening a FIFO for reading would wait for a writer forever.
     int flags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
     if (made) flags |= O_NOFOLLOW;
-    const std::optional<MadeIn::Place> in = madeIn_.Find(name);
+    const std::optional<MadeIn> in = madeIn_.Find(name);
     Descriptor fd(in ? ::openat(in->folder->get(), in->name.c_str(), flags)
                      : ::open(name.c_str(), flags));
     struct stat st;
@@ -643,7 +622,7 @@ class PosixEnv final : public Env {
 
  private:
   MadeFiles made_;
-  MadeIn madeIn_;
+  MadeRegistry<MadeIn> madeIn_;
 };
 
 }  // namespace
