@@ -272,6 +272,11 @@ TEST(FileSizeLimitTest, AWritePastTheLimitFailsAndLeavesTheFilesAsTheyWere) {
 // putting the last part in place, changes no file: the destination and the parts
 // change together or not at all.
 TEST(OpenFilesLimitTest, AJobThatRunsOutOfDescriptorsChangesNoFile) {
+#if defined(__SANITIZE_ADDRESS__)
+  // Their checks open pipes of their own: without descriptors they report faults that
+  // are not there and end the run.
+  GTEST_SKIP() << "the sanitizers need descriptors of their own";
+#endif
   TempDir dir;
   TempDir captures;
   std::string list;
