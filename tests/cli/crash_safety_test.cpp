@@ -180,10 +180,11 @@ TEST(CrashSafetyTest, AListSortedInPlaceIsTheOldOrTheNewOneWhereverTheRunIsKille
   EXPECT_GT(old, 0);
 }
 
-// A stop (SIGTERM, SIGHUP as a closing terminal sends, SIGINT) of a job of two actions
-// that replaces its list: whatever the moment, the list is the old one or the whole
-// result, never the filter's result alone, and no temporary file stays. The status is
-// 128 + the signal when the result is not in place, else 0.
+// A stop (SIGTERM, SIGHUP as a closing terminal sends, SIGINT) of a job that filters and
+// sorts its list in place and splits the result: whatever the moment, the list is the
+// old one or the whole result, never the filter's result alone, its parts are there
+// exactly when the result is, and no temporary file stays. The status is 128 + the
+// signal when the results are not in place, else 0.
 TEST(CrashSafetyTest, AChainReplacingItsListIsTheOldOrTheNewOneWhereverItIsStopped) {
   TempDir dir;
   TempDir captures;
@@ -192,8 +193,17 @@ TEST(CrashSafetyTest, AChainReplacingItsListIsTheOldOrTheNewOneWhereverItIsStopp
   WriteFile(dir.File("filter.txt"), "0@\n");
   const Names places = TempPlaces(dir.path());
   const std::set<std::string> othersBefore = TempEntries(places);
-  const std::vector<std::string> args = {"-q",           "--filter",        "filter.txt",
-                                         "--sort-email", "--replace-input", "in.txt"};
+  const std::vector<std::string> args = {
+      "-q",     "--filter",        "filter.txt", "--sort-email", "--split-count",
+      "250000", "--replace-input", "in.txt"};
+  auto parts = [&] {
+    Names contents;
+    for (int k = 1; FileExists(dir.File("in" + std::to_string(k) + ".txt")); ++k) {
+      contents.push_back(ReadFile(dir.File("in" + std::to_string(k) + ".txt")));
+      ::unlink(dir.File("in" + std::to_string(k) + ".txt").c_str());
+    }
+    return contents;
+  };
   WriteFile(in, list);
   const auto begun = std::chrono::steady_clock::now();
   ASSERT_EQ(WaitForExit(StartCli(args, dir.path(), captures)), 0) << ReadFile(captures.File("err"));
@@ -202,6 +212,8 @@ TEST(CrashSafetyTest, AChainReplacingItsListIsTheOldOrTheNewOneWhereverItIsStopp
                               .count();
   const std::string result = ReadFile(in);
   ASSERT_NE(result, list);
+  const Names resultParts = parts();
+  ASSERT_GE(resultParts.size(), 2u);
 
   constexpr int kRounds = 10;
   std::mt19937 random(11);
@@ -221,6 +233,7 @@ TEST(CrashSafetyTest, AChainReplacingItsListIsTheOldOrTheNewOneWhereverItIsStopp
     // status is the same.
     EXPECT_EQ(status, isNew ? 0 : 128 + signal) << where << ", signal " << signal;
     EXPECT_EQ(TempEntries(places), othersBefore) << where;
+    EXPECT_EQ(parts(), isNew ? resultParts : Names{}) << where;
     EXPECT_EQ(dir.List(), (Names{"filter.txt", "in.txt"})) << where;
     old += isOld;
     whole += isNew;
