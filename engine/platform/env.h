@@ -261,6 +261,11 @@ std::string TakeFailureNote();
 // "`what` 'name': reason", e.g. FailureNote("cannot open", "a.txt", "Permission denied").
 std::string FailureNote(const char* what, const std::string& name, const std::string& reason);
 
+// A name "vnt<unique>.tmp" for a new temporary file: the process, the clock and a
+// counter are mixed so that two processes sharing a folder rarely collide; creating the
+// file only where the name is free settles the rest.
+std::string UniqueTempName(std::uint64_t process, std::uint64_t clock);
+
 // The folder's path, '/', and `name`: the name the Env gives a file of `folder`.
 std::string NameIn(const Folder& folder, const std::string& name);
 

@@ -260,20 +260,10 @@ struct MadeIn {
   std::string name;
 };
 
-// A name "vnt<unique>.tmp" for a new file: the process, the time and a counter are
-// mixed so that two processes sharing a folder rarely collide; the caller's O_EXCL or
-// EEXIST settles the rest.
-std::string UniqueTempName() {
-  static std::atomic<std::uint32_t> counter{0};
-  std::uint64_t x = (static_cast<std::uint64_t>(::getpid()) << 32) ^
-                    static_cast<std::uint64_t>(std::time(nullptr)) ^
-                    (static_cast<std::uint64_t>(counter.fetch_add(1)) * 0x9E3779B97F4A7C15ull);
-  x ^= x >> 29;
-  x *= 0xBF58476D1CE4E5B9ull;
-  x ^= x >> 32;
-  char unique[24];
-  std::snprintf(unique, sizeof unique, "vnt%08x.tmp", static_cast<unsigned>(x));
-  return unique;
+// A new temporary file's name, made from this process and the clock.
+std::string TempNameNow() {
+  return vantor::UniqueTempName(static_cast<std::uint64_t>(::getpid()),
+                                static_cast<std::uint64_t>(std::time(nullptr)));
 }
 
 std::string ReasonOf(int error) { return std::generic_category().message(error); }
@@ -337,7 +327,7 @@ class PosixEnv final : public Env {
 
   std::unique_ptr<WritableFile> CreateTempFile(Folder& folder, std::string* name) override {
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::string unique = UniqueTempName();
+      const std::string unique = TempNameNow();
       Descriptor fd(::openat(FdOf(folder), unique.c_str(),
                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
       if (fd.valid()) {
@@ -373,7 +363,7 @@ class PosixEnv final : public Env {
 
   KeepResult KeepLink(Folder& folder, const std::string& name, std::string* kept) override {
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::string unique = UniqueTempName();
+      const std::string unique = TempNameNow();
       if (::linkat(FdOf(folder), name.c_str(), FdOf(folder), unique.c_str(), 0) == 0) {
         *kept = unique;
         return KeepResult::kKept;

@@ -380,20 +380,9 @@ bool LinkTarget(const Handle& h, const std::string& folder, std::string* target,
   return true;
 }
 
-// A name "vnt<unique>.tmp" for a new file: the process, the time and a counter are
-// mixed so that two processes sharing a folder rarely collide; creating it only where
-// nothing is settles the rest.
-std::string UniqueTempName() {
-  static std::atomic<std::uint32_t> counter{0};
-  std::uint64_t x = (static_cast<std::uint64_t>(::GetCurrentProcessId()) << 32) ^
-                    static_cast<std::uint64_t>(::GetTickCount64()) ^
-                    (static_cast<std::uint64_t>(counter.fetch_add(1)) * 0x9E3779B97F4A7C15ull);
-  x ^= x >> 29;
-  x *= 0xBF58476D1CE4E5B9ull;
-  x ^= x >> 32;
-  char unique[24];
-  std::snprintf(unique, sizeof unique, "vnt%08x.tmp", static_cast<unsigned>(x));
-  return unique;
+// A new temporary file's name, made from this process and the clock.
+std::string TempNameNow() {
+  return vantor::UniqueTempName(::GetCurrentProcessId(), ::GetTickCount64());
 }
 
 // Whether making `path` failed with `error` because something has the name: a name
@@ -408,16 +397,17 @@ bool NameTaken(DWORD error, const std::wstring& path) {
 // long a name may be (255 UTF-16 units on NTFS and FAT). Windows refuses a longer one as
 // invalid; Wine says there is no such file, which would let the job run to its commit.
 bool NameFits(const std::string& folder, const std::string& leaf) {
-  const std::optional<std::wstring> wideFolder = Widen(folder);
-  const std::optional<std::wstring> wideLeaf = Widen(leaf);
-  if (!wideFolder || !wideLeaf) return false;
-  std::vector<wchar_t> root(wideFolder->size() + MAX_PATH + 1);
+  const std::optional<std::wstring> wide = Widen(leaf);
+  if (!wide) return false;
+  // Asked by handle for the name length alone: Wine, asked by path, reads the volume's
+  // label from its device and complains on the console when it may not.
+  Handle h = OpenToInspect(folder, /*follow=*/true);
   DWORD longest = 0;
-  if (!::GetVolumePathNameW(wideFolder->c_str(), root.data(), static_cast<DWORD>(root.size())) ||
-      !::GetVolumeInformationW(root.data(), nullptr, 0, nullptr, &longest, nullptr, nullptr, 0)) {
+  if (!h.valid() || !::GetVolumeInformationByHandleW(h.get(), nullptr, 0, nullptr, &longest,
+                                                     nullptr, nullptr, 0)) {
     return true;  // the system will say so itself when the file is made
   }
-  return wideLeaf->size() <= longest;
+  return wide->size() <= longest;
 }
 
 // How often a chain of links is followed before it counts as a loop, as the system does.
@@ -502,7 +492,7 @@ class WindowsEnv final : public Env {
 
   std::unique_ptr<WritableFile> CreateTempFile(Folder& folder, std::string* name) override {
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::string path = NameIn(folder, UniqueTempName());
+      const std::string path = NameIn(folder, TempNameNow());
       const std::optional<std::wstring> wide = Widen(path);
       if (!wide) {
         Failed("cannot create a file in", folder.path(), ERROR_INVALID_NAME);
@@ -547,7 +537,7 @@ class WindowsEnv final : public Env {
       return KeepResult::kFailed;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
-      const std::string unique = UniqueTempName();
+      const std::string unique = TempNameNow();
       const std::optional<std::wstring> wide = Widen(NameIn(folder, unique));
       if (::CreateHardLinkW(wide->c_str(), wideFrom->c_str(), nullptr)) {
         *kept = unique;
@@ -716,13 +706,14 @@ class WindowsEnv final : public Env {
 
   std::uint32_t NewFileMode() override { return 0666; }
 
-  bool SyncFile(const std::string& name) override {
-    const std::optional<std::wstring> wide = Widen(name);
-    if (!wide || wide->empty()) return false;
+  bool SyncFileIn(Folder& folder, const std::string& name) override {
+    const std::string path = NameIn(folder, name);
+    const std::optional<std::wstring> wide = Widen(path);
+    if (!wide || name.empty()) return Failed("cannot sync", path, ERROR_INVALID_NAME);
     // FlushFileBuffers needs a handle that may write.
     Handle h(::CreateFileW(wide->c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return (h.valid() && ::FlushFileBuffers(h.get())) || Failed("cannot sync", name);
+    return (h.valid() && ::FlushFileBuffers(h.get())) || Failed("cannot sync", path);
   }
 
   // The ACLs decide, and they are best asked by trying: a file that no one else can

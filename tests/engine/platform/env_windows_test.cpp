@@ -110,7 +110,7 @@ TEST(EnvWindowsTest, TheCommitReplacesInOneStepAndLeavesAReadOnlyFileAlone) {
     auto file = env->CreateTempFile(*folder, &temp);
     ASSERT_NE(file, nullptr);
     ASSERT_TRUE(file->Write("new\n", 4) && file->Sync() && file->Close());
-    ASSERT_TRUE(env->SyncFile(temp));
+    ASSERT_TRUE(env->SyncFileIn(*folder, Leaf(*folder, temp)));
     EXPECT_EQ(env->RenameIn(*folder, Leaf(*folder, temp), *folder, "out.txt"), !readOnly);
     EXPECT_TRUE(env->SyncFolder(*folder));
     EXPECT_EQ(ReadFile(dir.File("out.txt")), readOnly ? "old\n" : "new\n");
