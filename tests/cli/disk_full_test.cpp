@@ -479,16 +479,25 @@ INSTANTIATE_TEST_SUITE_P(AsNobody, PermissionTest, ::testing::ValuesIn(kPermissi
                            return std::string(info.param.name);
                          });
 
+// Root and the user nobody beside it, in a folder of root's that all may look into.
+class SharedFolderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    if (::geteuid() != 0) GTEST_SKIP() << "running a second process as another user needs root";
+    nobody = testing::Nobody();
+    if (!nobody) GTEST_SKIP() << "there is no user nobody or no group nogroup";
+    ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+  }
+
+  TempDir dir;
+  std::optional<User> nobody;
+};
+
 // Another user who may write into the destination's folder swaps every temporary file
 // of a root run for a link to a file of root's, as fast as it can. The run never writes
 // through the link nor puts it in place: root's file stays as it was, and the
 // destination is the old file or the whole new result.
-TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowed) {
-  if (::geteuid() != 0) GTEST_SKIP() << "running a second process as another user needs root";
-  const std::optional<User> nobody = testing::Nobody();
-  if (!nobody) GTEST_SKIP() << "there is no user nobody or no group nogroup";
-  TempDir dir;
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+TEST_F(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowed) {
   const std::string shared = dir.File("shared");
   ASSERT_EQ(::mkdir(shared.c_str(), 0777), 0);
   ASSERT_EQ(::chmod(shared.c_str(), 0777), 0);  // writable by all, no sticky bit
@@ -541,12 +550,7 @@ TEST(SharedFolderTest, TemporaryFilesSwappedForLinksByAnotherUserAreNeverFollowe
 // makes the name root writes to a link to a file of root's, or to a place where root
 // would make a file: root refuses it before any work, as the system refuses to follow
 // such a link, and no file of root's changes.
-TEST(SharedFolderTest, ALinkAnotherUserPlantedIsRefusedBeforeAnyWork) {
-  if (::geteuid() != 0) GTEST_SKIP() << "running a second process as another user needs root";
-  const std::optional<User> nobody = testing::Nobody();
-  if (!nobody) GTEST_SKIP() << "there is no user nobody or no group nogroup";
-  TempDir dir;
-  ASSERT_EQ(::chmod(dir.path().c_str(), 0755), 0);
+TEST_F(SharedFolderTest, ALinkAnotherUserPlantedIsRefusedBeforeAnyWork) {
   const std::string shared = dir.File("shared");
   const std::string secret = dir.File("private/secret");
   ASSERT_EQ(::mkdir(shared.c_str(), 01777), 0);
