@@ -85,8 +85,16 @@ void JobCommit::Check(const Target& t, const ReadFiles& reads, std::vector<Folde
 
 void JobCommit::Commit(const ReadFiles& reads) {
   std::vector<Folder*> checked;
-  for (const Target& t : targets_) {
-    if (t.tempFolder) Check(t, reads, &checked);
+  for (auto t = targets_.begin(); t != targets_.end(); ++t) {
+    if (!t->tempFolder) continue;
+    Check(*t, reads, &checked);
+    // Two results for one file (a part that is a link to the destination): the later
+    // would silently take the earlier's place.
+    for (auto before = targets_.begin(); before != t; ++before) {
+      if (before->tempFolder && before->folder == t->folder && before->leaf == t->leaf) {
+        RaiseWith(kRenameFailed, Quoted(t->name, "the same file as another result"));
+      }
+    }
   }
   for (Target& t : targets_) {
     if (t.tempFolder && !PutInPlace(t)) {
@@ -139,6 +147,8 @@ std::string JobCommit::Undo() {
       }
     } else if (t->done && !t->existed) {
       env_->DeleteIn(*t->folder, t->leaf);
+    } else if (t->done) {
+      lost += "; '" + t->name + "' is replaced: its file system keeps no second name for the old";
     } else if (!t->kept.empty()) {
       env_->DeleteIn(*t->folder, t->kept);
     }

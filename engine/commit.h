@@ -93,7 +93,8 @@ class JobCommit {
   // Puts `target` in place; false (with a note) when a step failed.
   bool PutInPlace(Target& target);
   // Undoes every step made, last first. Returns what could not be undone, for the
-  // error's detail ("; the old 'out.txt' is kept as '/lists/vnt1234abcd.tmp'").
+  // error's detail ("; the old 'out.txt' is kept as '/lists/vnt1234abcd.tmp'", or that
+  // a file was replaced where no second name could keep it).
   std::string Undo();
   // Syncs every folder a result went to; false (with a note) when one failed.
   bool SyncFolders();

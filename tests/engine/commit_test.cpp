@@ -120,6 +120,37 @@ TEST_F(JobCommitTest, AFailureAtAnyStepUndoesEveryTarget) {
   }
 }
 
+// Where the file system makes no second name for a file, a replaced file cannot be
+// given back when a later step fails: the error says which one is replaced.
+TEST_F(JobCommitTest, WithoutHardLinksAFailureSaysWhichFileIsReplaced) {
+  struct NoHardLinks final : EnvWrapper {
+    using EnvWrapper::EnvWrapper;
+    KeepResult KeepLink(Folder&, const std::string&, std::string*) override {
+      return KeepResult::kNoHardLinks;
+    }
+  } noLinks(&env_);
+  JobCommit commit(&noLinks);
+  WriteFile(dir_.File("a.txt"), "old a\n");
+  WriteFile(dir_.File("b.txt"), "old b\n");
+  for (const char* name : {"a.txt", "b.txt"}) {
+    const std::size_t t = commit.AddTarget(dir_.File(name), false, kOpenOutputFailed);
+    std::string temp;
+    ASSERT_TRUE(noLinks.CreateTempFile(commit.FolderOf(t), &temp)->Close());
+    commit.SetResult(t, commit.FolderOf(t), temp.substr(temp.find_last_of('/') + 1), temp);
+  }
+  env_.FailCallOf(Call::Rename, env_.callsOf(Call::Rename) + 2);
+  std::string detail;
+  try {
+    commit.Commit({});
+  } catch (const ActionError& error) {
+    detail = error.detail;
+  }
+  EXPECT_EQ(detail, std::string(testing::kInjectedFault) + "; '" + dir_.File("a.txt") +
+                        "' is replaced: its file system keeps no second name for the old");
+  EXPECT_EQ(ReadFile(dir_.File("a.txt")), "");
+  EXPECT_EQ(ReadFile(dir_.File("b.txt")), "old b\n");
+}
+
 // The rest speaks of what POSIX systems have: permission bits and owners, links, a
 // folder that can be renamed while it is open, a second file system at /dev/shm.
 #ifndef _WIN32
@@ -251,6 +282,18 @@ TEST_F(JobCommitTest, ATargetThatChangedDuringTheRunIsRefusedBeforeAnyRename) {
     commit_.Discard();
     ::chmod(dir_.File("p2.txt").c_str(), 0644);
   }
+}
+
+// Two results for one file: a part that is the user's own link to the destination.
+TEST_F(JobCommitTest, TwoResultsForOneFileAreRefused) {
+  WriteFile(dir_.File("out.txt"), "old\n");
+  ASSERT_EQ(::symlink("out.txt", dir_.File("p1.txt").c_str()), 0);
+  Target("out.txt", "result\n");
+  Target("p1.txt", "part 1\n", /*part=*/true);
+  const auto [text, detail] = CommitError();
+  EXPECT_EQ(text, kRenameFailed);
+  EXPECT_TRUE(detail.ends_with("p1.txt': the same file as another result")) << detail;
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "old\n");
 }
 
 // The destination's folder is renamed away and a link to another folder put in its
