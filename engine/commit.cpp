@@ -91,7 +91,7 @@ void JobCommit::Commit(const ReadFiles& reads) {
     // Two results for one file (a part that is a link to the destination): the later
     // would silently take the earlier's place.
     for (auto before = targets_.begin(); before != t; ++before) {
-      if (before->tempFolder && before->folder == t->folder && before->leaf == t->leaf) {
+      if (before->tempFolder && before->folder == t->folder && SameName(before->leaf, t->leaf)) {
         RaiseWith(kRenameFailed, Quoted(t->name, "the same file as another result"));
       }
     }

@@ -101,8 +101,10 @@ std::optional<FileProblem> CheckSplitParts(const ProcessingJob& job, const std::
   for (const std::string& name : names) {
     const std::string path = folder.back() == '/' ? folder + name : folder + "/" + name;
     if (!full.CanName(path)) continue;
-    // Named as the user would name it: the pattern's folder as given.
-    const std::string part = pattern.head + path.substr(full.head.size());
+    // Named as the user would name it: the pattern's folder as given, the name as found.
+    const std::size_t cut = pattern.head.find_last_of(kPathSeparators);
+    const std::string part =
+        (cut == std::string::npos ? std::string() : pattern.head.substr(0, cut + 1)) + name;
     const Placement place = env->Place(path);
     if (auto problem = PlacementProblem(place, part)) return problem;
     const FileFacts facts = env->Inspect(PlacedPath(place));

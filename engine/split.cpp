@@ -273,8 +273,10 @@ std::string PartNamePattern::Name(std::uint64_t part) const {
 
 bool PartNamePattern::CanName(const std::string& name) const {
   if (name.size() <= head.size() + tail.size()) return false;
-  if (name.compare(0, head.size(), head) != 0) return false;
-  if (name.compare(name.size() - tail.size(), tail.size(), tail) != 0) return false;
+  // Where the system ignores letter case, "OUT2.TXT" is the second part of "out.txt".
+  const std::string_view whole(name);
+  if (!SameName(whole.substr(0, head.size()), head)) return false;
+  if (!SameName(whole.substr(name.size() - tail.size()), tail)) return false;
   const std::size_t first = head.size();
   const std::size_t end = name.size() - tail.size();
   if (name[first] == '0') return false;  // numbers are written without leading zeros

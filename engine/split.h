@@ -21,7 +21,8 @@ struct PartNamePattern {
   std::string tail;
 
   std::string Name(std::uint64_t part) const;
-  // Whether some part number (1 or more) gives exactly `name`.
+  // Whether some part number (1 or more) gives `name`, as the system compares names
+  // (SameName).
   bool CanName(const std::string& name) const;
 };
 

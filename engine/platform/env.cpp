@@ -1,6 +1,7 @@
 // The part of the platform layer that is the same on every system.
 #include "engine/platform/env.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <utility>
@@ -29,6 +30,19 @@ std::string UniqueTempName(std::uint64_t process, std::uint64_t clock) {
   char unique[24];
   std::snprintf(unique, sizeof unique, "vnt%08x.tmp", static_cast<unsigned>(x));
   return unique;
+}
+
+#ifdef _WIN32
+const bool kNamesIgnoreCase = true;
+#else
+const bool kNamesIgnoreCase = false;
+#endif
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (!kNamesIgnoreCase) return a == b;
+  auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [&](char x, char y) { return fold(x) == fold(y); });
 }
 
 std::string NameIn(const Folder& folder, const std::string& name) {

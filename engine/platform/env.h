@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vantor {
@@ -275,6 +276,15 @@ std::string DirectoryOf(const std::string& path);
 
 // The characters that end a path component: "/", and on Windows "\\" as well.
 extern const char kPathSeparators[];
+
+// Whether the system takes names that differ only in letter case for one name
+// (Windows does).
+extern const bool kNamesIgnoreCase;
+
+// Whether `a` and `b` name the same entry of one folder, as the system compares names:
+// byte for byte, or with ASCII letters folded where names ignore case. Letters beyond
+// ASCII are compared as they stand.
+bool SameName(std::string_view a, std::string_view b);
 
 }  // namespace vantor
 

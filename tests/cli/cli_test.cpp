@@ -15,6 +15,7 @@
 #include <regex>
 #include <thread>
 
+#include "engine/platform/env.h"
 #include "tests/cli/cli_process.h"
 #include "tests/support/test_files.h"
 
@@ -257,6 +258,26 @@ TEST_F(CliTest, ASplitThatCannotNameAPartPutsNoPartInPlace) {
   EXPECT_EQ(dir_.List(), (Names{"in.txt", base + "1.txt"}));
   EXPECT_EQ(ReadFile(dir_.File(base + "1.txt")), "previous\n");
 #endif
+}
+
+// Where the system takes names that differ in letter case for one (Windows), a part or a
+// list named in another case is found before any work.
+TEST_F(CliTest, PartsNamedInAnotherCaseAreFoundBeforeAnyWork) {
+  if (!kNamesIgnoreCase) GTEST_SKIP() << "names that differ in letter case are other names here";
+  WriteFile(dir_.File("in.txt"), "a@x\nb@x\nc@x\n");
+  WriteFile(dir_.File("OUT2.TXT"), "previous\n");
+  std::filesystem::permissions(dir_.File("OUT2.TXT"), std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::remove);
+  Outcome run = Run({"--split-count", "1", "-o", "out.txt", "in.txt"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "vantor-cli: 'OUT2.TXT': file not writable\n");
+  EXPECT_EQ(dir_.List(), (Names{"OUT2.TXT", "in.txt"}));
+  std::filesystem::permissions(dir_.File("OUT2.TXT"), std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  run = Run({"--split-count", "1", "-o", "out.txt", "OUT2.TXT"});
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "vantor-cli: 'OUT2.TXT': split part would overwrite the list being split\n");
+  EXPECT_EQ(ReadFile(dir_.File("OUT2.TXT")), "previous\n");
 }
 
 // A link is followed once: the file it names gets the result and the link stays.

@@ -60,6 +60,22 @@ INSTANTIATE_TEST_SUITE_P(
 #endif
         NameCase{"list", 4294967296ull, "list.4294967296"}));
 
+// Which existing names a split's parts would take: only numbers without a leading zero,
+// and names in another letter case where the system takes them for the same.
+TEST(PartNamePatternTest, KnowsTheNamesOfItsParts) {
+  const PartNamePattern pattern = MakePartNamePattern("/d/out.txt");
+  const std::pair<const char*, bool> cases[] = {
+      {"/d/out1.txt", true},
+      {"/d/out12.txt", true},
+      {"/d/out01.txt", false},
+      {"/d/out.txt", false},
+      {"/d/outx.txt", false},
+      {"/d/out1.txt.bak", false},
+      {"/d/OUT2.TXT", kNamesIgnoreCase},
+  };
+  for (const auto& [name, canName] : cases) EXPECT_EQ(pattern.CanName(name), canName) << name;
+}
+
 // ---------------------------------------------------------------------------------
 // The split through the runner, on files in a fresh directory
 
