@@ -146,6 +146,11 @@ bool Failed(const char* what, const std::string& name, DWORD error = ::GetLastEr
 
 constexpr char kReplacedText[] = "the temporary file was replaced";
 
+// Windows' words for ERROR_INVALID_NAME, which Wine words otherwise: a refused name reads
+// the same on both.
+constexpr char kInvalidNameText[] =
+    "The filename, directory name, or volume label syntax is incorrect";
+
 class WindowsReadableFile final : public ReadableFile {
  public:
   WindowsReadableFile(Handle h, std::string name) : h_(std::move(h)), name_(std::move(name)) {}
@@ -250,13 +255,77 @@ std::string PathOf(const Handle& h) {
   return Narrow(path);
 }
 
+// The absolute form of `name` as the system makes it, ".." taken off without looking at
+// any folder; empty when there is none.
+std::string FullPathOf(const std::string& name) {
+  const std::optional<std::wstring> wide = Widen(name);
+  if (!wide || wide->empty()) return std::string();
+  std::vector<wchar_t> buffer(MAX_PATH + 1);
+  for (;;) {
+    const DWORD n = ::GetFullPathNameW(wide->c_str(), static_cast<DWORD>(buffer.size()),
+                                       buffer.data(), nullptr);
+    if (n == 0) return std::string();
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      break;
+    }
+    buffer.resize(n + 1);
+  }
+  return Narrow(std::wstring(buffer.begin(), buffer.end()));
+}
+
 // The real path of an existing file or folder: links and ".." resolved, as the system
 // names it. Empty when it cannot be opened, and `*error` says why.
+//
+// A drive the mount manager does not know (a RAM disk, a mounted image, some network
+// clients) opens, but GetFinalPathNameByHandleW cannot name it in DOS form and fails.
+// What was opened is then named as the user named it, made absolute: links on the way
+// stay as written there, which only costs the engine the chance to see that two names
+// are one file by their paths (it compares the files' identities as well).
 std::string FinalPath(const std::string& name, DWORD* error = nullptr) {
   Handle h = OpenToInspect(name, /*follow=*/true);
-  std::string path = h.valid() ? PathOf(h) : std::string();
-  if (path.empty() && error) *error = ::GetLastError();
+  if (!h.valid()) {
+    if (error) *error = ::GetLastError();
+    return std::string();
+  }
+  std::string path = PathOf(h);
+  if (path.empty()) path = FullPathOf(name);
+  if (path.empty() && error) *error = ERROR_INVALID_NAME;
   return path;
+}
+
+// The part of a full path after its device prefix ("//?/", "//./") and drive ("C:").
+std::string AfterDrive(const std::string& full) {
+  std::size_t at = 0;
+  if (full.size() >= 4 && IsSeparator(full[0]) && IsSeparator(full[1]) &&
+      (full[2] == '?' || full[2] == '.') && IsSeparator(full[3])) {
+    at = 4;
+  }
+  if (full.size() >= at + 2 && full[at + 1] == ':') at += 2;
+  return full.substr(at);
+}
+
+// Whether `name` names a named stream of a file or folder ("out.txt:s", "dir:s/x"): any
+// ':' but the drive's. A stream is no list, and no place for one.
+bool NamesAStream(const std::string& name) {
+  return AfterDrive(name).find(':') != std::string::npos;
+}
+
+// Whether the full path `full` is in the device namespace ("//./NUL", "//./COM1",
+// "//./pipe/x", what "NUL" or "CON" become), not a disk path that happens to be written
+// with a prefix ("//?/C:/x", "//?/UNC/server/share", "//?/Volume{...}/x").
+bool IsDeviceName(const std::string& full) {
+  if (full.size() < 4 || !IsSeparator(full[0]) || !IsSeparator(full[1]) ||
+      (full[2] != '?' && full[2] != '.') || !IsSeparator(full[3])) {
+    return false;
+  }
+  const std::string rest = full.substr(4);
+  auto startsWith = [&](const char* prefix) {
+    const std::size_t n = std::strlen(prefix);
+    return rest.size() >= n && ::_strnicmp(rest.c_str(), prefix, n) == 0;
+  };
+  const bool drive = rest.size() >= 3 && rest[1] == ':' && IsSeparator(rest[2]);
+  return !(drive || startsWith("UNC/") || startsWith("Volume{"));
 }
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -410,6 +479,27 @@ bool NameFits(const std::string& folder, const std::string& leaf) {
   return wide->size() <= longest;
 }
 
+// Whether a folder on the way to the full path `full` is a link or junction, or cannot be
+// told from one.
+bool LinkOnTheWay(const std::string& full) {
+  // The folders after the root: "C:/", or "//server/share/" (where a prefix "//?/" or
+  // "//./" counts as the server).
+  std::size_t slash = 2;
+  if (full.size() < 3 || full[1] != ':') {
+    if (full.rfind("//", 0) != 0) return true;
+    slash = full.find('/', full.find('/', 2) + 1);
+    if (slash == std::string::npos) return false;  // the share itself
+  }
+  for (slash = full.find('/', slash + 1); slash != std::string::npos;
+       slash = full.find('/', slash + 1)) {
+    const DWORD attributes = AttributesOf(full.substr(0, slash));
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_REPARSE_POINT)) {
+      return true;
+    }
+  }
+  return false;
+}
+
 // How often a chain of links is followed before it counts as a loop, as the system does.
 constexpr int kMaxLinkHops = 63;
 
@@ -432,7 +522,8 @@ class WindowsEnv final : public Env {
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
     const std::optional<FileId> made = made_.Find(name);
     const std::optional<std::wstring> wide = Widen(name);
-    if (!wide || wide->empty()) {
+    // "in.txt:s" would read a stream of in.txt, which is no list of the user's.
+    if (!wide || wide->empty() || NamesAStream(name)) {
       Failed("cannot open", name, ERROR_INVALID_NAME);
       return nullptr;
     }
@@ -481,9 +572,12 @@ class WindowsEnv final : public Env {
       return nullptr;
     }
     // A link or junction, the folder itself or one on the way to it, could send our
-    // files elsewhere: the folder held must be the one the path names.
+    // files elsewhere: the folder held must be the one the path names. On a drive the
+    // mount manager does not know the system cannot name what the handle holds (see
+    // FinalPath); there the folders on the way are asked one by one.
+    const std::string held = PathOf(h);
     if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
-        !SamePath(PathOf(h), LongPath(FullPath(path)))) {
+        (held.empty() ? LinkOnTheWay(FullPath(path)) : !SamePath(held, LongPath(FullPath(path))))) {
       NoteFailure(FailureNote("cannot open the folder", path, "not a folder of its own"));
       return nullptr;
     }
@@ -622,8 +716,14 @@ class WindowsEnv final : public Env {
     return !name.empty() && AttributesOf(NameIn(folder, name)) != INVALID_FILE_ATTRIBUTES;
   }
 
-  // Renames are made with MOVEFILE_WRITE_THROUGH: on the disk when they return. What is
-  // left is to know the folder is still there.
+  // There is nothing to flush for a rename: MoveFileExW with MOVEFILE_WRITE_THROUGH
+  // returns only once the new name is on the disk, so a rename that returned has been
+  // made lasting by RenameIn itself, and that is all the commit needs. Names made
+  // (CreateTempFile, KeepLink) or removed (DeleteIn) in the folder are not covered: they
+  // reach the disk when the file system writes its log, and a crash before then may
+  // leave a temporary file behind or lose a kept name, never a list half replaced.
+  // Flushing the folder itself would need a handle that may write to it, which NTFS
+  // gives an administrator only. What is left is to know the folder is still there.
   bool SyncFolder(Folder& folder) override {
     BY_HANDLE_FILE_INFORMATION info;
     if (!::GetFileInformationByHandle(static_cast<WindowsFolder&>(folder).handle(), &info)) {
@@ -638,7 +738,7 @@ class WindowsEnv final : public Env {
     auto refuse = [&](DWORD error, Placement::Refusal refusal = Placement::Refusal::kSystem) {
       place = Placement();
       place.refusal = refusal;
-      place.reason = ReasonOf(error);
+      place.reason = error == ERROR_INVALID_NAME ? kInvalidNameText : ReasonOf(error);
       return place;
     };
     // A folder on the way that is not there: the user's, or where a link leads, which
@@ -660,7 +760,9 @@ class WindowsEnv final : public Env {
     for (int hops = 0;; ++hops) {
       // Windows itself takes ".." before anything else: "a\b\..\c" is "a\c", whatever b is.
       const std::string full = FullPath(path);
-      if (full.empty()) return refuse(ERROR_INVALID_NAME);
+      // A stream, of the file or of a folder on the way, would pass for a file until
+      // the result is put in place, where nothing can be put.
+      if (full.empty() || NamesAStream(full)) return refuse(ERROR_INVALID_NAME);
       const std::string leaf = full.substr(full.find_last_of('/') + 1);
       // A device ("NUL" is "//./NUL") is where it is; the engine refuses it as no file.
       if (full.rfind("//./", 0) == 0) {
@@ -674,8 +776,6 @@ class WindowsEnv final : public Env {
         const std::string real = FinalPath(full, &error);
         return real.empty() ? missing(error, hops) : at(real);
       }
-      // "a:b" is the stream b of the file a, where no file is put in place.
-      if (leaf.find(':') != std::string::npos) return refuse(ERROR_INVALID_NAME);
       const std::string folder = FinalPath(DirectoryOf(full), &error);
       if (folder.empty()) return missing(error, hops);
       const std::string file = JoinPath(folder, leaf);
@@ -713,7 +813,19 @@ class WindowsEnv final : public Env {
     // FlushFileBuffers needs a handle that may write.
     Handle h(::CreateFileW(wide->c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
                            FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    return (h.valid() && ::FlushFileBuffers(h.get())) || Failed("cannot sync", path);
+    if (!h.valid()) return Failed("cannot sync", path);
+    // What is flushed is then committed: it must be the temporary file we wrote, not one
+    // put under its name since.
+    if (const std::optional<FileId> made = made_.Find(path)) {
+      BY_HANDLE_FILE_INFORMATION info;
+      if (!InfoOf(h, &info) ||
+          (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
+          IdOf(info) != *made) {
+        NoteFailure(FailureNote("cannot sync", path, kReplacedText));
+        return false;
+      }
+    }
+    return ::FlushFileBuffers(h.get()) || Failed("cannot sync", path);
   }
 
   // The ACLs decide, and they are best asked by trying: a file that no one else can
@@ -759,22 +871,7 @@ class WindowsEnv final : public Env {
     return complete;
   }
 
-  std::string FullPath(const std::string& name) override {
-    const std::optional<std::wstring> wide = Widen(name);
-    if (!wide || wide->empty()) return std::string();
-    std::vector<wchar_t> buffer(MAX_PATH + 1);
-    for (;;) {
-      const DWORD n = ::GetFullPathNameW(wide->c_str(), static_cast<DWORD>(buffer.size()),
-                                         buffer.data(), nullptr);
-      if (n == 0) return std::string();
-      if (n < buffer.size()) {
-        buffer.resize(n);
-        break;
-      }
-      buffer.resize(n + 1);
-    }
-    return Narrow(std::wstring(buffer.begin(), buffer.end()));
-  }
+  std::string FullPath(const std::string& name) override { return FullPathOf(name); }
 
   std::string RealPath(const std::string& name) override {
     if (name.empty()) return std::string();
@@ -818,8 +915,39 @@ class WindowsEnv final : public Env {
 
  private:
   // The facts of `name`, of the file a link leads to when `follow`, else of the link.
+  //
+  // Opening a pipe takes one of its instances from whoever waits on it, and opening a
+  // serial port may reset it: a device is known by its name alone, and what a name
+  // (or a link on the way, when followed) leads to is asked of its attributes before
+  // anything is opened. Only a file or folder on a disk is opened, for its identity.
   FileFacts Facts(const std::string& name, bool follow) {
     FileFacts facts;
+    std::string at = name;
+    for (int hops = 0;; ++hops) {
+      if (IsDeviceName(FullPathOf(at))) {
+        facts.exists = true;
+        return facts;
+      }
+      const std::optional<std::wstring> wide = Widen(at);
+      WIN32_FILE_ATTRIBUTE_DATA data;
+      if (!wide || wide->empty()) return facts;
+      if (!::GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data)) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) return facts;
+        break;  // something is there that keeps its attributes to itself
+      }
+      if (!follow || !(data.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) ||
+          hops >= kMaxLinkHops) {
+        break;
+      }
+      // The link itself is opened, to read where it points; the system follows it below.
+      Handle link = OpenToInspect(at, /*follow=*/false);
+      DWORD error = 0;
+      if (!link.valid() || !IsLink(link) ||
+          !LinkTarget(link, DirectoryOf(FullPathOf(at)), &at, &error)) {
+        break;
+      }
+    }
     Handle h = OpenToInspect(name, follow);
     if (!h.valid()) {
       // A link that leads nowhere is no file; one open elsewhere in a way that keeps even

@@ -131,8 +131,12 @@ TEST(EnvWindowsTest, OnlyDiskFilesOpenAndATemporaryFileOnlyAsItself) {
   Env* env = Env::Default();
   EXPECT_EQ(env->OpenForReading(dir.path()), nullptr);
   EXPECT_EQ(env->OpenForReading("NUL"), nullptr);
-  EXPECT_FALSE(env->Inspect("NUL").regular);
   EXPECT_TRUE(env->Inspect(dir.path()).directory);
+  // A stream of a list is not read as the list.
+  WriteFile(dir.File("in.txt"), "list\n");
+  TakeFailureNote();
+  EXPECT_EQ(env->OpenForReading(dir.File("in.txt:s")), nullptr);
+  EXPECT_EQ(TakeFailureNote().rfind("cannot open", 0), 0u);
   auto folder = OpenAt(env, dir.path());
   ASSERT_NE(folder, nullptr);
   std::string temp;
@@ -156,8 +160,30 @@ TEST(EnvWindowsTest, OnlyDiskFilesOpenAndATemporaryFileOnlyAsItself) {
   again->Close();
   ASSERT_TRUE(::MoveFileExW(Wide(temp).c_str(), Wide(ignored).c_str(), MOVEFILE_REPLACE_EXISTING));
   EXPECT_EQ(env->OpenForReading(ignored), nullptr);
+  TakeFailureNote();
+  EXPECT_FALSE(env->SyncFileIn(*folder, Leaf(*folder, ignored)));
+  EXPECT_NE(TakeFailureNote().find("replaced"), std::string::npos);
   EXPECT_FALSE(env->RenameIn(*folder, Leaf(*folder, ignored), *folder, "out.txt"));
   EXPECT_FALSE(testing::FileExists(dir.File("out.txt")));
+}
+
+// A pipe opened only to be looked at would be taken from the one client it waits for.
+TEST(EnvWindowsTest, DevicesAreThereAndNoFilesWithoutBeingOpened) {
+  const std::string pipe = "\\\\.\\pipe\\vantor-inspect-" + std::to_string(::GetCurrentProcessId());
+  HANDLE server = ::CreateNamedPipeW(Wide(pipe).c_str(), PIPE_ACCESS_DUPLEX, PIPE_TYPE_BYTE, 1, 0,
+                                     0, 0, nullptr);
+  ASSERT_NE(server, INVALID_HANDLE_VALUE);
+  Env* env = Env::Default();
+  for (const std::string& name : {pipe, std::string("\\\\.\\pipe\\x"), std::string("NUL")}) {
+    const FileFacts facts = env->Inspect(name);
+    EXPECT_TRUE(facts.exists) << name;
+    EXPECT_FALSE(facts.regular || facts.directory || facts.link) << name;
+  }
+  HANDLE client = ::CreateFileW(Wide(pipe).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+  EXPECT_NE(client, INVALID_HANDLE_VALUE) << "the pipe's one instance was taken";
+  if (client != INVALID_HANDLE_VALUE) ::CloseHandle(client);
+  ::CloseHandle(server);
 }
 
 TEST(EnvWindowsTest, AHeldFolderStaysWhereItIsAndKeepsWhatIsMadeInIt) {
@@ -231,20 +257,28 @@ TEST(EnvWindowsTest, APlaceIsTheRealFolderAndTheNameInIt) {
     EXPECT_EQ(place.folder, c.folder) << c.name;
     EXPECT_EQ(place.name, c.leaf) << c.name;
   }
+  // A stream, of a file or a folder, whether there or not, is refused in the system's
+  // words for a name that cannot be.
+  const std::string badName = "The filename, directory name, or volume label syntax is incorrect";
   const struct {
     std::string name;
     Placement::Refusal refusal;
+    std::string reason;  // any when empty
   } refused[] = {
-      {dir.File("missing/new.txt"), Placement::Refusal::kNoFolder},
-      {dir.File("missing/"), Placement::Refusal::kNoFolder},
-      {dir.File("old.txt/new.txt"), Placement::Refusal::kSystem},
-      {dir.File("old.txt:stream"), Placement::Refusal::kSystem},
-      {dir.File(std::string(300, 'x')), Placement::Refusal::kSystem},
+      {dir.File("missing/new.txt"), Placement::Refusal::kNoFolder, ""},
+      {dir.File("missing/"), Placement::Refusal::kNoFolder, ""},
+      {dir.File("old.txt/new.txt"), Placement::Refusal::kSystem, ""},
+      {dir.File(std::string(300, 'x')), Placement::Refusal::kSystem, ""},
+      {dir.File("old.txt:stream"), Placement::Refusal::kSystem, badName},
+      {dir.File("new.txt:s"), Placement::Refusal::kSystem, badName},
+      {dir.File("sub:s/new.txt"), Placement::Refusal::kSystem, badName},
+      {dir.File("missing:s/new.txt"), Placement::Refusal::kSystem, badName},
   };
   for (const auto& c : refused) {
     const Placement place = env->Place(c.name);
     EXPECT_EQ(place.refusal, c.refusal) << c.name;
     EXPECT_NE(place.reason, "") << c.name;
+    if (!c.reason.empty()) EXPECT_EQ(place.reason, c.reason) << c.name;
   }
 }
 
