@@ -53,6 +53,8 @@ void InstallStopHandler(void (*onStop)(int)) {
   ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
   ::_setmode(::_fileno(stdout), _O_BINARY);
   ::_setmode(::_fileno(stderr), _O_BINARY);
+  // Names and reasons are UTF-8: a console shows them right only in that code page.
+  ::SetConsoleOutputCP(CP_UTF8);
 }
 
 std::vector<std::string> Arguments(int argc, char** argv) {

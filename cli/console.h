@@ -18,7 +18,8 @@ namespace vantor::cli {
 // On POSIX systems SIGPIPE and SIGXFSZ are ignored, so that a write to a closed pipe
 // or beyond the file size limit fails as any write does and the run cleans up.
 // On Windows standard output and error are also switched to binary, so that the tool
-// prints the same LF line ends everywhere.
+// prints the same LF line ends everywhere, and the console to UTF-8, the encoding of the
+// names and texts the tool prints.
 void InstallStopHandler(void (*onStop)(int signal));
 
 // The program's arguments after its name, in UTF-8 as the engine takes file names (on

@@ -123,13 +123,55 @@ bool InfoOf(const Handle& h, BY_HANDLE_FILE_INFORMATION* info) {
   return ::GetFileType(h.get()) == FILE_TYPE_DISK && ::GetFileInformationByHandle(h.get(), info);
 }
 
-// The system's words for `error`, without the full stop and line end it adds.
+// Why a call failed. The errors a user meets with files are told in the words the POSIX
+// build uses, so that the batch tool says the same on both systems whatever the
+// language of Windows; the others in the system's own words, in UTF-8 like the names
+// beside them, without the full stop and line end it adds.
 std::string ReasonOf(DWORD error) {
-  char* text = nullptr;
-  const DWORD n = ::FormatMessageA(
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return "No such file or directory";
+    case ERROR_ACCESS_DENIED:
+      return "Permission denied";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return "Device or resource busy";
+    case ERROR_FILE_EXISTS:
+    case ERROR_ALREADY_EXISTS:
+      return "File exists";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+      return "No space left on device";
+    case ERROR_FILENAME_EXCED_RANGE:
+      return "File name too long";
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return "Too many open files";
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return "Cannot allocate memory";
+    case ERROR_DIRECTORY:
+      return "Not a directory";
+    case ERROR_NOT_SAME_DEVICE:
+      return "Invalid cross-device link";
+    case ERROR_WRITE_PROTECT:
+      return "Read-only file system";
+    case ERROR_DIR_NOT_EMPTY:
+      return "Directory not empty";
+    case ERROR_CANT_RESOLVE_FILENAME:
+      return "Too many levels of symbolic links";
+    default:
+      break;
+  }
+  wchar_t* text = nullptr;
+  const DWORD n = ::FormatMessageW(
       FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-      nullptr, error, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-  std::string reason = n > 0 && text ? std::string(text, n) : "error " + std::to_string(error);
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string reason =
+      n > 0 && text ? Narrow(std::wstring(text, n)) : "error " + std::to_string(error);
   if (text) ::LocalFree(text);
   while (!reason.empty() && (reason.back() == '\n' || reason.back() == '\r' ||
                              reason.back() == '.' || reason.back() == ' ')) {
