@@ -24,9 +24,16 @@ void (*g_onStop)(int) = nullptr;
 
 namespace {
 
+// Set once the run has stopped and removed its temporary files. Lives as long as the
+// process: the handler's thread may still wait on it while main returns.
+HANDLE g_runEnded = nullptr;
+
 // Runs on a thread the system starts. Returning TRUE keeps the process alive, so that
-// the run stops at its next check and removes its temporary files; a closing console
-// ends the process once this returns, so it waits a little for that first.
+// the run stops at its next check and removes its temporary files. A closing console
+// (or a logoff or shutdown) ends the process once this returns, and at the latest some
+// five seconds after the event: the handler waits for the run's cleanup, up to 4.5 s.
+// A stop never splits the commit, which waits for no stop; only a commit still running
+// when Windows ends the process could be cut, and then each file is the old or the new.
 BOOL WINAPI OnConsoleEvent(DWORD event) {
   switch (event) {
     case CTRL_C_EVENT:
@@ -34,8 +41,10 @@ BOOL WINAPI OnConsoleEvent(DWORD event) {
       if (g_onStop) g_onStop(SIGINT);
       return TRUE;
     case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
       if (g_onStop) g_onStop(SIGINT);
-      ::Sleep(2000);
+      if (g_runEnded) ::WaitForSingleObject(g_runEnded, 4500);
       return TRUE;
     default:
       return FALSE;
@@ -50,11 +59,16 @@ HANDLE ConsoleOf(std::FILE* out) {
 
 void InstallStopHandler(void (*onStop)(int)) {
   g_onStop = onStop;
+  g_runEnded = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
   ::SetConsoleCtrlHandler(OnConsoleEvent, TRUE);
   ::_setmode(::_fileno(stdout), _O_BINARY);
   ::_setmode(::_fileno(stderr), _O_BINARY);
   // Names and reasons are UTF-8: a console shows them right only in that code page.
   ::SetConsoleOutputCP(CP_UTF8);
+}
+
+void RunEnded() {
+  if (g_runEnded) ::SetEvent(g_runEnded);
 }
 
 std::vector<std::string> Arguments(int argc, char** argv) {
@@ -121,6 +135,9 @@ void InstallStopHandler(void (*onStop)(int)) {
   sigaction(SIGPIPE, &ignore, nullptr);
   sigaction(SIGXFSZ, &ignore, nullptr);
 }
+
+// A signal's default action ends nothing once the handler is in place: nobody waits.
+void RunEnded() {}
 
 std::vector<std::string> Arguments(int argc, char** argv) {
   return std::vector<std::string>(argv + 1, argv + argc);

@@ -22,6 +22,10 @@ namespace vantor::cli {
 // names and texts the tool prints.
 void InstallStopHandler(void (*onStop)(int signal));
 
+// Tells the stop handler that the run has ended and removed its temporary files: on
+// Windows a closing console waits for that before the process is ended.
+void RunEnded();
+
 // The program's arguments after its name, in UTF-8 as the engine takes file names (on
 // Windows `argv` is in the ANSI code page, which may not hold every name).
 std::vector<std::string> Arguments(int argc, char** argv);

@@ -112,6 +112,7 @@ int Run(const vantor::cli::CliOptions& options) {
     if (showProgress) sink.Draw(stderr, env->TickCount() - job.startTick);
   }
   worker.join();
+  cli::RunEnded();
   if (showProgress) sink.Erase(stderr);
 
   Print(WithLineFeeds(job.resultsText));
