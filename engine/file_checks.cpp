@@ -117,6 +117,9 @@ std::optional<FileProblem> CheckSplitParts(const ProcessingJob& job, const std::
     if (facts.exists && !facts.writable) {
       return FileProblem{FileProblemKind::kReadOnly, part, std::string()};
     }
+    if (facts.exists && env->InUse(PlacedPath(place))) {
+      return FileProblem{FileProblemKind::kInUse, part, std::string()};
+    }
   }
   return std::nullopt;
 }
@@ -146,6 +149,9 @@ std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) 
     if (facts.exists && !facts.writable) {
       return FileProblem{FileProblemKind::kReadOnly, destination, std::string()};
     }
+    if (facts.exists && env->InUse(PlacedPath(place))) {
+      return FileProblem{FileProblemKind::kInUse, destination, std::string()};
+    }
   }
   if (!env->CanWriteInto(place.folder)) {
     return FileProblem{FileProblemKind::kFolderNotWritable, DirectoryOf(destination),
@@ -173,6 +179,8 @@ const char* RunErrorText(FileProblemKind kind) {
       return kPartOverwritesList;
     case FileProblemKind::kOverwritesFilter:
       return kPartOverwritesFilter;
+    case FileProblemKind::kInUse:
+      return kRenameFailed;
   }
   return "";
 }
@@ -194,6 +202,9 @@ std::string DescribeProblem(const FileProblem& problem) {
       break;
     case FileProblemKind::kUnusable:
       reason = problem.reason;
+      break;
+    case FileProblemKind::kInUse:
+      reason = "file in use by another program";
       break;
     default:
       reason = RunErrorText(problem.kind);

@@ -20,6 +20,7 @@ enum class FileProblemKind {
   kUnusable,           // the system refuses the name; the problem's reason says why
   kOverwritesList,     // a part of the split would replace the list being split
   kOverwritesFilter,   // a part of the split would replace the filter file
+  kInUse,              // another program holds the file open and it cannot be replaced
 };
 
 struct FileProblem {

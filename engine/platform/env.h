@@ -162,6 +162,9 @@ class Env {
   virtual Placement Place(const std::string& name) = 0;
 
   virtual FileFacts Inspect(const std::string& name) = 0;
+  // Whether another program holds the existing file `name` open in a way that keeps it
+  // from being replaced (Windows). POSIX systems replace a file whoever has it open.
+  virtual bool InUse(const std::string&) { return false; }
   // The mode a newly created file gets: 0666 less the process's umask.
   virtual std::uint32_t NewFileMode() = 0;
   // Pushes the contents of the closed file `name` of `folder` to the disk; a link is
@@ -229,6 +232,7 @@ class EnvWrapper : public Env {
   bool SyncFolder(Folder& folder) override { return target_->SyncFolder(folder); }
   Placement Place(const std::string& name) override { return target_->Place(name); }
   FileFacts Inspect(const std::string& name) override { return target_->Inspect(name); }
+  bool InUse(const std::string& name) override { return target_->InUse(name); }
   std::uint32_t NewFileMode() override { return target_->NewFileMode(); }
   bool SyncFileIn(Folder& folder, const std::string& name) override {
     return target_->SyncFileIn(folder, name);

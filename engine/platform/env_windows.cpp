@@ -722,10 +722,19 @@ class WindowsEnv final : public Env {
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY)) {
       return Failed("cannot rename", fromPath + "' to '" + toPath, ERROR_ACCESS_DENIED);
     }
-    // One step, never delete-then-move: a failure at any point leaves the old file.
-    if (!::MoveFileExW(wideFrom->c_str(), wideTo->c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return Failed("cannot rename", fromPath + "' to '" + toPath);
+    // One step, never delete-then-move: a failure at any point leaves the old file. A
+    // file another program has open cannot be replaced; one that a scanner or an indexer
+    // holds for a moment can, a little later, so that is waited for, about a second.
+    for (int attempt = 0;; ++attempt) {
+      if (::MoveFileExW(wideFrom->c_str(), wideTo->c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        break;
+      }
+      const DWORD error = ::GetLastError();
+      const bool busy = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED;
+      if (!busy || attempt == 10)
+        return Failed("cannot rename", fromPath + "' to '" + toPath, error);
+      ::Sleep(100);
     }
     made_.Forget(fromPath);
     return true;
@@ -842,6 +851,16 @@ class WindowsEnv final : public Env {
       if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND) return refuse(error);
       if (!LinkTarget(link, folder, &path, &error)) return refuse(error);
     }
+  }
+
+  // Opening for deletion, with every kind of sharing, is what another program's handle
+  // refuses when it keeps the file from being replaced.
+  bool InUse(const std::string& name) override {
+    const std::optional<std::wstring> wide = Widen(name);
+    if (!wide || wide->empty()) return false;
+    Handle h(::CreateFileW(wide->c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    return !h.valid() && ::GetLastError() == ERROR_SHARING_VIOLATION;
   }
 
   FileFacts Inspect(const std::string& name) override { return Facts(name, /*follow=*/true); }

@@ -275,6 +275,27 @@ TEST_F(CliTest, PartsNamedInAnotherCaseAreFoundBeforeAnyWork) {
   EXPECT_EQ(ReadFile(dir_.File("OUT2.TXT")), "previous\n");
 }
 
+#ifdef _WIN32
+// Another program has the destination open (as an editor or a spreadsheet may): the job
+// is refused before any work, not after all of it.
+TEST_F(CliTest, ADestinationOpenInAnotherProgramIsRefusedBeforeAnyWork) {
+  WriteFile(dir_.File("in.txt"), "b@x\na@x\n");
+  WriteFile(dir_.File("out.txt"), "previous\n");
+  const HANDLE held = ::CreateFileW(testing::WideOf(dir_.File("out.txt")).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  Outcome run = Run({"--sort-email", "-o", "out.txt", "in.txt"});
+  ::CloseHandle(held);
+  EXPECT_EQ(run.status, 2);
+  EXPECT_EQ(run.err, "vantor-cli: 'out.txt': file in use by another program\n");
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "previous\n");
+  EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
+  run = Run({"--sort-email", "-o", "out.txt", "in.txt"});
+  EXPECT_EQ(run.status, 0) << run.err;
+  EXPECT_EQ(ReadFile(dir_.File("out.txt")), "a@x\nb@x\n");
+}
+#endif
+
 // A link is followed once: the file it names gets the result and the link stays.
 TEST_F(CliTest, ALinkAsInputOrDestinationIsFollowed) {
 #ifdef _WIN32
