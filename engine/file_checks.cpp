@@ -60,6 +60,19 @@ std::string PlacedPath(const Placement& place) {
   return (place.folder.ends_with('/') ? place.folder : place.folder + "/") + place.name;
 }
 
+// What keeps the existing file at `place`, named `name` as the user gave it, from being
+// replaced: not a regular file, not writable, or held open by another program.
+std::optional<FileProblem> ReplaceProblem(const Placement& place, const FileFacts& facts,
+                                          const std::string& name, Env* env) {
+  if (!facts.exists) return std::nullopt;
+  if (!facts.regular) return FileProblem{FileProblemKind::kNotRegular, name, std::string()};
+  if (!facts.writable) return FileProblem{FileProblemKind::kReadOnly, name, std::string()};
+  if (env->InUse(PlacedPath(place))) {
+    return FileProblem{FileProblemKind::kInUse, name, std::string()};
+  }
+  return std::nullopt;
+}
+
 // The absolute form of `name` when it can be made, else `name` as given.
 std::string FullName(Env* env, const std::string& name) {
   std::string full = env->FullPath(name);
@@ -111,15 +124,7 @@ std::optional<FileProblem> CheckSplitParts(const ProcessingJob& job, const std::
     for (const Read& read : reads) {
       if (facts.exists && read.id == facts.id) return FileProblem{read.kind, part, std::string()};
     }
-    if (facts.exists && !facts.regular) {
-      return FileProblem{FileProblemKind::kNotRegular, part, std::string()};
-    }
-    if (facts.exists && !facts.writable) {
-      return FileProblem{FileProblemKind::kReadOnly, part, std::string()};
-    }
-    if (facts.exists && env->InUse(PlacedPath(place))) {
-      return FileProblem{FileProblemKind::kInUse, part, std::string()};
-    }
+    if (auto problem = ReplaceProblem(place, facts, part, env)) return problem;
   }
   return std::nullopt;
 }
@@ -143,15 +148,7 @@ std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) 
   }
   if (commits) {
     const FileFacts facts = env->Inspect(PlacedPath(place));
-    if (facts.exists && !facts.regular) {
-      return FileProblem{FileProblemKind::kNotRegular, destination, std::string()};
-    }
-    if (facts.exists && !facts.writable) {
-      return FileProblem{FileProblemKind::kReadOnly, destination, std::string()};
-    }
-    if (facts.exists && env->InUse(PlacedPath(place))) {
-      return FileProblem{FileProblemKind::kInUse, destination, std::string()};
-    }
+    if (auto problem = ReplaceProblem(place, facts, destination, env)) return problem;
   }
   if (!env->CanWriteInto(place.folder)) {
     return FileProblem{FileProblemKind::kFolderNotWritable, DirectoryOf(destination),
