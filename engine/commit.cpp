@@ -118,6 +118,7 @@ void JobCommit::Commit(const ReadFiles& reads) {
 bool JobCommit::PutInPlace(Target& t) {
   const FileFacts facts = env_->InspectIn(*t.folder, t.leaf);
   t.existed = facts.exists;
+  if (!env_->TakeAccessOf(*t.tempFolder, t.tempLeaf, *t.folder, t.leaf)) return false;
   std::uint32_t mode = facts.exists ? facts.mode : env_->NewFileMode();
   // A set-id program made of other bytes must not keep its bits under a new owner.
   // The owner goes first: changing it clears those bits.

@@ -156,6 +156,13 @@ class Env {
   virtual bool SetModeIn(Folder& folder, const std::string& name, std::uint32_t mode) = 0;
   virtual bool SetOwnerIn(Folder& folder, const std::string& name, std::uint32_t owner,
                           std::uint32_t group) = 0;
+  // Gives the file `name` of `folder`, about to replace the entry `target` of `to`, what
+  // the system keeps beside the mode and owner: on Windows the replaced file's security
+  // descriptor and attributes, or for a new name the rights a new file in `to` gets.
+  // POSIX systems say all of it with SetOwnerIn and SetModeIn.
+  virtual bool TakeAccessOf(Folder&, const std::string&, Folder&, const std::string&) {
+    return true;
+  }
   // Makes the names made and removed in `folder` durable.
   virtual bool SyncFolder(Folder& folder) = 0;
   // Where the file the user named `name` is put in place (see Placement).
@@ -228,6 +235,10 @@ class EnvWrapper : public Env {
   bool SetOwnerIn(Folder& folder, const std::string& name, std::uint32_t owner,
                   std::uint32_t group) override {
     return target_->SetOwnerIn(folder, name, owner, group);
+  }
+  bool TakeAccessOf(Folder& folder, const std::string& name, Folder& to,
+                    const std::string& target) override {
+    return target_->TakeAccessOf(folder, name, to, target);
   }
   bool SyncFolder(Folder& folder) override { return target_->SyncFolder(folder); }
   Placement Place(const std::string& name) override { return target_->Place(name); }

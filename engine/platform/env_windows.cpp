@@ -6,16 +6,16 @@
 // engine builds part and folder names with '/' on every system.
 //
 // What POSIX says with permission bits and owners, Windows says with the read-only
-// attribute and the ACL a file inherits from its folder:
+// attribute and security descriptors:
 // - Inspect reports the mode 0444, plus 0222 when the file is not read-only (0777 for a
 //   folder), and owner and group 0. A read-only file is not writable, so the engine
 //   refuses to put a result in its place ("Failed to rename file").
 // - SetModeIn sets the read-only attribute when the mode has no write bit, else clears it.
-// - SetOwnerIn gives nothing away: a file belongs to the account that made it and the
-//   others' access follows its folder's ACL; there are no set-id bits to keep or drop.
+// - SetOwnerIn does nothing: TakeAccessOf gives a result the replaced file's owner (where
+//   the process may), its DACL and its attributes; there are no set-id bits.
 // - NewFileMode is 0666: there is no umask.
-// - A new temporary file gets the ACL of its folder (the user's own folders and the
-//   drive's TEMP are not open to other users by default).
+// - A temporary file lets the user alone at it until it is put in place (see Private);
+//   TEMP is used only where nobody else may change it (see OnlyTrustedMayChange).
 //
 // A Folder is held by a handle that shares reading and writing but not deleting: while
 // the job holds it nobody can rename or remove it (nor, on NTFS, a folder above it, which
@@ -23,6 +23,8 @@
 // opened. The calls on a folder's files then go by those paths. Windows has no sticky
 // folders: a link is followed wherever the system would follow it.
 #include <windows.h>
+// After windows.h, which they need.
+#include <aclapi.h>
 #include <winioctl.h>
 
 #include <algorithm>
@@ -69,6 +71,50 @@ std::string Narrow(const std::wstring& wide) {
 
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
 
+// "\\?\C:\x" is "C:\x", "\\?\UNC\server\share" is "\\server\share": the names this Env gives
+// back are written without the prefix that only lifts the length limit.
+std::wstring Unprefixed(std::wstring path) {
+  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) return L"\\\\" + path.substr(8);
+  if (path.rfind(L"\\\\?\\", 0) == 0) return path.substr(4);
+  return path;
+}
+
+// How long a path may be before the plain calls refuse it: MAX_PATH, less the 12
+// characters a folder's path must leave for the names in it.
+constexpr std::size_t kLongPath = MAX_PATH - 12;
+
+// The UTF-16 name to hand to the system for `name`. A path of kLongPath characters or
+// more passes the plain calls only in a program marked long-path aware on a machine
+// whose policy allows long paths; written "\\?\C:\..." it passes everywhere. That form is
+// taken literally (no '/', no ".." resolved, no trailing dots dropped), so it is made of
+// the full path the system computes for the name, which is what the plain call would
+// open. Shorter names, and names already in a device namespace, go as they are.
+std::optional<std::wstring> SystemName(const std::string& name) {
+  std::optional<std::wstring> wide = Widen(name);
+  if (!wide || wide->size() < kLongPath) return wide;
+  if (wide->size() >= 4 && IsSeparator(name[0]) && IsSeparator(name[1]) &&
+      (name[2] == '?' || name[2] == '.') && IsSeparator(name[3])) {
+    return wide;
+  }
+  std::vector<wchar_t> buffer(wide->size() + MAX_PATH);
+  for (;;) {
+    const DWORD n = ::GetFullPathNameW(wide->c_str(), static_cast<DWORD>(buffer.size()),
+                                       buffer.data(), nullptr);
+    if (n == 0) return wide;
+    if (n < buffer.size()) {
+      buffer.resize(n);
+      break;
+    }
+    buffer.resize(n + 1);
+  }
+  std::wstring full(buffer.begin(), buffer.end());
+  if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') return L"\\\\?\\" + full;
+  if (full.rfind(L"\\\\", 0) == 0 && full.size() > 2 && full[2] != L'?' && full[2] != L'.') {
+    return L"\\\\?\\UNC\\" + full.substr(2);
+  }
+  return full;
+}
+
 // Owns one handle; closes it unless it was closed explicitly.
 class Handle final {
  public:
@@ -102,7 +148,7 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 // opener's sharing mode stands in the way. Folders open too. `follow` false opens a link
 // itself.
 Handle OpenToInspect(const std::string& name, bool follow) {
-  const std::optional<std::wstring> wide = Widen(name);
+  const std::optional<std::wstring> wide = SystemName(name);
   if (!wide || wide->empty()) {
     ::SetLastError(ERROR_INVALID_NAME);
     return Handle();
@@ -287,14 +333,7 @@ std::string PathOf(const Handle& h) {
     }
     buffer.resize(n + 1);
   }
-  std::wstring path(buffer.begin(), buffer.end());
-  // "\\?\C:\x" is "C:\x"; "\\?\UNC\server\share" is "\\server\share".
-  if (path.rfind(L"\\\\?\\UNC\\", 0) == 0) {
-    path = L"\\\\" + path.substr(8);
-  } else if (path.rfind(L"\\\\?\\", 0) == 0) {
-    path = path.substr(4);
-  }
-  return Narrow(path);
+  return Narrow(Unprefixed(std::wstring(buffer.begin(), buffer.end())));
 }
 
 // The absolute form of `name` as the system makes it, ".." taken off without looking at
@@ -375,7 +414,7 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 }
 
 DWORD AttributesOf(const std::string& name) {
-  const std::optional<std::wstring> wide = Widen(name);
+  const std::optional<std::wstring> wide = SystemName(name);
   if (!wide || wide->empty()) return INVALID_FILE_ATTRIBUTES;
   return ::GetFileAttributesW(wide->c_str());
 }
@@ -403,14 +442,14 @@ bool SamePath(std::string a, std::string b) {
 // `path` with its 8.3 short components ("RUNNER~1") in their long form, as a handle's
 // path has them; `path` itself when that cannot be made.
 std::string LongPath(const std::string& path) {
-  const std::optional<std::wstring> wide = Widen(path);
+  const std::optional<std::wstring> wide = SystemName(path);
   if (!wide || wide->empty()) return path;
   std::vector<wchar_t> buffer(MAX_PATH + 1);
   for (;;) {
     const DWORD n =
         ::GetLongPathNameW(wide->c_str(), buffer.data(), static_cast<DWORD>(buffer.size()));
     if (n == 0) return path;
-    if (n < buffer.size()) return Narrow(std::wstring(buffer.data(), n));
+    if (n < buffer.size()) return Narrow(Unprefixed(std::wstring(buffer.data(), n)));
     buffer.resize(n + 1);
   }
 }
@@ -491,6 +530,112 @@ bool LinkTarget(const Handle& h, const std::string& folder, std::string* target,
   return true;
 }
 
+// The SID of the account this process runs as, asked once; empty when the system will
+// not say, and then no ACE counts as the user's.
+const std::vector<BYTE>& UserSid() {
+  static const std::vector<BYTE> sid = [] {
+    std::vector<BYTE> copy;
+    HANDLE token = nullptr;
+    if (!::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token)) return copy;
+    DWORD size = 0;
+    ::GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+    std::vector<BYTE> buffer(size);
+    if (size > 0 && ::GetTokenInformation(token, TokenUser, buffer.data(), size, &size)) {
+      const PSID user = reinterpret_cast<TOKEN_USER*>(buffer.data())->User.Sid;
+      if (::IsValidSid(user)) {
+        const BYTE* bytes = static_cast<const BYTE*>(user);
+        copy.assign(bytes, bytes + ::GetLengthSid(user));
+      }
+    }
+    ::CloseHandle(token);
+    return copy;
+  }();
+  return sid;
+}
+
+// Whether `sid` is the user, the system, the administrators (who may do anything
+// anyway) or whoever owns the object.
+bool Trusted(PSID sid) {
+  const std::vector<BYTE>& user = UserSid();
+  return (!user.empty() && ::EqualSid(sid, const_cast<BYTE*>(user.data()))) ||
+         ::IsWellKnownSid(sid, WinLocalSystemSid) ||
+         ::IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
+         ::IsWellKnownSid(sid, WinCreatorOwnerRightsSid);
+}
+
+// Whether only trusted accounts may make, remove or rename anything in the folder open
+// as `h` (with READ_CONTROL), or change who may: its owner is trusted and its DACL lets
+// nobody else do any of that. Windows has no sticky folders: anyone who may add files to
+// a folder may plant names in it, and anyone who may delete in it may take our files
+// away. An ACE that only passes on to what is made in the folder is passed over (the
+// job's files get a descriptor of their own); one of a kind not read here counts against
+// the folder.
+bool OnlyTrustedMayChange(const Handle& h) {
+  PSID owner = nullptr;
+  PACL dacl = nullptr;
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  if (::GetSecurityInfo(h.get(), SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                        &dacl, nullptr, &sd) != ERROR_SUCCESS) {
+    return false;
+  }
+  const std::unique_ptr<void, decltype(&::LocalFree)> free(sd, &::LocalFree);
+  // No DACL at all lets everyone do everything.
+  if (!owner || !Trusted(owner) || !dacl) return false;
+  constexpr ACCESS_MASK kChanges = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD |
+                                   DELETE | WRITE_DAC | WRITE_OWNER | GENERIC_WRITE | GENERIC_ALL;
+  for (DWORD i = 0; i < dacl->AceCount; ++i) {
+    ACE_HEADER* ace = nullptr;
+    if (!::GetAce(dacl, i, reinterpret_cast<void**>(&ace))) return false;
+    if (ace->AceFlags & INHERIT_ONLY_ACE) continue;
+    switch (ace->AceType) {
+      case ACCESS_ALLOWED_ACE_TYPE:
+      case ACCESS_ALLOWED_CALLBACK_ACE_TYPE: {
+        // Both begin with the header, the mask and the SID.
+        auto* allowed = reinterpret_cast<ACCESS_ALLOWED_ACE*>(ace);
+        if ((allowed->Mask & kChanges) && !Trusted(&allowed->SidStart)) return false;
+        break;
+      }
+      case ACCESS_DENIED_ACE_TYPE:
+      case ACCESS_DENIED_CALLBACK_ACE_TYPE:
+      case ACCESS_DENIED_OBJECT_ACE_TYPE:
+      case ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE:
+        break;
+      default:
+        return false;
+    }
+  }
+  return true;
+}
+
+// A security descriptor that lets the user alone at a file and takes nothing from its
+// folder: a list being worked on is nobody else's to read, and a sort part nobody
+// else's to rewrite before the merge reads it. Made once; `ready` is false when the user
+// is unknown, and a temporary file then takes its folder's rights.
+struct PrivateDescriptor {
+  std::vector<BYTE> acl;
+  SECURITY_DESCRIPTOR sd{};
+  bool ready = false;
+};
+
+const PrivateDescriptor& Private() {
+  static const PrivateDescriptor descriptor = [] {
+    PrivateDescriptor d;
+    const std::vector<BYTE>& user = UserSid();
+    if (user.empty()) return d;
+    PSID sid = const_cast<BYTE*>(user.data());
+    d.acl.resize(sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + ::GetLengthSid(sid));
+    ACL* acl = reinterpret_cast<ACL*>(d.acl.data());
+    d.ready = ::InitializeAcl(acl, static_cast<DWORD>(d.acl.size()), ACL_REVISION) &&
+              ::AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, sid) &&
+              ::InitializeSecurityDescriptor(&d.sd, SECURITY_DESCRIPTOR_REVISION) &&
+              ::SetSecurityDescriptorDacl(&d.sd, TRUE, acl, FALSE) &&
+              ::SetSecurityDescriptorControl(&d.sd, SE_DACL_PROTECTED, SE_DACL_PROTECTED);
+    return d;
+  }();
+  return descriptor;
+}
+
 // A new temporary file's name, made from this process and the clock.
 std::string TempNameNow() {
   return vantor::UniqueTempName(::GetCurrentProcessId(), ::GetTickCount64());
@@ -563,7 +708,7 @@ class WindowsEnv final : public Env {
  public:
   std::unique_ptr<ReadableFile> OpenForReading(const std::string& name) override {
     const std::optional<FileId> made = made_.Find(name);
-    const std::optional<std::wstring> wide = Widen(name);
+    const std::optional<std::wstring> wide = SystemName(name);
     // "in.txt:s" would read a stream of in.txt, which is no list of the user's.
     if (!wide || wide->empty() || NamesAStream(name)) {
       Failed("cannot open", name, ERROR_INVALID_NAME);
@@ -594,7 +739,7 @@ class WindowsEnv final : public Env {
   }
 
   std::unique_ptr<Folder> OpenFolder(const std::string& path) override {
-    const std::optional<std::wstring> wide = Widen(path);
+    const std::optional<std::wstring> wide = SystemName(path);
     if (!wide || wide->empty()) {
       Failed("cannot open the folder", path, ERROR_INVALID_NAME);
       return nullptr;
@@ -629,16 +774,22 @@ class WindowsEnv final : public Env {
   std::unique_ptr<WritableFile> CreateTempFile(Folder& folder, std::string* name) override {
     for (int attempt = 0; attempt < 100; ++attempt) {
       const std::string path = NameIn(folder, TempNameNow());
-      const std::optional<std::wstring> wide = Widen(path);
+      const std::optional<std::wstring> wide = SystemName(path);
       if (!wide) {
         Failed("cannot create a file in", folder.path(), ERROR_INVALID_NAME);
         return nullptr;
       }
-      // Deleting or renaming it while it is open is allowed (a stopped run removes its
-      // files), writing to it through another handle is not.
+      // Nobody else may open it at all (see Private). Among the user's own handles,
+      // deleting or renaming it while it is open is allowed (a stopped run removes its
+      // files), writing to it through another handle is not. The engine's reads of it
+      // (OpenForReading) share everything: the descriptor, not the sharing, keeps others
+      // out, and a reader must not stand in the way of the sync or rename that follows.
+      const PrivateDescriptor& own = Private();
+      SECURITY_ATTRIBUTES security{sizeof security, const_cast<SECURITY_DESCRIPTOR*>(&own.sd),
+                                   FALSE};
       Handle h(::CreateFileW(wide->c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
-                             nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
-                             nullptr));
+                             own.ready ? &security : nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
       if (h.valid()) {
         BY_HANDLE_FILE_INFORMATION info;
         if (!InfoOf(h, &info)) {
@@ -667,14 +818,14 @@ class WindowsEnv final : public Env {
 
   KeepResult KeepLink(Folder& folder, const std::string& name, std::string* kept) override {
     const std::string path = NameIn(folder, name);
-    const std::optional<std::wstring> wideFrom = Widen(path);
+    const std::optional<std::wstring> wideFrom = SystemName(path);
     if (!wideFrom || name.empty()) {
       Failed("cannot keep the old file", path, ERROR_INVALID_NAME);
       return KeepResult::kFailed;
     }
     for (int attempt = 0; attempt < 100; ++attempt) {
       const std::string unique = TempNameNow();
-      const std::optional<std::wstring> wide = Widen(NameIn(folder, unique));
+      const std::optional<std::wstring> wide = SystemName(NameIn(folder, unique));
       if (::CreateHardLinkW(wide->c_str(), wideFrom->c_str(), nullptr)) {
         *kept = unique;
         return KeepResult::kKept;
@@ -702,18 +853,15 @@ class WindowsEnv final : public Env {
     const std::string fromPath = NameIn(from, fromName);
     const std::string toPath = NameIn(to, toName);
     // A temporary file of ours that was replaced under its name is not put in place.
-    if (const std::optional<FileId> made = made_.Find(fromPath)) {
+    if (made_.Find(fromPath)) {
       Handle h = OpenToInspect(fromPath, /*follow=*/false);
-      BY_HANDLE_FILE_INFORMATION info;
-      if (!h.valid() || !InfoOf(h, &info) ||
-          (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-          IdOf(info) != *made) {
+      if (!h.valid() || !StillMade(h, fromPath)) {
         NoteFailure(FailureNote("cannot rename", fromPath, kReplacedText));
         return false;
       }
     }
-    const std::optional<std::wstring> wideFrom = Widen(fromPath);
-    const std::optional<std::wstring> wideTo = Widen(toPath);
+    const std::optional<std::wstring> wideFrom = SystemName(fromPath);
+    const std::optional<std::wstring> wideTo = SystemName(toPath);
     if (!wideFrom || !wideTo || fromName.empty() || toName.empty()) {
       return Failed("cannot rename", fromPath + "' to '" + toPath, ERROR_INVALID_NAME);
     }
@@ -743,13 +891,13 @@ class WindowsEnv final : public Env {
   bool DeleteIn(Folder& folder, const std::string& name) override {
     const std::string path = NameIn(folder, name);
     made_.Forget(path);
-    const std::optional<std::wstring> wide = Widen(path);
+    const std::optional<std::wstring> wide = SystemName(path);
     return wide && !name.empty() && ::DeleteFileW(wide->c_str());
   }
 
   bool SetModeIn(Folder& folder, const std::string& name, std::uint32_t mode) override {
     const std::string path = NameIn(folder, name);
-    const std::optional<std::wstring> wide = Widen(path);
+    const std::optional<std::wstring> wide = SystemName(path);
     if (!wide || name.empty()) {
       return Failed("cannot set the permissions of", path, ERROR_INVALID_NAME);
     }
@@ -765,6 +913,94 @@ class WindowsEnv final : public Env {
 
   bool SetOwnerIn(Folder& folder, const std::string& name, std::uint32_t, std::uint32_t) override {
     return !name.empty() && AttributesOf(NameIn(folder, name)) != INVALID_FILE_ATTRIBUTES;
+  }
+
+  // A temporary file is made private (see Private); put in place, it lets others do what
+  // the file it replaces let them, or what any new file in that folder lets them. Its
+  // hidden, system, archive and not-indexed attributes follow the replaced file's too.
+  // ReplaceFileW would carry these over, but it moves the old file away before the new
+  // one takes its name, and a failure in between leaves nothing under the name; the
+  // commit keeps the old file under a second name and replaces in one step instead.
+  // Named streams stay with the old file: they tell of its bytes (where a download came
+  // from, a checksum, a thumbnail), and would lie about the new ones.
+  bool TakeAccessOf(Folder& folder, const std::string& name, Folder& to,
+                    const std::string& target) override {
+    const std::string path = NameIn(folder, name);
+    const std::string targetPath = NameIn(to, target);
+    const std::optional<std::wstring> wide = SystemName(path);
+    const std::optional<std::wstring> wideTarget = SystemName(targetPath);
+    if (!wide || !wideTarget || name.empty() || target.empty()) {
+      return Failed("cannot set the permissions of", path, ERROR_INVALID_NAME);
+    }
+    Handle h(::CreateFileW(
+        wide->c_str(),
+        READ_CONTROL | WRITE_DAC | WRITE_OWNER | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES,
+        kShareAll, nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!h.valid()) return Failed("cannot set the permissions of", path);
+    if (!StillMade(h, path)) {
+      NoteFailure(FailureNote("cannot set the permissions of", path, kReplacedText));
+      return false;
+    }
+    Handle old(::CreateFileW(wideTarget->c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, kShareAll,
+                             nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (!old.valid()) {
+      const DWORD error = ::GetLastError();
+      if (error != ERROR_FILE_NOT_FOUND)
+        return Failed("cannot read the permissions of", targetPath);
+      // A DACL that has no ACE of its own and is not protected holds what the folder
+      // passes on to a new file.
+      ACL empty;
+      if (!::InitializeAcl(&empty, sizeof empty, ACL_REVISION)) {
+        return Failed("cannot set the permissions of", path);
+      }
+      const DWORD set =
+          ::SetSecurityInfo(h.get(), SE_FILE_OBJECT,
+                            DACL_SECURITY_INFORMATION | UNPROTECTED_DACL_SECURITY_INFORMATION,
+                            nullptr, nullptr, &empty, nullptr);
+      return set == ERROR_SUCCESS || Failed("cannot set the permissions of", path, set);
+    }
+    PSID owner = nullptr;
+    PSID group = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR sd = nullptr;
+    const DWORD got = ::GetSecurityInfo(
+        old.get(), SE_FILE_OBJECT,
+        OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+        &group, &dacl, nullptr, &sd);
+    if (got != ERROR_SUCCESS) return Failed("cannot read the permissions of", targetPath, got);
+    const std::unique_ptr<void, decltype(&::LocalFree)> free(sd, &::LocalFree);
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    ::GetSecurityDescriptorControl(sd, &control, &revision);
+    // The owner first, while this handle may still change it. Giving a file to another
+    // account takes a privilege; without one the result stays the user's, as where a
+    // POSIX system will not let a file be given away.
+    ::SetSecurityInfo(h.get(), SE_FILE_OBJECT,
+                      OWNER_SECURITY_INFORMATION | GROUP_SECURITY_INFORMATION, owner, group,
+                      nullptr, nullptr);
+    // Inherited ACEs are made again from the folder, which is the replaced file's own.
+    const DWORD set =
+        ::SetSecurityInfo(h.get(), SE_FILE_OBJECT,
+                          DACL_SECURITY_INFORMATION | ((control & SE_DACL_PROTECTED)
+                                                           ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                           : UNPROTECTED_DACL_SECURITY_INFORMATION),
+                          nullptr, nullptr, dacl, nullptr);
+    if (set != ERROR_SUCCESS) return Failed("cannot set the permissions of", path, set);
+    FILE_BASIC_INFO was{};
+    FILE_BASIC_INFO now{};
+    if (!::GetFileInformationByHandleEx(old.get(), FileBasicInfo, &was, sizeof was) ||
+        !::GetFileInformationByHandleEx(h.get(), FileBasicInfo, &now, sizeof now)) {
+      return Failed("cannot set the permissions of", path);
+    }
+    constexpr DWORD kKept = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                            FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+    const DWORD attributes = (now.FileAttributes & ~kKept) | (was.FileAttributes & kKept);
+    if (attributes == now.FileAttributes) return true;
+    FILE_BASIC_INFO change{};  // times of zero are left as they are
+    change.FileAttributes = attributes != 0 ? attributes : FILE_ATTRIBUTE_NORMAL;
+    return ::SetFileInformationByHandle(h.get(), FileBasicInfo, &change, sizeof change) ||
+           Failed("cannot set the permissions of", path);
   }
 
   // There is nothing to flush for a rename: MoveFileExW with MOVEFILE_WRITE_THROUGH
@@ -830,7 +1066,7 @@ class WindowsEnv final : public Env {
       const std::string folder = FinalPath(DirectoryOf(full), &error);
       if (folder.empty()) return missing(error, hops);
       const std::string file = JoinPath(folder, leaf);
-      const std::optional<std::wstring> wide = Widen(file);
+      const std::optional<std::wstring> wide = SystemName(file);
       if (!wide) return refuse(ERROR_INVALID_NAME);
       place.folder = folder;
       place.name = leaf;
@@ -856,7 +1092,7 @@ class WindowsEnv final : public Env {
   // Opening for deletion, with every kind of sharing, is what another program's handle
   // refuses when it keeps the file from being replaced.
   bool InUse(const std::string& name) override {
-    const std::optional<std::wstring> wide = Widen(name);
+    const std::optional<std::wstring> wide = SystemName(name);
     if (!wide || wide->empty()) return false;
     Handle h(::CreateFileW(wide->c_str(), DELETE, kShareAll, nullptr, OPEN_EXISTING,
                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
@@ -869,7 +1105,7 @@ class WindowsEnv final : public Env {
 
   bool SyncFileIn(Folder& folder, const std::string& name) override {
     const std::string path = NameIn(folder, name);
-    const std::optional<std::wstring> wide = Widen(path);
+    const std::optional<std::wstring> wide = SystemName(path);
     if (!wide || name.empty()) return Failed("cannot sync", path, ERROR_INVALID_NAME);
     // FlushFileBuffers needs a handle that may write.
     Handle h(::CreateFileW(wide->c_str(), GENERIC_WRITE, kShareAll, nullptr, OPEN_EXISTING,
@@ -877,14 +1113,9 @@ class WindowsEnv final : public Env {
     if (!h.valid()) return Failed("cannot sync", path);
     // What is flushed is then committed: it must be the temporary file we wrote, not one
     // put under its name since.
-    if (const std::optional<FileId> made = made_.Find(path)) {
-      BY_HANDLE_FILE_INFORMATION info;
-      if (!InfoOf(h, &info) ||
-          (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ||
-          IdOf(info) != *made) {
-        NoteFailure(FailureNote("cannot sync", path, kReplacedText));
-        return false;
-      }
+    if (!StillMade(h, path)) {
+      NoteFailure(FailureNote("cannot sync", path, kReplacedText));
+      return false;
     }
     return ::FlushFileBuffers(h.get()) || Failed("cannot sync", path);
   }
@@ -901,7 +1132,7 @@ class WindowsEnv final : public Env {
       std::snprintf(unique, sizeof unique, "vnt%08lx.tmp",
                     static_cast<unsigned long>(::GetCurrentProcessId() * 2654435761u +
                                                ::GetTickCount() + attempt * 7919u));
-      const std::optional<std::wstring> wide = Widen(JoinPath(directory, unique));
+      const std::optional<std::wstring> wide = SystemName(JoinPath(directory, unique));
       if (!wide) return false;
       Handle h(::CreateFileW(wide->c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_NEW,
                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
@@ -913,7 +1144,7 @@ class WindowsEnv final : public Env {
   }
 
   bool ListDirectory(const std::string& directory, std::vector<std::string>* names) override {
-    const std::optional<std::wstring> wide = Widen(JoinPath(directory, "*"));
+    const std::optional<std::wstring> wide = SystemName(JoinPath(directory, "*"));
     if (!wide) return false;
     WIN32_FIND_DATAW data;
     HANDLE find = ::FindFirstFileExW(wide->c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
@@ -949,7 +1180,7 @@ class WindowsEnv final : public Env {
 
   std::string TempDirectoryFor(const std::string& destination) override {
     const std::string own = DirectoryOf(destination);
-    const std::optional<std::wstring> wide = Widen(own);
+    const std::optional<std::wstring> wide = SystemName(own);
     if (!wide || wide->empty() || !IsPlainDirectory(own)) return own;
     // The root of the volume the folder is on: the drive's root, or the folder a volume
     // is mounted at.
@@ -957,17 +1188,24 @@ class WindowsEnv final : public Env {
     if (!::GetVolumePathNameW(wide->c_str(), root.data(), static_cast<DWORD>(root.size()))) {
       return own;
     }
-    const std::string temp = JoinPath(Narrow(root.data()), "TEMP");
+    const std::string temp = JoinPath(Narrow(Unprefixed(root.data())), "TEMP");
     // A TEMP that is a link, a junction or on another volume would make the commit a
     // copy, or put our files where someone else decides.
     if (!IsPlainDirectory(temp)) return own;
+    const std::optional<std::wstring> wideTemp = SystemName(temp);
     Handle a = OpenToInspect(own, true);
-    Handle b = OpenToInspect(temp, false);
+    Handle b(::CreateFileW(wideTemp->c_str(), READ_CONTROL | FILE_READ_ATTRIBUTES, kShareAll,
+                           nullptr, OPEN_EXISTING,
+                           FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
     BY_HANDLE_FILE_INFORMATION ia, ib;
     if (!a.valid() || !b.valid() || !InfoOf(a, &ia) || !InfoOf(b, &ib) ||
         ia.dwVolumeSerialNumber != ib.dwVolumeSerialNumber) {
       return own;
     }
+    // Anyone may make a TEMP at the root of a drive, and one made there lets every
+    // signed-in user change it: it is used only when nobody but the user, the system and
+    // the administrators may.
+    if (!OnlyTrustedMayChange(b)) return own;
     if (!CanWriteInto(temp)) return own;
     return temp;
   }
@@ -975,6 +1213,16 @@ class WindowsEnv final : public Env {
   std::uint32_t TickCount() override { return static_cast<std::uint32_t>(::GetTickCount64()); }
 
  private:
+  // Whether the open `h` is still the temporary file made under `path`, when `path` is one.
+  bool StillMade(const Handle& h, const std::string& path) {
+    const std::optional<FileId> made = made_.Find(path);
+    if (!made) return true;
+    BY_HANDLE_FILE_INFORMATION info;
+    return InfoOf(h, &info) &&
+           !(info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+           IdOf(info) == *made;
+  }
+
   // The facts of `name`, of the file a link leads to when `follow`, else of the link.
   //
   // Opening a pipe takes one of its instances from whoever waits on it, and opening a
@@ -989,7 +1237,7 @@ class WindowsEnv final : public Env {
         facts.exists = true;
         return facts;
       }
-      const std::optional<std::wstring> wide = Widen(at);
+      const std::optional<std::wstring> wide = SystemName(at);
       WIN32_FILE_ATTRIBUTE_DATA data;
       if (!wide || wide->empty()) return facts;
       if (!::GetFileAttributesExW(wide->c_str(), GetFileExInfoStandard, &data)) {

@@ -2,13 +2,19 @@
 // Wine.
 #include <gtest/gtest.h>
 #include <windows.h>
+// After windows.h, which they need.
+#include <aclapi.h>
+#include <sddl.h>
 
+#include <cstdlib>
 #include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
+#include "engine/commit.h"
 #include "engine/platform/env.h"
+#include "engine/texts.h"
 #include "tests/support/test_files.h"
 
 namespace vantor {
@@ -41,6 +47,81 @@ std::string MakeTemp(Env* env, Folder& folder, const std::string& bytes) {
   auto file = env->CreateTempFile(folder, &name);
   if (!file || !file->Write(bytes.data(), bytes.size()) || !file->Close()) return std::string();
   return Leaf(folder, name);
+}
+
+// The SID of the user running the test, in SDDL ("S-1-5-21-...").
+std::string UserSid() {
+  HANDLE token = nullptr;
+  EXPECT_TRUE(::OpenProcessToken(::GetCurrentProcess(), TOKEN_QUERY, &token));
+  BYTE buffer[256];
+  DWORD size = 0;
+  EXPECT_TRUE(::GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size));
+  ::CloseHandle(token);
+  wchar_t* text = nullptr;
+  EXPECT_TRUE(::ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid, &text));
+  const std::wstring wide(text);
+  ::LocalFree(text);
+  return std::string(wide.begin(), wide.end());
+}
+
+// The DACL of `path` in SDDL, or why there is none to read.
+std::string DaclOf(const std::string& path) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  PACL dacl = nullptr;
+  const DWORD error =
+      ::GetNamedSecurityInfoW(Wide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, &dacl, nullptr, &sd);
+  if (error != ERROR_SUCCESS) return "error " + std::to_string(error);
+  wchar_t* text = nullptr;
+  ::ConvertSecurityDescriptorToStringSecurityDescriptorW(sd, SDDL_REVISION_1,
+                                                         DACL_SECURITY_INFORMATION, &text, nullptr);
+  const std::wstring wide(text ? text : L"");
+  ::LocalFree(text);
+  ::LocalFree(sd);
+  return std::string(wide.begin(), wide.end());
+}
+
+// Gives `path` the DACL of the SDDL text `dacl` ("D:P(A;;FA;;;SY)...").
+void SetDacl(const std::string& path, const std::string& dacl) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  ASSERT_TRUE(::ConvertStringSecurityDescriptorToSecurityDescriptorW(Wide(dacl).c_str(),
+                                                                     SDDL_REVISION_1, &sd, nullptr))
+      << dacl;
+  BOOL present = FALSE;
+  BOOL defaulted = FALSE;
+  PACL acl = nullptr;
+  ::GetSecurityDescriptorDacl(sd, &present, &acl, &defaulted);
+  const DWORD error =
+      ::SetNamedSecurityInfoW(Wide(path).data(), SE_FILE_OBJECT,
+                              DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, acl, nullptr);
+  ::LocalFree(sd);
+  ASSERT_EQ(error, DWORD{ERROR_SUCCESS}) << path;
+}
+
+// Whether an ACE of `path` lets anyone but the user and the system at it.
+bool OthersMayOpen(const std::string& path) {
+  PSECURITY_DESCRIPTOR sd = nullptr;
+  PACL dacl = nullptr;
+  if (::GetNamedSecurityInfoW(Wide(path).c_str(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                              nullptr, nullptr, &dacl, nullptr, &sd) != ERROR_SUCCESS) {
+    ADD_FAILURE() << path;
+    return true;
+  }
+  const std::string user = UserSid();
+  bool others = dacl == nullptr;
+  for (DWORD i = 0; dacl && i < dacl->AceCount; ++i) {
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    ::GetAce(dacl, i, reinterpret_cast<void**>(&ace));
+    if (ace->Header.AceType != ACCESS_ALLOWED_ACE_TYPE || ace->Mask == 0) continue;
+    wchar_t* text = nullptr;
+    ::ConvertSidToStringSidW(&ace->SidStart, &text);
+    const std::wstring sid(text);
+    ::LocalFree(text);
+    if (std::string(sid.begin(), sid.end()) != user && sid != L"S-1-5-18") others = true;
+  }
+  ::LocalFree(sd);
+  return others;
 }
 
 TEST(EnvWindowsTest, DirectoriesAndFullPaths) {
@@ -280,6 +361,118 @@ TEST(EnvWindowsTest, APlaceIsTheRealFolderAndTheNameInIt) {
     EXPECT_NE(place.reason, "") << c.name;
     if (!c.reason.empty()) EXPECT_EQ(place.reason, c.reason) << c.name;
   }
+}
+
+// Whatever the folder lets others do, a list being worked on is the user's alone until
+// the commit; put in place, the result lets others do what the file it replaced let
+// them (and is hidden if that was), or, under a new name, what any new file there does.
+TEST(EnvWindowsTest, ResultsArePrivateUntilPutInPlaceThenTakeTheRightsOfThePlace) {
+  TempDir dir;
+  Env* env = Env::Default();
+  const std::string user = UserSid();
+  WriteFile(dir.File("out.txt"), "old\n");
+  SetDacl(dir.File("out.txt"), "D:P(A;;FA;;;SY)(A;;FA;;;" + user + ")(A;;0x1301bf;;;WD)");
+  ASSERT_TRUE(::SetFileAttributesW(Wide(dir.File("out.txt")).c_str(), FILE_ATTRIBUTE_HIDDEN));
+  const std::string replaced = DaclOf(dir.File("out.txt"));
+  ASSERT_TRUE(OthersMayOpen(dir.File("out.txt"))) << replaced;
+  WriteFile(dir.File("plain.txt"), "");
+  const std::string plain = DaclOf(dir.File("plain.txt"));
+
+  JobCommit commit(env);
+  for (const char* name : {"out.txt", "new.txt"}) {
+    const std::size_t target = commit.AddTarget(dir.File(name), false, kOpenOutputFailed);
+    Folder& folder = commit.FolderOf(target);
+    const std::string temp = MakeTemp(env, folder, std::string(name) + "\n");
+    ASSERT_FALSE(temp.empty());
+    EXPECT_FALSE(OthersMayOpen(dir.File(temp))) << DaclOf(dir.File(temp));
+    commit.SetResult(target, folder, temp, dir.File(temp));
+  }
+  commit.Commit({});
+  EXPECT_EQ(ReadFile(dir.File("out.txt")), "out.txt\n");
+  EXPECT_EQ(DaclOf(dir.File("out.txt")), replaced);
+  EXPECT_TRUE(::GetFileAttributesW(Wide(dir.File("out.txt")).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+  EXPECT_EQ(DaclOf(dir.File("new.txt")), plain);
+  EXPECT_FALSE(::GetFileAttributesW(Wide(dir.File("new.txt")).c_str()) & FILE_ATTRIBUTE_HIDDEN);
+}
+
+// The test script maps a drive of its own (VANTOR_TEST_DRIVE, "T:"), whose root may hold
+// a TEMP: anyone may make one at the root of a drive, and there it lets every user change
+// it unless told otherwise.
+TEST(EnvWindowsTest, TheDrivesTempOnlyWhenNobodyElseMayChangeIt) {
+  const char* drive = std::getenv("VANTOR_TEST_DRIVE");
+  if (!drive || !*drive) GTEST_SKIP() << "no test drive (VANTOR_TEST_DRIVE)";
+  const std::string root = std::string(drive) + "/";
+  const std::string temp = root + "TEMP";
+  const std::string lists = root + "lists";
+  ::CreateDirectoryW(Wide(temp).c_str(), nullptr);
+  ::CreateDirectoryW(Wide(lists).c_str(), nullptr);
+  Env* env = Env::Default();
+  const std::string user = UserSid();
+  const std::string own = "D:P(A;OICI;FA;;;SY)(A;OICI;FA;;;" + user + ")";
+  const struct {
+    const char* others;  // what everyone else may do
+    bool used;
+  } cases[] = {
+      {"(A;OICI;0x1301bf;;;WD)", false},  // change: make, rename, delete
+      {"(A;OICI;0x1200a9;;;WD)", true},   // read and list only
+      {"(A;OICI;0x100002;;;WD)", false},  // make files only
+      {"(A;OICI;0x1200a9;;;WD)", true},
+  };
+  for (const auto& c : cases) {
+    SetDacl(temp, own + c.others);
+    const std::string place = env->TempDirectoryFor(env->RealPath(lists + "/out.txt"));
+    EXPECT_EQ(place, c.used ? env->RealPath(temp) : env->RealPath(lists)) << c.others;
+  }
+  // A temporary file there is the user's alone however open the folder is.
+  SetDacl(temp, own + "(A;OICI;0x1301bf;;;WD)");
+  auto folder = env->OpenFolder(env->RealPath(temp));
+  ASSERT_NE(folder, nullptr);
+  const std::string made = MakeTemp(env, *folder, "list\n");
+  ASSERT_FALSE(made.empty());
+  EXPECT_FALSE(OthersMayOpen(temp + "/" + made)) << DaclOf(temp + "/" + made);
+  EXPECT_TRUE(env->DeleteIn(*folder, made));
+}
+
+// Past MAX_PATH characters the plain calls refuse a path unless both the program and the
+// machine allow long ones; a job in a folder 400 characters deep runs all the same.
+TEST(EnvWindowsTest, PathsPastTheOldLimitWork) {
+  TempDir dir;
+  Env* env = Env::Default();
+  std::string deep = env->RealPath(dir.path());
+  for (const char c : {'a', 'b', 'c', 'd'}) {
+    deep += "/" + std::string(100, c);
+    std::wstring wide = L"\\\\?\\" + Wide(deep);
+    for (wchar_t& w : wide) w = w == L'/' ? L'\\' : w;
+    ASSERT_TRUE(::CreateDirectoryW(wide.c_str(), nullptr)) << ::GetLastError();
+  }
+  ASSERT_GT(deep.size(), 400u);
+  const std::string out = deep + "/out.txt";
+  const Placement place = env->Place(out);
+  ASSERT_EQ(place.refusal, Placement::Refusal::kNone) << place.reason;
+  EXPECT_EQ(place.folder, deep);
+  EXPECT_EQ(env->RealPath(out), out);
+  EXPECT_EQ(env->TempDirectoryFor(out), deep);
+  for (int round = 0; round < 2; ++round) {
+    JobCommit commit(env);
+    const std::size_t target = commit.AddTarget(out, false, kOpenOutputFailed);
+    Folder& folder = commit.FolderOf(target);
+    const std::string temp = MakeTemp(env, folder, round == 0 ? "first\n" : "second\n");
+    ASSERT_FALSE(temp.empty()) << TakeFailureNote();
+    ASSERT_TRUE(env->SyncFileIn(folder, temp)) << TakeFailureNote();
+    commit.SetResult(target, folder, temp, deep + "/" + temp);
+    commit.Commit({});
+  }
+  const FileFacts facts = env->Inspect(out);
+  EXPECT_TRUE(facts.exists && facts.regular && facts.writable);
+  auto file = env->OpenForReading(out);
+  ASSERT_NE(file, nullptr) << TakeFailureNote();
+  char bytes[16];
+  std::size_t got = 0;
+  ASSERT_TRUE(file->Read(bytes, sizeof bytes, &got));
+  EXPECT_EQ(std::string(bytes, got), "second\n");
+  std::vector<std::string> names;
+  ASSERT_TRUE(env->ListDirectory(deep, &names));
+  EXPECT_EQ(names, std::vector<std::string>{"out.txt"});
 }
 
 }  // namespace
