@@ -947,7 +947,7 @@ class WindowsEnv final : public Env {
     if (!old.valid()) {
       const DWORD error = ::GetLastError();
       if (error != ERROR_FILE_NOT_FOUND)
-        return Failed("cannot read the permissions of", targetPath);
+        return Failed("cannot read the permissions of", targetPath, error);
       // A DACL that has no ACE of its own and is not protected holds what the folder
       // passes on to a new file.
       ACL empty;
