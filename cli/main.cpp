@@ -106,7 +106,7 @@ int Run(const vantor::cli::CliOptions& options) {
   const bool showProgress = !options.quiet && cli::IsTerminal(stderr);
   Env* env = Env::Default();
   job.startTick = env->TickCount();
-  RunOutcome outcome = RunOutcome::kFailed;
+  RunEnd outcome = RunEnd::kFailed;
   std::thread worker([&runner, &outcome] { outcome = runner.Run(); });
   while (!sink.WaitForEnd(showProgress ? 200 : 1000)) {
     if (showProgress) sink.Draw(stderr, env->TickCount() - job.startTick);
@@ -116,13 +116,13 @@ int Run(const vantor::cli::CliOptions& options) {
   if (showProgress) sink.Erase(stderr);
 
   Print(WithLineFeeds(job.resultsText));
-  if (outcome == RunOutcome::kCompleted) {
+  if (outcome == RunEnd::kCompleted) {
     Print(kProcessingTaken + FormatDuration(job.elapsedMs) + "\n");
   }
   // A report that did not get out is told, but the status stays the run's: a job whose
   // results are in place is done, and a script must not redo it.
   Delivered("the report");
-  if (outcome == RunOutcome::kFailed) {
+  if (outcome == RunEnd::kFailed) {
     std::fprintf(stderr, "%s\n%s\n", kRunErrorHeading, sink.error().c_str());
     // The error's text says what failed; the next line says which file and why, so that
     // a user of a long chained job knows where to look.
@@ -132,7 +132,7 @@ int Run(const vantor::cli::CliOptions& options) {
   // As a shell reports a program the signal killed, though this one cleaned up first.
   // A stop that came once the results were being put in place changes nothing: they
   // are there, and the outcome says so.
-  if (outcome == RunOutcome::kStopped) return 128 + g_stopSignal.load();
+  if (outcome == RunEnd::kStopped) return 128 + g_stopSignal.load();
   return 0;
 }
 

@@ -40,7 +40,7 @@ ActionRunner::ActionRunner(ProcessingJob& job, MessageSink& sink, Env* env,
 
 ActionRunner::~ActionRunner() { RemoveTemps(); }
 
-RunOutcome ActionRunner::Run() {
+RunEnd ActionRunner::Run() {
   const std::uint32_t startTick = env_->TickCount();
   job_.completed = false;
   // Whatever ends the run, the front end must hear WMU_DONE or WMU_ERROR: it waits for
@@ -56,7 +56,7 @@ RunOutcome ActionRunner::Run() {
     // Unsigned arithmetic gives the true duration across a wrap of the tick counter.
     job_.elapsedMs = env_->TickCount() - startTick;
     sink_.Post({WMU_DONE, 0, std::string()});
-    return completed ? RunOutcome::kCompleted : RunOutcome::kStopped;
+    return completed ? RunEnd::kCompleted : RunEnd::kStopped;
   } catch (const ActionError& error) {
     failure = error.text;
     job_.errorDetail = error.detail;
@@ -70,7 +70,7 @@ RunOutcome ActionRunner::Run() {
   job_.tempFileQueue.clear();
   job_.completed = false;
   sink_.Post({WMU_ERROR, 0, failure ? std::string(failure) : otherFailure});
-  return RunOutcome::kFailed;
+  return RunEnd::kFailed;
 }
 
 bool ActionRunner::RunActions() {

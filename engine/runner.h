@@ -37,7 +37,7 @@ struct ActionSet {
 const ActionSet& DefaultActions();
 
 // How a run ended.
-enum class RunOutcome {
+enum class RunEnd {
   kCompleted,  // every action ran to its end and every result is in place
   kStopped,    // a stop came before the results were put in place: none was
   kFailed,     // an error ended the run (WMU_ERROR): no result was put in place
@@ -57,7 +57,7 @@ class ActionRunner {
   // list lives in temporary files: a stop or an error anywhere before it leaves the
   // user's files as they were and removes every temporary file of the run. A stop that
   // comes once the commit has begun waits for it to end.
-  RunOutcome Run();
+  RunEnd Run();
 
   // Chooses job().tempDirectory from the destination of the run. Called by the front
   // end before it starts the worker; false when no directory can be named.

@@ -242,13 +242,13 @@ TEST_F(RunnerTest, WhatChangedWhileTheJobRanIsSeenBeforeAnyFileChanges) {
     std::atomic<bool> changed{false};
     env.HoldRead(1, [&] { return changed.load(); });
     RecordingSink sink;
-    RunOutcome outcome = RunOutcome::kCompleted;
+    RunEnd outcome = RunEnd::kCompleted;
     std::thread worker([&] { outcome = ActionRunner(job, sink, &env).Run(); });
     while (!env.holding()) std::this_thread::yield();
     c.change(dir);
     changed = true;
     worker.join();
-    EXPECT_EQ(outcome, RunOutcome::kFailed);
+    EXPECT_EQ(outcome, RunEnd::kFailed);
     EXPECT_EQ(sink.Trace().back(), std::string("error ") + c.error);
     EXPECT_TRUE(job.errorDetail.ends_with(c.detail)) << job.errorDetail;
     EXPECT_EQ(ReadFile(dir.File("in.txt")), "c@x\nb@x\na@x\n");
