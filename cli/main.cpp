@@ -105,11 +105,11 @@ int Run(const vantor::cli::CliOptions& options) {
   }
   const bool showProgress = !options.quiet && cli::IsTerminal(stderr);
   Env* env = Env::Default();
-  job.startTick = env->TickCount();
+  const std::uint32_t startTick = env->TickCount();
   RunEnd outcome = RunEnd::kFailed;
   std::thread worker([&runner, &outcome] { outcome = runner.Run(); });
   while (!sink.WaitForEnd(showProgress ? 200 : 1000)) {
-    if (showProgress) sink.Draw(stderr, env->TickCount() - job.startTick);
+    if (showProgress) sink.Draw(stderr, env->TickCount() - startTick);
   }
   worker.join();
   cli::RunEnded();

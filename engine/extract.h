@@ -10,9 +10,9 @@
 
 namespace vantor {
 
-class ActionRunner;
+class RunContext;
 
-void ExtractRandomSublist(ActionRunner& runner);
+void ExtractRandomSublist(RunContext& run);
 
 // A random index from 0 to n - 1 (n >= 1) made of 15-bit draws of `random` (a RunRandom,
 // or anything with the same Draw). A chunk of at most 32,768 records takes one draw

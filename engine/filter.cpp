@@ -10,7 +10,7 @@
 #include "engine/format.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
-#include "engine/runner.h"
+#include "engine/run_context.h"
 #include "engine/texts.h"
 
 namespace vantor {
@@ -66,11 +66,11 @@ class FragmentBatch {
 // again from the file for every chunk of the list.
 class FilterSet {
  public:
-  explicit FilterSet(ActionRunner& runner) : runner_(runner) {}
+  explicit FilterSet(RunContext& run) : run_(run) {}
 
   // Reads the whole filter file once. Raises the reader's errors.
   void Load() {
-    const std::size_t budget = runner_.job().chunkSizes.filterInMemory;
+    const std::size_t budget = run_.chunkSizes().filterInMemory;
     std::size_t held = 0;
     streaming_ = false;
     ForEachBatch([&](FragmentBatch batch) {
@@ -124,10 +124,10 @@ class FilterSet {
   // `use`, which returns false to stop.
   template <typename Use>
   void ForEachBatch(Use use) {
-    const ChunkSizes& sizes = runner_.job().chunkSizes;
-    if (!reader_) reader_ = std::make_unique<ListReader>(runner_.env(), NoKey);
+    const ChunkSizes& sizes = run_.chunkSizes();
+    if (!reader_) reader_ = std::make_unique<ListReader>(run_.env(), NoKey);
     ListReader& reader = *reader_;
-    reader.Open(runner_.job().filterFileName, sizes.filter);
+    reader.Open(run_.job().filterFileName, sizes.filter);
     std::vector<std::string> shorts;
     std::vector<std::string> longs;
     std::array<bool, 256> seen{};
@@ -177,7 +177,7 @@ class FilterSet {
     reader.Close();
   }
 
-  ActionRunner& runner_;
+  RunContext& run_;
   std::unique_ptr<ListReader> reader_;
   std::vector<FragmentBatch> batches_;
   bool streaming_ = false;
@@ -212,31 +212,31 @@ std::size_t PrepareFilterLines(LineStore& lines, std::vector<std::string_view>* 
   return usable;
 }
 
-void FilterList(ActionRunner& runner) {
-  ProcessingJob& job = runner.job();
-  job.resultsText += "Filter list:\r\n";
-  runner.PostInfo("Check filter file...");
+void FilterList(RunContext& run) {
+  const ProcessingJob& job = run.job();
+  run.Report("Filter list:\r\n");
+  run.PostInfo("Check filter file...");
 
-  FilterSet filter(runner);
+  FilterSet filter(run);
   filter.Load();
 
-  ListWriter writer(runner);
-  writer.CreateTemp(runner.CommitIsFinal());
-  ListReader input(runner.env(), NoKey);
-  input.Open(job.inputFileName, job.chunkSizes.list);
+  ListWriter writer(run.temps(), run.chunkSizes().writeBuffer);
+  writer.CreateTemp(run.CommitIsFinal());
+  ListReader input(run.env(), NoKey);
+  input.Open(run.Input(), job.chunkSizes.list);
 
   // Counted in 64 bits: a list of more than two billion lines must not wrap the report.
   long long denied = 0;
   long long total = 0;
-  std::uint32_t lastPost = runner.env()->TickCount();
+  std::uint32_t lastPost = run.env()->TickCount();
   std::vector<char> deniedInChunk;
   for (;;) {
-    runner.PostInfo(kReadingEmails);
+    run.PostInfo(kReadingEmails);
     if (!input.ReadChunk()) break;
-    if (!runner.KeepRunning()) break;
+    if (!run.KeepRunning()) break;
     LineStore& lines = input.lines();
     if (lines.count() == 0) continue;
-    runner.PostInfo(Format("%d email(s) read, filtering...", static_cast<int>(lines.count())));
+    run.PostInfo(Format("%d email(s) read, filtering...", static_cast<int>(lines.count())));
     if (filter.streaming()) filter.MarkDenied(lines, &deniedInChunk);
     for (std::size_t i = 0; i < lines.count(); ++i) {
       const LineRecord& line = lines[i];
@@ -250,22 +250,22 @@ void FilterList(ActionRunner& runner) {
         }
         // The clock is read every 1,024 addresses: cheap, and still far finer than
         // the two seconds between posts.
-        const bool due = total % 10000 == 0 ||
-                         ((total & 1023) == 0 && runner.env()->TickCount() - lastPost > 2000);
+        const bool due =
+            total % 10000 == 0 || ((total & 1023) == 0 && run.env()->TickCount() - lastPost > 2000);
         if (due) {
-          runner.PostInfo2(Format("%lld email(s) processed...", total));
-          lastPost = runner.env()->TickCount();
+          run.PostInfo2(Format("%lld email(s) processed...", total));
+          lastPost = run.env()->TickCount();
         }
       }
       ++total;
     }
   }
-  writer.Finish(runner.CommitIsFinal());
+  writer.Finish(run.CommitIsFinal());
   input.Close();
 
-  if (!CommitTempFile(runner, writer.name())) return;
-  job.resultsText += Format(
-      "%lld email(s) denied from the list of %lld emails while filtering\r\n\r\n", denied, total);
+  if (!CommitTempFile(run, writer.name())) return;
+  run.Report(Format("%lld email(s) denied from the list of %lld emails while filtering\r\n\r\n",
+                    denied, total));
 }
 
 }  // namespace vantor

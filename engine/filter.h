@@ -11,10 +11,10 @@
 
 namespace vantor {
 
-class ActionRunner;
+class RunContext;
 
 // Reads job().inputFileName, writes the kept lines to a temporary file and commits it.
-void FilterList(ActionRunner& runner);
+void FilterList(RunContext& run);
 
 // Turns one chunk of the filter file into fragments, in place in the reader's buffer:
 // one CR and the spaces at both ends dropped (tabs stay), the text NUL-terminated and

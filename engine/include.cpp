@@ -7,7 +7,7 @@
 #include "engine/format.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
-#include "engine/runner.h"
+#include "engine/run_context.h"
 #include "engine/texts.h"
 
 namespace vantor {
@@ -25,9 +25,9 @@ void WriteRun(ListWriter& writer, const LineRecord& first, const LineRecord& las
 
 }  // namespace
 
-void IncludeEmail(ActionRunner& runner) {
-  ProcessingJob& job = runner.job();
-  job.resultsText += "Include email into the list:\r\n";
+void IncludeEmail(RunContext& run) {
+  const ProcessingJob& job = run.job();
+  run.Report("Include email into the list:\r\n");
   // With no period of 1 or more the address would be written without end.
   if (job.includePeriod < 1) Raise("invalid period of inclusion");
   // The front ends refuse such an address; a job built elsewhere must not slip lines of
@@ -38,10 +38,10 @@ void IncludeEmail(ActionRunner& runner) {
   const std::string withLf = job.includeEmail + "\n";
   const std::string withCrLf = job.includeEmail + "\r\n";
 
-  ListWriter writer(runner);
-  writer.CreateTemp(runner.CommitIsFinal());
-  ListReader input(runner.env(), NoKey);
-  input.Open(job.inputFileName, job.chunkSizes.list);
+  ListWriter writer(run.temps(), run.chunkSizes().writeBuffer);
+  writer.CreateTemp(run.CommitIsFinal());
+  ListReader input(run.env(), NoKey);
+  input.Open(run.Input(), job.chunkSizes.list);
 
   // Counted in 64 bits: a list of more than two billion lines must not wrap the report.
   long long total = 0;
@@ -51,15 +51,15 @@ void IncludeEmail(ActionRunner& runner) {
   // run takes that line's ending, even when the run began in an earlier chunk.
   bool runStartsCrLf = false;
   for (;;) {
-    runner.PostInfo2(Format("%lld email(s) processed, %lld email(s) included", total, included));
-    runner.PostInfo(kReadingEmails);
+    run.PostInfo2(Format("%lld email(s) processed, %lld email(s) included", total, included));
+    run.PostInfo(kReadingEmails);
     if (!input.ReadChunk()) break;
-    if (!runner.KeepRunning()) break;
+    if (!run.KeepRunning()) break;
     LineStore& lines = input.lines();
     const long long d = static_cast<long long>(lines.count());
     if (d == 0) continue;
     total += d;
-    runner.PostInfo("Writing emails...");
+    run.PostInfo("Writing emails...");
     long long b = 0;
     long long need = period - sinceLast;
     if (sinceLast == 0) runStartsCrLf = EndsInCr(lines[0]);
@@ -78,12 +78,12 @@ void IncludeEmail(ActionRunner& runner) {
       sinceLast += d - b;
     }
   }
-  writer.Finish(runner.CommitIsFinal());
+  writer.Finish(run.CommitIsFinal());
   input.Close();
 
-  if (!CommitTempFile(runner, writer.name())) return;
-  job.resultsText += "Email '" + job.includeEmail + "' is included " +
-                     Format("%lld time(s) into the list of %lld emails\r\n\r\n", included, total);
+  if (!CommitTempFile(run, writer.name())) return;
+  run.Report("Email '" + job.includeEmail + "' is included " +
+             Format("%lld time(s) into the list of %lld emails\r\n\r\n", included, total));
 }
 
 }  // namespace vantor

@@ -5,9 +5,9 @@
 
 namespace vantor {
 
-class ActionRunner;
+class RunContext;
 
-void IncludeEmail(ActionRunner& runner);
+void IncludeEmail(RunContext& run);
 
 }  // namespace vantor
 

@@ -1,13 +1,15 @@
 // The record of one run: which actions are on, their files and parameters, and what
 // the run produces. The front end fills it (see choices.h) before the worker starts
-// and reads `resultsText`, `elapsedMs` and `errorDetail` only after the run has posted WMU_DONE or
-// WMU_ERROR; in between only the worker touches it.
+// and reads `resultsText`, `elapsedMs`, `duplicatesFound`, `completed` and
+// `errorDetail` only after the run has posted WMU_DONE or WMU_ERROR; in between only
+// the worker touches it. What a run needs besides (the list each action reads, the
+// temporary files) is the run's own (see RunContext): the choices stay as they were,
+// and the same record runs again.
 #ifndef VANTOR_ENGINE_JOB_H_
 #define VANTOR_ENGINE_JOB_H_
 
 #include <cstddef>
 #include <cstdint>
-#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,7 +48,7 @@ enum class RearrangeMode : std::int32_t {
 // as long as the file system allows.
 struct ProcessingJob {
   bool singleListMode = true;
-  std::string inputFileName;  // what the next action reads; moves along the chain
+  std::string inputFileName;
   std::string outputFileName;
   bool replaceInput = false;
 
@@ -79,8 +81,6 @@ struct ProcessingJob {
   std::int32_t mergeSlot = 0;
 
   RearrangeMode rearrangeMode = RearrangeMode::kSortByEmail;
-  // The temporary files of the sort by parts, oldest first.
-  std::deque<std::string> tempFileQueue;
 
   std::string resultsText;  // CR LF line ends
   std::string tempDirectory;
@@ -92,7 +92,6 @@ struct ProcessingJob {
   // open 'lists/a.txt': No such file or directory"). Written by the runner before
   // WMU_ERROR.
   std::string errorDetail;
-  std::uint32_t startTick = 0;
 
   // Created (set) by the front end before the first run and kept for later ones;
   // without it the run never stops early.

@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "engine/error.h"
-#include "engine/runner.h"
+#include "engine/temp_files.h"
 #include "engine/texts.h"
 
 namespace vantor {
@@ -69,17 +69,15 @@ void BlockWriter::Loop() {
   }
 }
 
-ListWriter::ListWriter(ActionRunner& runner) : runner_(runner) {}
-
 ListWriter::~ListWriter() = default;
 
 void ListWriter::CreateTemp(bool willSync, Folder* folder) {
-  if (!folder && willSync) folder = runner_.ResultFolder();
-  file_ = runner_.CreateTempFile(&name_, folder);
+  if (!folder && willSync) folder = temps_.ResultFolder();
+  file_ = temps_.Create(&name_, folder);
   writeBack_ = willSync;
   sinceWriteback_ = 0;
   if (!buffer_) {
-    capacity_ = runner_.job().chunkSizes.writeBuffer;
+    capacity_ = bufferSize_;
     buffer_.reset(new char[capacity_]);
     spare_.reset(new char[capacity_]);
   }
@@ -144,16 +142,6 @@ std::unique_ptr<WritableFile> ListWriter::FinishLater() {
   if (!background_.Wait()) RaiseFailed(kWriteFailed);
   file_->StartWriteback();
   return std::move(file_);
-}
-
-bool CommitTempFile(ActionRunner& runner, const std::string& tempName) {
-  if (!runner.KeepRunning()) {
-    runner.DeleteTemp(tempName);
-    return false;
-  }
-  runner.PostInfo("Renaming temporary file into output file...");
-  runner.CommitResult(tempName);
-  return true;
 }
 
 }  // namespace vantor

@@ -20,7 +20,7 @@
 
 namespace vantor {
 
-class ActionRunner;
+class TempFiles;
 
 // Writes all `n` bytes in slices of a size the page cache takes fastest.
 bool WriteInSlices(WritableFile* file, const char* data, std::size_t n);
@@ -67,7 +67,9 @@ class BlockWriter {
 
 class ListWriter {
  public:
-  explicit ListWriter(ActionRunner& runner);
+  // Writes through buffers of `bufferSize` bytes (two of them) to files made in `temps`,
+  // which must outlive the writer.
+  ListWriter(TempFiles& temps, std::uint32_t bufferSize) : temps_(temps), bufferSize_(bufferSize) {}
   // Closes a file left open by an error; the file itself stays.
   ~ListWriter();
   ListWriter(const ListWriter&) = delete;
@@ -116,7 +118,8 @@ class ListWriter {
   // Counts `n` more bytes written; true when the file's writeback is to start.
   bool DueForWriteback(std::uint64_t n);
 
-  ActionRunner& runner_;
+  TempFiles& temps_;
+  std::uint32_t bufferSize_;
   std::string name_;
   std::unique_ptr<WritableFile> file_;
   std::unique_ptr<char[]> buffer_;  // being filled
@@ -128,12 +131,6 @@ class ListWriter {
   // Last, so that it is gone (its block written) before the file and the buffers.
   BlockWriter background_;
 };
-
-// Makes the finished temporary file `tempName` the action's result: the next action's
-// input, and the job's result when it is the last (see ActionRunner::CommitResult).
-// When a stop was asked for, deletes it instead and returns false: the destination
-// stays as it was and the action appends no report.
-bool CommitTempFile(ActionRunner& runner, const std::string& tempName);
 
 }  // namespace vantor
 

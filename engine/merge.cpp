@@ -9,7 +9,7 @@
 #include "engine/error.h"
 #include "engine/format.h"
 #include "engine/list_writer.h"
-#include "engine/runner.h"
+#include "engine/run_context.h"
 
 namespace vantor {
 
@@ -45,16 +45,16 @@ const char* FirstLineEnd(const char* bytes, std::size_t n) {
 
 }  // namespace
 
-void MergeLists(ActionRunner& runner) {
-  ProcessingJob& job = runner.job();
-  Env* env = runner.env();
+void MergeLists(RunContext& run) {
+  const ProcessingJob& job = run.job();
+  Env* env = run.env();
   std::string tempName;
-  std::unique_ptr<WritableFile> out = runner.CreateTempFile(&tempName, runner.ResultFolder());
+  std::unique_ptr<WritableFile> out = run.temps().Create(&tempName, run.temps().ResultFolder());
 
   const std::size_t blockSize = job.chunkSizes.list;
   std::unique_ptr<char[]> buffer(new char[blockSize]);
   char* const block = buffer.get();
-  runner.PostInfo2(Format("%lld file(s) merged", 0LL));
+  run.PostInfo2(Format("%lld file(s) merged", 0LL));
 
   // Taken once, from the first chunk of the first list that has one in its first
   // chunk, counting from the first list that has any bytes.
@@ -62,11 +62,11 @@ void MergeLists(ActionRunner& runner) {
   bool delimiterChosen = false;
   const std::vector<std::string>& lists = job.mergeFiles;
   std::uint64_t sinceWriteback = 0;
-  for (std::size_t i = 0; i < lists.size() && runner.KeepRunning(); ++i) {
+  for (std::size_t i = 0; i < lists.size() && run.KeepRunning(); ++i) {
     std::unique_ptr<ReadableFile> list = OpenList(env, lists[i]);
     char lastByte = '\n';  // an empty list needs no line end after it
     for (;;) {
-      runner.PostInfo("Reading data...");
+      run.PostInfo("Reading data...");
       std::uint64_t n = 0;
       if (delimiterChosen) {
         // Nothing but the last byte is looked at: the file system copies the block.
@@ -74,7 +74,7 @@ void MergeLists(ActionRunner& runner) {
           RaiseFailed(kWriteError);
         }
         if (n == 0) break;
-        runner.PostInfo("Merging data...");
+        run.PostInfo("Merging data...");
       } else {
         // The first line end of the first chunk is most often near its start: the rest
         // of the chunk is read only when the first bytes hold none.
@@ -84,7 +84,7 @@ void MergeLists(ActionRunner& runner) {
           got += ReadBlock(*list, block + got, blockSize - got);
         }
         if (got == 0) break;
-        runner.PostInfo("Determining line delimiter...");
+        run.PostInfo("Determining line delimiter...");
         delimiterChosen = true;
         if (const char* found = FirstLineEnd(block, got)) {
           delimiter = found;
@@ -104,7 +104,7 @@ void MergeLists(ActionRunner& runner) {
           got = ReadBlock(*list, block, blockSize);
           if (got == 0) break;
         }
-        runner.PostInfo("Merging data...");
+        run.PostInfo("Merging data...");
         if (!WriteInSlices(out.get(), block, got)) RaiseFailed(kWriteError);
         lastByte = block[got - 1];
         n = got;
@@ -114,26 +114,25 @@ void MergeLists(ActionRunner& runner) {
         out->StartWriteback();
         sinceWriteback = 0;
       }
-      if (!runner.KeepRunning()) break;
+      if (!run.KeepRunning()) break;
     }
     list.reset();
     if (lastByte != '\n' && !out->Write(delimiter, std::strlen(delimiter))) {
       RaiseFailed("failed to write info file");
     }
-    runner.PostInfo2(Format("%lld file(s) merged", static_cast<long long>(i + 1)));
+    run.PostInfo2(Format("%lld file(s) merged", static_cast<long long>(i + 1)));
   }
   buffer.reset();
 
-  if (runner.KeepRunning()) {
+  if (run.KeepRunning()) {
     // The merged list must be on the disk before it replaces the output file.
     if (!out->Sync() || !out->Close()) RaiseFailed(kWriteError);
   } else {
     out->Close();
   }
   out.reset();
-  if (!CommitTempFile(runner, tempName)) return;
-  job.resultsText +=
-      Format("%llu files merged\r\n\r\n", static_cast<unsigned long long>(lists.size()));
+  if (!CommitTempFile(run, tempName)) return;
+  run.Report(Format("%llu files merged\r\n\r\n", static_cast<unsigned long long>(lists.size())));
 }
 
 }  // namespace vantor

@@ -5,7 +5,7 @@
 
 namespace vantor {
 
-class ActionRunner;
+class RunContext;
 
 // Runs on the worker thread. Copies each list whole, adding one line end after a list
 // whose last byte is not an LF; the line end added is the first one found in the lists
@@ -13,7 +13,7 @@ class ActionRunner;
 // job().outputFileName, which may itself be one of the lists: they are all read before
 // it is replaced. Appends only "<n> files merged" to the results. Raises the merge's
 // error texts; the output file then stays as it was.
-void MergeLists(ActionRunner& runner);
+void MergeLists(RunContext& run);
 
 }  // namespace vantor
 

@@ -12,7 +12,7 @@
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/ordering.h"
-#include "engine/runner.h"
+#include "engine/run_context.h"
 #include "engine/texts.h"
 
 namespace vantor {
@@ -47,8 +47,8 @@ class Node {
 // One part file, read chunk by chunk.
 class Leaf final : public Node {
  public:
-  Leaf(ActionRunner& runner, const std::string& name, std::uint32_t chunk, RearrangeMode mode)
-      : runner_(runner), mode_(mode), reader_(runner.env(), KeyModeFor(mode)) {
+  Leaf(RunContext& run, const std::string& name, std::uint32_t chunk, RearrangeMode mode)
+      : run_(run), mode_(mode), reader_(run.env(), KeyModeFor(mode)) {
     reader_.KeepLinesWhole();
     reader_.Open(name, chunk);
   }
@@ -60,7 +60,7 @@ class Leaf final : public Node {
   const Head* Next() override;
 
  private:
-  ActionRunner& runner_;
+  RunContext& run_;
   RearrangeMode mode_;
   ListReader reader_;
   std::vector<MergeNode*> ancestors_;
@@ -144,7 +144,7 @@ const Head* Leaf::Next() {
     const char* begin = reader_.buffer();
     const char* end = begin + reader_.chunkSize() + 2;
     for (MergeNode* node : ancestors_) node->DetachFrom(begin, end);
-    if (!runner_.KeepRunning() || !reader_.ReadChunk()) {
+    if (!run_.KeepRunning() || !reader_.ReadChunk()) {
       done_ = true;
       reader_.Close();
       return nullptr;
@@ -347,11 +347,11 @@ struct PlanNode {
 
 class TreeMerger {
  public:
-  TreeMerger(ActionRunner& runner, ListWriter& writer)
-      : runner_(runner), job_(runner.job()), writer_(writer) {}
+  TreeMerger(RunContext& run, std::deque<std::string>& queue, ListWriter& writer)
+      : run_(run), job_(run.job()), queue_(queue), writer_(writer) {}
 
   bool Run() {
-    std::deque<std::string>& queue = job_.tempFileQueue;
+    std::deque<std::string>& queue = queue_;
     std::deque<int> order;
     for (const std::string& name : queue) {
       plan_.push_back(PlanNode{name});
@@ -363,7 +363,7 @@ class TreeMerger {
       order.pop_front();
       const int b = order.front();
       order.pop_front();
-      runner_.PostInfo(MergingTempFilesText(order.size()));
+      run_.PostInfo(MergingTempFilesText(order.size()));
       // Too many files at once: what is below each side is merged into a file first.
       if (plan_[a].files + plan_[b].files > maxFiles) {
         if (!Materialize(a, false) || !Materialize(b, false)) return false;
@@ -389,7 +389,7 @@ class TreeMerger {
     // their duplicates apart: they are added when it is done.
     std::uint64_t helperDuplicates = 0;
     auto root = std::make_unique<MergeNode>(ComparatorFor(job_.rearrangeMode),
-                                            job_.removeDuplicates, &job_.duplicatesFound);
+                                            job_.removeDuplicates, &run_.duplicatesFound());
     auto handoff = std::make_unique<Handoff>();
     auto remote = std::make_unique<Remote>(*handoff);
     remote->AddAncestor(root.get());
@@ -403,27 +403,27 @@ class TreeMerger {
         inputs[side] = remote.get();
       } else {
         path.push_back(root.get());
-        inputs[side] = Build(sides[side], chunk, &nodes, &files, &path, &job_.duplicatesFound);
+        inputs[side] = Build(sides[side], chunk, &nodes, &files, &path, &run_.duplicatesFound());
         path.pop_back();
       }
     }
     root->SetInputs(inputs[0], inputs[1]);
 
-    writer_.CreateTemp(last && runner_.CommitIsFinal());
+    writer_.CreateTemp(last && run_.CommitIsFinal());
     const std::string name = writer_.name();
-    job_.tempFileQueue.push_back(name);
+    queue_.push_back(name);
     {
       // Declared after the nodes: the helper is done with them before they go.
       ProducerRun producer(helper_, *handoff, helperSide);
       while (const Head* head = root->Next()) writer_.WriteLine(*head->line);
     }
-    job_.duplicatesFound += helperDuplicates;
-    if (!runner_.KeepRunning()) return false;
-    writer_.Finish(/*sync=*/last && runner_.CommitIsFinal());
+    run_.duplicatesFound() += helperDuplicates;
+    if (!run_.KeepRunning()) return false;
+    writer_.Finish(/*sync=*/last && run_.CommitIsFinal());
     nodes.clear();
     for (const std::string& file : files) {
-      runner_.DeleteTemp(file);
-      auto& queue = job_.tempFileQueue;
+      run_.temps().Delete(file);
+      auto& queue = queue_;
       queue.erase(std::find(queue.begin(), queue.end(), file));
     }
     plan_[n] = PlanNode{name};
@@ -437,7 +437,7 @@ class TreeMerger {
               std::uint64_t* duplicates) {
     const PlanNode& node = plan_[n];
     if (node.left < 0) {
-      auto leaf = std::make_unique<Leaf>(runner_, node.file, chunk, job_.rearrangeMode);
+      auto leaf = std::make_unique<Leaf>(run_, node.file, chunk, job_.rearrangeMode);
       for (MergeNode* ancestor : *path) leaf->AddAncestor(ancestor);
       files->push_back(node.file);
       nodes->push_back(std::move(leaf));
@@ -458,8 +458,9 @@ class TreeMerger {
     return self;
   }
 
-  ActionRunner& runner_;
-  ProcessingJob& job_;
+  RunContext& run_;
+  const ProcessingJob& job_;
+  std::deque<std::string>& queue_;
   ListWriter& writer_;
   std::vector<PlanNode> plan_;
   HelperThread helper_;
@@ -467,8 +468,8 @@ class TreeMerger {
 
 }  // namespace
 
-bool MergeSortedParts(ActionRunner& runner, ListWriter& writer) {
-  return TreeMerger(runner, writer).Run();
+bool MergeSortedParts(RunContext& run, std::deque<std::string>& queue, ListWriter& writer) {
+  return TreeMerger(run, queue, writer).Run();
 }
 
 }  // namespace vantor

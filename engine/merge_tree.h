@@ -14,16 +14,16 @@
 
 namespace vantor {
 
-class ActionRunner;
+class RunContext;
 class ListWriter;
 
-// Merges the files in job().tempFileQueue (two or more) into one new temporary file,
+// Merges the files in `queue` (two or more, oldest first) into one new temporary file,
 // written with `writer` and synced, which is then the queue's only name. Every name
 // the queue holds is a live temporary file at any time, so a caller can delete them
 // after a stop. Posts MergingTempFilesText (texts.h) for each pairwise merge, as the
 // merges two at a time would. False when the run was stopped. Raises the errors of
 // reading, of writing and of ListWriter::CreateTemp.
-bool MergeSortedParts(ActionRunner& runner, ListWriter& writer);
+bool MergeSortedParts(RunContext& run, std::deque<std::string>& queue, ListWriter& writer);
 
 }  // namespace vantor
 

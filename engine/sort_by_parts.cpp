@@ -15,7 +15,7 @@
 #include "engine/list_writer.h"
 #include "engine/merge_tree.h"
 #include "engine/ordering.h"
-#include "engine/runner.h"
+#include "engine/run_context.h"
 #include "engine/shuffle_random.h"
 #include "engine/texts.h"
 
@@ -103,8 +103,10 @@ bool RemovesDuplicates(const ProcessingJob& job) {
 
 // The readers and the writer of one merge of randomized files.
 struct Lane {
-  explicit Lane(ActionRunner& runner)
-      : left(runner.env(), NoKey), right(runner.env(), NoKey), writer(runner) {
+  explicit Lane(RunContext& run)
+      : left(run.env(), NoKey),
+        right(run.env(), NoKey),
+        writer(run.temps(), run.chunkSizes().writeBuffer) {
     left.KeepLinesWhole();
     right.KeepLinesWhole();
   }
@@ -128,14 +130,14 @@ void SkipInterleave(ShuffleRandom& random, std::uint64_t aLeft, std::uint64_t bL
 // The buffers of one action, allocated once and reused for every part and merge.
 class SortByParts {
  public:
-  SortByParts(ActionRunner& runner, const Kind& kind)
-      : runner_(runner),
-        job_(runner.job()),
+  SortByParts(RunContext& run, const Kind& kind)
+      : run_(run),
+        job_(run.job()),
         kind_(kind),
         mode_(KeyModeFor(job_.rearrangeMode)),
-        writer_(runner),
-        sink_(writer_, RemovesDuplicates(job_), &job_.duplicatesFound),
-        shuffle_(Randomizes(job_) ? ShuffleRandom::SeededBy(job_.random) : ShuffleRandom(0)) {}
+        writer_(run.temps(), run.chunkSizes().writeBuffer),
+        sink_(writer_, RemovesDuplicates(job_), &run.duplicatesFound()),
+        shuffle_(Randomizes(job_) ? ShuffleRandom::SeededBy(run.random()) : ShuffleRandom(0)) {}
 
   // Sorts the list and commits it. Returns the number of lines read, or nothing when
   // the run was stopped before the commit.
@@ -145,31 +147,31 @@ class SortByParts {
       return Format("%s emails list by parts of %ld bytes, %ld part(s) done", kind_.phaseWord,
                     static_cast<long>(partSize), done);
     };
-    runner_.PostInfo2(phase(0));
-    job_.tempFileQueue.clear();
+    run_.PostInfo2(phase(0));
+    queue_.clear();
     queuedLines_.clear();
-    job_.duplicatesFound = 0;
+    run_.duplicatesFound() = 0;
 
     unsigned long long total = 0;
     {
-      ListReader reader(runner_.env(), mode_);
-      reader.Open(job_.inputFileName, partSize);
-      runner_.PostInfo("Reading strings...");
+      ListReader reader(run_.env(), mode_);
+      reader.Open(run_.Input(), partSize);
+      run_.PostInfo("Reading strings...");
       PartSorter sorter;
       long parts = 0;
-      while (reader.ReadChunk() && runner_.KeepRunning()) {
+      while (reader.ReadChunk() && run_.KeepRunning()) {
         LineStore& lines = reader.lines();
         if (lines.count() == 0) continue;
         total += lines.count();
-        runner_.PostInfo2(phase(parts));
-        runner_.PostInfo(Format("%llu strings were read, %s...",
-                                static_cast<unsigned long long>(lines.count()), kind_.detailWord));
+        run_.PostInfo2(phase(parts));
+        run_.PostInfo(Format("%llu strings were read, %s...",
+                             static_cast<unsigned long long>(lines.count()), kind_.detailWord));
         if (Randomizes(job_)) {
           shuffle_.Shuffle(lines.records(), lines.count());
         } else {
           sorter.Sort(lines.records(), lines.count(), job_.rearrangeMode);
         }
-        runner_.PostInfo(kind_.savingText);
+        run_.PostInfo(kind_.savingText);
         writer_.CreateTemp();
         sink_.Reset();
         // The sorted lines lie all over the chunk: each is asked for a few lines ahead.
@@ -180,19 +182,19 @@ class SortByParts {
           sink_.Line(lines[i]);
         }
         writer_.Finish(/*sync=*/false);
-        job_.tempFileQueue.push_back(writer_.name());
+        queue_.push_back(writer_.name());
         queuedLines_.push_back(lines.count());
         ++parts;
       }
     }
-    if (runner_.KeepRunning() && MergeTempFiles()) {
-      runner_.PostInfo(kind_.completeText);
+    if (run_.KeepRunning() && MergeTempFiles()) {
+      run_.PostInfo(kind_.completeText);
       return total;
     }
     // Stopped: nothing of the action may stay behind.
-    while (!job_.tempFileQueue.empty()) {
-      runner_.DeleteTemp(job_.tempFileQueue.front());
-      job_.tempFileQueue.pop_front();
+    while (!queue_.empty()) {
+      run_.temps().Delete(queue_.front());
+      queue_.pop_front();
     }
     return std::nullopt;
   }
@@ -201,15 +203,15 @@ class SortByParts {
   // Merges the queued files two at a time until one is left and commits it. False
   // when the run was stopped.
   bool MergeTempFiles() {
-    std::deque<std::string>& queue = job_.tempFileQueue;
-    runner_.PostInfo2(kind_.mergeText);
+    std::deque<std::string>& queue = queue_;
+    run_.PostInfo2(kind_.mergeText);
     // A sort's merges depend only on the lines: they run in one pass, which leaves one
     // file. Randomizing draws as it goes, so it merges file by file.
-    if (queue.size() >= 2 && !Randomizes(job_) && !MergeSortedParts(runner_, writer_)) {
+    if (queue.size() >= 2 && !Randomizes(job_) && !MergeSortedParts(run_, queue_, writer_)) {
       return false;
     }
     if (queue.size() >= 2 && Randomizes(job_)) MergeRandomizedParts();
-    if (!runner_.KeepRunning()) return false;
+    if (!run_.KeepRunning()) return false;
     if (queue.empty()) {
       // A list without a single line sorts into an empty file.
       writer_.CreateTemp();
@@ -218,10 +220,10 @@ class SortByParts {
     }
     // The parts and merges were never synced: only what is committed needs to be on
     // the disk.
-    if (runner_.CommitIsFinal() && !runner_.SyncTemp(queue.front())) {
+    if (run_.CommitIsFinal() && !run_.temps().Sync(queue.front())) {
       RaiseFailed(kWriteFailed);
     }
-    if (!CommitTempFile(runner_, queue.front())) return false;
+    if (!CommitTempFile(run_, queue.front())) return false;
     queue.pop_front();
     return true;
   }
@@ -234,7 +236,7 @@ class SortByParts {
     std::uint64_t aLines, bLines;
   };
   Merge Take(Lane& lane) {
-    std::deque<std::string>& queue = job_.tempFileQueue;
+    std::deque<std::string>& queue = queue_;
     Merge merge;
     merge.a = queue.front();
     queue.pop_front();
@@ -244,9 +246,9 @@ class SortByParts {
     queuedLines_.pop_front();
     merge.bLines = queuedLines_.front();
     queuedLines_.pop_front();
-    runner_.PostInfo(MergingTempFilesText(queue.size()));
+    run_.PostInfo(MergingTempFilesText(queue.size()));
     // The last merge writes the result, which is synced.
-    lane.writer.CreateTemp(queue.empty() && runner_.CommitIsFinal());
+    lane.writer.CreateTemp(queue.empty() && run_.CommitIsFinal());
     merge.merged = lane.writer.name();
     queue.push_back(merge.merged);
     queuedLines_.push_back(merge.aLines + merge.bLines);
@@ -270,26 +272,26 @@ class SortByParts {
   // the helper thread merges the first two files of the queue, this one skips over
   // those draws and merges the next two, unless they include the first merge's result.
   void MergeRandomizedParts() {
-    std::deque<std::string>& queue = job_.tempFileQueue;
-    Lane& mine = *(lane_ ? lane_ : lane_ = std::make_unique<Lane>(runner_));
+    std::deque<std::string>& queue = queue_;
+    Lane& mine = *(lane_ ? lane_ : lane_ = std::make_unique<Lane>(run_));
     std::atomic<bool> cancel{false};
-    while (queue.size() >= 2 && runner_.KeepRunning()) {
+    while (queue.size() >= 2 && run_.KeepRunning()) {
       // The next merge takes the first merge's result when the queue holds three or
       // fewer files.
       if (queue.size() < 4) {
         const Merge merge = Take(mine);
         Run(mine, merge, shuffle_, cancel);
-        runner_.DeleteTemp(merge.b);
-        runner_.DeleteTemp(merge.a);
+        run_.temps().Delete(merge.b);
+        run_.temps().Delete(merge.a);
         continue;
       }
-      if (!otherLane_) otherLane_ = std::make_unique<Lane>(runner_);
+      if (!otherLane_) otherLane_ = std::make_unique<Lane>(run_);
       Lane& other = *otherLane_;
       const Merge first = Take(other);
-      if (!runner_.KeepRunning()) {
+      if (!run_.KeepRunning()) {
         Run(other, first, shuffle_, cancel);
-        runner_.DeleteTemp(first.b);
-        runner_.DeleteTemp(first.a);
+        run_.temps().Delete(first.b);
+        run_.temps().Delete(first.a);
         continue;
       }
       const Merge second = Take(mine);
@@ -312,10 +314,10 @@ class SortByParts {
       }
       helper_.Wait();
       if (failed) std::rethrow_exception(failed);
-      runner_.DeleteTemp(first.b);
-      runner_.DeleteTemp(first.a);
-      runner_.DeleteTemp(second.b);
-      runner_.DeleteTemp(second.a);
+      run_.temps().Delete(first.b);
+      run_.temps().Delete(first.a);
+      run_.temps().Delete(second.b);
+      run_.temps().Delete(second.a);
     }
   }
 
@@ -331,7 +333,7 @@ class SortByParts {
     const LineRecord* b = nullptr;
     const LineRecord* bEnd = nullptr;
     for (;;) {
-      if (!runner_.KeepRunning() || cancel) return;
+      if (!run_.KeepRunning() || cancel) return;
       if (a == aEnd) {
         if (!lane.left.ReadChunk()) {
           Tail(lane, lane.right, b, bEnd, cancel);
@@ -377,12 +379,12 @@ class SortByParts {
     }
     while (reader.ReadRawChunk()) {
       lane.writer.Write(reader.buffer(), reader.validBytes());
-      if (!runner_.KeepRunning() || cancel) return;
+      if (!run_.KeepRunning() || cancel) return;
     }
   }
 
-  ActionRunner& runner_;
-  ProcessingJob& job_;
+  RunContext& run_;
+  const ProcessingJob& job_;
   const Kind& kind_;
   LineKeyMode mode_;
   ListWriter writer_;
@@ -391,29 +393,32 @@ class SortByParts {
   // The merges of randomized files: this thread's, and the helper thread's.
   std::unique_ptr<Lane> lane_;
   std::unique_ptr<Lane> otherLane_;
-  // The lines of each file in job_.tempFileQueue, in the same order.
+  // The part files, oldest first: every name is a live temporary file of the run at
+  // any time, so that a stop can delete them all.
+  std::deque<std::string> queue_;
+  // The lines of each file in queue_, in the same order.
   std::deque<std::uint64_t> queuedLines_;
   // Last: it waits for a merge still running before the lanes go.
   HelperThread helper_;
 };
 
-void Rearrange(ActionRunner& runner, const Kind& kind) {
-  ProcessingJob& job = runner.job();
-  job.resultsText += kind.heading;
-  std::optional<unsigned long long> lines = SortByParts(runner, kind).Run();
+void Rearrange(RunContext& run, const Kind& kind) {
+  const ProcessingJob& job = run.job();
+  run.Report(kind.heading);
+  std::optional<unsigned long long> lines = SortByParts(run, kind).Run();
   if (!lines) return;
   if (RemovesDuplicates(job)) {
-    job.resultsText +=
-        Format(kind.reportDuplicates, *lines, static_cast<unsigned long long>(job.duplicatesFound));
+    run.Report(Format(kind.reportDuplicates, *lines,
+                      static_cast<unsigned long long>(run.duplicatesFound())));
   } else {
-    job.resultsText += Format(kind.report, *lines);
+    run.Report(Format(kind.report, *lines));
   }
 }
 
 }  // namespace
 
-void SortByEntireEmail(ActionRunner& runner) { Rearrange(runner, kByEmail); }
-void SortByDomain(ActionRunner& runner) { Rearrange(runner, kByDomain); }
-void RandomizeList(ActionRunner& runner) { Rearrange(runner, kRandom); }
+void SortByEntireEmail(RunContext& run) { Rearrange(run, kByEmail); }
+void SortByDomain(RunContext& run) { Rearrange(run, kByDomain); }
+void RandomizeList(RunContext& run) { Rearrange(run, kRandom); }
 
 }  // namespace vantor

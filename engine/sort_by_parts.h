@@ -11,11 +11,11 @@
 
 namespace vantor {
 
-class ActionRunner;
+class RunContext;
 
-void SortByEntireEmail(ActionRunner& runner);
-void SortByDomain(ActionRunner& runner);
-void RandomizeList(ActionRunner& runner);
+void SortByEntireEmail(RunContext& run);
+void SortByDomain(RunContext& run);
+void RandomizeList(RunContext& run);
 
 }  // namespace vantor
 

@@ -16,7 +16,7 @@
 #include "engine/format.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
-#include "engine/runner.h"
+#include "engine/run_context.h"
 #include "engine/texts.h"
 
 namespace vantor {
@@ -133,8 +133,8 @@ class PartSyncer {
 // an earlier one's.
 class PartFiles {
  public:
-  PartFiles(ActionRunner& runner, const PartNamePattern& pattern)
-      : runner_(runner), pattern_(pattern), writer_(runner) {}
+  PartFiles(RunContext& run, const PartNamePattern& pattern)
+      : run_(run), pattern_(pattern), writer_(run.temps(), run.chunkSizes().writeBuffer) {}
 
   // `n` is at least 1.
   void Write(const char* bytes, std::size_t n) {
@@ -165,7 +165,7 @@ class PartFiles {
   // the first in place.
   void HandOver() {
     if (!syncer_.Finish()) RaiseFailed(kWriteFailed);
-    for (std::size_t k = 0; k < temps_.size(); ++k) runner_.SetPartResult(parts_[k], temps_[k]);
+    for (std::size_t k = 0; k < temps_.size(); ++k) run_.SetPartResult(parts_[k], temps_[k]);
   }
 
   bool open() const { return open_; }
@@ -173,16 +173,15 @@ class PartFiles {
 
  private:
   void Open() {
-    const std::size_t part = runner_.AddPart(pattern_.Name(temps_.size() + 1));
-    writer_.CreateTemp(/*willSync=*/false, &runner_.PartFolder(part));
+    const std::size_t part = run_.AddPart(pattern_.Name(temps_.size() + 1));
+    writer_.CreateTemp(/*willSync=*/false, &run_.PartFolder(part));
     parts_.push_back(part);
     temps_.push_back(writer_.name());
-    runner_.PostInfo2(
-        Format("Creating part %llu...", static_cast<unsigned long long>(temps_.size())));
+    run_.PostInfo2(Format("Creating part %llu...", static_cast<unsigned long long>(temps_.size())));
     open_ = true;
   }
 
-  ActionRunner& runner_;
+  RunContext& run_;
   const PartNamePattern& pattern_;
   ListWriter writer_;
   std::vector<std::size_t> parts_;  // part k + 1 is the commit's target parts_[k]
@@ -302,24 +301,24 @@ std::string PartFileName(const std::string& baseName, std::uint64_t part) {
   return MakePartNamePattern(baseName).Name(part);
 }
 
-void SplitList(ActionRunner& runner) {
-  ProcessingJob& job = runner.job();
-  job.resultsText += "Split list:\r\n";
-  const PartNamePattern pattern = MakePartNamePattern(runner.Destination());
+void SplitList(RunContext& run) {
+  const ProcessingJob& job = run.job();
+  run.Report("Split list:\r\n");
+  const PartNamePattern pattern = MakePartNamePattern(run.Destination());
   const std::optional<std::uint64_t> parts =
-      job.splitByCount ? SplitByCount(runner, pattern) : SplitBySize(runner, pattern);
+      job.splitByCount ? SplitByCount(run, pattern) : SplitBySize(run, pattern);
   if (!parts) return;
-  job.resultsText += Format("Email list was splitted into %llu parts\r\n\r\n",
-                            static_cast<unsigned long long>(*parts));
+  run.Report(Format("Email list was splitted into %llu parts\r\n\r\n",
+                    static_cast<unsigned long long>(*parts)));
 }
 
-std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePattern& pattern) {
-  ProcessingJob& job = runner.job();
+std::optional<std::uint64_t> SplitByCount(RunContext& run, const PartNamePattern& pattern) {
+  const ProcessingJob& job = run.job();
   const std::uint64_t perPart = PartSize(job);
-  ListReader reader(runner.env(), NoKey);
-  reader.Open(job.inputFileName, job.chunkSizes.list);
-  runner.PostInfo(kReadingEmails);
-  PartFiles parts(runner, pattern);
+  ListReader reader(run.env(), NoKey);
+  reader.Open(run.Input(), job.chunkSizes.list);
+  run.PostInfo(kReadingEmails);
+  PartFiles parts(run, pattern);
   std::uint64_t inPart = 0;  // always below perPart
   // Only the line ends are looked at: a run of lines is written as it stands in the
   // chunk, with the blank lines between its lines, without those before or after it.
@@ -328,11 +327,11 @@ std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePa
     return p;
   };
   while (reader.ReadWholeLines()) {
-    if (!runner.KeepRunning()) break;
+    if (!run.KeepRunning()) break;
     const char* const end = reader.wholeLinesEnd();
     const char* p = skipBlank(reader.buffer(), end);
     if (p < end) {
-      runner.PostInfo("Writing emails");
+      run.PostInfo("Writing emails");
       while (p < end) {
         std::uint64_t passed = 0;
         const char* after = PassLines(p, end, perPart - inPart, &passed);
@@ -345,11 +344,11 @@ std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePa
         p = skipBlank(after, end);
       }
     }
-    runner.PostInfo(kReadingEmails);
+    run.PostInfo(kReadingEmails);
   }
   reader.Close();
   parts.Close();
-  if (!runner.KeepRunning()) return std::nullopt;
+  if (!run.KeepRunning()) return std::nullopt;
   parts.HandOver();
   return parts.count();
 }
@@ -402,26 +401,26 @@ std::uint64_t PartEnd(ReadableFile& list, std::uint64_t at, std::uint64_t partSi
 // into a part of its own. The list's bytes go into the parts as they stand; only those
 // just before each cut are read here, the rest is copied by the file system where it
 // can, else through a buffer of at most 1 MiB.
-std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePattern& pattern) {
-  ProcessingJob& job = runner.job();
+std::optional<std::uint64_t> SplitBySize(RunContext& run, const PartNamePattern& pattern) {
+  const ProcessingJob& job = run.job();
   const std::uint64_t partSize = PartSize(job);
   const std::size_t bufferSize =
       std::clamp<std::size_t>(job.chunkSizes.list, 2, std::size_t{1} << 20);
   const std::size_t window = std::min<std::size_t>(bufferSize, 64 << 10);
   // A stop is noticed after every step of the copy.
   const std::uint64_t step = std::max<std::uint32_t>(job.chunkSizes.list, 1);
-  std::unique_ptr<ReadableFile> input = runner.env()->OpenForReading(job.inputFileName);
+  std::unique_ptr<ReadableFile> input = run.env()->OpenForReading(run.Input());
   if (!input) RaiseFailed("failed to open file for reading");
   std::unique_ptr<char[]> buffer(new char[bufferSize]);
-  PartFiles parts(runner, pattern);
+  PartFiles parts(run, pattern);
   std::uint64_t at = 0;  // where the next part starts; the input is read up to there
   bool listEnded = false;
-  while (!listEnded && runner.KeepRunning()) {
-    runner.PostInfo(kReadingEmails);
+  while (!listEnded && run.KeepRunning()) {
+    run.PostInfo(kReadingEmails);
     const std::uint64_t end = PartEnd(*input, at, partSize, buffer.get(), window);
-    if (end == at || !runner.KeepRunning()) break;
-    runner.PostInfo("Writing emails...");
-    while (!listEnded && at < end && runner.KeepRunning()) {
+    if (end == at || !run.KeepRunning()) break;
+    run.PostInfo("Writing emails...");
+    while (!listEnded && at < end && run.KeepRunning()) {
       const std::uint64_t want = std::min(end - at, step);
       const std::uint64_t copied = parts.Copy(*input, want, buffer.get(), bufferSize);
       at += copied;
@@ -429,7 +428,7 @@ std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePat
     }
     parts.Close();
   }
-  if (!runner.KeepRunning()) return std::nullopt;
+  if (!run.KeepRunning()) return std::nullopt;
   parts.HandOver();
   return parts.count();
 }

@@ -11,7 +11,7 @@
 
 namespace vantor {
 
-class ActionRunner;
+class RunContext;
 
 // Where the part number goes in the names of the part files: a part's name is `head`,
 // the number in decimal without leading zeros, then `tail`. Every other character is
@@ -39,15 +39,15 @@ std::string PartFileName(const std::string& baseName, std::uint64_t part);
 // of parts to the job's results. Raises the error texts of the split; no part is ever
 // half written. The parts that would replace files are checked before the job starts
 // (see CheckDestination).
-void SplitList(ActionRunner& runner);
+void SplitList(RunContext& run);
 
 // Cut job().inputFileName into parts of job().splitSize e-mails (blank lines ride
 // along uncounted inside a part) or of at most job().splitSize bytes (each part ends at
 // a line end; a line too long for a part, or for the read buffer, gets a part of its
 // own). Both return the number of parts handed to the commit, or nothing when a stop
 // came first (then none was); neither creates an empty part.
-std::optional<std::uint64_t> SplitByCount(ActionRunner& runner, const PartNamePattern& pattern);
-std::optional<std::uint64_t> SplitBySize(ActionRunner& runner, const PartNamePattern& pattern);
+std::optional<std::uint64_t> SplitByCount(RunContext& run, const PartNamePattern& pattern);
+std::optional<std::uint64_t> SplitBySize(RunContext& run, const PartNamePattern& pattern);
 
 }  // namespace vantor
 

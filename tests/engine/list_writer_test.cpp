@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include "engine/error.h"
-#include "engine/runner.h"
+#include "engine/run_context.h"
 #include "tests/support/fault_env.h"
 #include "tests/support/recording_sink.h"
 #include "tests/support/test_files.h"
+#include "tests/support/test_run.h"
 
 namespace vantor {
 namespace {
@@ -21,16 +22,17 @@ using testing::WriteFile;
 
 class CommitTest : public ::testing::Test {
  protected:
-  CommitTest() : runner_(job_, sink_, &env_) {
+  CommitTest() {
     job_.inputFileName = dir_.File("in.txt");
     job_.outputFileName = dir_.File("out.txt");
     job_.tempDirectory = dir_.path();
     job_.runPermission = std::make_unique<RunPermission>();
+    test_ = std::make_unique<testing::TestRun>(job_, sink_, &env_);
   }
 
   // A finished temporary file holding `bytes`.
   std::string Temp(const std::string& bytes) {
-    ListWriter writer(runner_);
+    ListWriter writer(test_->temps, job_.chunkSizes.writeBuffer);
     writer.CreateTemp();
     writer.Write(bytes.data(), bytes.size());
     writer.Finish();
@@ -41,15 +43,15 @@ class CommitTest : public ::testing::Test {
   FaultEnv env_;
   RecordingSink sink_;
   ProcessingJob job_;
-  ActionRunner runner_;
+  std::unique_ptr<testing::TestRun> test_;
 };
 
 TEST_F(CommitTest, TheResultBecomesTheNextInputAndTheDestinationWaitsForTheJobsCommit) {
   WriteFile(job_.outputFileName, "old\n");
   std::string temp = Temp("new\n");
-  EXPECT_TRUE(CommitTempFile(runner_, temp));
+  EXPECT_TRUE(CommitTempFile(test_->run, temp));
   EXPECT_EQ(ReadFile(job_.outputFileName), "old\n");
-  EXPECT_EQ(job_.inputFileName, temp);
+  EXPECT_EQ(test_->run.Input(), temp);
   EXPECT_EQ(sink_.Texts(WMU_INFO),
             std::vector<std::string>{"Renaming temporary file into output file..."});
 }
@@ -58,7 +60,7 @@ TEST_F(CommitTest, AStopDeletesTheTemporaryFileAndKeepsTheDestination) {
   WriteFile(job_.outputFileName, "old\n");
   std::string temp = Temp("new\n");
   job_.runPermission->Reset();
-  EXPECT_FALSE(CommitTempFile(runner_, temp));
+  EXPECT_FALSE(CommitTempFile(test_->run, temp));
   EXPECT_FALSE(FileExists(temp));
   EXPECT_EQ(ReadFile(job_.outputFileName), "old\n");
   EXPECT_TRUE(sink_.messages.empty());
@@ -87,7 +89,7 @@ TEST_F(CommitTest, WriterErrorsHaveTheirTexts) {
 
 TEST_F(CommitTest, WritesOfAnySizeArriveInOrder) {
   job_.chunkSizes.writeBuffer = 8;
-  ListWriter writer(runner_);
+  ListWriter writer(test_->temps, job_.chunkSizes.writeBuffer);
   writer.CreateTemp();
   std::string expected;
   for (std::size_t n : {3, 5, 1, 8, 20, 7, 2, 9}) {

@@ -28,16 +28,16 @@ using testing::TempDir;
 using testing::WriteFile;
 using Trace = std::vector<std::string>;
 
-void Quiet(ActionRunner& runner) {
-  runner.PostInfo("working");
-  runner.PostInfo2("1 done");
+void Quiet(RunContext& run) {
+  run.PostInfo("working");
+  run.PostInfo2("1 done");
 }
-void Fails(ActionRunner& runner) {
-  runner.PostInfo("working");
+void Fails(RunContext& run) {
+  run.PostInfo("working");
   Raise("failed to write data");
 }
-void RunsOutOfMemory(ActionRunner&) { throw std::bad_alloc(); }
-void ThrowsSomethingElse(ActionRunner&) { throw std::runtime_error("odd failure"); }
+void RunsOutOfMemory(RunContext&) { throw std::bad_alloc(); }
+void ThrowsSomethingElse(RunContext&) { throw std::runtime_error("odd failure"); }
 
 [[maybe_unused]] long EntriesIn(const std::string& folder) {
   return std::distance(std::filesystem::directory_iterator(folder),
@@ -62,6 +62,22 @@ class RunnerTest : public ::testing::Test {
   RecordingSink sink_;
   ProcessingJob job_;
 };
+
+// The job is what the user chose, before a run and after it: the same job runs again
+// on the list as it is then, not on the result of the run before.
+TEST_F(RunnerTest, TheSameJobRunsAgainOnTheListAsItIsThen) {
+  JobChoices choices;
+  choices.rearrange = choices.sortByEmail = true;
+  Choose(choices);
+  for (const auto& [list, sorted] :
+       {std::pair{"b@x\na@x\n", "a@x\nb@x\n"}, std::pair{"d@x\nc@x\n", "c@x\nd@x\n"}}) {
+    WriteFile(dir_.File("in.txt"), list);
+    job_.runPermission->Set();
+    EXPECT_EQ(ActionRunner(job_, sink_, &env_).Run(), RunEnd::kCompleted);
+    EXPECT_EQ(ReadFile(dir_.File("out.txt")), sorted);
+    EXPECT_EQ(job_.inputFileName, dir_.File("in.txt"));
+  }
+}
 
 TEST_F(RunnerTest, PostsEachActionBetweenItsStartAndEndInSlotOrder) {
   JobChoices choices;
@@ -161,9 +177,13 @@ TEST_F(FilterChainTest, TheSecondActionReadsWhatTheFirstCommitted) {
 }
 
 TEST_F(FilterChainTest, AnErrorInTheSecondLeavesTheDestinationAsItWas) {
-  actions_.include = [](ActionRunner& runner) {
-    runner.job().filterFileName += ".missing";
-    FilterList(runner);
+  // The action sees the job the runner was given: the second filter names a file that
+  // is not there.
+  static ProcessingJob* job;
+  job = &job_;
+  actions_.include = [](RunContext& run) {
+    job->filterFileName += ".missing";
+    FilterList(run);
   };
   ActionRunner(job_, sink_, &env_, actions_).Run();
   // The first result lived in a temporary file, gone with the run.

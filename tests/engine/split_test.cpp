@@ -15,6 +15,7 @@
 #include "engine/runner.h"
 #include "tests/support/action_test.h"
 #include "tests/support/test_files.h"
+#include "tests/support/test_run.h"
 
 namespace vantor {
 namespace {
@@ -459,9 +460,9 @@ TEST_F(SplitTest, PartsWaitForTheJobsCommit) {
   job_.splitSize = 1;
   for (bool byCount : {true, false}) {
     job_.splitByCount = byCount;
-    ActionRunner runner(job_, sink_, &env_);
+    testing::TestRun test(job_, sink_, &env_);
     EXPECT_EQ(
-        (byCount ? SplitByCount : SplitBySize)(runner, PartNamePattern{dir_.File("in"), ".txt"}),
+        (byCount ? SplitByCount : SplitBySize)(test.run, PartNamePattern{dir_.File("in"), ".txt"}),
         4u);
     EXPECT_EQ(ReadFile(dir_.File("in3.txt")), "a\nb\nc\nd\n");
     EXPECT_EQ(ReadFile(dir_.File("in2.txt")), "old\n");

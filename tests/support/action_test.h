@@ -31,7 +31,6 @@ class ActionTest : public ::testing::Test {
   // Runs the job on in.txt as it is now; returns the error text, empty when the run
   // completed.
   std::string RunAgain() {
-    if (job_.singleListMode) job_.inputFileName = dir_.File("in.txt");
     job_.resultsText.clear();
     job_.runPermission->Set();
     sink_.messages.clear();
