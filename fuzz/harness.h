@@ -1,6 +1,7 @@
 // What the checks of the fuzz targets share: taking a fuzz input apart, the work
-// directory the files go to, running the engine on them, the plain model of the list
-// reader that every action's model starts from, and the wording of a mismatch.
+// directory the files go to, running the engine on them, and the wording of a mismatch.
+// Every action's model starts from the plain model of the list reader, ReaderRecords
+// (tests/support/reference_lines.h).
 #ifndef VANTOR_FUZZ_HARNESS_H_
 #define VANTOR_FUZZ_HARNESS_H_
 
@@ -11,12 +12,14 @@
 #include <vector>
 
 #include "engine/job.h"
+#include "tests/support/reference_lines.h"
 #include "tests/support/test_files.h"
 
 namespace vantor::fuzz {
 
 using Lines = std::vector<std::string>;
 using testing::FileExists;
+using testing::ReaderRecords;
 using testing::ReadFile;
 using testing::WriteFile;
 
@@ -83,14 +86,7 @@ std::string ExpectFiles(const Lines& names);
 std::string ExpectReport(const ProcessingJob& job, const std::string& report);
 
 // ---------------------------------------------------------------------------------
-// Models and words
-
-// The records a ListReader gives for `bytes`, split as plainly as possible: lines are
-// the runs before each LF; empty runs yield nothing; a run as long as the chunk or
-// longer comes in pieces of the chunk's size (unless lines are kept whole); a last line
-// without an LF gets a CR in CR LF style, as does each piece that does not end in CR
-// already. The style is CR LF when a CR comes before any LF within the first chunk.
-Lines ReaderRecords(const std::string& bytes, std::uint32_t chunk, bool keepWhole, bool* crlfStyle);
+// Lines and words
 
 Lines Sorted(Lines lines);
 

@@ -10,6 +10,7 @@
 #include "engine/error.h"
 #include "engine/line_store.h"
 #include "tests/support/fault_env.h"
+#include "tests/support/reference_lines.h"
 #include "tests/support/test_files.h"
 
 namespace vantor {
@@ -18,6 +19,7 @@ namespace {
 using namespace std::string_literals;
 using testing::Call;
 using testing::FaultEnv;
+using testing::ReaderRecords;
 using testing::TempDir;
 using testing::WriteFile;
 
@@ -69,37 +71,6 @@ std::string Escaped(const std::string& bytes) {
     }
   }
   return out;
-}
-
-// The records a reader must produce, split as plainly as possible: lines are the runs
-// before each LF, empty runs yield nothing, a run as long as the chunk or longer comes
-// in pieces of the chunk's size, and a last line without an LF gets a CR in CR LF
-// style, as does each piece that does not end in CR already.
-Lines ExpectedRecords(const std::string& bytes, std::uint32_t chunkSize, bool* crlf) {
-  *crlf = false;
-  for (std::size_t i = 0; i < bytes.size() && i < chunkSize; ++i) {
-    if (bytes[i] == '\n') break;
-    if (bytes[i] == '\r') {
-      *crlf = true;
-      break;
-    }
-  }
-  const std::string supplied = *crlf ? "\r" : "";
-  Lines records;
-  std::size_t start = 0;
-  while (start < bytes.size()) {
-    const std::size_t lf = bytes.find('\n', start);
-    const bool terminated = lf != std::string::npos;
-    std::string line = bytes.substr(start, terminated ? lf - start : std::string::npos);
-    start = terminated ? lf + 1 : bytes.size();
-    while (line.size() >= chunkSize) {
-      const std::string piece = line.substr(0, chunkSize);
-      records.push_back(piece.back() == '\r' ? piece : piece + supplied);
-      line.erase(0, chunkSize);
-    }
-    if (!line.empty()) records.push_back(terminated ? line : line + supplied);
-  }
-  return records;
 }
 
 class ListReaderTest : public ::testing::Test {
@@ -220,7 +191,7 @@ TEST_F(ListReaderTest, LongLineFirstGivesACallWithoutRecords) {
 
 TEST_F(ListReaderTest, MatchesPlainSplitterOnRandomBytes) {
   // Lists of a few lines to a few hundred bytes, with LFs dense or sparse so that lines
-  // both fit and overflow small chunks.
+  // both fit and overflow small chunks, read with lines cut at the chunk and kept whole.
   int mismatches = 0;
   for (std::uint32_t seed = 1; seed <= 150; ++seed) {
     std::mt19937 rng(seed);
@@ -237,20 +208,24 @@ TEST_F(ListReaderTest, MatchesPlainSplitterOnRandomBytes) {
       }
     }
     const std::string path = Put(bytes);
-    for (std::uint32_t chunkSize = 1; chunkSize <= 64; ++chunkSize) {
-      bool crlf = false;
-      const Lines expected = ExpectedRecords(bytes, chunkSize, &crlf);
-      ListReader reader(&env_, NoKey);
-      reader.Open(path, chunkSize);
-      const ReadResult result = Drain(reader, bytes.size());
-      std::string written;
-      for (const std::string& record : expected) written += record + "\n";
-      if (result.records != expected || result.written != written || result.crlf != crlf) {
-        ADD_FAILURE() << "seed " << seed << ", chunk " << chunkSize << ", bytes \""
-                      << Escaped(bytes) << "\"\n  expected \"" << Escaped(written)
-                      << "\"\n  actual   \"" << Escaped(result.written) << "\"";
-        if (++mismatches == 5) return;
-        break;
+    for (const bool keepWhole : {false, true}) {
+      for (std::uint32_t chunkSize = 1; chunkSize <= 64; ++chunkSize) {
+        bool crlf = false;
+        const Lines expected = ReaderRecords(bytes, chunkSize, keepWhole, &crlf);
+        ListReader reader(&env_, NoKey);
+        if (keepWhole) reader.KeepLinesWhole();
+        reader.Open(path, chunkSize);
+        const ReadResult result = Drain(reader, bytes.size());
+        std::string written;
+        for (const std::string& record : expected) written += record + "\n";
+        if (result.records != expected || result.written != written || result.crlf != crlf) {
+          ADD_FAILURE() << "seed " << seed << ", chunk " << chunkSize
+                        << (keepWhole ? " (lines kept whole)" : "") << ", bytes \""
+                        << Escaped(bytes) << "\"\n  expected \"" << Escaped(written)
+                        << "\"\n  actual   \"" << Escaped(result.written) << "\"";
+          if (++mismatches == 5) return;
+          break;
+        }
       }
     }
   }
