@@ -1,5 +1,5 @@
 // A MessageSink that keeps every message, and can run a hook on each (to ask for a
-// stop at a chosen moment, say).
+// stop at a chosen moment, say); the messages written as a trace of text lines.
 #ifndef VANTOR_TESTS_SUPPORT_RECORDING_SINK_H_
 #define VANTOR_TESTS_SUPPORT_RECORDING_SINK_H_
 
@@ -10,6 +10,26 @@
 #include "engine/job.h"
 
 namespace vantor::testing {
+
+// One message as a line of a trace, to compare runs by: "start 0", "info Reading
+// emails...", "info2 12", "end 0", "done", "error <text>".
+inline std::string TraceLine(const RunnerMessage& m) {
+  switch (m.code) {
+    case WMU_INFO:
+      return "info " + m.text;
+    case WMU_INFO2:
+      return "info2 " + m.text;
+    case WMU_DONE:
+      return "done";
+    case WMU_ERROR:
+      return "error " + m.text;
+    case WMU_ACTION_START:
+      return "start " + std::to_string(m.slot);
+    case WMU_ACTION_END:
+      return "end " + std::to_string(m.slot);
+  }
+  return "code " + std::to_string(static_cast<int>(m.code));
+}
 
 class RecordingSink final : public MessageSink {
  public:
@@ -27,31 +47,10 @@ class RecordingSink final : public MessageSink {
     return texts;
   }
 
-  // "start 0", "info Reading emails...", "end 0", "done", "error <text>" ...
+  // Every message as TraceLine writes it.
   std::vector<std::string> Trace() const {
     std::vector<std::string> trace;
-    for (const RunnerMessage& m : messages) {
-      switch (m.code) {
-        case WMU_INFO:
-          trace.push_back("info " + m.text);
-          break;
-        case WMU_INFO2:
-          trace.push_back("info2 " + m.text);
-          break;
-        case WMU_DONE:
-          trace.push_back("done");
-          break;
-        case WMU_ERROR:
-          trace.push_back("error " + m.text);
-          break;
-        case WMU_ACTION_START:
-          trace.push_back("start " + std::to_string(m.slot));
-          break;
-        case WMU_ACTION_END:
-          trace.push_back("end " + std::to_string(m.slot));
-          break;
-      }
-    }
+    for (const RunnerMessage& m : messages) trace.push_back(TraceLine(m));
     return trace;
   }
 

@@ -12,60 +12,47 @@
 
 #include "engine/choices.h"
 #include "engine/error.h"
+#include "tests/support/recording_sink.h"
 
 namespace vantor::wizard {
 namespace {
+
+using testing::TraceLine;
 
 constexpr int kTexts = 100000;  // per kind and action: far more than a real run posts
 
 std::atomic<int> g_count{0};
 
 // Posts counts as fast as it can, numbered on from where the last action stopped.
-void Chatty(ActionRunner& runner) {
+void Chatty(RunContext& run) {
   for (int i = 0; i < kTexts; ++i) {
     const int count = ++g_count;
-    runner.PostInfo2(std::to_string(count));
-    runner.PostInfo("step " + std::to_string(count));
+    run.PostInfo2(std::to_string(count));
+    run.PostInfo("step " + std::to_string(count));
   }
 }
-void ChattyThenFails(ActionRunner& runner) {
-  runner.PostInfo2("last count");
-  runner.PostInfo("last step");
+void ChattyThenFails(RunContext& run) {
+  run.PostInfo2("last count");
+  run.PostInfo("last step");
   Raise("failed to write data");
 }
 
-// The page's end: keeps what reaches it as "start 0", "info2 12", "done" ...
+// The page's end: keeps what reaches it as a trace ("start 0", "info2 12", "done" ...),
+// each text line with the text the sink hands over.
 class Receiver final : public QObject {
  public:
   void customEvent(QEvent* event) override {
     if (event->type() != RunEvent::Type()) return;
     const auto& run = *static_cast<RunEvent*>(event);
-    const RunnerMessage& m = run.message();
     EXPECT_EQ(run.run(), 7);
-    std::string text;
-    switch (m.code) {
-      case WMU_INFO:
-      case WMU_INFO2:
-        ++textEvents;
-        // An event finds no text when an earlier one of its kind took the newest.
-        if (sink->TakeText(m.code, &text)) {
-          trace.push_back((m.code == WMU_INFO ? "info " : "info2 ") + text);
-        }
-        break;
-      case WMU_ACTION_START:
-        trace.push_back("start " + std::to_string(m.slot));
-        break;
-      case WMU_ACTION_END:
-        trace.push_back("end " + std::to_string(m.slot));
-        break;
-      case WMU_DONE:
-        trace.push_back("done");
-        break;
-      case WMU_ERROR:
-        trace.push_back("error " + m.text);
-        break;
+    RunnerMessage shown = run.message();
+    if (shown.code == WMU_INFO || shown.code == WMU_INFO2) {
+      ++textEvents;
+      // An event finds no text when an earlier one of its kind took the newest.
+      if (!sink->TakeText(shown.code, &shown.text)) return;
     }
-    if (m.code == WMU_DONE || m.code == WMU_ERROR) ended = true;
+    trace.push_back(TraceLine(shown));
+    if (shown.code == WMU_DONE || shown.code == WMU_ERROR) ended = true;
   }
 
   RunSink* sink = nullptr;
