@@ -281,6 +281,8 @@ TEST_F(HyperLinkTest, OpenOnPressOpensOnceWithoutTakingFocusWhenNotAsked) {
   EXPECT_TRUE(link_->IsArmed());
 }
 
+// Code 31 is checked above through a failed open. Here the ends of the table of known
+// codes, and codes it lacks: one in a gap, one past its end, a negative one.
 TEST_F(HyperLinkTest, OpenErrorTextsByCode) {
   struct Case {
     int code;
@@ -288,19 +290,6 @@ TEST_F(HyperLinkTest, OpenErrorTextsByCode) {
   };
   const Case cases[] = {
       {0, "The operating system is out\nof memory or resources."},
-      {2, "The specified file was not found."},
-      {3, "The specified path was not found."},
-      {5, "The operating system denied\naccess to the specified file."},
-      {8, "There was not enough memory to complete the operation."},
-      {11, "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image)."},
-      {26, "A sharing violation occurred. "},
-      {27, "The filename association is\nincomplete or invalid."},
-      {28, "The DDE transaction could not\nbe completed because the request timed out."},
-      {29, "The DDE transaction failed."},
-      {30,
-       "The DDE transaction could not\nbe completed because other DDE transactions\nwere "
-       "being processed."},
-      {31, "There is no application associated\nwith the given filename extension."},
       {32, "The specified dynamic-link library was not found."},
       {1, "Unknown Error (1) occurred."},
       {33, "Unknown Error (33) occurred."},
