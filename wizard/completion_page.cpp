@@ -50,10 +50,11 @@ void CCompletionPage::OnSetActive() {
   CVantorSheet* sheet = CVantorSheet::Of(this);
   if (sheet == nullptr) return;
   sheet->SetWizardButtons(framework::PSWIZB_BACK | framework::PSWIZB_FINISH);
-  QString text = sheet->m_strResults;
-  if (!sheet->m_bFailed) {
+  const RunOutcome& outcome = sheet->GetLastOutcome();
+  QString text = outcome.results;
+  if (outcome.completed) {
     text += QString::fromLatin1(kProcessingTaken) +
-            QString::fromStdString(FormatDuration(sheet->m_dwElapsedMs)) + QStringLiteral("\r\n");
+            QString::fromStdString(FormatDuration(outcome.elapsedMs)) + QStringLiteral("\r\n");
   }
   m_strText = text;
   SetDlgItemText(IDC_RESULTS, text);

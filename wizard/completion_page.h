@@ -23,7 +23,7 @@ class CCompletionPage : public CPanelPage {
   // The panel set-up; the results box keeps the window colour although it is
   // read-only.
   void OnInitDialog() override;
-  // Back and Finish; the results of the last run that the sheet holds, and after a run
+  // Back and Finish; the results of the sheet's last RunOutcome, and after a run
   // without error the line "Processing has taken " with its duration.
   void OnSetActive() override;
   // Back leads to the choose-actions page.

@@ -133,7 +133,7 @@ void CProcessingPage::OnSetActive() {
   m_bRunning = true;
   // On its first step at once: an empty bar would say nothing until the first tick.
   if (auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS)) bar->setValue(kBarStep);
-  m_job.startTick = m_pEnv->TickCount();
+  m_startTick = m_pEnv->TickCount();
   // A coarse timer may fire a little early, which would show each second one tick late.
   m_nTimer = startTimer(kTimerPeriodMs, Qt::PreciseTimer);
 }
@@ -166,7 +166,7 @@ void CProcessingPage::OnTimer() {
                                                 : bar->minimum() + kBarStep);
   }
   SetDlgItemText(IDC_ELAPSED,
-                 QString::fromStdString(FormatElapsed(m_pEnv->TickCount() - m_job.startTick)));
+                 QString::fromStdString(FormatElapsed(m_pEnv->TickCount() - m_startTick)));
 }
 
 CArrowCheckStatic* CProcessingPage::GetMark(int slot) const {
@@ -227,10 +227,10 @@ void CProcessingPage::EndRun(bool failed) {
   m_bRunning = false;
   CVantorSheet* sheet = CVantorSheet::Of(this);
   if (sheet == nullptr) return;
-  sheet->m_strResults = FromEngine(m_job.resultsText);
-  sheet->m_bFailed = failed;
-  // A failed run has no duration to show; the last one stays.
-  if (!failed) sheet->m_dwElapsedMs = m_job.elapsedMs;
+  // The runner leaves the duration of a failed run unwritten: there is none to show.
+  sheet->SetLastOutcome({.results = FromEngine(m_job.resultsText),
+                         .elapsedMs = failed ? 0 : m_job.elapsedMs,
+                         .completed = !failed});
   sheet->SetActivePage(sheet->GetCompletionPage());
 }
 

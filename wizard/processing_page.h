@@ -86,7 +86,7 @@ class CProcessingPage : public CHeaderPage {
 
  private:
   void OnRunEvent(const RunEvent& event);
-  // The run ended (WMU_DONE or WMU_ERROR): the sheet gets the outcome and the wizard
+  // The run ended (WMU_DONE or WMU_ERROR): the sheet gets its RunOutcome and the wizard
   // moves to the completion page.
   void EndRun(bool failed);
   void KillRunTimer();
@@ -104,6 +104,7 @@ class CProcessingPage : public CHeaderPage {
 
   Env* m_pEnv = Env::Default();
   std::optional<std::uint32_t> m_fixedSeed;
+  std::uint32_t m_startTick = 0;  // when the run began, for the elapsed time shown
 };
 
 }  // namespace vantor::wizard

@@ -7,13 +7,13 @@
 
 #include <QBrush>
 #include <QFont>
-#include <QString>
-#include <cstdint>
 #include <memory>
+#include <utility>
 
 #include "engine/choices.h"
 #include "wizard/framework/property_page.h"
 #include "wizard/framework/property_sheet.h"
+#include "wizard/run_outcome.h"
 
 namespace vantor::wizard {
 
@@ -104,17 +104,18 @@ class CVantorSheet : public framework::PropertySheet {
   CProcessingPage* GetProcessingPage() const { return m_pProcessingPage.get(); }
   CCompletionPage* GetCompletionPage() const { return m_pCompletionPage.get(); }
 
+  // The outcome of the last run: set by the processing page when a run ends, shown by
+  // the completion page. Before the first run, a default RunOutcome.
+  const RunOutcome& GetLastOutcome() const { return m_lastOutcome; }
+  void SetLastOutcome(RunOutcome outcome) { m_lastOutcome = std::move(outcome); }
+
   const QBrush m_brushWindow;  // the window colour: white areas behind texts
   const QFont m_fontBigTitle;  // titles of the welcome and completion pages
   const QFont m_fontTitle;     // titles in the header band of the other pages
 
-  // The outcome of the last run: written by the processing page, shown by the completion
-  // page.
-  QString m_strResults;  // CR LF line ends
-  std::uint32_t m_dwElapsedMs = 0;
-  bool m_bFailed = false;
-
  private:
+  RunOutcome m_lastOutcome;
+
   // Declared in the order they are made and after the fonts, so that they are
   // destroyed first, completion first and welcome last.
   std::unique_ptr<CWelcomePage> m_pWelcomePage;

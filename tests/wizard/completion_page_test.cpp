@@ -51,23 +51,23 @@ TEST_F(CompletionPageTest, ARunOfNoMillisecondsEndsWithTheBareDurationLine) {
       "Split list:\r\nEmail list was splitted into 4 parts\r\n\r\nProcessing has taken \r\n");
   EXPECT_EQ(completion().GetResultsText(), expected);
   EXPECT_EQ(completion().GetDlgItemText(CCompletionPage::IDC_RESULTS), expected);
-  EXPECT_EQ(m_sheet->m_dwElapsedMs, 0u);
+  EXPECT_EQ(m_sheet->GetLastOutcome().elapsedMs, 0u);
 }
 
 TEST_F(CompletionPageTest, TheTextComesFromTheSheetAtEveryActivation) {
   ASSERT_TRUE(RunJob(SplitJob()));
-  const QString results = m_sheet->m_strResults;
+  const QString results = m_sheet->GetLastOutcome().results;
 
-  m_sheet->m_dwElapsedMs = 1050;
+  m_sheet->SetLastOutcome({.results = results, .elapsedMs = 1050, .completed = true});
   completion().OnSetActive();
   EXPECT_EQ(completion().GetResultsText(), results + "Processing has taken 1.05 seconds\r\n");
 
-  m_sheet->m_bFailed = true;
-  m_sheet->m_strResults =
+  const QString error =
       QStringLiteral("Error occured while processing lists:\r\nfailed to read file");
+  m_sheet->SetLastOutcome({.results = error, .elapsedMs = 1050, .completed = false});
   completion().OnSetActive();
-  EXPECT_EQ(completion().GetResultsText(), m_sheet->m_strResults);
-  EXPECT_EQ(completion().GetDlgItemText(CCompletionPage::IDC_RESULTS), m_sheet->m_strResults);
+  EXPECT_EQ(completion().GetResultsText(), error);
+  EXPECT_EQ(completion().GetDlgItemText(CCompletionPage::IDC_RESULTS), error);
 }
 
 TEST_F(CompletionPageTest, BackLeadsToChooseActionsAndTheNextRunGetsAFreshWindow) {
@@ -109,7 +109,7 @@ TEST_F(CompletionPageTest, TheResultsBoxGetsTheFocusWithoutSelectionAndAtTheStar
   ASSERT_TRUE(RunJob(SplitJob()));
   QString many;
   for (int i = 0; i < 200; ++i) many += QStringLiteral("line %1 of a long report\r\n").arg(i);
-  m_sheet->m_strResults = many;
+  m_sheet->SetLastOutcome({.results = many, .completed = true});
   completion().OnSetActive();
   QPlainTextEdit* results = Results();
   ASSERT_NE(results, nullptr);

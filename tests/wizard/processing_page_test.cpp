@@ -126,14 +126,15 @@ TEST_F(ProcessingPageTest, SingleListJobWritesWhatTheBatchToolWrites) {
   EXPECT_TRUE(written == Contents(toolOut)) << "the wizard's files differ from the tool's";
 
   ASSERT_EQ(ActiveId(), kCompletion);
-  EXPECT_FALSE(m_sheet->m_bFailed);
-  EXPECT_EQ(WithLineFeeds(m_sheet->m_strResults), WithoutDuration(report));
-  EXPECT_TRUE(m_sheet->m_strResults.contains(
+  const RunOutcome& outcome = m_sheet->GetLastOutcome();
+  EXPECT_TRUE(outcome.completed);
+  EXPECT_EQ(WithLineFeeds(outcome.results), WithoutDuration(report));
+  EXPECT_TRUE(outcome.results.contains(
       QRegularExpression(QStringLiteral("\r\n[1-9][0-9]* duplicate\\(s\\) found\r\n"))))
-      << m_sheet->m_strResults.toStdString();
+      << outcome.results.toStdString();
   const QString shown = completion().GetResultsText();
-  EXPECT_TRUE(shown.startsWith(m_sheet->m_strResults));
-  EXPECT_TRUE(shown.mid(m_sheet->m_strResults.size()).startsWith("Processing has taken "))
+  EXPECT_TRUE(shown.startsWith(outcome.results));
+  EXPECT_TRUE(shown.mid(outcome.results.size()).startsWith("Processing has taken "))
       << shown.toStdString();
   EXPECT_TRUE(shown.endsWith("\r\n"));
   EXPECT_TRUE(Button(Button::Back)->isEnabled());
@@ -160,7 +161,7 @@ TEST_F(ProcessingPageTest, MergeJobWritesWhatTheBatchToolWrites) {
       RunBatchTool(QStringList{"-q", "--merge", "-o", "all.txt"} + lists, toolOut.path());
   EXPECT_TRUE(Contents(wizardOut) == Contents(toolOut));
   EXPECT_EQ(ReadFile(wizardOut.File("all.txt")).substr(0, 22), "ann@x.org\r\nbob@y.org\r\n");
-  EXPECT_EQ(WithLineFeeds(m_sheet->m_strResults), WithoutDuration(report));
+  EXPECT_EQ(WithLineFeeds(m_sheet->GetLastOutcome().results), WithoutDuration(report));
   EXPECT_TRUE(completion().GetResultsText().contains("Processing has taken "));
 }
 
@@ -247,20 +248,21 @@ TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksA
   EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Stop);
   EXPECT_EQ(m_messages[0].activePage, kProcessing) << "the box comes before the completion page";
   EXPECT_EQ(ActiveId(), kCompletion);
-  EXPECT_TRUE(m_sheet->m_bFailed);
+  EXPECT_FALSE(m_sheet->GetLastOutcome().completed);
+  EXPECT_EQ(m_sheet->GetLastOutcome().elapsedMs, 0u) << "a failed run has no duration";
   EXPECT_EQ(Marks(), "v>....") << "the filter done, the sort failed, the split never began";
   const QString shown = completion().GetResultsText();
   EXPECT_TRUE(shown.startsWith(QStringLiteral("Filter list:\r\n"))) << shown.toStdString();
   EXPECT_TRUE(shown.endsWith(error)) << shown.toStdString();
   EXPECT_FALSE(shown.contains(QStringLiteral("Processing has taken")));
-  EXPECT_EQ(shown, m_sheet->m_strResults);
+  EXPECT_EQ(shown, m_sheet->GetLastOutcome().results);
 
   faults.ClearFaults();
   Back();
   ASSERT_EQ(ActiveId(), kChooseActions);
   ASSERT_TRUE(RunJob(job, /*choose=*/false));
   EXPECT_EQ(m_messages.size(), 1u);
-  EXPECT_FALSE(m_sheet->m_bFailed);
+  EXPECT_TRUE(m_sheet->GetLastOutcome().completed);
   EXPECT_EQ(Marks(), "vvv...");
   EXPECT_TRUE(completion().GetResultsText().contains(QStringLiteral("Processing has taken ")));
   EXPECT_FALSE(completion().GetResultsText().contains(QStringLiteral("Error occured")));
