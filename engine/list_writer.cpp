@@ -20,55 +20,6 @@ bool WriteInSlices(WritableFile* file, const char* data, std::size_t n) {
   return true;
 }
 
-BlockWriter::~BlockWriter() {
-  if (!thread_.joinable()) return;
-  {
-    std::lock_guard<std::mutex> lock(mutex_);
-    quit_ = true;
-  }
-  changed_.notify_all();
-  thread_.join();
-}
-
-void BlockWriter::Start(WritableFile* file, const char* data, std::size_t n, bool thenWriteback) {
-  if (!thread_.joinable()) thread_ = std::thread([this] { Loop(); });
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return !busy_; });
-  file_ = file;
-  data_ = data;
-  size_ = n;
-  writeback_ = thenWriteback;
-  busy_ = true;
-  lock.unlock();
-  changed_.notify_all();
-}
-
-bool BlockWriter::Wait() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait(lock, [this] { return !busy_; });
-  const bool ok = ok_;
-  ok_ = true;
-  if (!ok) NoteFailure(std::exchange(note_, std::string()));
-  return ok;
-}
-
-void BlockWriter::Loop() {
-  std::unique_lock<std::mutex> lock(mutex_);
-  for (;;) {
-    changed_.wait(lock, [this] { return busy_ || quit_; });
-    if (!busy_) return;
-    lock.unlock();
-    const bool ok = WriteInSlices(file_, data_, size_);
-    if (ok && writeback_) file_->StartWriteback();
-    std::string note = ok ? std::string() : TakeFailureNote();
-    lock.lock();
-    if (ok_ && !ok) note_ = std::move(note);
-    ok_ = ok_ && ok;
-    busy_ = false;
-    changed_.notify_all();
-  }
-}
-
 ListWriter::~ListWriter() = default;
 
 void ListWriter::CreateTemp(bool willSync, Folder* folder) {

@@ -5,18 +5,17 @@
 #ifndef VANTOR_ENGINE_LIST_WRITER_H_
 #define VANTOR_ENGINE_LIST_WRITER_H_
 
-#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
+#include <utility>
 
 #include "engine/line_store.h"
 #include "engine/list_reader.h"
 #include "engine/platform/env.h"
+#include "engine/platform/tasks.h"
 
 namespace vantor {
 
@@ -32,37 +31,42 @@ constexpr std::uint64_t kWritebackStep = 64u << 20;
 
 // Writes one block at a time on a thread of its own, so that copying a block into the
 // file overlaps with the work that fills the next one. The thread starts with the
-// first block.
+// first block; the writer waits for the block being written when it goes.
 class BlockWriter {
  public:
-  BlockWriter() = default;
-  // Waits for the block being written.
-  ~BlockWriter();
-  BlockWriter(const BlockWriter&) = delete;
-  BlockWriter& operator=(const BlockWriter&) = delete;
-
   // Starts writing `n` bytes of `data` to `file`, after the block before, then (with
   // `thenWriteback`) the file's writeback to the disk; the bytes must stay as they are
   // until Wait returns.
-  void Start(WritableFile* file, const char* data, std::size_t n, bool thenWriteback = false);
+  void Start(WritableFile* file, const char* data, std::size_t n, bool thenWriteback = false) {
+    Collect();
+    thread_.Start([file, data, n, thenWriteback] {
+      const bool ok = WriteInSlices(file, data, n);
+      if (ok && thenWriteback) file->StartWriteback();
+      return ok;
+    });
+  }
   // Waits until no block is being written. False when a write failed since the last
   // call; the failure's note is then this thread's.
-  bool Wait();
+  bool Wait() {
+    Collect();
+    if (ok_) return true;
+    ok_ = true;
+    NoteFailure(std::exchange(note_, std::string()));
+    return false;
+  }
 
  private:
-  void Loop();
+  // Waits for the block before and keeps the note of the first that failed.
+  void Collect() {
+    if (thread_.Wait()) return;
+    std::string note = TakeFailureNote();
+    if (ok_) note_ = std::move(note);
+    ok_ = false;
+  }
 
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  WritableFile* file_ = nullptr;
-  const char* data_ = nullptr;
-  std::size_t size_ = 0;
-  bool writeback_ = false;
-  bool busy_ = false;
   bool ok_ = true;
-  std::string note_;  // the note of the write that failed, from the writing thread
-  bool quit_ = false;
-  std::thread thread_;
+  std::string note_;
+  TaskQueue thread_;
 };
 
 class ListWriter {

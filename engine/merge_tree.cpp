@@ -1,17 +1,15 @@
 #include "engine/merge_tree.h"
 
 #include <algorithm>
-#include <condition_variable>
 #include <cstring>
-#include <exception>
 #include <memory>
-#include <mutex>
+#include <utility>
 #include <vector>
 
-#include "engine/helper_thread.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/ordering.h"
+#include "engine/platform/tasks.h"
 #include "engine/run_context.h"
 #include "engine/texts.h"
 
@@ -160,7 +158,8 @@ const Head* Leaf::Next() {
 
 // The lines of one subtree, merged on the helper thread and handed to the main one in
 // batches: each line's bytes copied with the byte after it, so that the subtree's
-// buffers can be refilled meanwhile.
+// buffers can be refilled meanwhile. The helper fills one batch while the main thread
+// reads the other.
 class Handoff {
  public:
   static constexpr std::size_t kBatchBytes = 1 << 20;
@@ -184,99 +183,74 @@ class Handoff {
     for (Batch& batch : batches_) {
       batch.bytes.resize(kBatchBytes + ListReader::kSlack);
       batch.entries.reserve(kBatchLines);
-      free_.push_back(&batch);
     }
   }
 
-  // Merges `source` into batches until it ends or Cancel is called. Runs on the helper
-  // thread; an error raised there is raised again by the Take that meets it.
-  void Produce(Node* source) {
-    const Head* carried = nullptr;
-    try {
-      for (;;) {
-        Batch* batch = TakeFree();
-        if (!batch) return;
-        batch->used = 0;
-        batch->entries.clear();
-        batch->last = false;
-        while (batch->entries.size() < kBatchLines) {
-          const Head* head = carried ? carried : source->Next();
-          carried = nullptr;
-          if (!head) {
-            batch->last = true;
-            break;
-          }
-          const std::size_t n = static_cast<std::size_t>(head->line->length) + 1;
-          if (batch->used + n + ListReader::kSlack > batch->bytes.size()) {
-            if (!batch->entries.empty()) {
-              carried = head;  // valid until the source is asked again
-              break;
-            }
-            batch->bytes.resize(n + ListReader::kSlack);
-          }
-          char* text = batch->bytes.data() + batch->used;
-          std::memcpy(text, head->line->text, n);
-          batch->entries.push_back(Entry{LineRecord{text, head->line->key, head->line->length},
-                                         head->prefix, head->next, head->exact, head->nextExact});
-          batch->used += n;
-        }
-        const bool last = batch->last;
-        PutFull(batch);
-        if (last) return;
-      }
-    } catch (...) {
-      std::lock_guard<std::mutex> lock(mutex_);
-      error_ = std::current_exception();
-      failed_ = true;
-      changed_.notify_all();
-    }
+  // Starts merging `source` into the first batch on `helper`. Stop must be called
+  // before the source goes.
+  void Begin(TaskQueue& helper, Node* source) {
+    helper_ = &helper;
+    source_ = source;
+    Fill(&batches_[0]);
   }
-
-  // The next batch of lines, waiting for it. Raises the producer's error.
+  // The next batch of lines, waiting for it; the batch the main thread read before is
+  // filled again meanwhile, unless this is the last. Raises the error the helper met.
   Batch* TakeFull() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return !full_.empty() || failed_; });
-    if (full_.empty()) std::rethrow_exception(error_);
-    Batch* batch = full_.front();
-    full_.erase(full_.begin());
-    return batch;
+    helper_->Wait();
+    Batch* ready = std::exchange(filling_, nullptr);
+    if (!ready->last) Fill(ready == &batches_[0] ? &batches_[1] : &batches_[0]);
+    return ready;
   }
-  // Gives a batch taken with TakeFull back to be filled again.
-  void PutFree(Batch* batch) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    free_.push_back(batch);
-    changed_.notify_all();
-  }
-  // Makes Produce return before its next batch.
-  void Cancel() {
-    std::lock_guard<std::mutex> lock(mutex_);
-    cancelled_ = true;
-    changed_.notify_all();
+  // Waits for a batch still being filled. What the helper met there is dropped: the
+  // merge is ending anyway.
+  void Stop() {
+    if (!filling_) return;
+    try {
+      helper_->Wait();
+    } catch (...) {
+    }
+    filling_ = nullptr;
   }
 
  private:
-  Batch* TakeFree() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return !free_.empty() || cancelled_; });
-    if (cancelled_) return nullptr;
-    Batch* batch = free_.back();
-    free_.pop_back();
-    return batch;
+  void Fill(Batch* batch) {
+    filling_ = batch;
+    helper_->Start([this, batch] { Produce(batch); });
   }
-  void PutFull(Batch* batch) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    full_.push_back(batch);
-    changed_.notify_all();
+
+  // Merges the source's next lines into `batch`, on the helper thread.
+  void Produce(Batch* batch) {
+    batch->used = 0;
+    batch->entries.clear();
+    batch->last = false;
+    while (batch->entries.size() < kBatchLines) {
+      const Head* head = carried_ ? carried_ : source_->Next();
+      carried_ = nullptr;
+      if (!head) {
+        batch->last = true;
+        break;
+      }
+      const std::size_t n = static_cast<std::size_t>(head->line->length) + 1;
+      if (batch->used + n + ListReader::kSlack > batch->bytes.size()) {
+        if (!batch->entries.empty()) {
+          carried_ = head;  // valid until the source is asked again
+          break;
+        }
+        batch->bytes.resize(n + ListReader::kSlack);
+      }
+      char* text = batch->bytes.data() + batch->used;
+      std::memcpy(text, head->line->text, n);
+      batch->entries.push_back(Entry{LineRecord{text, head->line->key, head->line->length},
+                                     head->prefix, head->next, head->exact, head->nextExact});
+      batch->used += n;
+    }
   }
 
   Batch batches_[2];
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::vector<Batch*> free_;
-  std::vector<Batch*> full_;
-  bool cancelled_ = false;
-  bool failed_ = false;
-  std::exception_ptr error_;
+  TaskQueue* helper_ = nullptr;
+  Node* source_ = nullptr;
+  Batch* filling_ = nullptr;       // the batch the helper is given
+  const Head* carried_ = nullptr;  // taken from the source, for the next batch
 };
 
 // The lines of a Handoff, read on the main thread.
@@ -292,7 +266,6 @@ class Remote final : public Node {
         const char* begin = batch_->bytes.data();
         for (MergeNode* node : ancestors_) node->DetachFrom(begin, begin + batch_->bytes.size());
         const bool last = batch_->last;
-        handoff_.PutFree(batch_);
         batch_ = nullptr;
         if (last) done_ = true;
       }
@@ -316,23 +289,18 @@ class Remote final : public Node {
   Head head_{};
 };
 
-// Runs the producer of a Handoff on the helper thread; cancels it and waits for the
-// thread when it goes, also when an error ends the merge early.
+// Runs the producer of a Handoff on the helper thread; waits for it when it goes, also
+// when an error ends the merge early.
 class ProducerRun {
  public:
-  ProducerRun(HelperThread& helper, Handoff& handoff, Node* source)
-      : helper_(helper), handoff_(handoff) {
-    helper_.Start([&handoff, source] { handoff.Produce(source); });
+  ProducerRun(TaskQueue& helper, Handoff& handoff, Node* source) : handoff_(handoff) {
+    handoff_.Begin(helper, source);
   }
-  ~ProducerRun() {
-    handoff_.Cancel();
-    helper_.Wait();
-  }
+  ~ProducerRun() { handoff_.Stop(); }
   ProducerRun(const ProducerRun&) = delete;
   ProducerRun& operator=(const ProducerRun&) = delete;
 
  private:
-  HelperThread& helper_;
   Handoff& handoff_;
 };
 
@@ -463,7 +431,7 @@ class TreeMerger {
   std::deque<std::string>& queue_;
   ListWriter& writer_;
   std::vector<PlanNode> plan_;
-  HelperThread helper_;
+  TaskQueue helper_;
 };
 
 }  // namespace

@@ -5,6 +5,8 @@
 #include <cstring>
 #include <type_traits>
 
+#include "engine/platform/builtins.h"
+
 namespace vantor {
 
 namespace {
@@ -38,7 +40,7 @@ struct SortString {
     if (direct) {
       std::uint64_t word;
       std::memcpy(&word, direct, 8);
-      return __builtin_bswap64(word);
+      return ByteSwap64(word);
     }
     std::uint64_t word = 0;
     for (std::uint32_t i = 0; i < 8; ++i) word = word << 8 | At(depth + i);
@@ -92,7 +94,7 @@ std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exa
     std::uint64_t word;
     std::memcpy(&word, record.text + start, 8);
     *exact = ((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull) == 0;
-    return __builtin_bswap64(word);
+    return ByteSwap64(word);
   }
   SortString s = StringOf(record, mode);
   const std::uint64_t prefix = s.Prefix(depth);
@@ -206,7 +208,7 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
       static_assert(sizeof(IndexItem) == sizeof(LineRecord));
       constexpr std::size_t kAhead = 16;  // the records lie all over their array
       for (std::size_t i = from; i < to; ++i) {
-        if (i + kAhead < to) __builtin_prefetch(records_ + items[i + kAhead].index);
+        if (i + kAhead < to) Prefetch(records_ + items[i + kAhead].index);
         const LineRecord record = records_[items[i].index];
         std::memcpy(&items[i], &record, sizeof record);
       }
@@ -288,12 +290,11 @@ void PartSorter::LoadPrefixes(Item* items, std::size_t count, std::uint32_t dept
   constexpr std::size_t kLineAhead = 4;
   for (std::size_t i = 0; i < count; ++i) {
     if constexpr (std::is_same_v<Item, IndexItem>) {
-      if (i + kRecordAhead < count) __builtin_prefetch(records_ + items[i + kRecordAhead].index);
+      if (i + kRecordAhead < count) Prefetch(records_ + items[i + kRecordAhead].index);
     }
     if (i + kLineAhead < count) {
       const LineRecord& ahead = RecordOf(items[i + kLineAhead]);
-      __builtin_prefetch(ahead.text + (mode == RearrangeMode::kSortByDomain ? ahead.key : 0) +
-                         depth);
+      Prefetch(ahead.text + (mode == RearrangeMode::kSortByDomain ? ahead.key : 0) + depth);
     }
     items[i].prefix = StringOf(RecordOf(items[i]), mode).Prefix(depth);
   }

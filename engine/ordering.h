@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "engine/helper_thread.h"
 #include "engine/job.h"
 #include "engine/line_store.h"
+#include "engine/platform/tasks.h"
 
 namespace vantor {
 
@@ -146,7 +146,7 @@ class PartSorter {
   // A large part's records counted by their first two bytes, by each half of the part;
   // then where each half's next item of each first two bytes goes.
   std::vector<std::uint32_t> firstTwo_[2];
-  HelperThread helper_;
+  TaskQueue helper_;
 };
 
 }  // namespace vantor

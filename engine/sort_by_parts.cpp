@@ -10,11 +10,12 @@
 
 #include "engine/error.h"
 #include "engine/format.h"
-#include "engine/helper_thread.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/merge_tree.h"
 #include "engine/ordering.h"
+#include "engine/platform/builtins.h"
+#include "engine/platform/tasks.h"
 #include "engine/run_context.h"
 #include "engine/shuffle_random.h"
 #include "engine/texts.h"
@@ -178,7 +179,7 @@ class SortByParts {
         constexpr std::size_t kAhead = 16;
         const std::size_t count = lines.count();
         for (std::size_t i = 0; i < count; ++i) {
-          if (i + kAhead < count) __builtin_prefetch(lines[i + kAhead].text);
+          if (i + kAhead < count) Prefetch(lines[i + kAhead].text);
           sink_.Line(lines[i]);
         }
         writer_.Finish(/*sync=*/false);
@@ -399,7 +400,7 @@ class SortByParts {
   // The lines of each file in queue_, in the same order.
   std::deque<std::uint64_t> queuedLines_;
   // Last: it waits for a merge still running before the lanes go.
-  HelperThread helper_;
+  TaskQueue helper_;
 };
 
 void Rearrange(RunContext& run, const Kind& kind) {

@@ -1,21 +1,20 @@
 #include "engine/split.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
-#include <condition_variable>
 #include <cstring>
 #include <deque>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string_view>
-#include <thread>
 #include <vector>
 
 #include "engine/error.h"
 #include "engine/format.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
+#include "engine/platform/tasks.h"
 #include "engine/run_context.h"
 #include "engine/texts.h"
 
@@ -25,47 +24,28 @@ namespace {
 
 // Syncs and closes the finished parts of a split on threads of their own, some way
 // behind the part being filled, so that waiting for the disk overlaps with filling the
-// next parts. Parts wait their turn open, up to a bound; handing over another waits for
-// room.
+// next parts. Parts wait their turn open; handing over another waits for room when the
+// syncs fall behind.
 class PartSyncer {
  public:
+  // The parts not yet synced are closed without a sync when it goes: a task dropped
+  // unrun, or a part still waiting, closes its file with it.
   PartSyncer() = default;
-  // Closes the parts not yet synced without syncing them.
-  ~PartSyncer() {
-    {
-      std::lock_guard<std::mutex> lock(mutex_);
-      quit_ = true;
-    }
-    changed_.notify_all();
-    for (std::thread& thread : threads_) thread.join();
-    for (Part& part : waiting_) part.file->Close();
-  }
   PartSyncer(const PartSyncer&) = delete;
   PartSyncer& operator=(const PartSyncer&) = delete;
 
   // `file` holds `bytes` bytes.
   void Add(std::unique_ptr<WritableFile> file, std::uint64_t bytes) {
-    if (threads_.empty()) {
-      for (int k = 0; k < kThreads; ++k) threads_.emplace_back([this] { Loop(); });
-    }
-    std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return waiting_.size() < kMaxWaiting; });
     waiting_.push_back(Part{std::move(file), bytes});
     waitingBytes_ += bytes;
-    lock.unlock();
-    changed_.notify_all();
+    while (FrontDue()) SyncFront();
   }
 
   // Waits until every part handed over is synced and closed. False when a sync or a
   // close failed; the failure's note is then this thread's.
   bool Finish() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    finishing_ = true;
-    changed_.notify_all();
-    changed_.wait(lock, [this] { return waiting_.empty() && busy_ == 0; });
-    finishing_ = false;
-    if (!ok_) NoteFailure(note_);
-    return ok_;
+    while (!waiting_.empty()) SyncFront();
+    return syncs_.Wait();
   }
 
  private:
@@ -81,49 +61,34 @@ class PartSyncer {
   // 10 MiB, with one thread syncing each part 32 parts later: 1.23 s; as here: 1.11 s.)
   static constexpr std::uint64_t kLagBytes = 64u << 20;
   static constexpr std::size_t kLagParts = 32;
-  static constexpr std::size_t kMaxWaiting = kLagParts + 4;
   static constexpr int kThreads = 4;
+  // Parts handed to the threads and not yet closed, running or next in line.
+  static constexpr std::size_t kHandedOver = 2 * kThreads;
 
   bool FrontDue() const {
-    if (waiting_.empty()) return false;
-    return finishing_ || waiting_.size() > kLagParts ||
-           waitingBytes_ - waiting_.front().bytes >= kLagBytes;
+    return !waiting_.empty() &&
+           (waiting_.size() > kLagParts || waitingBytes_ - waiting_.front().bytes >= kLagBytes);
   }
 
-  void Loop() {
-    std::unique_lock<std::mutex> lock(mutex_);
-    for (;;) {
-      changed_.wait(lock, [this] { return quit_ || FrontDue(); });
-      if (quit_) return;
-      Part part = std::move(waiting_.front());
-      waiting_.pop_front();
-      waitingBytes_ -= part.bytes;
-      ++busy_;
-      // After a failure the file is still closed; its sync would be in vain.
-      const bool syncing = ok_;
-      lock.unlock();
-      const bool ok = syncing && part.file->Sync();
-      const bool closed = part.file->Close();
-      part.file.reset();
-      std::string note = ok && closed ? std::string() : TakeFailureNote();
-      lock.lock();
-      if (ok_ && !(ok && closed)) note_ = std::move(note);
-      ok_ = ok_ && ok && closed;
-      --busy_;
-      changed_.notify_all();
-    }
+  void SyncFront() {
+    std::shared_ptr<WritableFile> file = std::move(waiting_.front().file);
+    waitingBytes_ -= waiting_.front().bytes;
+    waiting_.pop_front();
+    syncs_.Start([this, file] {
+      // After a failure the part is only closed: its sync would be in vain, and the
+      // failure is told already.
+      if (failed_) return file->Close();
+      const bool synced = file->Sync();
+      if (!synced) failed_ = true;
+      return file->Close() && synced;
+    });
   }
 
-  std::mutex mutex_;
-  std::condition_variable changed_;
   std::deque<Part> waiting_;
   std::uint64_t waitingBytes_ = 0;
-  int busy_ = 0;  // parts being synced
-  bool finishing_ = false;
-  bool ok_ = true;
-  std::string note_;  // the note of the first failure, from a syncing thread
-  bool quit_ = false;
-  std::vector<std::thread> threads_;
+  std::atomic<bool> failed_{false};
+  // Last: its threads are done with the parts before the rest goes.
+  TaskQueue syncs_{kThreads, kHandedOver};
 };
 
 // The part files of one split: at most one open at a time, each opened only when there
