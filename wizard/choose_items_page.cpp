@@ -22,34 +22,36 @@ constexpr int kActionBoxes[] = {
 
 const DialogTemplate& CChooseItemsPage::Template() {
   using namespace framework;
-  // The two radio buttons come first and form one group, which the band ends; Tab reaches
-  // it at the checked one.
-  // clang-format off
-  static const DialogTemplate kTemplate{
-      kChooseActions, 310, 178, "Zelcor Vantor - Choose Actions",
-      {
-          {IDC_SINGLE_LIST, ControlKind::RadioButton, {28, 48, 70, 10},
-            "Single list actions", kGroup | kTabStop},
-          {IDC_MERGE, ControlKind::RadioButton, {28, 123, 95, 10}, "Merge lists into single list"},
-          {IDC_FILTER, ControlKind::CheckBox, {45, 65, 121, 10},
-            "Filter list (exclude specific emails)", kTabStop},
-          {IDC_REARRANGE, ControlKind::CheckBox, {45, 82, 124, 10},
-            "Rearrange list (sort or randomize)", kTabStop},
-          {IDC_INCLUDE, ControlKind::CheckBox, {183, 65, 83, 10},
-            "Include specific email", kTabStop},
-          {IDC_EXTRACT, ControlKind::CheckBox, {183, 82, 87, 10},
-            "Extract random sublist", kTabStop},
-          {IDC_SPLIT, ControlKind::CheckBox, {183, 99, 40, 10}, "Split list", kTabStop},
-          {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
-          {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Choose Actions", kTransparent},
-          {IDC_HEADER_SUBTITLE, ControlKind::Static, {28, 17, 168, 16},
-            "Vantor can perform more than one action at once. Check actions you need.",
-            kTransparent},
-          {IDC_HEADER_PICTURE, ControlKind::Picture, {274, 5, 30, 30}, "", kCenterImage},
-          {IDC_REMOVE_DUPLICATES, ControlKind::CheckBox, {62, 99, 101, 10},
-            "Remove duplicates on sort", kDisabled | kTabStop},
-      }};
-  // clang-format on
+  static const DialogTemplate kTemplate = [] {
+    // The two radio buttons come first and form one group, which the band ends; Tab
+    // reaches it at the checked one. The header comes between the action boxes and the
+    // duplicates box.
+    // clang-format off
+    DialogTemplate dialog{kChooseActions, 310, 178, "Zelcor Vantor - Choose Actions", {
+        {IDC_SINGLE_LIST, ControlKind::RadioButton, {28, 48, 70, 10},
+          "Single list actions", kGroup | kTabStop},
+        {IDC_MERGE, ControlKind::RadioButton, {28, 123, 95, 10}, "Merge lists into single list"},
+        {IDC_FILTER, ControlKind::CheckBox, {45, 65, 121, 10},
+          "Filter list (exclude specific emails)", kTabStop},
+        {IDC_REARRANGE, ControlKind::CheckBox, {45, 82, 124, 10},
+          "Rearrange list (sort or randomize)", kTabStop},
+        {IDC_INCLUDE, ControlKind::CheckBox, {183, 65, 83, 10},
+          "Include specific email", kTabStop},
+        {IDC_EXTRACT, ControlKind::CheckBox, {183, 82, 87, 10},
+          "Extract random sublist", kTabStop},
+        {IDC_SPLIT, ControlKind::CheckBox, {183, 99, 40, 10}, "Split list", kTabStop},
+    }};
+    // clang-format on
+    AddHeader(
+        &dialog,
+        {.title = "Choose Actions",
+         .subtitle = "Vantor can perform more than one action at once. Check actions you need."});
+    // clang-format off
+    dialog.controls.push_back({IDC_REMOVE_DUPLICATES, ControlKind::CheckBox, {62, 99, 101, 10},
+                               "Remove duplicates on sort", kDisabled | kTabStop});
+    // clang-format on
+    return dialog;
+  }();
   return kTemplate;
 }
 

@@ -9,21 +9,23 @@ using framework::DialogTemplate;
 
 const DialogTemplate& CFilterPage::Template() {
   using namespace framework;
-  // clang-format off
-  static const DialogTemplate kTemplate{
-      kFilter, 310, 178, "Zelcor Vantor - Specify Filter",
-      {
-          {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
-          {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Specify Filter", kTransparent},
-          {IDC_HEADER_SUBTITLE, ControlKind::Static, {28, 17, 207, 16},
-            "Specify file that contains lines to use as filer (emails will be removed "
-            "from the list if they contain any filter line).", kTransparent},
-          {IDC_HEADER_PICTURE, ControlKind::Picture, {274, 5, 30, 30}, "", kCenterImage},
-          {kNoId, ControlKind::Static, {28, 48, 48, 8}, "Filter filename:"},
-          {IDC_FILTER_FILE, ControlKind::Edit, {38, 63, 235, 14}, "", kFieldStyle},
-          {IDC_BROWSE, ControlKind::PushButton, {38, 81, 50, 14}, "&Browse...", kTabStop},
-      }};
-  // clang-format on
+  static const DialogTemplate kTemplate = [] {
+    DialogTemplate dialog{kFilter, 310, 178, "Zelcor Vantor - Specify Filter", {}};
+    AddHeader(
+        &dialog,
+        {.title = "Specify Filter",
+         .subtitle = "Specify file that contains lines to use as filer (emails will be removed "
+                     "from the list if they contain any filter line).",
+         .subtitleWidth = 207});
+    // clang-format off
+    dialog.controls.insert(dialog.controls.end(), {
+        {kNoId, ControlKind::Static, {28, 48, 48, 8}, "Filter filename:"},
+        {IDC_FILTER_FILE, ControlKind::Edit, {38, 63, 235, 14}, "", kFieldStyle},
+        {IDC_BROWSE, ControlKind::PushButton, {38, 81, 50, 14}, "&Browse...", kTabStop},
+    });
+    // clang-format on
+    return dialog;
+  }();
   return kTemplate;
 }
 

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include "wizard/framework/dialog_template.h"
 #include "wizard/framework/property_page.h"
 
 namespace vantor::wizard {
@@ -22,6 +23,20 @@ class CHeaderPage : public framework::PropertyPage {
     IDC_HEADER_SUBTITLE = 1026,
     IDC_HEADER_BAND = 1027,
   };
+
+  // What sets one page's header apart: its two texts, and the widths in dialog units
+  // its subtitle and band were laid out with.
+  struct Header {
+    const char* title = "";
+    const char* subtitle = "";
+    int subtitleWidth = 168;
+    int bandWidth = 309;
+  };
+
+  // Appends the header's controls to `dialog`, in the order they are created: the band
+  // (kGroup, so a group of radio buttons before it ends there), the title and subtitle
+  // drawn on it, and the picture at its right. Every header page's template calls it.
+  static void AddHeader(framework::DialogTemplate* dialog, const Header& header);
 
   using PropertyPage::PropertyPage;
 

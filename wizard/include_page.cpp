@@ -10,23 +10,23 @@ using framework::DialogTemplate;
 
 const DialogTemplate& CIncludePage::Template() {
   using namespace framework;
-  // clang-format off
-  static const DialogTemplate kTemplate{
-      kInclude, 310, 178, "Zelcor Vantor - Specify Include Parameters",
-      {
-          {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
-          {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Include Email", kTransparent},
-          {IDC_HEADER_SUBTITLE, ControlKind::Static, {28, 17, 168, 16},
-            "Specify email to include into the list and how often it should be included.",
-            kTransparent},
-          {IDC_HEADER_PICTURE, ControlKind::Picture, {274, 5, 30, 30}, "", kCenterImage},
-          {kNoId, ControlKind::Static, {28, 48, 52, 8}, "Email to include:"},
-          {IDC_INCLUDE_EMAIL, ControlKind::Edit, {38, 63, 235, 14}, "", kFieldStyle},
-          {kNoId, ControlKind::Static, {28, 84, 205, 8},
-            "How often include (after each N emails), e.g. after 2000 emails:"},
-          {IDC_INCLUDE_PERIOD, ControlKind::Edit, {38, 99, 40, 14}, "", kFieldStyle},
-      }};
-  // clang-format on
+  static const DialogTemplate kTemplate = [] {
+    DialogTemplate dialog{kInclude, 310, 178, "Zelcor Vantor - Specify Include Parameters", {}};
+    AddHeader(&dialog,
+              {.title = "Include Email",
+               .subtitle =
+                   "Specify email to include into the list and how often it should be included."});
+    // clang-format off
+    dialog.controls.insert(dialog.controls.end(), {
+        {kNoId, ControlKind::Static, {28, 48, 52, 8}, "Email to include:"},
+        {IDC_INCLUDE_EMAIL, ControlKind::Edit, {38, 63, 235, 14}, "", kFieldStyle},
+        {kNoId, ControlKind::Static, {28, 84, 205, 8},
+          "How often include (after each N emails), e.g. after 2000 emails:"},
+        {IDC_INCLUDE_PERIOD, ControlKind::Edit, {38, 99, 40, 14}, "", kFieldStyle},
+    });
+    // clang-format on
+    return dialog;
+  }();
   return kTemplate;
 }
 

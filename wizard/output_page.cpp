@@ -10,23 +10,25 @@ using framework::DialogTemplate;
 
 const DialogTemplate& COutputPage::Template() {
   using namespace framework;
-  // clang-format off
-  static const DialogTemplate kTemplate{
-      kOutput, 310, 178, "Zelcor Vantor - Specify Output Filename",
-      {
-          {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
-          {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Specify Output", kTransparent},
-          {IDC_HEADER_SUBTITLE, ControlKind::Static, {28, 17, 191, 16},
-            "Specify file to place the result; you can check box to specify that the "
-            "input should be replaced by output.", kTransparent},
-          {IDC_HEADER_PICTURE, ControlKind::Picture, {274, 5, 30, 30}, "", kCenterImage},
-          {kNoId, ControlKind::Static, {28, 48, 55, 8}, "Output filename:"},
-          {IDC_OUTPUT_FILE, ControlKind::Edit, {38, 62, 235, 14}, "", kFieldStyle},
-          {IDC_BROWSE, ControlKind::PushButton, {38, 81, 50, 14}, "&Browse...", kTabStop},
-          {IDC_REPLACE_INPUT, ControlKind::CheckBox, {28, 109, 69, 10},
-            "replace input file", kTabStop},
-      }};
-  // clang-format on
+  static const DialogTemplate kTemplate = [] {
+    DialogTemplate dialog{kOutput, 310, 178, "Zelcor Vantor - Specify Output Filename", {}};
+    AddHeader(
+        &dialog,
+        {.title = "Specify Output",
+         .subtitle = "Specify file to place the result; you can check box to specify that the "
+                     "input should be replaced by output.",
+         .subtitleWidth = 191});
+    // clang-format off
+    dialog.controls.insert(dialog.controls.end(), {
+        {kNoId, ControlKind::Static, {28, 48, 55, 8}, "Output filename:"},
+        {IDC_OUTPUT_FILE, ControlKind::Edit, {38, 62, 235, 14}, "", kFieldStyle},
+        {IDC_BROWSE, ControlKind::PushButton, {38, 81, 50, 14}, "&Browse...", kTabStop},
+        {IDC_REPLACE_INPUT, ControlKind::CheckBox, {28, 109, 69, 10},
+          "replace input file", kTabStop},
+    });
+    // clang-format on
+    return dialog;
+  }();
   return kTemplate;
 }
 

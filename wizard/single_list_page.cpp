@@ -10,21 +10,19 @@ using framework::DialogTemplate;
 
 const DialogTemplate& CSingleListPage::Template() {
   using namespace framework;
-  // clang-format off
-  static const DialogTemplate kTemplate{
-      kInput, 310, 178, "Zelcor Vantor - Specify Input Filename",
-      {
-          {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
-          {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Specify List", kTransparent},
-          {IDC_HEADER_SUBTITLE, ControlKind::Static, {28, 17, 168, 16},
-            "Specify file that contains emails.", kTransparent},
-          {IDC_HEADER_PICTURE, ControlKind::Picture, {274, 5, 30, 30}, "", kCenterImage},
-          {kNoId, ControlKind::Static, {28, 48, 123, 8},
-            "Input filename (name of email list file):"},
-          {IDC_INPUT_FILE, ControlKind::Edit, {38, 63, 235, 14}, "", kFieldStyle},
-          {IDC_BROWSE, ControlKind::PushButton, {38, 81, 50, 14}, "&Browse...", kTabStop},
-      }};
-  // clang-format on
+  static const DialogTemplate kTemplate = [] {
+    DialogTemplate dialog{kInput, 310, 178, "Zelcor Vantor - Specify Input Filename", {}};
+    AddHeader(&dialog, {.title = "Specify List", .subtitle = "Specify file that contains emails."});
+    // clang-format off
+    dialog.controls.insert(dialog.controls.end(), {
+        {kNoId, ControlKind::Static, {28, 48, 123, 8},
+          "Input filename (name of email list file):"},
+        {IDC_INPUT_FILE, ControlKind::Edit, {38, 63, 235, 14}, "", kFieldStyle},
+        {IDC_BROWSE, ControlKind::PushButton, {38, 81, 50, 14}, "&Browse...", kTabStop},
+    });
+    // clang-format on
+    return dialog;
+  }();
   return kTemplate;
 }
 

@@ -10,24 +10,23 @@ using framework::DialogTemplate;
 
 const DialogTemplate& CSplitPage::Template() {
   using namespace framework;
-  // clang-format off
-  static const DialogTemplate kTemplate{
-      kSplit, 310, 178, "Zelcor Vantor - Specify Split Parameters",
-      {
-          {IDC_HEADER_BAND, ControlKind::Static, {0, 0, 309, 40}, "", kStaticEdge | kGroup},
-          {IDC_HEADER_TITLE, ControlKind::Static, {14, 8, 181, 8}, "Split List", kTransparent},
-          {IDC_HEADER_SUBTITLE, ControlKind::Static, {28, 17, 168, 16},
-            "Specify how to split list (by size or by number of emails)", kTransparent},
-          {IDC_HEADER_PICTURE, ControlKind::Picture, {274, 5, 30, 30}, "", kCenterImage},
-          {IDC_SPLIT_BY_COUNT, ControlKind::RadioButton, {28, 48, 95, 10},
-            "Split by number of emails", kGroup | kTabStop},
-          {kNoId, ControlKind::Static, {42, 63, 63, 8}, "Emails in each part:"},
-          {IDC_EMAILS_PER_PART, ControlKind::Edit, {121, 60, 40, 14}, "", kFieldStyle},
-          {IDC_SPLIT_BY_SIZE, ControlKind::RadioButton, {28, 78, 53, 10}, "Split by size"},
-          {kNoId, ControlKind::Static, {42, 93, 64, 8}, "Part size, kilobytes:"},
-          {IDC_KILOBYTES_PER_PART, ControlKind::Edit, {121, 90, 40, 14}, "", kFieldStyle},
-      }};
-  // clang-format on
+  static const DialogTemplate kTemplate = [] {
+    DialogTemplate dialog{kSplit, 310, 178, "Zelcor Vantor - Specify Split Parameters", {}};
+    AddHeader(&dialog, {.title = "Split List",
+                        .subtitle = "Specify how to split list (by size or by number of emails)"});
+    // clang-format off
+    dialog.controls.insert(dialog.controls.end(), {
+        {IDC_SPLIT_BY_COUNT, ControlKind::RadioButton, {28, 48, 95, 10},
+          "Split by number of emails", kGroup | kTabStop},
+        {kNoId, ControlKind::Static, {42, 63, 63, 8}, "Emails in each part:"},
+        {IDC_EMAILS_PER_PART, ControlKind::Edit, {121, 60, 40, 14}, "", kFieldStyle},
+        {IDC_SPLIT_BY_SIZE, ControlKind::RadioButton, {28, 78, 53, 10}, "Split by size"},
+        {kNoId, ControlKind::Static, {42, 93, 64, 8}, "Part size, kilobytes:"},
+        {IDC_KILOBYTES_PER_PART, ControlKind::Edit, {121, 90, 40, 14}, "", kFieldStyle},
+    });
+    // clang-format on
+    return dialog;
+  }();
   return kTemplate;
 }
 
