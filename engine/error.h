@@ -1,6 +1,7 @@
 // How the engine fails: the failing code throws the constant English text of the
 // failure, and only the runner catches it. Nothing in between catches, retries or
-// rewords, so every action reads as straight-line code.
+// rewords (a TaskQueue only carries one back from its thread to its owner), so every
+// action reads as straight-line code.
 #ifndef VANTOR_ENGINE_ERROR_H_
 #define VANTOR_ENGINE_ERROR_H_
 
