@@ -2,8 +2,10 @@
 
 #include <QBoxLayout>
 #include <QFrame>
+#include <QGuiApplication>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QStyleHints>
 #include <algorithm>
 #include <utility>
 
@@ -20,16 +22,17 @@ constexpr int kButtonWidth = 50;
 constexpr int kButtonHeight = 14;
 constexpr int kMargin = 7;  // around the button row, and between Next and Cancel
 
-std::chrono::milliseconds& PressGuardSlot() {
-  static std::chrono::milliseconds interval(500);
+std::optional<std::chrono::milliseconds>& PressGuardSlot() {
+  static std::optional<std::chrono::milliseconds> interval;
   return interval;
+}
+std::chrono::milliseconds PressGuard() {
+  if (PressGuardSlot()) return *PressGuardSlot();
+  return std::chrono::milliseconds(QGuiApplication::styleHints()->mouseDoubleClickInterval());
 }
 PropertySheet::Clock& ClockSlot() {
   static PropertySheet::Clock clock;
   return clock;
-}
-std::chrono::steady_clock::time_point Now() {
-  return ClockSlot() ? ClockSlot()() : std::chrono::steady_clock::now();
 }
 
 }  // namespace
@@ -124,7 +127,6 @@ bool PropertySheet::SetActivePage(int index) {
   // Even when a sheet button had it: after Next pressed from the keyboard, typing goes to
   // the new page, and during a run Enter or Space must not reach Cancel.
   if (GetActivePage() == page && page->m_window != nullptr) FocusFirstControl(page);
-  m_activatedAt = Now();
   return true;
 }
 
@@ -154,11 +156,15 @@ QPushButton* PropertySheet::GetButton(Button button) const {
   return nullptr;
 }
 
-void PropertySheet::SetPressGuard(std::chrono::milliseconds interval) {
+void PropertySheet::SetPressGuard(std::optional<std::chrono::milliseconds> interval) {
   PressGuardSlot() = interval;
 }
 
 void PropertySheet::SetClock(Clock clock) { ClockSlot() = std::move(clock); }
+
+std::chrono::steady_clock::time_point PropertySheet::Now() {
+  return ClockSlot() ? ClockSlot()() : std::chrono::steady_clock::now();
+}
 
 void PropertySheet::showEvent(QShowEvent* event) {
   if (m_active < 0 && !m_pages.empty()) SetActivePage(0);
@@ -176,10 +182,19 @@ void PropertySheet::reject() {
   QDialog::reject();
 }
 
-bool PropertySheet::PressedTooSoon() const { return Now() - m_activatedAt < PressGuardSlot(); }
+bool PropertySheet::PressedTooSoon(Button button) {
+  const auto now = Now();
+  std::optional<std::chrono::steady_clock::time_point>& last =
+      m_lastPress[static_cast<int>(button)];
+  const bool tooSoon = last && now - *last < PressGuard();
+  // Measured from every press, an ignored one too: a burst of presses (a triple click, a
+  // held Enter) counts once.
+  last = now;
+  return tooSoon;
+}
 
 void PropertySheet::PressBack() {
-  if (PressedTooSoon()) return;
+  if (PressedTooSoon(Button::Back)) return;
   if (PropertyPage* page = GetActivePage()) {
     const int answer = page->OnWizardBack();
     MoveTo(answer, m_active - 1);
@@ -187,7 +202,7 @@ void PropertySheet::PressBack() {
 }
 
 void PropertySheet::PressNext() {
-  if (PressedTooSoon()) return;
+  if (PressedTooSoon(Button::Next)) return;
   if (PropertyPage* page = GetActivePage()) {
     const int answer = page->OnWizardNext();
     // Read the index after the page answered: it may have rebuilt the pages after it.
@@ -196,7 +211,7 @@ void PropertySheet::PressNext() {
 }
 
 void PropertySheet::PressFinish() {
-  if (!PressedTooSoon()) accept();
+  if (!PressedTooSoon(Button::Finish)) accept();
 }
 
 void PropertySheet::MoveTo(int answer, int adjacentIndex) {

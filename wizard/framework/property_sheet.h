@@ -8,6 +8,7 @@
 #include <QString>
 #include <chrono>
 #include <functional>
+#include <optional>
 #include <vector>
 
 class QPushButton;
@@ -60,14 +61,17 @@ class PropertySheet : public QDialog {
 
   QPushButton* GetButton(Button button) const;
 
-  // Back, Next and Finish ignore a press that comes sooner than `interval` after a page
-  // became active: the second click of a double click on Next would otherwise press the
-  // button that stands in the same place on the next page, Finish of a short run's
-  // results among them. 500 ms unless set; 0 lets every press through. For all sheets.
-  static void SetPressGuard(std::chrono::milliseconds interval);
-  // The monotonic clock the guard reads; an empty function puts the steady clock back.
+  // Back, Next and Finish each ignore a press that comes sooner than `interval` after
+  // the previous press of the same button, counted or not: the second click of a double
+  // click on Next would otherwise press the button that stands in the same place on the
+  // next page. A first press always counts. Unless set, the desktop's double-click
+  // interval, read at each press; 0 lets every press through. For all sheets.
+  static void SetPressGuard(std::optional<std::chrono::milliseconds> interval);
+  // The monotonic clock the guards read; an empty function puts the steady clock back.
   using Clock = std::function<std::chrono::steady_clock::time_point()>;
   static void SetClock(Clock clock);
+  // What that clock says now.
+  static std::chrono::steady_clock::time_point Now();
 
  protected:
   // The first page becomes active when the sheet is first shown.
@@ -80,8 +84,9 @@ class PropertySheet : public QDialog {
   void PressBack();
   void PressNext();
   void PressFinish();
-  // Whether a press of Back, Next or Finish now comes too soon after the activation.
-  bool PressedTooSoon() const;
+  // Notes a press of Back, Next or Finish; whether it comes too soon after the previous
+  // press of that button.
+  bool PressedTooSoon(Button button);
   // Acts on the answer of OnWizardNext / OnWizardBack.
   void MoveTo(int answer, int adjacentIndex);
   void CreatePageWindow(PropertyPage* page);
@@ -92,7 +97,8 @@ class PropertySheet : public QDialog {
 
   std::vector<PropertyPage*> m_pages;
   int m_active = -1;
-  std::chrono::steady_clock::time_point m_activatedAt;
+  // The last press of Back, Next and Finish, in the order of Button.
+  std::optional<std::chrono::steady_clock::time_point> m_lastPress[3];
   QStackedWidget* m_stack;
   QPushButton* m_back;
   QPushButton* m_next;

@@ -6,15 +6,18 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStyleHints>
 #include <QTest>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -337,15 +340,19 @@ TEST_F(PropertySheetTest, CancelEscAndTheCloseBoxReachOnCancelOfPagesWithAWindow
   }
 }
 
-// A fixed clock that the test moves, and the guard at its real interval.
+// A fixed clock that the test moves, and the guard at the desktop's double-click interval.
 class PressGuardTest : public PropertySheetTest {
  protected:
   void SetUp() override {
     PropertySheet::SetClock([this] { return m_now; });
-    PropertySheet::SetPressGuard(std::chrono::milliseconds(500));
+    PropertySheet::SetPressGuard(std::nullopt);
+    m_interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(300);
+    Page(1).buttons = PSWIZB_BACK | PSWIZB_NEXT;
     Page(2).buttons = PSWIZB_BACK | PSWIZB_FINISH;
   }
   void TearDown() override {
+    QGuiApplication::styleHints()->setMouseDoubleClickInterval(m_interval);
     PropertySheet::SetPressGuard(std::chrono::milliseconds(0));
     PropertySheet::SetClock({});
   }
@@ -357,44 +364,38 @@ class PressGuardTest : public PropertySheetTest {
   void Click(PropertySheet::Button which) { QTest::mouseClick(Button(which), Qt::LeftButton); }
 
   std::chrono::steady_clock::time_point m_now{std::chrono::hours(1)};
+  int m_interval = 0;
 };
 
-TEST_F(PressGuardTest, BackNextAndFinishIgnoreAClickWithinHalfASecondOfTheActivation) {
+TEST_F(PressGuardTest, ASecondPressOfAButtonWithinTheDoubleClickIntervalIsIgnored) {
+  using B = PropertySheet::Button;
   const struct {
-    const char* name;
-    int page;
-    PropertySheet::Button button;
-    int after;  // the active page once the click counts; -1: the sheet closed
-  } cases[] = {
-      {"Next", 1, PropertySheet::Button::Next, 2},
-      {"Back", 1, PropertySheet::Button::Back, 0},
-      {"Finish", 2, PropertySheet::Button::Finish, -1},
+    int after;  // ms since the step before
+    B button;
+    int page;  // the active page after the press; -1: the sheet closed
+  } steps[] = {
+      {0, B::Next, 1},  // a first press, at once after the first page appeared
+      {299, B::Next, 1},  {299, B::Next, 1},  // measured from the ignored press
+      {300, B::Next, 2},  {0, B::Back, 1},    // another button
+      {299, B::Back, 1},  {1, B::Next, 2},    // 300 ms after the last press of Next
+      {0, B::Finish, -1},
   };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.name);
-    NewSheet();
-    m_sheet->SetActivePage(c.page);
-    m_now += std::chrono::milliseconds(499);
-    Click(c.button);
-    EXPECT_EQ(m_sheet->GetActiveIndex(), c.page);
-    EXPECT_TRUE(m_sheet->isVisible());
-    m_now += std::chrono::milliseconds(1);
-    Click(c.button);
-    if (c.after >= 0) {
-      EXPECT_EQ(m_sheet->GetActiveIndex(), c.after);
-    } else {
-      EXPECT_FALSE(m_sheet->isVisible());
-      EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
-    }
+  NewSheet();
+  for (std::size_t i = 0; i < std::size(steps); ++i) {
+    SCOPED_TRACE(i);
+    m_now += std::chrono::milliseconds(steps[i].after);
+    Click(steps[i].button);
+    EXPECT_EQ(m_sheet->isVisible() ? m_sheet->GetActiveIndex() : -1, steps[i].page);
   }
+  EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
 }
 
 TEST_F(PressGuardTest, ADoubleClickOnNextMovesOnePage) {
-  for (const auto& [guard, after] : {std::pair{0, 2}, std::pair{500, 1}}) {
+  for (const auto& [guard, after] : {std::pair{0, 2}, std::pair{-1, 1}}) {
     SCOPED_TRACE(guard);
-    PropertySheet::SetPressGuard(std::chrono::milliseconds(guard));
+    PropertySheet::SetPressGuard(guard < 0 ? std::nullopt
+                                           : std::optional(std::chrono::milliseconds(guard)));
     NewSheet();
-    m_now += std::chrono::seconds(1);
     // What the mouse sends: the second press comes as a double click.
     QPushButton* next = Button(PropertySheet::Button::Next);
     QTest::mousePress(next, Qt::LeftButton);
