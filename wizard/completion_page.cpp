@@ -12,6 +12,12 @@ namespace vantor::wizard {
 
 using framework::DialogTemplate;
 
+namespace {
+
+constexpr std::chrono::seconds kFinishHold(1);
+
+}  // namespace
+
 const DialogTemplate& CCompletionPage::Template() {
   using namespace framework;
   // clang-format off
@@ -58,9 +64,14 @@ void CCompletionPage::OnSetActive() {
   }
   m_strText = text;
   SetDlgItemText(IDC_RESULTS, text);
+  m_shownAt = framework::PropertySheet::Now();
 }
 
 int CCompletionPage::OnWizardBack() { return kChooseActions; }
+
+bool CCompletionPage::OnWizardFinish() {
+  return framework::PropertySheet::Now() - m_shownAt >= kFinishHold;
+}
 
 bool CCompletionPage::eventFilter(QObject* watched, QEvent* event) {
   if (event->type() == QEvent::FocusIn && watched == GetDlgItem(IDC_RESULTS)) {

@@ -3,6 +3,7 @@
 #define VANTOR_WIZARD_COMPLETION_PAGE_H_
 
 #include <QString>
+#include <chrono>
 
 #include "wizard/panel_page.h"
 
@@ -28,6 +29,10 @@ class CCompletionPage : public CPanelPage {
   void OnSetActive() override;
   // Back leads to the choose-actions page.
   int OnWizardBack() override;
+  // Finish counts from one second after the page appeared: the second Enter of a quick
+  // pair, the first one pressed while a short run went on, would close the results
+  // before they were seen.
+  bool OnWizardFinish() override;
 
   // The text the results box was given at the last activation, with CR LF line ends.
   const QString& GetResultsText() const { return m_strText; }
@@ -38,6 +43,7 @@ class CCompletionPage : public CPanelPage {
 
  private:
   QString m_strText;
+  std::chrono::steady_clock::time_point m_shownAt;  // the last activation, on the sheet's clock
 };
 
 }  // namespace vantor::wizard

@@ -1,6 +1,6 @@
 // The completion page after real runs: the results with the duration line, Back to the
-// choose-actions page, the results box's focus and Enter there, and a window made afresh
-// for each run.
+// choose-actions page, the results box's focus and Enter there (Finish from one second
+// on), and a window made afresh for each run.
 #include "wizard/completion_page.h"
 
 #include <gtest/gtest.h>
@@ -9,6 +9,7 @@
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QScrollBar>
+#include <chrono>
 
 #include "tests/support/fault_env.h"
 #include "tests/support/test_files.h"
@@ -38,7 +39,13 @@ class CompletionPageTest : public WizardTest {
     return completion().GetDlgItemAs<QPlainTextEdit>(CCompletionPage::IDC_RESULTS);
   }
 
+  void TearDown() override {
+    framework::PropertySheet::SetClock({});
+    WizardTest::TearDown();
+  }
+
   TempDir m_dir;
+  std::chrono::steady_clock::time_point m_now{std::chrono::hours(1)};  // when a test sets it
 };
 
 TEST_F(CompletionPageTest, ARunOfNoMillisecondsEndsWithTheBareDurationLine) {
@@ -93,13 +100,20 @@ TEST_F(CompletionPageTest, BackLeadsToChooseActionsAndTheNextRunGetsAFreshWindow
   EXPECT_TRUE(completion().GetResultsText().startsWith(QStringLiteral("Split list:\r\n")));
 }
 
-TEST_F(CompletionPageTest, EnterAfterARunStartedWithTheMousePressesFinish) {
+TEST_F(CompletionPageTest, EnterAfterARunStartedWithTheMousePressesFinishFromOneSecondOn) {
+  framework::PropertySheet::SetClock([this] { return m_now; });
   ASSERT_TRUE(FillUpToSummary(SplitJob()));
   QTest::mouseClick(Button(Button::Next), Qt::LeftButton);
   ASSERT_TRUE(WaitForRunEnd());
   ASSERT_EQ(ActiveId(), kCompletion);
   Activate();
   EXPECT_EQ(m_sheet->focusWidget(), Results());
+  for (int ms : {0, 999}) {
+    m_now += std::chrono::milliseconds(ms);
+    Key(Qt::Key_Return);
+    EXPECT_TRUE(m_sheet->isVisible()) << ms << " ms after the results appeared";
+  }
+  m_now += std::chrono::milliseconds(1);
   Key(Qt::Key_Return);
   EXPECT_FALSE(m_sheet->isVisible());
   EXPECT_EQ(m_sheet->result(), QDialog::Accepted);

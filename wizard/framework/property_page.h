@@ -42,6 +42,8 @@ class PropertyPage : public QObject {
   // value moves to the page with that template id.
   virtual int OnWizardNext() { return 0; }
   virtual int OnWizardBack() { return 0; }
+  // Finish pressed on this page: false keeps the sheet open.
+  virtual bool OnWizardFinish() { return true; }
   // Cancel, Esc or the close box pressed while this page is the active one: false keeps
   // the sheet open, and no page hears of it.
   virtual bool OnQueryCancel() { return true; }

@@ -211,7 +211,9 @@ void PropertySheet::PressNext() {
 }
 
 void PropertySheet::PressFinish() {
-  if (!PressedTooSoon(Button::Finish)) accept();
+  if (PressedTooSoon(Button::Finish)) return;
+  if (PropertyPage* page = GetActivePage(); page != nullptr && !page->OnWizardFinish()) return;
+  accept();
 }
 
 void PropertySheet::MoveTo(int answer, int adjacentIndex) {
