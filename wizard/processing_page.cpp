@@ -1,5 +1,6 @@
 #include "wizard/processing_page.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QProgressBar>
 #include <QThread>
@@ -139,13 +140,22 @@ void CProcessingPage::OnSetActive() {
 
 bool CProcessingPage::OnQueryCancel() {
   if (!m_bRunning) return true;
+  // What the run posted before the press comes first: a run that has already ended shows
+  // its results, and there is nothing left to stop.
+  QCoreApplication::sendPostedEvents(this, RunEvent::Type());
+  if (!m_bRunning) return false;
+  // The run goes on while the question is up; its end closes the question (OnRunEvent).
   const framework::MessageAnswer answer = framework::ShowMessageBox(
       GetWindow(), QStringLiteral("Stop processing? The files will be left as they were."),
       QStringLiteral("Zelcor Vantor"), framework::MessageIcon::Question,
       framework::MessageButtons::YesNo);
-  // The run goes on while the question is up; one that ended meanwhile has written its
-  // files, and its results are not to be closed away unread.
-  return answer == framework::MessageAnswer::Yes && m_bRunning;
+  if (answer != framework::MessageAnswer::Yes || !m_bRunning) return false;
+  // A stop that meets the commit waits for its end: the results are then in place after
+  // all, and are shown instead of closing the wizard on them.
+  StopWorker();
+  if (!m_job.completed) return true;
+  QCoreApplication::sendPostedEvents(this, RunEvent::Type());
+  return false;
 }
 
 void CProcessingPage::OnCancel() {
@@ -206,9 +216,11 @@ void CProcessingPage::OnRunEvent(const RunEvent& event) {
       }
       break;
     case WMU_DONE:
+      framework::CloseMessageBoxes(GetWindow());
       EndRun(false);
       break;
     case WMU_ERROR: {
+      framework::CloseMessageBoxes(GetWindow());
       KillRunTimer();
       m_bRunning = false;
       const std::string report = Format("%s\r\n%s", kRunErrorHeading, message.text.c_str());

@@ -51,8 +51,9 @@ class CProcessingPage : public CHeaderPage {
   // only way on.
   void OnSetActive() override;
   // While a run lasts, asks whether to stop it ("Stop processing?", No the default);
-  // true without a run. A run that ends while the question is up keeps the wizard open
-  // on its results, whatever the answer.
+  // true without a run. A run that ends while the question is up closes it and shows its
+  // results, as without a question; so does one that had ended before it was asked, and
+  // one whose results were put in place before a Yes could stop it.
   bool OnQueryCancel() override;
   // Stops a worker still running and waits until it has ended (after its current chunk;
   // its destination stays as it was); the sheet then closes.

@@ -6,13 +6,17 @@
 
 #include <gtest/gtest.h>
 
+#include <QMessageBox>
 #include <QProcess>
 #include <QProgressBar>
 #include <QRegularExpression>
+#include <QTimer>
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <random>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -298,7 +302,8 @@ class HeldRunTest : public ProcessingPageTest {
     processing().SetChunkSizes(sizes);
     processing().SetEnv(&m_env);
     CProcessingPage* page = &processing();
-    m_env.HoldRead(read, [page] { return !page->GetJob().runPermission->IsSet(); });
+    m_env.HoldRead(
+        read, [this, page] { return m_release.load() || !page->GetJob().runPermission->IsSet(); });
 
     WizardJob job;
     job.actions = {Choose::IDC_REARRANGE, Choose::IDC_SPLIT};
@@ -318,6 +323,7 @@ class HeldRunTest : public ProcessingPageTest {
   QString Elapsed() { return processing().GetDlgItemText(CProcessingPage::IDC_ELAPSED); }
 
   FaultEnv m_env;
+  std::atomic<bool> m_release{false};  // lets the held read go on
   TempDir m_out;
 };
 
@@ -381,6 +387,71 @@ TEST_F(HeldRunTest, CancelEscAndTheCloseBoxAskFirstAndNoLetsTheRunGoOn) {
   EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
   EXPECT_FALSE(processing().IsRunning());
   EXPECT_EQ(ReadFile(m_out.File("out.txt")), "the old list\n");
+}
+
+// Esc pressed just before the run ends: with its last read held until the question is
+// up, the run then ends by WMU_DONE, or by WMU_ERROR (the next read fails).
+class StopQuestionTest : public HeldRunTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StopQuestionTest, ARunThatEndsWhileTheQuestionIsUpClosesItAndShowsItsResults) {
+  const bool fails = GetParam();
+  const QString question = QStringLiteral("Stop processing? The files will be left as they were.");
+  if (fails) m_env.FailCallOf(vantor::testing::Call::Read, 5);
+  StartHeldRun(4);
+  Activate();
+  // The real boxes: the question must close itself when the run ends under it.
+  framework::SetMessageBoxHook({});
+  QStringList shown;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || (!shown.isEmpty() && shown.back() == box->text())) return;
+    shown.push_back(box->text());
+    if (box->text() != question) {
+      box->button(QMessageBox::Ok)->click();  // the error
+      return;
+    }
+    m_release = true;
+    QTimer::singleShot(5000, box, [box] {
+      ADD_FAILURE() << "the question outlived the run";
+      box->button(QMessageBox::Yes)->click();
+    });
+  });
+  user.start(5);
+  Key(Qt::Key_Escape);
+  user.stop();
+
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  ASSERT_FALSE(shown.isEmpty());
+  EXPECT_EQ(shown.front(), question);
+  EXPECT_EQ(shown.size(), fails ? 2 : 1);
+  EXPECT_TRUE(m_sheet->isVisible());
+  EXPECT_EQ(ActiveId(), kCompletion);
+  EXPECT_EQ(m_sheet->GetLastOutcome().completed, !fails);
+  EXPECT_EQ(m_out.List().size() == 1, fails) << "the parts are in place after a run done";
+}
+
+INSTANTIATE_TEST_SUITE_P(DoneOrError, StopQuestionTest, ::testing::Bool());
+
+TEST_F(HeldRunTest, AStopAfterTheResultsWereInPlaceShowsThem) {
+  StartHeldRun(4);
+  Activate();
+  m_release = true;
+  // No event handled meanwhile: the page has not heard of the end yet, and may not have
+  // been told of it at all.
+  const auto placed = [this] {
+    const std::vector<std::string> names = m_out.List();
+    return std::find(names.begin(), names.end(), "out1.txt") != names.end();
+  };
+  for (int waited = 0; !placed() && waited < kRunLimitMs; waited += 5) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  ASSERT_TRUE(placed()) << "the first part was not put in place";
+  m_answer = framework::MessageAnswer::Yes;
+  Key(Qt::Key_Escape);
+  EXPECT_TRUE(m_sheet->isVisible());
+  EXPECT_EQ(ActiveId(), kCompletion);
+  EXPECT_TRUE(m_sheet->GetLastOutcome().completed);
 }
 
 TEST_F(HeldRunTest, EnterAndSpaceLeaveTheRunGoing) {

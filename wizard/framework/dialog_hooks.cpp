@@ -7,9 +7,11 @@
 #include <QFontMetrics>
 #include <QGridLayout>
 #include <QMessageBox>
+#include <QPointer>
 #include <QProcess>
 #include <QSpacerItem>
 #include <QUrl>
+#include <vector>
 
 namespace vantor::framework {
 
@@ -26,6 +28,11 @@ FileDialogHook& FileDialogSlot() {
 OpenLinkHook& OpenLinkSlot() {
   static OpenLinkHook hook;
   return hook;
+}
+// The boxes ShowMessageBox has up now, the innermost last.
+std::vector<QPointer<QMessageBox>>& OpenBoxes() {
+  static std::vector<QPointer<QMessageBox>> boxes;
+  return boxes;
 }
 QString& LastFileFolderSlot() {
   static QString folder;
@@ -83,9 +90,21 @@ MessageAnswer ShowMessageBox(QWidget* owner, const QString& text, const QString&
                              MessageIcon icon, MessageButtons buttons) {
   if (MessageBoxSlot()) return MessageBoxSlot()(owner, text, caption, icon, buttons);
   const std::unique_ptr<QMessageBox> box = MakeMessageBox(owner, text, caption, icon, buttons);
+  OpenBoxes().push_back(box.get());
   const int pressed = box->exec();
+  std::erase_if(OpenBoxes(), [&box](const QPointer<QMessageBox>& open) {
+    return open.isNull() || open == box.get();
+  });
   if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
   return pressed == QMessageBox::Yes ? MessageAnswer::Yes : MessageAnswer::No;
+}
+
+void CloseMessageBoxes(const QWidget* owner) {
+  const std::vector<QPointer<QMessageBox>> boxes = OpenBoxes();
+  for (const QPointer<QMessageBox>& box : boxes) {
+    // Rejected is no standard button: ShowMessageBox takes it for No.
+    if (box != nullptr && box->parentWidget() == owner) box->reject();
+  }
 }
 
 std::optional<QString> GetOpenFileName(QWidget* owner, const QString& initialName) {

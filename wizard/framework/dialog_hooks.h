@@ -34,6 +34,10 @@ using OpenLinkHook = std::function<bool(const QString& address)>;
 
 MessageAnswer ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,
                              MessageIcon icon, MessageButtons buttons = MessageButtons::Ok);
+// Closes the boxes ShowMessageBox has up for `owner`, as Esc would: their calls return
+// No (OK for a box with OK alone). For a question that events have made moot while it
+// waited for its answer. A box answered through the hook is not closed.
+void CloseMessageBoxes(const QWidget* owner);
 // Starts in the folder of the last file chosen in this run of the program, whichever
 // field it was chosen for.
 std::optional<QString> GetOpenFileName(QWidget* owner, const QString& initialName);
