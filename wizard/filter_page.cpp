@@ -34,7 +34,7 @@ CFilterPage::CFilterPage() : CHeaderPage(Template()) {}
 void CFilterPage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
   OnDlgButtonClicked(this, IDC_BROWSE, &CFilterPage::OnBrowse);
-  AcceptDroppedFile(*this, IDC_FILTER_FILE);
+  SetUpFileNameField(*this, IDC_FILTER_FILE);
 }
 
 QString CFilterPage::GetFilterFileName() const { return GetDlgItemText(IDC_FILTER_FILE); }

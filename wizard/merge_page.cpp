@@ -42,9 +42,16 @@ void CMergePage::OnInitDialog() {
   OnDlgButtonClicked(this, IDC_ADD, &CMergePage::OnAdd);
   OnDlgButtonClicked(this, IDC_REMOVE, &CMergePage::OnRemove);
   OnDlgButtonClicked(this, IDC_BROWSE, &CMergePage::OnBrowse);
-  AcceptDroppedFile(*this, IDC_OUTPUT_FILE);
+  SetUpFileNameField(*this, IDC_OUTPUT_FILE);
   if (auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST)) {
     framework::AcceptFileDrops(list, [list](const QStringList& files) { list->addItems(files); });
+    // Added or dropped, the last list is the last file named.
+    connect(list->model(), &QAbstractItemModel::rowsInserted, this,
+            [this, list](const QModelIndex&, int, int last) {
+              if (CVantorSheet* sheet = CVantorSheet::Of(this)) {
+                sheet->NoteFileName(list->item(last)->text());
+              }
+            });
   }
 }
 
@@ -75,7 +82,10 @@ QString CMergePage::GetOutputFileName() const {
 void CMergePage::OnAdd() {
   auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST);
   if (list == nullptr) return;
-  if (const std::optional<QString> chosen = framework::GetOpenFileName(GetWindow(), QString())) {
+  const CVantorSheet* sheet = CVantorSheet::Of(this);
+  if (const std::optional<QString> chosen = framework::GetOpenFileName(
+          GetWindow(), QString(),
+          sheet != nullptr ? sheet->GetBrowseFolder(QString()) : QString())) {
     list->addItem(*chosen);
   }
 }

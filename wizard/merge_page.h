@@ -35,7 +35,8 @@ class CMergePage : public CHeaderPage {
   int OnWizardNext() override;
 
  private:
-  // Appends the file chosen in the file dialog; the same file may be added again.
+  // Appends the file chosen in the file dialog, which starts in the folder of the last
+  // file named in the wizard; the same file may be added again.
   void OnAdd();
   // Deletes the selected entry, if any; no entry is selected afterwards.
   void OnRemove();

@@ -37,7 +37,7 @@ COutputPage::COutputPage() : CHeaderPage(Template()) {}
 void COutputPage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
   OnDlgButtonClicked(this, IDC_BROWSE, &COutputPage::OnBrowse);
-  AcceptDroppedFile(*this, IDC_OUTPUT_FILE);
+  SetUpFileNameField(*this, IDC_OUTPUT_FILE);
   OnDlgButtonClicked(this, IDC_REPLACE_INPUT, &COutputPage::OnReplaceInputClicked);
 }
 

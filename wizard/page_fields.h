@@ -5,6 +5,7 @@
 #define VANTOR_WIZARD_PAGE_FIELDS_H_
 
 #include <QAbstractButton>
+#include <QLineEdit>
 #include <QString>
 #include <optional>
 
@@ -12,6 +13,7 @@
 #include "wizard/framework/dialog_hooks.h"
 #include "wizard/framework/file_drop.h"
 #include "wizard/framework/property_page.h"
+#include "wizard/sheet.h"
 
 namespace vantor::wizard {
 
@@ -22,21 +24,31 @@ inline QString GetTrimmedDlgItemText(const framework::PropertyPage& page, int id
   return QString::fromStdString(TrimWhiteSpace(page.GetDlgItemText(id).toStdString()));
 }
 
-// The file dialog, started on the field's current text in the folder last chosen from;
-// OK puts the chosen full path into the field, Cancel leaves it as it was. The name need
-// not exist (the output file usually does not yet).
+// The file dialog, started on the field's current text, in the folder of that name or
+// else of the last file named in the wizard (CVantorSheet::GetBrowseFolder); OK puts the
+// chosen full path into the field, Cancel leaves it as it was. The name need not exist
+// (the output file usually does not yet).
 inline void BrowseForFile(framework::PropertyPage& page, int fieldId) {
-  const std::optional<QString> chosen =
-      framework::GetOpenFileName(page.GetWindow(), page.GetDlgItemText(fieldId));
+  const QString name = page.GetDlgItemText(fieldId);
+  const CVantorSheet* sheet = CVantorSheet::Of(&page);
+  const std::optional<QString> chosen = framework::GetOpenFileName(
+      page.GetWindow(), name, sheet != nullptr ? sheet->GetBrowseFolder(name) : QString());
   if (chosen) page.SetDlgItemText(fieldId, *chosen);
 }
 
-// A file dropped on the field from a file manager: its full path replaces the text (the
-// first one's, when several are dropped).
-inline void AcceptDroppedFile(framework::PropertyPage& page, int fieldId) {
+// Makes a file name field of the page's window: a file dropped on it from a file manager
+// replaces the text with its full path (the first one's, when several are dropped), and
+// every name it comes to hold, however it came, is noted by the sheet as the last file
+// named (CVantorSheet::NoteFileName).
+inline void SetUpFileNameField(framework::PropertyPage& page, int fieldId) {
   framework::AcceptFileDrops(page.GetDlgItem(fieldId), [&page, fieldId](const QStringList& files) {
     page.SetDlgItemText(fieldId, files.front());
   });
+  if (auto* field = page.GetDlgItemAs<QLineEdit>(fieldId)) {
+    QObject::connect(field, &QLineEdit::textChanged, &page, [&page](const QString& name) {
+      if (CVantorSheet* sheet = CVantorSheet::Of(&page)) sheet->NoteFileName(name);
+    });
+  }
 }
 
 // Tells the user what is wrong with a field and puts the focus on it; the answer for

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFile>
+#include <QFileInfo>
 #include <QPalette>
 
 #include "wizard/choose_items_page.h"
@@ -65,6 +66,25 @@ void CVantorSheet::AddChosenPages() {
   AddPage(m_pSummaryPage.get());
   AddPage(m_pProcessingPage.get());
   AddPage(m_pCompletionPage.get());
+}
+
+namespace {
+
+// The folder of a file name as the job takes it: white space at both ends removed.
+QString FolderOf(const QString& name) {
+  const QString trimmed = QString::fromStdString(TrimWhiteSpace(name.toStdString()));
+  return trimmed.isEmpty() ? QString() : QFileInfo(trimmed).absolutePath();
+}
+
+}  // namespace
+
+void CVantorSheet::NoteFileName(const QString& name) {
+  if (QString folder = FolderOf(name); !folder.isEmpty()) m_strLastFolder = std::move(folder);
+}
+
+QString CVantorSheet::GetBrowseFolder(const QString& name) const {
+  const QString folder = FolderOf(name);
+  return folder.isEmpty() ? m_strLastFolder : folder;
 }
 
 void CVantorSheet::CtlColorHeader(QWidget* control) const {

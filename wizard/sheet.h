@@ -109,12 +109,22 @@ class CVantorSheet : public framework::PropertySheet {
   const RunOutcome& GetLastOutcome() const { return m_lastOutcome; }
   void SetLastOutcome(RunOutcome outcome) { m_lastOutcome = std::move(outcome); }
 
+  // A file was named on a page: typed, dropped or chosen into a name field, or added to
+  // the merge list. Its folder becomes the one Browse starts in when its field names
+  // none; a name that is empty once trimmed changes nothing.
+  void NoteFileName(const QString& name);
+  // Where the file dialog starts for a field that holds `name`: the folder of that name
+  // (a relative one in the working folder, as the job reads it), else the folder of the
+  // last file named on any page; empty before the first.
+  QString GetBrowseFolder(const QString& name) const;
+
   const QBrush m_brushWindow;  // the window colour: white areas behind texts
   const QFont m_fontBigTitle;  // titles of the welcome and completion pages
   const QFont m_fontTitle;     // titles in the header band of the other pages
 
  private:
   RunOutcome m_lastOutcome;
+  QString m_strLastFolder;  // of the last file named, see NoteFileName
 
   // Declared in the order they are made and after the fonts, so that they are
   // destroyed first, completion first and welcome last.

@@ -31,7 +31,7 @@ CSingleListPage::CSingleListPage() : CHeaderPage(Template()) {}
 void CSingleListPage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
   OnDlgButtonClicked(this, IDC_BROWSE, &CSingleListPage::OnBrowse);
-  AcceptDroppedFile(*this, IDC_INPUT_FILE);
+  SetUpFileNameField(*this, IDC_INPUT_FILE);
 }
 
 int CSingleListPage::OnWizardNext() {

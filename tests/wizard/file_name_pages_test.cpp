@@ -3,6 +3,8 @@
 // "replace input file" box.
 #include <gtest/gtest.h>
 
+#include <QDir>
+
 #include "tests/wizard/wizard_driver.h"
 #include "wizard/filter_page.h"
 #include "wizard/merge_page.h"
@@ -95,20 +97,30 @@ TEST_F(FileNamePagesTest, BrowseStartsOnTheFieldsTextAndPutsTheChosenPathThere) 
   }
 }
 
-TEST_F(FileNamePagesTest, BrowseStartsInTheFolderLastChosenFromWhicheverField) {
+TEST_F(FileNamePagesTest, BrowseStartsInTheFolderOfItsFieldsNameElseOfTheLastFileNamed) {
   Start({Choose::IDC_FILTER});
-  m_dialogAnswers = {QStringLiteral("/home/ann/lists/in.txt"), std::nullopt,
-                     QStringLiteral("/srv/out/result.txt"), QStringLiteral("/x/filter.txt")};
+  m_dialogAnswers = {std::nullopt, QStringLiteral("/srv/out/result.txt"),
+                     std::nullopt, std::nullopt,
+                     std::nullopt, std::nullopt};
+  Type(CSingleListPage::IDC_INPUT_FILE, " /home/ann/lists/in.txt ");
   Click(CSingleListPage::IDC_BROWSE);
   Next();
-  Click(COutputPage::IDC_BROWSE);  // cancelled: no folder was chosen from
-  Click(COutputPage::IDC_BROWSE);
+  Click(COutputPage::IDC_BROWSE);  // empty: where the list typed before is
   Next();
+  Click(CFilterPage::IDC_BROWSE);  // where the file chosen before is
+  Type(CFilterPage::IDC_FILTER_FILE, "filter.txt");
   Click(CFilterPage::IDC_BROWSE);
-  EXPECT_EQ(m_dialogStartFolders,
-            (std::vector<QString>{QString(), QStringLiteral("/home/ann/lists"),
-                                  QStringLiteral("/home/ann/lists"), QStringLiteral("/srv/out")}));
-  EXPECT_EQ(Text(CFilterPage::IDC_FILTER_FILE), QStringLiteral("/x/filter.txt"));
+  EXPECT_TRUE(
+      DropFiles(Active().GetDlgItem(CFilterPage::IDC_FILTER_FILE), {QStringLiteral("/d/e/f.txt")}));
+  Back();
+  Click(COutputPage::IDC_BROWSE);  // its own name first
+  Type(COutputPage::IDC_OUTPUT_FILE, "");
+  Click(COutputPage::IDC_BROWSE);  // then the file dropped
+  EXPECT_EQ(
+      m_dialogStartFolders,
+      (std::vector<QString>{QStringLiteral("/home/ann/lists"), QStringLiteral("/home/ann/lists"),
+                            QStringLiteral("/srv/out"), QDir::currentPath(),
+                            QStringLiteral("/srv/out"), QStringLiteral("/d/e")}));
 }
 
 TEST_F(FileNamePagesTest, AFileDroppedOnANameFieldTakesItsPlace) {

@@ -48,6 +48,8 @@ TEST_F(MergePageTest, AddAppendsEveryChosenFileInTheOrderAdded) {
             Names({"/lists/zeta.txt", "/lists/alpha.txt", "/lists/zeta.txt", "/no/such/file"}));
   EXPECT_EQ(list()->count(), 4);
   for (const QString& initial : m_dialogInitialNames) EXPECT_EQ(initial, QString());
+  EXPECT_EQ(m_dialogStartFolders,
+            (std::vector<QString>{QString(), "/lists", "/lists", "/lists", "/no/such"}));
   for (QWidget* owner : m_dialogOwners) EXPECT_EQ(owner, page().GetWindow());
 
   const JobChoices choices = m_sheet->GetChoices();
@@ -58,8 +60,10 @@ TEST_F(MergePageTest, AddAppendsEveryChosenFileInTheOrderAdded) {
 
 TEST_F(MergePageTest, FilesDroppedOnTheListAreAddedInTheOrderGiven) {
   AddAll({"/a"});
-  EXPECT_TRUE(DropFiles(list(), Names({"/lists/zeta.txt", "/lists/alpha.txt", "/a"})));
-  EXPECT_EQ(page().GetMergeFiles(), Names({"/a", "/lists/zeta.txt", "/lists/alpha.txt", "/a"}));
+  EXPECT_TRUE(DropFiles(list(), Names({"/lists/zeta.txt", "/a", "/lists/alpha.txt"})));
+  EXPECT_EQ(page().GetMergeFiles(), Names({"/a", "/lists/zeta.txt", "/a", "/lists/alpha.txt"}));
+  Add(std::nullopt);
+  EXPECT_EQ(m_dialogStartFolders.back(), QStringLiteral("/lists")) << "the last file dropped";
 }
 
 struct RemoveCase {

@@ -97,7 +97,6 @@ class WizardTest : public ::testing::Test {
       m_messages.push_back({owner, text, caption, icon, m_sheet ? ActiveId() : 0, buttons});
       return buttons == framework::MessageButtons::Ok ? framework::MessageAnswer::Ok : m_answer;
     });
-    framework::SetLastFileFolder(QString());
     framework::SetFileDialogHook([this](QWidget* owner, const QString& initialName,
                                         const QString& startFolder) -> std::optional<QString> {
       m_dialogOwners.push_back(owner);

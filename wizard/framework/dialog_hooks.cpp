@@ -2,7 +2,6 @@
 
 #include <QDesktopServices>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFontDatabase>
 #include <QFontMetrics>
 #include <QGridLayout>
@@ -33,10 +32,6 @@ OpenLinkHook& OpenLinkSlot() {
 std::vector<QPointer<QMessageBox>>& OpenBoxes() {
   static std::vector<QPointer<QMessageBox>> boxes;
   return boxes;
-}
-QString& LastFileFolderSlot() {
-  static QString folder;
-  return folder;
 }
 
 QMessageBox::Icon BoxIcon(MessageIcon icon) {
@@ -107,8 +102,8 @@ void CloseMessageBoxes(const QWidget* owner) {
   }
 }
 
-std::optional<QString> GetOpenFileName(QWidget* owner, const QString& initialName) {
-  const QString startFolder = GetLastFileFolder();
+std::optional<QString> GetOpenFileName(QWidget* owner, const QString& initialName,
+                                       const QString& startFolder) {
   std::optional<QString> chosen;
   if (FileDialogSlot()) {
     chosen = FileDialogSlot()(owner, initialName, startFolder);
@@ -123,7 +118,6 @@ std::optional<QString> GetOpenFileName(QWidget* owner, const QString& initialNam
       chosen = dialog.selectedFiles().first();
     }
   }
-  if (chosen && !chosen->isEmpty()) SetLastFileFolder(QFileInfo(*chosen).absolutePath());
   return chosen;
 }
 
@@ -132,9 +126,6 @@ bool OpenLink(const QString& address) {
   if (QDesktopServices::openUrl(QUrl::fromUserInput(address))) return true;
   return QProcess::startDetached(QStringLiteral("xdg-open"), {address});
 }
-
-QString GetLastFileFolder() { return LastFileFolderSlot(); }
-void SetLastFileFolder(const QString& folder) { LastFileFolderSlot() = folder; }
 
 void SetMessageBoxHook(MessageBoxHook hook) { MessageBoxSlot() = std::move(hook); }
 void SetFileDialogHook(FileDialogHook hook) { FileDialogSlot() = std::move(hook); }

@@ -38,9 +38,9 @@ MessageAnswer ShowMessageBox(QWidget* owner, const QString& text, const QString&
 // No (OK for a box with OK alone). For a question that events have made moot while it
 // waited for its answer. A box answered through the hook is not closed.
 void CloseMessageBoxes(const QWidget* owner);
-// Starts in the folder of the last file chosen in this run of the program, whichever
-// field it was chosen for.
-std::optional<QString> GetOpenFileName(QWidget* owner, const QString& initialName);
+// Opens in `startFolder` (empty: the dialog's own choice).
+std::optional<QString> GetOpenFileName(QWidget* owner, const QString& initialName,
+                                       const QString& startFolder);
 bool OpenLink(const QString& address);
 
 // The box ShowMessageBox shows when no hook is set, not shown yet. It is at least as
@@ -49,10 +49,6 @@ bool OpenLink(const QString& address);
 std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
                                             const QString& caption, MessageIcon icon,
                                             MessageButtons buttons);
-
-// Where the next file dialog starts; empty until a file is chosen.
-QString GetLastFileFolder();
-void SetLastFileFolder(const QString& folder);
 
 // Replace the real dialogs; an empty function puts the real one back.
 void SetMessageBoxHook(MessageBoxHook hook);
