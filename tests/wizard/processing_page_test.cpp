@@ -311,7 +311,7 @@ class HeldRunTest : public ProcessingPageTest {
     job.output = Q(m_out.File("out.txt"));
     job.splitSize = QStringLiteral("100");
     ASSERT_TRUE(FillUpToSummary(job));
-    // With the mouse: the button pressed takes the focus, which it loses when disabled.
+    // With the mouse, as most runs are started.
     QTest::mouseClick(Button(Button::Next), Qt::LeftButton);
     ASSERT_EQ(ActiveId(), kProcessing);
     ASSERT_TRUE(QTest::qWaitFor([this] { return m_env.holding(); }, kRunLimitMs));

@@ -58,6 +58,10 @@ PropertySheet::PropertySheet(const QString& caption, QWidget* parent) : QDialog(
   buttons->addStretch();
   for (QPushButton* each : {m_back, m_next, m_finish, m_cancel}) {
     each->setFixedSize(button.size());
+    // Tab reaches them, a click does not take the focus: after Next pressed with the
+    // mouse the new page's first control has it, as after Enter, even when a second
+    // click (of a double click, or one ignored) comes after the page changed.
+    each->setFocusPolicy(Qt::TabFocus);
     buttons->addWidget(each);
   }
   buttons->insertSpacing(buttons->indexOf(m_cancel), button.x());

@@ -1,6 +1,7 @@
 // A property sheet in wizard mode: an ordered list of pages shown one at a time, with
-// the Back, Next (or Finish) and Cancel buttons under them. The sheet does not own its
-// pages; it owns their windows. User-interface thread only.
+// the Back, Next (or Finish) and Cancel buttons under them; Tab gives those buttons the
+// focus, a click does not. The sheet does not own its pages; it owns their windows.
+// User-interface thread only.
 #ifndef VANTOR_WIZARD_FRAMEWORK_PROPERTY_SHEET_H_
 #define VANTOR_WIZARD_FRAMEWORK_PROPERTY_SHEET_H_
 

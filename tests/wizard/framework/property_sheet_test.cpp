@@ -403,6 +403,7 @@ TEST_F(PressGuardTest, ADoubleClickOnNextMovesOnePage) {
     QTest::mouseDClick(next, Qt::LeftButton);
     QTest::mouseRelease(next, Qt::LeftButton);
     EXPECT_EQ(m_sheet->GetActiveIndex(), after);
+    EXPECT_EQ(m_sheet->focusWidget(), Page(after).GetDlgItem(kEdit)) << "not Next";
   }
 }
 
