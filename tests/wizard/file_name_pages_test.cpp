@@ -135,6 +135,31 @@ TEST_F(FileNamePagesTest, AFileDroppedOnANameFieldTakesItsPlace) {
   }
 }
 
+TEST_F(FileNamePagesTest, ADropIsTakenAsACopyOrALinkNeverAsAMove) {
+  const struct {
+    Qt::DropActions offered;
+    Qt::DropAction taken;
+  } cases[] = {
+      {Qt::CopyAction | Qt::MoveAction, Qt::CopyAction},
+      {Qt::CopyAction | Qt::MoveAction | Qt::LinkAction, Qt::CopyAction},
+      {Qt::MoveAction | Qt::LinkAction, Qt::LinkAction},
+      {Qt::MoveAction, Qt::IgnoreAction},
+  };
+  Start({Choose::IDC_MERGE});
+  QWidget* field = Active().GetDlgItem(CMergePage::IDC_OUTPUT_FILE);
+  QWidget* list = Active().GetDlgItem(CMergePage::IDC_FILE_LIST);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.offered.toInt());
+    const bool taken = c.taken != Qt::IgnoreAction;
+    Type(CMergePage::IDC_OUTPUT_FILE, "old.txt");
+    EXPECT_EQ(DropFiles(field, {QStringLiteral("/x/new.txt")}, c.offered), c.taken);
+    EXPECT_EQ(Text(CMergePage::IDC_OUTPUT_FILE), taken ? "/x/new.txt" : "old.txt");
+    const qsizetype before = m_sheet->GetMergePage()->GetMergeFiles().size();
+    EXPECT_EQ(DropFiles(list, {QStringLiteral("/x/a.txt")}, c.offered), c.taken);
+    EXPECT_EQ(m_sheet->GetMergePage()->GetMergeFiles().size(), before + (taken ? 1 : 0));
+  }
+}
+
 TEST_F(FileNamePagesTest, ReplaceInputDisablesTheOutputFieldAndBrowseButKeepsTheText) {
   Start({Choose::IDC_SPLIT});
   GoTo(kOutput);

@@ -326,22 +326,24 @@ class WizardTest : public ::testing::Test {
     QTest::keyClick(m_sheet->focusWidget(), key, modifiers);
   }
 
-  // Local files dragged from a file manager onto `target` and dropped there: the events
-  // the widget under the pointer gets. Whether the drop was taken.
-  static bool DropFiles(QWidget* target, const QStringList& paths) {
+  // Local files dragged from a file manager onto `target` and dropped there, the source
+  // offering `offered`: the events the widget under the pointer gets. The action the drop
+  // was taken as, Qt::IgnoreAction when it was refused.
+  static Qt::DropAction DropFiles(QWidget* target, const QStringList& paths,
+                                  Qt::DropActions offered = Qt::CopyAction) {
     if (auto* area = qobject_cast<QAbstractScrollArea*>(target)) target = area->viewport();
     QList<QUrl> urls;
     for (const QString& path : paths) urls.push_back(QUrl::fromLocalFile(path));
     QMimeData data;
     data.setUrls(urls);
     const QPoint at = target->rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragEnterEvent enter(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &enter);
-    QDragMoveEvent move(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDragMoveEvent move(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &move);
-    QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QDropEvent drop(at, offered, &data, Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(target, &drop);
-    return enter.isAccepted() && drop.isAccepted();
+    return enter.isAccepted() && drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
   }
 
   QString Text(int id) const { return Active().GetDlgItemText(id); }

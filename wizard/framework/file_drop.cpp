@@ -24,8 +24,21 @@ class FileDropFilter final : public QObject {
     auto* drop = static_cast<QDropEvent*>(event);
     const QStringList files = DroppedFiles(drop->mimeData());
     if (files.isEmpty()) return false;
-    // Taken whole: a field would otherwise insert the file's address at the caret.
-    drop->acceptProposedAction();
+    // Only the name is taken, so the source is told of a copy (or a link), never of a
+    // move, after which a file manager may delete the file. A source that offers
+    // nothing else is refused.
+    const Qt::DropActions offered = drop->possibleActions();
+    const Qt::DropAction taken = offered & Qt::CopyAction   ? Qt::CopyAction
+                                 : offered & Qt::LinkAction ? Qt::LinkAction
+                                                            : Qt::IgnoreAction;
+    // Either way the event stops here: a field would otherwise insert the file's
+    // address at the caret.
+    if (taken == Qt::IgnoreAction) {
+      drop->ignore();
+      return true;
+    }
+    drop->setDropAction(taken);
+    drop->accept();
     if (type == QEvent::Drop) m_onDrop(files);
     return true;
   }
