@@ -96,7 +96,8 @@ int CChooseItemsPage::OnWizardNext() {
   }
   CVantorSheet* sheet = CVantorSheet::Of(this);
   if (sheet == nullptr) return -1;
-  // Pages put back are made afresh, so nothing typed on them before survives.
+  // Pages put back get new windows; each gives the entries of its last window back to
+  // the new one (OnDestroy keeps them).
   while (sheet->GetPageCount() > 2) sheet->RemovePage(2);
   sheet->AddChosenPages();
   return 0;

@@ -28,6 +28,13 @@ const DialogTemplate& CExtractPage::Template() {
 
 CExtractPage::CExtractPage() : CHeaderPage(Template()) {}
 
+void CExtractPage::OnInitDialog() {
+  CHeaderPage::OnInitDialog();
+  m_entries.Restore(*this);
+}
+
+void CExtractPage::OnDestroy() { m_entries.Keep(*this, {IDC_EXTRACT_COUNT}, {}); }
+
 int CExtractPage::OnWizardNext() {
   if (GetExtractCount() < 0) {
     return RefuseField(*this, QString::fromUtf8(kEnterExtractCount),

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "wizard/header_page.h"
+#include "wizard/page_entries.h"
 
 namespace vantor::wizard {
 
@@ -20,8 +21,15 @@ class CExtractPage : public CHeaderPage {
   // size of the list is fine: the extract action keeps the whole list then.
   std::int32_t GetExtractCount() const;
 
+  // The header set-up; the text the page's last window held.
+  void OnInitDialog() override;
+  // Keeps the entries for the page's next window.
+  void OnDestroy() override;
   // Refuses a count that is not valid.
   int OnWizardNext() override;
+
+ private:
+  PageEntries m_entries;
 };
 
 }  // namespace vantor::wizard

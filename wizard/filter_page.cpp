@@ -33,9 +33,12 @@ CFilterPage::CFilterPage() : CHeaderPage(Template()) {}
 
 void CFilterPage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
+  m_entries.Restore(*this);
   OnDlgButtonClicked(this, IDC_BROWSE, &CFilterPage::OnBrowse);
   SetUpFileNameField(*this, IDC_FILTER_FILE);
 }
+
+void CFilterPage::OnDestroy() { m_entries.Keep(*this, {IDC_FILTER_FILE}, {}); }
 
 QString CFilterPage::GetFilterFileName() const { return GetDlgItemText(IDC_FILTER_FILE); }
 

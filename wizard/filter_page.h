@@ -4,6 +4,7 @@
 #define VANTOR_WIZARD_FILTER_PAGE_H_
 
 #include "wizard/header_page.h"
+#include "wizard/page_entries.h"
 
 namespace vantor::wizard {
 
@@ -19,11 +20,16 @@ class CFilterPage : public CHeaderPage {
   // the job runs.
   QString GetFilterFileName() const;
 
-  // The header set-up, Browse, and a file dropped on the field.
+  // The header set-up, the name the page's last window held, Browse, and a file dropped
+  // on the field.
   void OnInitDialog() override;
+  // Keeps the entries for the page's next window.
+  void OnDestroy() override;
 
  private:
   void OnBrowse();
+
+  PageEntries m_entries;
 };
 
 }  // namespace vantor::wizard

@@ -32,6 +32,15 @@ const DialogTemplate& CIncludePage::Template() {
 
 CIncludePage::CIncludePage() : CHeaderPage(Template()) {}
 
+void CIncludePage::OnInitDialog() {
+  CHeaderPage::OnInitDialog();
+  m_entries.Restore(*this);
+}
+
+void CIncludePage::OnDestroy() {
+  m_entries.Keep(*this, {IDC_INCLUDE_EMAIL, IDC_INCLUDE_PERIOD}, {});
+}
+
 int CIncludePage::OnWizardNext() {
   const QString email = GetIncludeEmail();
   if (email.isEmpty()) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "wizard/header_page.h"
+#include "wizard/page_entries.h"
 
 namespace vantor::wizard {
 
@@ -22,9 +23,16 @@ class CIncludePage : public CHeaderPage {
   // around the digits are allowed; anything else after them ("12a") is not.
   std::int32_t GetIncludePeriod() const;
 
+  // The header set-up; the texts the page's last window held.
+  void OnInitDialog() override;
+  // Keeps the entries for the page's next window.
+  void OnDestroy() override;
   // Refuses an empty address or one of more than one line, then a period that is not
   // valid; with both wrong only the address is reported.
   int OnWizardNext() override;
+
+ private:
+  PageEntries m_entries;
 };
 
 }  // namespace vantor::wizard

@@ -39,6 +39,8 @@ CMergePage::CMergePage() : CHeaderPage(Template()) {}
 
 void CMergePage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
+  m_entries.Restore(*this);
+  if (auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST)) list->addItems(m_keptFiles);
   OnDlgButtonClicked(this, IDC_ADD, &CMergePage::OnAdd);
   OnDlgButtonClicked(this, IDC_REMOVE, &CMergePage::OnRemove);
   OnDlgButtonClicked(this, IDC_BROWSE, &CMergePage::OnBrowse);
@@ -53,6 +55,11 @@ void CMergePage::OnInitDialog() {
               }
             });
   }
+}
+
+void CMergePage::OnDestroy() {
+  m_entries.Keep(*this, {IDC_OUTPUT_FILE}, {});
+  m_keptFiles = GetMergeFiles();
 }
 
 int CMergePage::OnWizardNext() {

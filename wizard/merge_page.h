@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include "wizard/header_page.h"
+#include "wizard/page_entries.h"
 
 namespace vantor::wizard {
 
@@ -22,14 +23,18 @@ class CMergePage : public CHeaderPage {
   static const framework::DialogTemplate& Template();
 
   // The lists to merge, in the order they were added, which is the order they are
-  // joined in. The list box is where they live; the page keeps no copy.
+  // joined in. The list box is where they live; empty while the page has no window.
   QStringList GetMergeFiles() const;
   // The output file name, white space at both ends removed.
   QString GetOutputFileName() const;
 
-  // The header set-up, Add, Remove and Browse, and files dropped on the list (added in
-  // their order) or on the output field.
+  // The header set-up, the lists and output name the page's last window held, Add,
+  // Remove and Browse, and files dropped on the list (added in their order) or on the
+  // output field.
   void OnInitDialog() override;
+  // Keeps the entries for the page's next window.
+  void OnDestroy() override;
+
   // Refuses fewer than two lists, then an output file name that is empty once trimmed.
   // Whether the output is one of the lists is not looked at.
   int OnWizardNext() override;
@@ -41,6 +46,9 @@ class CMergePage : public CHeaderPage {
   // Deletes the selected entry, if any; no entry is selected afterwards.
   void OnRemove();
   void OnBrowse();
+
+  PageEntries m_entries;    // the output name
+  QStringList m_keptFiles;  // the lists, kept with m_entries
 };
 
 }  // namespace vantor::wizard

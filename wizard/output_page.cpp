@@ -36,10 +36,14 @@ COutputPage::COutputPage() : CHeaderPage(Template()) {}
 
 void COutputPage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
+  m_entries.Restore(*this);
+  OnReplaceInputClicked();
   OnDlgButtonClicked(this, IDC_BROWSE, &COutputPage::OnBrowse);
   SetUpFileNameField(*this, IDC_OUTPUT_FILE);
   OnDlgButtonClicked(this, IDC_REPLACE_INPUT, &COutputPage::OnReplaceInputClicked);
 }
+
+void COutputPage::OnDestroy() { m_entries.Keep(*this, {IDC_OUTPUT_FILE}, {IDC_REPLACE_INPUT}); }
 
 int COutputPage::OnWizardNext() {
   if (!IsReplaceInputChecked() && GetOutputFileName().isEmpty()) {

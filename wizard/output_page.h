@@ -4,6 +4,7 @@
 #define VANTOR_WIZARD_OUTPUT_PAGE_H_
 
 #include "wizard/header_page.h"
+#include "wizard/page_entries.h"
 
 namespace vantor::wizard {
 
@@ -20,9 +21,12 @@ class COutputPage : public CHeaderPage {
   // while "replace input file" is checked; the job then does not use it.
   QString GetOutputFileName() const;
 
-  // The header set-up, Browse, a file dropped on the field, and the "replace input file"
-  // box.
+  // The header set-up, the name and box the page's last window held, Browse, a file
+  // dropped on the field, and the "replace input file" box.
   void OnInitDialog() override;
+  // Keeps the entries for the page's next window.
+  void OnDestroy() override;
+
   // Refuses an output file name that is empty once trimmed, unless the input is to be
   // replaced.
   int OnWizardNext() override;
@@ -31,6 +35,8 @@ class COutputPage : public CHeaderPage {
   void OnBrowse();
   // The name field and Browse are disabled while the box is checked.
   void OnReplaceInputClicked();
+
+  PageEntries m_entries;
 };
 
 }  // namespace vantor::wizard

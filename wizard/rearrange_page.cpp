@@ -40,6 +40,11 @@ CRearrangePage::CRearrangePage() : CHeaderPage(Template()) {}
 void CRearrangePage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
   CheckDlgButton(IDC_SORT_BY_EMAIL, true);
+  m_entries.Restore(*this);
+}
+
+void CRearrangePage::OnDestroy() {
+  m_entries.Keep(*this, {}, {IDC_SORT_BY_EMAIL, IDC_SORT_BY_DOMAIN, IDC_RANDOMIZE});
 }
 
 bool CRearrangePage::IsSortByEmailChecked() const { return IsDlgButtonChecked(IDC_SORT_BY_EMAIL); }

@@ -4,6 +4,7 @@
 #define VANTOR_WIZARD_REARRANGE_PAGE_H_
 
 #include "wizard/header_page.h"
+#include "wizard/page_entries.h"
 
 namespace vantor::wizard {
 
@@ -19,11 +20,16 @@ class CRearrangePage : public CHeaderPage {
   // "Sort alphabetically by domain, then by username" is checked. Neither of the two
   // means randomize. Every choice is valid, so the page has no check on Next.
   bool IsSortByDomainChecked() const;
-  // "Randomize list" is checked; false while the page has no window, as it starts on a
-  // sort.
+  // "Randomize list" is checked; false while the page has no window.
   bool IsRandomizeChecked() const;
-  // The header set-up; "Sort alphabetically by entire email" checked.
+  // The header set-up; the choice the page's last window held, else "Sort alphabetically
+  // by entire email" checked.
   void OnInitDialog() override;
+  // Keeps the entries for the page's next window.
+  void OnDestroy() override;
+
+ private:
+  PageEntries m_entries;
 };
 
 }  // namespace vantor::wizard

@@ -76,7 +76,8 @@ class CVantorSheet : public framework::PropertySheet {
   // The choices on the choose-actions page, read from its boxes; false while that page
   // has no window. False from IsSingleListChecked means the merge job. The duplicates
   // box counts only while rearrange is checked and the rearrange page is on a sort (as
-  // it starts): it stays checked while disabled, and duplicates go only on a sort.
+  // it is while it has no window): it stays checked while disabled, and duplicates go
+  // only on a sort.
   bool IsSingleListChecked() const;
   bool IsFilterChecked() const;
   bool IsRearrangeChecked() const;

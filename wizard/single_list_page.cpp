@@ -30,9 +30,12 @@ CSingleListPage::CSingleListPage() : CHeaderPage(Template()) {}
 
 void CSingleListPage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
+  m_entries.Restore(*this);
   OnDlgButtonClicked(this, IDC_BROWSE, &CSingleListPage::OnBrowse);
   SetUpFileNameField(*this, IDC_INPUT_FILE);
 }
+
+void CSingleListPage::OnDestroy() { m_entries.Keep(*this, {IDC_INPUT_FILE}, {}); }
 
 int CSingleListPage::OnWizardNext() {
   if (GetInputFileName().isEmpty()) {

@@ -3,6 +3,7 @@
 #define VANTOR_WIZARD_SINGLE_LIST_PAGE_H_
 
 #include "wizard/header_page.h"
+#include "wizard/page_entries.h"
 
 namespace vantor::wizard {
 
@@ -14,17 +15,23 @@ class CSingleListPage : public CHeaderPage {
   static const framework::DialogTemplate& Template();
 
   // The input file name, white space at both ends removed. Read from the field each
-  // time; the page keeps no copy.
+  // time; empty while the page has no window.
   QString GetInputFileName() const;
 
-  // The header set-up, Browse, and a file dropped on the field.
+  // The header set-up, the name the page's last window held, Browse, and a file dropped
+  // on the field.
   void OnInitDialog() override;
+  // Keeps the entries for the page's next window.
+  void OnDestroy() override;
+
   // Refuses an input file name that is empty once trimmed. Whether the file exists is
   // found out when the job runs.
   int OnWizardNext() override;
 
  private:
   void OnBrowse();
+
+  PageEntries m_entries;
 };
 
 }  // namespace vantor::wizard

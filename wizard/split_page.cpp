@@ -35,9 +35,15 @@ CSplitPage::CSplitPage() : CHeaderPage(Template()) {}
 void CSplitPage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
   CheckDlgButton(IDC_SPLIT_BY_COUNT, true);
-  EnableDlgItem(IDC_KILOBYTES_PER_PART, false);
+  m_entries.Restore(*this);
+  OnSplitModeClicked();
   OnDlgButtonClicked(this, IDC_SPLIT_BY_COUNT, &CSplitPage::OnSplitModeClicked);
   OnDlgButtonClicked(this, IDC_SPLIT_BY_SIZE, &CSplitPage::OnSplitModeClicked);
+}
+
+void CSplitPage::OnDestroy() {
+  m_entries.Keep(*this, {IDC_EMAILS_PER_PART, IDC_KILOBYTES_PER_PART},
+                 {IDC_SPLIT_BY_COUNT, IDC_SPLIT_BY_SIZE});
 }
 
 int CSplitPage::OnWizardNext() {

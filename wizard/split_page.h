@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "wizard/header_page.h"
+#include "wizard/page_entries.h"
 
 namespace vantor::wizard {
 
@@ -29,15 +30,20 @@ class CSplitPage : public CHeaderPage {
   // allowed; anything else after them is not.
   std::int32_t GetPartSize() const;
 
-  // The header set-up; "Split by number of emails" checked and the kilobytes field
-  // disabled.
+  // The header set-up; the mode and both fields the page's last window held, else
+  // "Split by number of emails" checked; only the field of the mode enabled.
   void OnInitDialog() override;
+  // Keeps the entries for the page's next window.
+  void OnDestroy() override;
+
   // Refuses a part size that is not valid, naming the field of the chosen mode.
   int OnWizardNext() override;
 
  private:
   // Only the field of the checked mode is enabled; the other keeps its text.
   void OnSplitModeClicked();
+
+  PageEntries m_entries;
 };
 
 }  // namespace vantor::wizard

@@ -2,8 +2,11 @@
 // that the wizard stays; and the values at the edges that pass.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QListWidget>
+#include <QPointer>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -371,42 +374,111 @@ TEST_F(PageChecksTest, DuplicatesLeftCheckedWithRearrangeOffAreNoAction) {
   EXPECT_TRUE(HasFocus(Choose::IDC_FILTER));
 }
 
-TEST_F(PageChecksTest, BackToChooseActionsAndNextAgainStartsEveryPageAfresh) {
+// Every control of the page with an id, as the user sees it: texts, checks, list
+// entries, and whether it is enabled.
+std::vector<std::string> Entries(const framework::PropertyPage& page) {
+  std::vector<std::string> entries;
+  for (const framework::ControlTemplate& control : page.GetTemplate().controls) {
+    if (control.id == framework::kNoId) continue;
+    QString entry = QString::number(control.id) + (page.GetDlgItem(control.id)->isEnabled()
+                                                       ? QStringLiteral(" on ")
+                                                       : QStringLiteral(" off "));
+    if (const auto* list = page.GetDlgItemAs<QListWidget>(control.id)) {
+      for (int row = 0; row < list->count(); ++row) entry += list->item(row)->text() + '|';
+    } else if (page.GetDlgItemAs<QAbstractButton>(control.id) != nullptr) {
+      entry += page.IsDlgButtonChecked(control.id) ? QStringLiteral("checked") : QString();
+    } else {
+      entry += page.GetDlgItemText(control.id);
+    }
+    entries.push_back(entry.toStdString());
+  }
+  return entries;
+}
+
+TEST_F(PageChecksTest, BackToChooseActionsAndNextAgainKeepsEveryEntry) {
   std::vector<int> choices = kAllActions;
   choices.push_back(Choose::IDC_REMOVE_DUPLICATES);
   Start(choices);
-  WalkTo(kSummary,
-         {{kOutput,
-           {TypeStep(COutputPage::IDC_OUTPUT_FILE, "out.txt"),
-            ClickStep(COutputPage::IDC_REPLACE_INPUT)}},
-          {kFilter, {TypeStep(CFilterPage::IDC_FILTER_FILE, "filter.txt")}},
-          {kRearrange, {ClickStep(CRearrangePage::IDC_RANDOMIZE)}},
-          {kSplit,
-           {TypeStep(Split::IDC_EMAILS_PER_PART, "9"), ClickStep(Split::IDC_SPLIT_BY_SIZE),
-            TypeStep(Split::IDC_KILOBYTES_PER_PART, "64")}}});
-  while (ActiveId() != kChooseActions) Back();
-  Next();
+  // Values no page starts with, on every page.
+  const PageSteps steps = {
+      {kInput, {TypeStep(CSingleListPage::IDC_INPUT_FILE, "in.txt")}},
+      {kOutput,
+       {TypeStep(COutputPage::IDC_OUTPUT_FILE, "out.txt"),
+        ClickStep(COutputPage::IDC_REPLACE_INPUT)}},
+      {kFilter, {TypeStep(CFilterPage::IDC_FILTER_FILE, " filter.txt")}},
+      {kRearrange, {ClickStep(CRearrangePage::IDC_RANDOMIZE)}},
+      {kInclude,
+       {TypeStep(CIncludePage::IDC_INCLUDE_EMAIL, "x@example.com"),
+        TypeStep(CIncludePage::IDC_INCLUDE_PERIOD, "2000")}},
+      {kExtract, {TypeStep(CExtractPage::IDC_EXTRACT_COUNT, "10")}},
+      {kSplit,
+       {TypeStep(Split::IDC_EMAILS_PER_PART, "9"), ClickStep(Split::IDC_SPLIT_BY_SIZE),
+        TypeStep(Split::IDC_KILOBYTES_PER_PART, "64")}}};
   const std::vector<int> pages = {kInput, kOutput, kFilter, kRearrange, kInclude, kExtract, kSplit};
+  std::map<int, std::vector<std::string>> filled;
   for (int page : pages) {
     ASSERT_EQ(ActiveId(), page);
     ExpectFreshPage(Active());
-    FillValid();
+    Do(steps.at(page));
+    filled[page] = Entries(Active());
     Next();
   }
-  EXPECT_EQ(ActiveId(), kSummary);
-  EXPECT_TRUE(m_messages.empty());
+  ASSERT_EQ(ActiveId(), kSummary);
+  const JobChoices first = m_sheet->GetChoices();
 
+  // Round after round, the pages shown are those chosen, each as it was left; filter and
+  // split, left out of the second round, come back in the third with their entries.
+  for (const bool all : {true, false, true}) {
+    SCOPED_TRACE(all ? "all actions" : "filter and split left out");
+    while (ActiveId() != kChooseActions) Back();
+    if (all != m_sheet->IsFilterChecked()) {
+      for (int id : {Choose::IDC_FILTER, Choose::IDC_SPLIT}) Click(id);
+    }
+    QPointer<QWidget> oldInput = m_sheet->GetSingleListPage()->GetWindow();
+    Next();
+    EXPECT_EQ(oldInput, nullptr) << "the pages were rebuilt";
+    for (int page : pages) {
+      if (!all && (page == kFilter || page == kSplit)) continue;
+      ASSERT_EQ(ActiveId(), page);
+      EXPECT_EQ(Entries(Active()), filled[page]) << page;
+      Next();
+    }
+    ASSERT_EQ(ActiveId(), kSummary);
+    EXPECT_TRUE(m_messages.empty());
+  }
+  const JobChoices again = m_sheet->GetChoices();
+  EXPECT_EQ(again.inputFileName, first.inputFileName);
+  EXPECT_TRUE(again.replaceInput);
+  EXPECT_EQ(again.filterFileName, " filter.txt");
+  EXPECT_FALSE(again.sortByEmail || again.sortByDomain);
+  EXPECT_FALSE(again.removeDuplicatesBox) << "no duplicates on a randomize";
+  EXPECT_EQ(again.includeEmail, first.includeEmail);
+  EXPECT_EQ(again.includePeriod, 2000);
+  EXPECT_EQ(again.extractCount, 10);
+  EXPECT_FALSE(again.splitByCount);
+  EXPECT_EQ(again.splitSize, 64 * 1024);
+
+  // The merge page keeps its lists and output too, also across a single-list job.
   Reach({Choose::IDC_MERGE}, kMerge);
-  Do({AddStep("/a"), AddStep("/b"), TypeStep(Merge::IDC_OUTPUT_FILE, "all.txt")});
+  ExpectFreshPage(Active());
+  Do({AddStep("/a"), AddStep("/b"), AddStep("/c"), TypeStep(Merge::IDC_OUTPUT_FILE, "all.txt")});
   Next();
   ASSERT_EQ(ActiveId(), kSummary);
   Back();
   Back();
   ASSERT_EQ(ActiveId(), kChooseActions);
+  for (int id : {Choose::IDC_SINGLE_LIST, Choose::IDC_EXTRACT}) Click(id);
+  Next();
+  ASSERT_EQ(ActiveId(), kInput);
+  Back();
+  Click(Choose::IDC_MERGE);
   Next();
   ASSERT_EQ(ActiveId(), kMerge);
-  ExpectFreshPage(Active());
-  EXPECT_TRUE(m_sheet->GetMergePage()->GetMergeFiles().isEmpty());
+  EXPECT_EQ(m_sheet->GetMergePage()->GetMergeFiles(), (QStringList{"/a", "/b", "/c"}));
+  EXPECT_EQ(Text(Merge::IDC_OUTPUT_FILE), QStringLiteral("all.txt"));
+  Next();
+  EXPECT_EQ(ActiveId(), kSummary);
+  EXPECT_EQ(m_sheet->GetChoices().mergeFiles, (std::vector<std::string>{"/a", "/b", "/c"}));
 }
 
 }  // namespace

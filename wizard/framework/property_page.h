@@ -36,6 +36,9 @@ class PropertyPage : public QObject {
 
   // Called once per window, right after its controls are made and before it is shown.
   virtual void OnInitDialog() {}
+  // Called when the page leaves the sheet with a window, just before the window is
+  // destroyed: its controls still hold what the user left in them.
+  virtual void OnDestroy() {}
   // Called each time the page becomes the active one; the window exists by then.
   virtual void OnSetActive() {}
   // Next or Back pressed on this page: 0 moves to the adjacent page, -1 stays, any other

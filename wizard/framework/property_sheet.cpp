@@ -101,6 +101,7 @@ void PropertySheet::AddPage(PropertyPage* page) {
 void PropertySheet::RemovePage(int index) {
   PropertyPage* page = GetPage(index);
   if (page == nullptr) return;
+  if (page->m_window != nullptr) page->OnDestroy();
   m_pages.erase(m_pages.begin() + index);
   page->m_sheet = nullptr;
   delete page->m_window;

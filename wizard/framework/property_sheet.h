@@ -38,8 +38,9 @@ class PropertySheet : public QDialog {
   // Appends `page`, which must not be in a sheet. Its window is made when it is first
   // activated. The sheet grows to hold the largest page added.
   void AddPage(PropertyPage* page);
-  // Takes the page at `index` out of the sheet and deletes its window; the page object
-  // lives on. Removing the active page leaves no page active.
+  // Takes the page at `index` out of the sheet and deletes its window, after calling
+  // the page's OnDestroy when it has one; the page object lives on. Removing the active page leaves
+  // no page active.
   void RemovePage(int index);
   int GetPageCount() const { return static_cast<int>(m_pages.size()); }
   PropertyPage* GetPage(int index) const;

@@ -62,6 +62,7 @@ class TestPage : public PropertyPage {
       : PropertyPage(dialogTemplate), m_log(log) {}
 
   void OnInitDialog() override { Log("init"); }
+  void OnDestroy() override { Log(("destroy " + GetDlgItemText(kEdit).toStdString()).c_str()); }
   void OnSetActive() override {
     Log("active");
     if (buttons >= 0) GetSheet()->SetWizardButtons(static_cast<unsigned>(buttons));
@@ -123,11 +124,15 @@ TEST_F(PropertySheetTest, RemovingAPageDeletesItsWindowButNotThePage) {
   ASSERT_TRUE(m_sheet->SetActivePage(2));
   window = Page(2).GetWindow();
   ASSERT_NE(window, nullptr);
+  Page(2).SetDlgItemText(kEdit, QStringLiteral("typed"));
+  m_log.clear();
 
   m_sheet->RemovePage(1);
   EXPECT_EQ(m_sheet->GetActiveIndex(), 1) << "the active page keeps its place";
   EXPECT_EQ(m_sheet->GetPage(1), &Page(2));
   m_sheet->RemovePage(1);
+  EXPECT_EQ(m_log, (std::vector<std::string>{"202:destroy typed"}))
+      << "only a page with a window hears of it, while its controls are still there";
   EXPECT_EQ(window, nullptr);
   EXPECT_EQ(Page(2).GetWindow(), nullptr);
   EXPECT_EQ(Page(2).GetSheet(), nullptr);
