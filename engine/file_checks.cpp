@@ -33,8 +33,9 @@ std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env) {
 
 int CommittingActions(const ProcessingJob& job) {
   if (!job.singleListMode) return 1;
-  const bool rearrange = job.sortByEmail || job.sortByDomain || job.randomize;
-  return job.filterOn + rearrange + job.includeOn + job.extractOn;
+  const bool rearrange =
+      job.sortByEmail || job.sortByDomain || job.randomize || job.keepOrderDedupe;
+  return job.cleanOn + job.filterOn + job.suppressOn + rearrange + job.includeOn + job.extractOn;
 }
 
 bool CommitsIntoDestination(const ProcessingJob& job) { return CommittingActions(job) > 0; }

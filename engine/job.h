@@ -42,6 +42,7 @@ enum class RearrangeMode : std::int32_t {
   kSortByEmail = 0,   // by the entire email
   kSortByDomain = 1,  // by the domain, then by the user name
   kRandomize = 2,
+  kKeepOrder = 3,  // the list's order kept, later repeats of an address dropped
 };
 
 // The tempDirectory field of the original record held 260 characters; paths here are
@@ -52,15 +53,34 @@ struct ProcessingJob {
   std::string outputFileName;
   bool replaceInput = false;
 
+  // Runs before every other action: blanks trimmed, lines that are not an address
+  // dropped, and written to `rejectsFileName` when one is named.
+  bool cleanOn = false;
+  std::string rejectsFileName;
+  std::int32_t cleanSlot = 0;
+
   bool filterOn = false;
   std::string filterFileName;
   std::int32_t filterSlot = 0;
 
+  // Drops every address equal to a line of the suppression file, letter case and the
+  // blanks around either ignored; runs after the filter.
+  bool suppressOn = false;
+  std::string suppressFileName;
+  std::int32_t suppressSlot = 0;
+
   bool sortByEmail = false;
   bool sortByDomain = false;
   bool randomize = false;
+  // The rearrange action in its fourth form: the list's order kept, the first of each
+  // address kept and its later repeats dropped, letter case ignored.
+  bool keepOrderDedupe = false;
   std::int32_t rearrangeSlot = 0;
   bool removeDuplicates = false;
+  // A sort orders by the bytes with ASCII letters folded, ties by the bytes: the case
+  // variants of an address become neighbours, and removing duplicates removes them all
+  // but the first in that order.
+  bool foldCase = false;
   std::uint64_t duplicatesFound = 0;
 
   bool includeOn = false;

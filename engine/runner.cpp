@@ -5,6 +5,8 @@
 #include <stdexcept>
 #include <utility>
 
+#include "engine/clean.h"
+#include "engine/dedupe.h"
 #include "engine/error.h"
 #include "engine/extract.h"
 #include "engine/file_checks.h"
@@ -14,6 +16,7 @@
 #include "engine/run_context.h"
 #include "engine/sort_by_parts.h"
 #include "engine/split.h"
+#include "engine/suppress.h"
 #include "engine/temp_files.h"
 #include "engine/texts.h"
 
@@ -21,10 +24,13 @@ namespace vantor {
 
 const ActionSet& DefaultActions() {
   static const ActionSet actions = {
+      .clean = CleanList,
       .filter = FilterList,
+      .suppress = SuppressList,
       .sortByEntireEmail = SortByEntireEmail,
       .sortByDomain = SortByDomain,
       .randomize = RandomizeList,
+      .keepOrderDedupe = RemoveLaterRepeats,
       .include = IncludeEmail,
       .extract = ExtractRandomSublist,
       .split = SplitList,
@@ -72,6 +78,7 @@ std::vector<std::string> ActionRunner::Inputs() const {
   if (!job_.singleListMode) return job_.mergeFiles;
   std::vector<std::string> inputs{job_.inputFileName};
   if (job_.filterOn) inputs.push_back(job_.filterFileName);
+  if (job_.suppressOn) inputs.push_back(job_.suppressFileName);
   return inputs;
 }
 
@@ -106,13 +113,17 @@ bool ActionRunner::RunActions() {
                  job_.singleListMode ? job_.inputFileName : std::string(), destinationName,
                  destination, CommittingActions(job_));
   if (job_.singleListMode) {
+    if (job_.cleanOn) RunAction(run, actions_.clean, job_.cleanSlot);
     if (job_.filterOn) RunAction(run, actions_.filter, job_.filterSlot);
+    if (job_.suppressOn) RunAction(run, actions_.suppress, job_.suppressSlot);
     if (job_.sortByEmail) {
       RunAction(run, actions_.sortByEntireEmail, job_.rearrangeSlot);
     } else if (job_.sortByDomain) {
       RunAction(run, actions_.sortByDomain, job_.rearrangeSlot);
     } else if (job_.randomize) {
       RunAction(run, actions_.randomize, job_.rearrangeSlot);
+    } else if (job_.keepOrderDedupe) {
+      RunAction(run, actions_.keepOrderDedupe, job_.rearrangeSlot);
     }
     if (job_.includeOn) RunAction(run, actions_.include, job_.includeSlot);
     if (job_.extractOn) RunAction(run, actions_.extract, job_.extractSlot);

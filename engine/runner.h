@@ -23,10 +23,13 @@ using Action = void (*)(RunContext& run);
 // The operations the runner calls, one per action. Tests put fakes in to watch the
 // runner's order of messages around actions that fail or stop.
 struct ActionSet {
+  Action clean;
   Action filter;
+  Action suppress;
   Action sortByEntireEmail;
   Action sortByDomain;
   Action randomize;
+  Action keepOrderDedupe;
   Action include;
   Action extract;
   Action split;

@@ -44,7 +44,9 @@ void ThrowsSomethingElse(RunContext&) { throw std::runtime_error("odd failure");
                        std::filesystem::directory_iterator());
 }
 
-ActionSet AllQuiet() { return ActionSet{Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet}; }
+ActionSet AllQuiet() {
+  return ActionSet{Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet, Quiet};
+}
 
 class RunnerTest : public ::testing::Test {
  protected:
