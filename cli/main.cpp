@@ -72,9 +72,8 @@ std::string WithLineFeeds(const std::string& text) {
 // can. Such a job is refused before anything is touched, as a usage error is.
 std::string FileRefusal(const vantor::ProcessingJob& job) {
   using namespace vantor;
-  Env* env = Env::Default();
-  std::optional<FileProblem> problem = CheckInputs(job, env);
-  if (!problem) problem = CheckDestination(job, env);
+  // Opening the files is left to the run, which says why it failed in its own words.
+  const std::optional<FileProblem> problem = CheckJobFiles(job, Env::Default(), InputCheck::kKind);
   return problem ? DescribeProblem(*problem) : std::string();
 }
 

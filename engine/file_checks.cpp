@@ -7,28 +7,39 @@
 
 namespace vantor {
 
-namespace {
-
-std::optional<FileProblem> CheckInput(const std::string& name, Env* env) {
+std::optional<FileProblem> CheckInputFile(const std::string& name, Env* env, InputCheck how) {
   const FileFacts facts = env->Inspect(name);
   if (facts.exists && !facts.regular) {
     return FileProblem{FileProblemKind::kNotRegular, name, std::string()};
   }
-  return std::nullopt;
+  if (how == InputCheck::kKind) return std::nullopt;
+  TakeFailureNote();
+  if (env->OpenForReading(name) != nullptr) return std::nullopt;
+  // The system's words, without the "cannot open 'name': " the note puts before them.
+  std::string reason = TakeFailureNote();
+  const std::string prefix = FailureNote("cannot open", name, std::string());
+  if (reason.starts_with(prefix)) reason.erase(0, prefix.size());
+  return FileProblem{FileProblemKind::kUnreadable, name, std::move(reason)};
 }
 
-}  // namespace
-
-std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env) {
+std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env, InputCheck how) {
   if (!job.singleListMode) {
     for (const std::string& list : job.mergeFiles) {
-      if (auto problem = CheckInput(list, env)) return problem;
+      if (auto problem = CheckInputFile(list, env, how)) return problem;
     }
     return std::nullopt;
   }
-  if (auto problem = CheckInput(job.inputFileName, env)) return problem;
-  if (job.filterOn) return CheckInput(job.filterFileName, env);
+  if (auto problem = CheckInputFile(job.inputFileName, env, how)) return problem;
+  if (job.filterOn) {
+    if (auto problem = CheckInputFile(job.filterFileName, env, how)) return problem;
+  }
+  if (job.suppressOn) return CheckInputFile(job.suppressFileName, env, how);
   return std::nullopt;
+}
+
+std::optional<FileProblem> CheckJobFiles(const ProcessingJob& job, Env* env, InputCheck how) {
+  if (auto problem = CheckInputs(job, env, how)) return problem;
+  return CheckDestination(job, env);
 }
 
 int CommittingActions(const ProcessingJob& job) {
@@ -179,6 +190,8 @@ const char* RunErrorText(FileProblemKind kind) {
       return kPartOverwritesFilter;
     case FileProblemKind::kInUse:
       return kRenameFailed;
+    case FileProblemKind::kUnreadable:
+      return kOpenListFailed;
   }
   return "";
 }
@@ -199,6 +212,7 @@ std::string DescribeProblem(const FileProblem& problem) {
       reason = "folder not writable";
       break;
     case FileProblemKind::kUnusable:
+    case FileProblemKind::kUnreadable:
       reason = problem.reason;
       break;
     case FileProblemKind::kInUse:

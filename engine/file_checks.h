@@ -21,6 +21,7 @@ enum class FileProblemKind {
   kOverwritesList,     // a part of the split would replace the list being split
   kOverwritesFilter,   // a part of the split would replace the filter file
   kInUse,              // another program holds the file open and it cannot be replaced
+  kUnreadable,         // a file the job reads cannot be opened; the reason says why
 };
 
 struct FileProblem {
@@ -29,9 +30,19 @@ struct FileProblem {
   std::string reason;  // kUnusable: the system's words
 };
 
-// The first file the job reads (list, filter file, lists to merge) that exists and is
-// not a regular file. A missing file is left to the action that opens it.
-std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env);
+// How far the files a job reads are looked at before the run.
+enum class InputCheck {
+  kKind,  // only that an existing one is a regular file; opening it is left to the run
+  kOpen,  // also that it can be opened for reading now: it exists, the user may read it
+};
+
+// What keeps the file `name`, which a job reads, from being read.
+std::optional<FileProblem> CheckInputFile(const std::string& name, Env* env, InputCheck how);
+
+// The first file the job reads (list, filter file, suppression file, lists to merge)
+// that CheckInputFile refuses.
+std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env,
+                                       InputCheck how = InputCheck::kKind);
 
 // Whether the job can put its results in place: the destination (the input with
 // replaceInput), when an action commits into it, must be a regular file the user may
@@ -40,6 +51,11 @@ std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env);
 // shared folder; and no existing file a part would replace may be a file the job
 // reads, a file that is not a regular file, or one the user may not replace.
 std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env);
+
+// Every check a job's files get before the run: CheckInputs, then CheckDestination.
+// The batch tool runs it as it starts; the wizard before it starts the run, and each of
+// its pages that names a file checks that file the same way on Next.
+std::optional<FileProblem> CheckJobFiles(const ProcessingJob& job, Env* env, InputCheck how);
 
 // The error text a run ends with for `kind`.
 const char* RunErrorText(FileProblemKind kind);

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "engine/error.h"
+#include "engine/texts.h"
 
 namespace vantor {
 
@@ -10,7 +11,7 @@ ListReader::ListReader(Env* env, LineKeyMode mode) : env_(env), lines_(mode) {}
 
 void ListReader::Open(const std::string& name, std::uint32_t chunkSize) {
   file_ = env_->OpenForReading(name);
-  if (!file_) RaiseFailed("failed to open file");
+  if (!file_) RaiseFailed(kOpenListFailed);
   delimiterKnown_ = false;
   crlfMode_ = false;
   if (!buffer_ || chunkSize != chunkSize_) {

@@ -34,6 +34,7 @@ inline constexpr char kRenameFailed[] = "Failed to rename file";
 inline constexpr char kWriteFailed[] = "failed to write data";
 inline constexpr char kOutputNotRegular[] = "output file is not a regular file";
 inline constexpr char kAllocFailed[] = "failed to allocate memory";
+inline constexpr char kOpenListFailed[] = "failed to open file";
 inline constexpr char kOpenOutputFailed[] = "failed to open output file for writing";
 inline constexpr char kSharedLinkRefused[] = "link owned by another user in a shared folder";
 inline constexpr char kPartOverwritesList[] = "split part would overwrite the list being split";

@@ -6,6 +6,7 @@
 
 #include "engine/duration.h"
 #include "engine/texts.h"
+#include "wizard/file_fields.h"
 #include "wizard/sheet.h"
 
 namespace vantor::wizard {
@@ -67,7 +68,13 @@ void CCompletionPage::OnSetActive() {
   m_shownAt = framework::PropertySheet::Now();
 }
 
-int CCompletionPage::OnWizardBack() { return kChooseActions; }
+int CCompletionPage::OnWizardBack() {
+  CVantorSheet* sheet = CVantorSheet::Of(this);
+  if (sheet == nullptr) return kChooseActions;
+  const RunOutcome& outcome = sheet->GetLastOutcome();
+  if (!outcome.completed && GoToFieldNaming(*sheet, outcome.fileAtFault)) return -1;
+  return kChooseActions;
+}
 
 bool CCompletionPage::OnWizardFinish() {
   return framework::PropertySheet::Now() - m_shownAt >= kFinishHold;

@@ -27,7 +27,8 @@ class CCompletionPage : public CPanelPage {
   // Back and Finish; the results of the sheet's last RunOutcome, and after a run
   // without error the line "Processing has taken " with its duration.
   void OnSetActive() override;
-  // Back leads to the choose-actions page.
+  // Back leads to the field that names the file a failed run stopped at, where the
+  // wizard can tell which; else to the choose-actions page.
   int OnWizardBack() override;
   // Finish counts from one second after the page appeared: the second Enter of a quick
   // pair, the first one pressed while a short run went on, would close the results

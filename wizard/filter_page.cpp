@@ -1,5 +1,7 @@
 #include "wizard/filter_page.h"
 
+#include "engine/texts.h"
+#include "wizard/file_fields.h"
 #include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
@@ -39,6 +41,19 @@ void CFilterPage::OnInitDialog() {
 }
 
 void CFilterPage::OnDestroy() { m_entries.Keep(*this, {IDC_FILTER_FILE}, {}); }
+
+int CFilterPage::OnWizardNext() {
+  const QString name = GetFilterFileName();
+  if (name.isEmpty()) {
+    return RefuseField(*this, QString::fromUtf8(kEnterFilename),
+                       QStringLiteral("You forgot to enter filename"), IDC_FILTER_FILE);
+  }
+  if (const auto problem =
+          CheckInputFile(EngineFileName(name), Env::Default(), InputCheck::kOpen)) {
+    return RefuseFile(*this, *problem, IDC_FILTER_FILE);
+  }
+  return 0;
+}
 
 QString CFilterPage::GetFilterFileName() const { return GetDlgItemText(IDC_FILTER_FILE); }
 

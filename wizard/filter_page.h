@@ -15,10 +15,12 @@ class CFilterPage : public CHeaderPage {
   CFilterPage();
   static const framework::DialogTemplate& Template();
 
-  // The filter file name exactly as typed, blanks at its ends included. Any name passes
-  // Next, an empty one too: a name that cannot be opened fails the filter action when
-  // the job runs.
+  // The filter file name exactly as typed, blanks at its ends included: the job opens
+  // that name.
   QString GetFilterFileName() const;
+
+  // Refuses an empty name, and a file the job could not read now (see CheckInputFile).
+  int OnWizardNext() override;
 
   // The header set-up, the name the page's last window held, Browse, and a file dropped
   // on the field.

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "engine/texts.h"
+#include "wizard/file_fields.h"
 #include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
@@ -70,6 +71,18 @@ int CMergePage::OnWizardNext() {
   if (GetOutputFileName().isEmpty()) {
     return RefuseField(*this, QString::fromUtf8(kSpecifyMergeOutput),
                        QStringLiteral("Output filename not specified"), IDC_OUTPUT_FILE);
+  }
+  const QStringList lists = GetMergeFiles();
+  for (int row = 0; row < lists.size(); ++row) {
+    if (const auto problem =
+            CheckInputFile(EngineFileName(lists[row]), Env::Default(), InputCheck::kOpen)) {
+      return RefuseFile(*this, *problem, IDC_FILE_LIST, row);
+    }
+  }
+  if (const CVantorSheet* sheet = CVantorSheet::Of(this)) {
+    if (const auto problem = CheckDestination(JobOfPages(*sheet), Env::Default())) {
+      return RefuseFile(*this, *problem, IDC_OUTPUT_FILE);
+    }
   }
   return 0;
 }

@@ -35,8 +35,9 @@ class CMergePage : public CHeaderPage {
   // Keeps the entries for the page's next window.
   void OnDestroy() override;
 
-  // Refuses fewer than two lists, then an output file name that is empty once trimmed.
-  // Whether the output is one of the lists is not looked at.
+  // Refuses fewer than two lists, then an output file name that is empty once trimmed,
+  // then a list the job could not read and a destination it could not write (the entry
+  // or the field at fault gets the focus). The output may be one of the lists.
   int OnWizardNext() override;
 
  private:

@@ -1,6 +1,7 @@
 #include "wizard/output_page.h"
 
 #include "engine/texts.h"
+#include "wizard/file_fields.h"
 #include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
@@ -49,6 +50,12 @@ int COutputPage::OnWizardNext() {
   if (!IsReplaceInputChecked() && GetOutputFileName().isEmpty()) {
     return RefuseField(*this, QString::fromUtf8(kEnterFilename),
                        QStringLiteral("You forgot to enter filename"), IDC_OUTPUT_FILE);
+  }
+  if (const CVantorSheet* sheet = CVantorSheet::Of(this)) {
+    if (const auto problem = CheckDestination(JobOfPages(*sheet), Env::Default())) {
+      return RefuseFile(*this, *problem,
+                        IsReplaceInputChecked() ? IDC_REPLACE_INPUT : IDC_OUTPUT_FILE);
+    }
   }
   return 0;
 }

@@ -28,7 +28,8 @@ class COutputPage : public CHeaderPage {
   void OnDestroy() override;
 
   // Refuses an output file name that is empty once trimmed, unless the input is to be
-  // replaced.
+  // replaced; then a destination the job could not put its result in (CheckDestination
+  // for the job the pages hold now).
   int OnWizardNext() override;
 
  private:

@@ -16,6 +16,7 @@
 #include "engine/texts.h"
 #include "wizard/arrow_check_static.h"
 #include "wizard/completion_page.h"
+#include "wizard/file_fields.h"
 #include "wizard/framework/dialog_hooks.h"
 #include "wizard/run_worker.h"
 #include "wizard/sheet.h"
@@ -223,7 +224,9 @@ void CProcessingPage::OnRunEvent(const RunEvent& event) {
       framework::CloseMessageBoxes(GetWindow());
       KillRunTimer();
       m_bRunning = false;
-      const std::string report = Format("%s\r\n%s", kRunErrorHeading, message.text.c_str());
+      // The file and the system's reason follow the error, when the run noted them.
+      std::string report = Format("%s\r\n%s", kRunErrorHeading, message.text.c_str());
+      if (!m_job.errorDetail.empty()) report += "\r\n" + m_job.errorDetail;
       framework::ShowMessageBox(GetWindow(), FromEngine(report), QString::fromUtf8(kErrorCaption),
                                 framework::MessageIcon::Stop);
       m_job.resultsText += report;
@@ -241,7 +244,8 @@ void CProcessingPage::EndRun(bool failed) {
   // The runner leaves the duration of a failed run unwritten: there is none to show.
   sheet->SetLastOutcome({.results = FromEngine(m_job.resultsText),
                          .elapsedMs = failed ? 0 : m_job.elapsedMs,
-                         .completed = !failed});
+                         .completed = !failed,
+                         .fileAtFault = failed ? FileNamedIn(m_job.errorDetail) : std::string()});
   sheet->SetActivePage(sheet->GetCompletionPage());
 }
 

@@ -7,6 +7,7 @@
 
 #include <QString>
 #include <cstdint>
+#include <string>
 
 namespace vantor::wizard {
 
@@ -19,6 +20,8 @@ struct RunOutcome {
   // The run ended without an error (WMU_DONE): its results are in place and its
   // duration is worth showing.
   bool completed = false;
+  // Of a failed run, the file the error names, when it names one.
+  std::string fileAtFault;
 };
 
 }  // namespace vantor::wizard

@@ -8,6 +8,7 @@
 #include "wizard/choose_items_page.h"
 #include "wizard/completion_page.h"
 #include "wizard/extract_page.h"
+#include "wizard/file_fields.h"
 #include "wizard/filter_page.h"
 #include "wizard/framework/dialog_builder.h"
 #include "wizard/framework/dialog_units.h"
@@ -124,26 +125,20 @@ bool CVantorSheet::IsSplitChecked() const {
   return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_SPLIT);
 }
 
-namespace {
-
-std::string FileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
-
-}  // namespace
-
 JobChoices CVantorSheet::GetChoices() const {
   JobChoices c;
   c.singleList = IsSingleListChecked();
   if (!c.singleList) {
-    c.outputFileName = FileName(m_pMergePage->GetOutputFileName());
+    c.outputFileName = EngineFileName(m_pMergePage->GetOutputFileName());
     for (const QString& name : m_pMergePage->GetMergeFiles())
-      c.mergeFiles.push_back(FileName(name));
+      c.mergeFiles.push_back(EngineFileName(name));
     return c;
   }
-  c.inputFileName = FileName(m_pSingleListPage->GetInputFileName());
+  c.inputFileName = EngineFileName(m_pSingleListPage->GetInputFileName());
   c.replaceInput = m_pOutputPage->IsReplaceInputChecked();
-  if (!c.replaceInput) c.outputFileName = FileName(m_pOutputPage->GetOutputFileName());
+  if (!c.replaceInput) c.outputFileName = EngineFileName(m_pOutputPage->GetOutputFileName());
   c.filter = IsFilterChecked();
-  if (c.filter) c.filterFileName = FileName(m_pFilterPage->GetFilterFileName());
+  if (c.filter) c.filterFileName = EngineFileName(m_pFilterPage->GetFilterFileName());
   c.rearrange = IsRearrangeChecked();
   if (c.rearrange) {
     c.sortByEmail = m_pRearrangePage->IsSortByEmailChecked();

@@ -1,6 +1,7 @@
 #include "wizard/single_list_page.h"
 
 #include "engine/texts.h"
+#include "wizard/file_fields.h"
 #include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
@@ -41,6 +42,10 @@ int CSingleListPage::OnWizardNext() {
   if (GetInputFileName().isEmpty()) {
     return RefuseField(*this, QString::fromUtf8(kEnterFilename),
                        QStringLiteral("You forgot to enter filename"), IDC_INPUT_FILE);
+  }
+  if (const auto problem =
+          CheckInputFile(EngineFileName(GetInputFileName()), Env::Default(), InputCheck::kOpen)) {
+    return RefuseFile(*this, *problem, IDC_INPUT_FILE);
   }
   return 0;
 }

@@ -24,8 +24,8 @@ class CSingleListPage : public CHeaderPage {
   // Keeps the entries for the page's next window.
   void OnDestroy() override;
 
-  // Refuses an input file name that is empty once trimmed. Whether the file exists is
-  // found out when the job runs.
+  // Refuses an input file name that is empty once trimmed, then a file the job could
+  // not read now: missing, not a regular file, unreadable (see CheckInputFile).
   int OnWizardNext() override;
 
  private:

@@ -6,6 +6,7 @@
 #include <QTextDocument>
 
 #include "engine/summary.h"
+#include "wizard/file_fields.h"
 #include "wizard/sheet.h"
 
 namespace vantor::wizard {
@@ -44,6 +45,11 @@ void CSummaryPage::OnSetActive() {
   const CVantorSheet* sheet = CVantorSheet::Of(this);
   if (sheet == nullptr) return;
   SetDlgItemText(IDC_SUMMARY, QString::fromStdString(BuildSummaryText(sheet->GetChoices())));
+}
+
+int CSummaryPage::OnWizardNext() {
+  CVantorSheet* sheet = CVantorSheet::Of(this);
+  return sheet == nullptr || CheckFilesBeforeRun(*sheet) ? 0 : -1;
 }
 
 QString CSummaryPage::SummaryText() const {

@@ -20,6 +20,11 @@ class CSummaryPage : public CHeaderPage {
   // Describes the job as the earlier pages hold it now; built afresh on every
   // activation, so a change made after going Back shows.
   void OnSetActive() override;
+  // Starts the run only when every file of the job passes the checks the pages made: a
+  // file changed since its page, or one a later page's choice concerns (a part of the
+  // split that would replace the filter file), takes the wizard back to the field that
+  // names it.
+  int OnWizardNext() override;
 
   // The text the box shows, with CR LF line ends (the box itself shows plain line
   // breaks); empty while the page has no window.

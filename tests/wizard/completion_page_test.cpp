@@ -65,13 +65,15 @@ TEST_F(CompletionPageTest, TheTextComesFromTheSheetAtEveryActivation) {
   ASSERT_TRUE(RunJob(SplitJob()));
   const QString results = m_sheet->GetLastOutcome().results;
 
-  m_sheet->SetLastOutcome({.results = results, .elapsedMs = 1050, .completed = true});
+  m_sheet->SetLastOutcome(
+      {.results = results, .elapsedMs = 1050, .completed = true, .fileAtFault = {}});
   completion().OnSetActive();
   EXPECT_EQ(completion().GetResultsText(), results + "Processing has taken 1.05 seconds\r\n");
 
   const QString error =
       QStringLiteral("Error occured while processing lists:\r\nfailed to read file");
-  m_sheet->SetLastOutcome({.results = error, .elapsedMs = 1050, .completed = false});
+  m_sheet->SetLastOutcome(
+      {.results = error, .elapsedMs = 1050, .completed = false, .fileAtFault = {}});
   completion().OnSetActive();
   EXPECT_EQ(completion().GetResultsText(), error);
   EXPECT_EQ(completion().GetDlgItemText(CCompletionPage::IDC_RESULTS), error);
@@ -123,7 +125,7 @@ TEST_F(CompletionPageTest, TheResultsBoxGetsTheFocusWithoutSelectionAndAtTheStar
   ASSERT_TRUE(RunJob(SplitJob()));
   QString many;
   for (int i = 0; i < 200; ++i) many += QStringLiteral("line %1 of a long report\r\n").arg(i);
-  m_sheet->SetLastOutcome({.results = many, .completed = true});
+  m_sheet->SetLastOutcome({.results = many, .completed = true, .fileAtFault = {}});
   completion().OnSetActive();
   QPlainTextEdit* results = Results();
   ASSERT_NE(results, nullptr);

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
 
 #include "tests/wizard/wizard_driver.h"
 #include "wizard/filter_page.h"
@@ -98,11 +100,20 @@ TEST_F(FileNamePagesTest, BrowseStartsOnTheFieldsTextAndPutsTheChosenPathThere) 
 }
 
 TEST_F(FileNamePagesTest, BrowseStartsInTheFolderOfItsFieldsNameElseOfTheLastFileNamed) {
+  // Real folders: the pages go on only with a list that can be read and an output that
+  // can be written.
+  QTemporaryDir root;
+  const QString lists = root.filePath(QStringLiteral("lists"));
+  const QString out = root.filePath(QStringLiteral("out"));
+  ASSERT_TRUE(QDir().mkpath(lists) && QDir().mkpath(out));
+  QFile list(lists + QStringLiteral("/in.txt"));
+  ASSERT_TRUE(list.open(QIODevice::WriteOnly));
+  list.close();
   Start({Choose::IDC_FILTER});
-  m_dialogAnswers = {std::nullopt, QStringLiteral("/srv/out/result.txt"),
+  m_dialogAnswers = {std::nullopt, out + QStringLiteral("/result.txt"),
                      std::nullopt, std::nullopt,
                      std::nullopt, std::nullopt};
-  Type(CSingleListPage::IDC_INPUT_FILE, " /home/ann/lists/in.txt ");
+  Type(CSingleListPage::IDC_INPUT_FILE, QStringLiteral(" ") + lists + QStringLiteral("/in.txt "));
   Click(CSingleListPage::IDC_BROWSE);
   Next();
   Click(COutputPage::IDC_BROWSE);  // empty: where the list typed before is
@@ -116,11 +127,8 @@ TEST_F(FileNamePagesTest, BrowseStartsInTheFolderOfItsFieldsNameElseOfTheLastFil
   Click(COutputPage::IDC_BROWSE);  // its own name first
   Type(COutputPage::IDC_OUTPUT_FILE, "");
   Click(COutputPage::IDC_BROWSE);  // then the file dropped
-  EXPECT_EQ(
-      m_dialogStartFolders,
-      (std::vector<QString>{QStringLiteral("/home/ann/lists"), QStringLiteral("/home/ann/lists"),
-                            QStringLiteral("/srv/out"), QDir::currentPath(),
-                            QStringLiteral("/srv/out"), QStringLiteral("/d/e")}));
+  EXPECT_EQ(m_dialogStartFolders, (std::vector<QString>{lists, lists, out, QDir::currentPath(), out,
+                                                        QStringLiteral("/d/e")}));
 }
 
 TEST_F(FileNamePagesTest, AFileDroppedOnANameFieldTakesItsPlace) {

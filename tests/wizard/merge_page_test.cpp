@@ -105,14 +105,14 @@ TEST_F(MergePageTest, RemoveOnAnEmptyListAndAddAfterRemoveKeepTheOrder) {
   EXPECT_EQ(page().GetMergeFiles(), Names({"/b", "/c", "/a"}));
 }
 
-TEST_F(MergePageTest, OutputNameIsTrimmedAndTheListIsNotChecked) {
-  AddAll({"/a", "/a"});
-  Type(Merge::IDC_OUTPUT_FILE, "\t/a \r");
-  EXPECT_EQ(page().GetOutputFileName(), QStringLiteral("/a"));
+TEST_F(MergePageTest, OutputNameIsTrimmedAndMayBeOneOfTheLists) {
+  AddAll({"in.txt", "in.txt"});
+  Type(Merge::IDC_OUTPUT_FILE, "\tin.txt \r");
+  EXPECT_EQ(page().GetOutputFileName(), QStringLiteral("in.txt"));
   Next();
-  EXPECT_TRUE(m_messages.empty()) << "an output that is one of the lists is not refused here";
+  EXPECT_TRUE(m_messages.empty()) << "an output that is one of the lists is not refused";
   EXPECT_EQ(ActiveId(), kSummary);
-  EXPECT_EQ(m_sheet->GetChoices().outputFileName, "/a");
+  EXPECT_EQ(m_sheet->GetChoices().outputFileName, "in.txt");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The checks the pages make on Next: what each refusal says, where it puts the focus,
 // that the wizard stays; and the values at the edges that pass.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <QAbstractButton>
 #include <QListWidget>
@@ -11,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/test_files.h"
 #include "tests/wizard/wizard_driver.h"
 #include "wizard/merge_page.h"
 #include "wizard/rearrange_page.h"
@@ -67,6 +70,12 @@ TEST_F(PageChecksTest, InvalidFieldsShowTheirMessageFocusTheFieldAndKeepThePage)
        kEnterFilename,
        kForgotFilename,
        CSingleListPage::IDC_INPUT_FILE},
+      {"filter untouched",
+       kFilter,
+       {},
+       kEnterFilename,
+       kForgotFilename,
+       CFilterPage::IDC_FILTER_FILE},
       {"output untouched",
        kOutput,
        {},
@@ -238,10 +247,6 @@ TEST_F(PageChecksTest, ValidFieldsLetTheWizardMoveOnWithTheValuesTheGettersGive)
        kOutput,
        {ClickStep(COutputPage::IDC_REPLACE_INPUT)},
        [](const JobChoices& c) { EXPECT_TRUE(c.replaceInput); }},
-      {"an empty filter name",
-       kFilter,
-       {},
-       [](const JobChoices& c) { EXPECT_EQ(c.filterFileName, ""); }},
       {"a filter name with blanks, kept",
        kFilter,
        {TypeStep(CFilterPage::IDC_FILTER_FILE, " filter.txt ")},
@@ -311,6 +316,101 @@ TEST_F(PageChecksTest, ValidFieldsLetTheWizardMoveOnWithTheValuesTheGettersGive)
     EXPECT_EQ(ActiveId(), *(at + 1));
     c.expect(m_sheet->GetChoices());
   }
+}
+
+// The files the pages name, checked on Next: the box names the file and says what is
+// wrong with it, the page stays and its field takes the focus.
+TEST_F(PageChecksTest, FilesTheJobCannotUseAreRefusedOnThePageThatNamesThem) {
+  vantor::testing::TempDir dir;
+  vantor::testing::WriteFile(dir.File("in.txt"), "a@example.com\n");
+  ASSERT_EQ(::mkdir(dir.File("sub").c_str(), 0755), 0);
+  const std::string longName = dir.File(std::string(300, 'n') + ".txt");
+  struct FileCase {
+    const char* name;
+    int page;
+    int field;
+    std::string typed;
+    std::string text;  // the file and the reason
+    int row = -1;      // the merge list's entry at fault
+  };
+  const FileCase cases[] = {
+      {"missing list", kInput, CSingleListPage::IDC_INPUT_FILE, dir.File("missing.txt"),
+       dir.File("missing.txt") + "': No such file or directory"},
+      {"a folder as the list", kInput, CSingleListPage::IDC_INPUT_FILE, dir.path(),
+       dir.path() + "': not a regular file"},
+      {"a list name too long", kInput, CSingleListPage::IDC_INPUT_FILE, longName,
+       longName + "': File name too long"},
+      {"output in a missing folder", kOutput, COutputPage::IDC_OUTPUT_FILE,
+       dir.File("none/out.txt"), dir.File("none") + "': no such folder"},
+      {"a folder as the output", kOutput, COutputPage::IDC_OUTPUT_FILE, dir.File("sub"),
+       dir.File("sub") + "': not a regular file"},
+      {"an output name too long", kOutput, COutputPage::IDC_OUTPUT_FILE, longName,
+       longName + "': File name too long"},
+      {"missing filter file", kFilter, CFilterPage::IDC_FILTER_FILE, dir.File("f.txt"),
+       dir.File("f.txt") + "': No such file or directory"},
+      {"a missing list to merge", kMerge, Merge::IDC_FILE_LIST, dir.File("gone.txt"),
+       dir.File("gone.txt") + "': No such file or directory", 1},
+      {"a folder as the merge's output", kMerge, Merge::IDC_OUTPUT_FILE, dir.File("sub"),
+       dir.File("sub") + "': not a regular file"},
+  };
+  for (const FileCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const QString typed = QString::fromStdString(c.typed);
+    if (c.page == kMerge) {
+      Reach({Choose::IDC_MERGE}, kMerge);
+      const bool list = c.field == Merge::IDC_FILE_LIST;
+      Active()
+          .GetDlgItemAs<QListWidget>(Merge::IDC_FILE_LIST)
+          ->addItems({QString::fromStdString(dir.File("in.txt")),
+                      list ? typed : QStringLiteral("in.txt")});
+      Type(Merge::IDC_OUTPUT_FILE, list ? QStringLiteral("out.txt") : typed);
+    } else {
+      Reach({Choose::IDC_FILTER, Choose::IDC_SPLIT}, c.page);
+      Type(c.field, typed);
+    }
+    Next();
+    ASSERT_EQ(m_messages.size(), 1u);
+    EXPECT_EQ(m_messages[0].text.toStdString(), "'" + c.text);
+    EXPECT_EQ(m_messages[0].caption, QStringLiteral("File cannot be used"));
+    EXPECT_EQ(m_messages[0].owner, Active().GetWindow());
+    EXPECT_EQ(ActiveId(), c.page);
+    EXPECT_TRUE(HasFocus(c.field));
+    if (c.row >= 0) {
+      EXPECT_EQ(Active().GetDlgItemAs<QListWidget>(c.field)->currentRow(), c.row);
+    }
+  }
+}
+
+// The summary's Next checks the whole job again: a file changed since its page, or one a
+// later choice concerns, takes the wizard back to the field that names it.
+TEST_F(PageChecksTest, TheSummaryTakesTheWizardBackToTheFieldOfAFileThatWillNotDo) {
+  vantor::testing::TempDir dir;
+  vantor::testing::WriteFile(dir.File("in.txt"), "a@example.com\n");
+  vantor::testing::WriteFile(dir.File("f1.txt"), "zeta\n");
+  Start({Choose::IDC_FILTER, Choose::IDC_SPLIT});
+  WalkTo(kSummary,
+         {{kInput, {TypeStep(CSingleListPage::IDC_INPUT_FILE, dir.File("in.txt").c_str())}},
+          {kOutput, {TypeStep(COutputPage::IDC_OUTPUT_FILE, dir.File("f.txt").c_str())}},
+          {kFilter, {TypeStep(CFilterPage::IDC_FILTER_FILE, dir.File("f1.txt").c_str())}}});
+  Next();
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text.toStdString(),
+            "'" + dir.File("f1.txt") + "': split part would overwrite the filter file");
+  EXPECT_EQ(m_messages[0].activePage, kOutput);
+  EXPECT_EQ(ActiveId(), kOutput);
+  EXPECT_TRUE(HasFocus(COutputPage::IDC_OUTPUT_FILE));
+
+  m_messages.clear();
+  Type(COutputPage::IDC_OUTPUT_FILE, QString::fromStdString(dir.File("part.txt")));
+  while (ActiveId() != kSummary) Next();
+  ASSERT_TRUE(m_messages.empty());
+  ASSERT_EQ(::unlink(dir.File("in.txt").c_str()), 0);
+  Next();
+  ASSERT_EQ(m_messages.size(), 1u);
+  EXPECT_EQ(m_messages[0].text.toStdString(),
+            "'" + dir.File("in.txt") + "': No such file or directory");
+  EXPECT_EQ(ActiveId(), kInput);
+  EXPECT_TRUE(HasFocus(CSingleListPage::IDC_INPUT_FILE));
 }
 
 // What a page shows when it has just been made.
@@ -461,7 +561,8 @@ TEST_F(PageChecksTest, BackToChooseActionsAndNextAgainKeepsEveryEntry) {
   // The merge page keeps its lists and output too, also across a single-list job.
   Reach({Choose::IDC_MERGE}, kMerge);
   ExpectFreshPage(Active());
-  Do({AddStep("/a"), AddStep("/b"), AddStep("/c"), TypeStep(Merge::IDC_OUTPUT_FILE, "all.txt")});
+  Do({AddStep("in.txt"), AddStep("lists/a.txt"), AddStep("other.txt"),
+      TypeStep(Merge::IDC_OUTPUT_FILE, "all.txt")});
   Next();
   ASSERT_EQ(ActiveId(), kSummary);
   Back();
@@ -474,11 +575,13 @@ TEST_F(PageChecksTest, BackToChooseActionsAndNextAgainKeepsEveryEntry) {
   Click(Choose::IDC_MERGE);
   Next();
   ASSERT_EQ(ActiveId(), kMerge);
-  EXPECT_EQ(m_sheet->GetMergePage()->GetMergeFiles(), (QStringList{"/a", "/b", "/c"}));
+  EXPECT_EQ(m_sheet->GetMergePage()->GetMergeFiles(),
+            (QStringList{"in.txt", "lists/a.txt", "other.txt"}));
   EXPECT_EQ(Text(Merge::IDC_OUTPUT_FILE), QStringLiteral("all.txt"));
   Next();
   EXPECT_EQ(ActiveId(), kSummary);
-  EXPECT_EQ(m_sheet->GetChoices().mergeFiles, (std::vector<std::string>{"/a", "/b", "/c"}));
+  EXPECT_EQ(m_sheet->GetChoices().mergeFiles,
+            (std::vector<std::string>{"in.txt", "lists/a.txt", "other.txt"}));
 }
 
 }  // namespace

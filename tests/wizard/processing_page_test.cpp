@@ -5,6 +5,7 @@
 #include "wizard/processing_page.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <QMessageBox>
 #include <QProcess>
@@ -244,10 +245,11 @@ TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksA
   job.splitSize = QStringLiteral("100");
   ASSERT_TRUE(RunJob(job));
 
-  const QString error =
-      QStringLiteral("Error occured while processing lists:\r\nfailed to get temp file name");
+  // The file and the reason the run noted follow the error: here the fault's own words.
+  const QString error = QStringLiteral(
+      "Error occured while processing lists:\r\nfailed to get temp file name\r\ninjected fault");
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text, error);
+  EXPECT_EQ(m_messages[0].text.toStdString(), error.toStdString());
   EXPECT_EQ(m_messages[0].caption, QStringLiteral("Error occured"));
   EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Stop);
   EXPECT_EQ(m_messages[0].activePage, kProcessing) << "the box comes before the completion page";
@@ -274,19 +276,45 @@ TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksA
 }
 
 // A result that could not be put in place is refused before the first action starts.
-TEST_F(ProcessingPageTest, AMissingOutputFolderIsRefusedBeforeAnyAction) {
-  WriteFile(m_in.File("in.txt"), MakeList(50, 5));
+// A list to merge that goes away while the run reads the one before it: the box names
+// it, and Back on the results leads to its entry on the merge page.
+TEST_F(ProcessingPageTest, AFileThatFailsTheRunIsNamedAndBackLeadsToItsField) {
+  WriteFile(m_in.File("a.txt"), MakeList(50, 5));
+  WriteFile(m_in.File("b.txt"), MakeList(50, 6));
+  WriteFile(m_in.File("c.txt"), MakeList(50, 7));
+  FaultEnv env;
+  std::atomic<bool> release{false};
+  env.HoldRead(1, [&release] { return release.load(); });
+  processing().SetEnv(&env);
   WizardJob job;
-  job.actions = {Choose::IDC_REARRANGE};
-  job.input = Q(m_in.File("in.txt"));
-  job.output = Q(m_in.File("none/out.txt"));
-  ASSERT_TRUE(RunJob(job));
+  job.merge = true;
+  job.mergeFiles = {Q(m_in.File("a.txt")), Q(m_in.File("b.txt")), Q(m_in.File("c.txt"))};
+  job.output = Q(m_in.File("all.txt"));
+  ASSERT_TRUE(FillUpToSummary(job));
+  Next();
+  ASSERT_TRUE(QTest::qWaitFor([&env] { return env.holding(); }, kRunLimitMs));
+  ASSERT_EQ(::unlink(m_in.File("b.txt").c_str()), 0);
+  release = true;
+  ASSERT_TRUE(WaitForRunEnd());
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(
-      m_messages[0].text,
-      QStringLiteral("Error occured while processing lists:\r\noutput folder does not exist"));
-  EXPECT_EQ(Marks(), "......") << "no action began";
-  EXPECT_EQ(m_in.List(), std::vector<std::string>{"in.txt"});
+  EXPECT_EQ(m_messages[0].text.toStdString(),
+            "Error occured while processing lists:\r\nfailed to open input file for reading\r\n"
+            "cannot open '" +
+                m_in.File("b.txt") + "': No such file or directory");
+  EXPECT_FALSE(vantor::testing::FileExists(m_in.File("all.txt")));
+
+  Back();
+  EXPECT_EQ(ActiveId(), kMerge);
+  EXPECT_TRUE(HasFocus(CMergePage::IDC_FILE_LIST));
+  EXPECT_EQ(Active().GetDlgItemAs<QListWidget>(CMergePage::IDC_FILE_LIST)->currentRow(), 1);
+  // An error that names no file of the job leads to the choose-actions page, as before.
+  m_sheet->SetLastOutcome({.results = QString(),
+                           .elapsedMs = 0,
+                           .completed = false,
+                           .fileAtFault = m_in.File("elsewhere.txt")});
+  m_sheet->SetActivePage(m_sheet->GetCompletionPage());
+  Back();
+  EXPECT_EQ(ActiveId(), kChooseActions);
 }
 
 // A run held at a read of its first action, with chunks small enough for many reads.

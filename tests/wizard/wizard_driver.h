@@ -187,6 +187,9 @@ class WizardTest : public ::testing::Test {
       case kOutput:
         Type(COutputPage::IDC_OUTPUT_FILE, "out.txt");
         break;
+      case kFilter:
+        Type(CFilterPage::IDC_FILTER_FILE, "filter.txt");
+        break;
       case kInclude:
         Type(CIncludePage::IDC_INCLUDE_EMAIL, "x@example.com");
         Type(CIncludePage::IDC_INCLUDE_PERIOD, "100");
