@@ -19,6 +19,8 @@ namespace vantor::wizard {
 namespace {
 
 constexpr char kFileCaption[] = "File cannot be used";
+// The characters kept at each end of a long name in the box.
+constexpr int kNameEnds = 40;
 
 // A field of a page, or an entry of the merge page's list.
 struct Field {
@@ -84,8 +86,16 @@ ProcessingJob JobOfPages(const CVantorSheet& sheet) {
 }
 
 int RefuseFile(framework::PropertyPage& page, const FileProblem& problem, int fieldId, int row) {
+  // A box wraps only between words: a name longer than a screen is shown with its middle
+  // left out. The field beside the box holds it whole.
+  FileProblem shown = problem;
+  QString name = QFile::decodeName(QByteArray::fromStdString(problem.name));
+  if (name.size() > 2 * kNameEnds + 1) {
+    name = name.left(kNameEnds) + QChar(0x2026) + name.right(kNameEnds);
+    shown.name = QFile::encodeName(name).toStdString();
+  }
   framework::ShowMessageBox(page.GetWindow(),
-                            QFile::decodeName(QByteArray::fromStdString(DescribeProblem(problem))),
+                            QFile::decodeName(QByteArray::fromStdString(DescribeProblem(shown))),
                             QString::fromUtf8(kFileCaption), framework::MessageIcon::Exclamation);
   Focus(page, fieldId, row);
   return -1;
