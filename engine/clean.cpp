@@ -102,6 +102,7 @@ class Cleaner {
 
   void Run() {
     const ProcessingJob& job = run_.job();
+    run_.Report(kCleanHeading);
     if (!job.rejectsFileName.empty()) {
       // Named before the first line is read: a name that cannot be used ends the run now.
       const std::size_t target = run_.AddExtraResult(job.rejectsFileName);
@@ -157,7 +158,6 @@ class Cleaner {
       return;
     }
     if (rejects_) run_.SetPartResult(rejectsTarget_, rejects_->name());
-    run_.Report(kCleanHeading);
     run_.Report(CleanCountsText(trimmed_, blank_, rejected_, lines_));
     if (rejects_) run_.Report(RejectsWrittenText(job.rejectsFileName));
     run_.Report("\r\n");
