@@ -3,87 +3,22 @@
 #include <gtest/gtest.h>
 
 #include <random>
-#include <regex>
 #include <string>
 #include <vector>
 
 #include "tests/support/action_test.h"
+#include "tests/support/reference_clean.h"
 #include "tests/support/test_files.h"
 
 namespace vantor {
 namespace {
 
 using namespace std::string_literals;
+using testing::Cleaned;
+using testing::CleanModel;
+using testing::IsModelAddress;
 using testing::ReadFile;
 using testing::WriteFile;
-
-// ---------------------------------------------------------------------------------
-// The clean written out plainly, in memory, with the address rule as a pattern.
-
-bool ModelAddress(const std::string& s) {
-  static const std::regex kAddress(
-      "([A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+(\\.[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+)*)@"
-      "([A-Za-z0-9]([A-Za-z0-9-]*[A-Za-z0-9])?(\\.[A-Za-z0-9]([A-Za-z0-9-]*[A-Za-z0-9])?)+)");
-  std::smatch m;
-  if (s.size() > 254 || !std::regex_match(s, m, kAddress) || m[1].length() > 64) return false;
-  std::size_t label = 0;
-  for (char c : m[3].str()) {
-    label = c == '.' ? 0 : label + 1;
-    if (label > 63) return false;
-  }
-  return true;
-}
-
-struct Cleaned {
-  std::string output;
-  std::string rejects;
-  long long trimmed = 0, blank = 0, notAddresses = 0, lines = 0;
-};
-
-// A line of `chunk` bytes or more (its CR counted) reaches the clean in pieces: it is
-// never an address. A last line without an LF gets the line end of the file's style.
-Cleaned Model(std::string list, std::uint32_t chunk) {
-  bool crlf = false;
-  for (std::size_t i = 0; i < std::min<std::size_t>(list.size(), chunk); ++i) {
-    if (list[i] == '\n' || list[i] == '\r') {
-      crlf = list[i] == '\r';
-      break;
-    }
-  }
-  if (!list.empty() && list.back() != '\n') list += crlf ? "\r\n" : "\n";
-  Cleaned c;
-  std::size_t start = 0;
-  for (std::size_t lf; (lf = list.find('\n', start)) != std::string::npos; start = lf + 1) {
-    const std::string raw = list.substr(start, lf + 1 - start);
-    std::string body = raw.substr(0, raw.size() - 1);
-    const bool cr = !body.empty() && body.back() == '\r';
-    if (cr) body.pop_back();
-    const std::size_t b = body.find_first_not_of(" \t");
-    const std::string trimmed =
-        b == std::string::npos ? "" : body.substr(b, body.find_last_not_of(" \t") + 1 - b);
-    ++c.lines;
-    if (raw.size() - 1 >= chunk) {
-      ++c.notAddresses;
-      c.rejects += raw;
-    } else if (trimmed.empty()) {
-      ++c.blank;
-    } else if (!ModelAddress(trimmed)) {
-      ++c.notAddresses;
-      c.rejects += raw;
-    } else {
-      c.trimmed += trimmed != body;
-      c.output += trimmed + (cr ? "\r\n" : "\n");
-    }
-  }
-  return c;
-}
-
-std::string Report(const Cleaned& c, const std::string& rejects) {
-  return "Clean list:\r\n" + std::to_string(c.trimmed) + " line(s) trimmed, " +
-         std::to_string(c.blank) + " blank line(s) and " + std::to_string(c.notAddresses) +
-         " line(s) that are not addresses dropped from " + std::to_string(c.lines) + " lines\r\n" +
-         (rejects.empty() ? "" : "dropped lines written to '" + rejects + "'\r\n") + "\r\n";
-}
 
 // ---------------------------------------------------------------------------------
 
@@ -142,7 +77,8 @@ TEST(IsListAddressTest, EachRuleHoldsAtItsLimitAndFailsPastIt) {
   for (const AddressCase& c : cases) {
     EXPECT_EQ(IsListAddress(c.text.data(), c.text.size()), c.address)
         << ::testing::PrintToString(c.text);
-    EXPECT_EQ(ModelAddress(c.text), c.address) << "the model: " << ::testing::PrintToString(c.text);
+    EXPECT_EQ(IsModelAddress(c.text), c.address)
+        << "the model: " << ::testing::PrintToString(c.text);
   }
 }
 
@@ -201,14 +137,14 @@ TEST_F(CleanTest, MatchesAPlainModelForAnyChunkSize) {
     WriteFile(job_.inputFileName, list);
     const std::string where = "round " + std::to_string(round) + " chunk " + std::to_string(chunk);
 
-    const Cleaned e = Model(list, chunk);
+    const Cleaned e = CleanModel(list, chunk);
     ASSERT_EQ(RunAgain(), "") << where;
     ASSERT_EQ(Output(), e.output) << where << " list " << ::testing::PrintToString(list);
     if (!job_.rejectsFileName.empty()) {
       EXPECT_EQ(ReadFile(job_.rejectsFileName), e.rejects) << where;
       ::unlink(job_.rejectsFileName.c_str());
     }
-    EXPECT_EQ(job_.resultsText, Report(e, job_.rejectsFileName)) << where;
+    EXPECT_EQ(job_.resultsText, testing::CleanReport(e, job_.rejectsFileName)) << where;
     job_.rejectsFileName = dir_.File("rejects.txt");
   }
 }
