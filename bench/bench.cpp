@@ -34,6 +34,14 @@
 //                                           against shuf -n 100000 LIST -o OUT2; sync OUT2
 //                       The last five also time a synced copy of their input in the same
 //                       rounds, cat INPUT > OUT3; sync OUT3: the floor of a copy.
+//                         clean             vantor-cli -q --clean -o OUT LIST against
+//                                           LC_ALL=C grep -E ADDRESS-PATTERN LIST > OUT2;
+//                                           sync OUT2, and the floor of a copy
+//                         sort-email-foldcase
+//                                           vantor-cli -q --sort-email --fold-case -o OUT
+//                                           LIST against LC_ALL=C sort -S 20M -f LIST
+//                                           -o OUT2; sync OUT2 (sort -f folds to capitals,
+//                                           so the orders differ where [\]^_` meet letters)
 //   --size-mib=N        size of the generated list in MiB (default: 100)
 //   --fragments=N       lines of the generated filter file (default: 10000)
 //   --seed=N            seed of the generated files (default: 1)
@@ -659,6 +667,71 @@ bool BenchExtract(Bench& bench) {
   return ok;
 }
 
+// The clean of a generated list, whose lines are all addresses, against grep keeping the
+// lines that match the rule's pattern (without its length limits): at most 1.5 times the
+// floor of a synced copy.
+constexpr double kCleanMaxFloorRatio = 1.5;
+
+bool BenchClean(Bench& bench) {
+  const Flags& flags = bench.flags();
+  const std::string list = bench.List();
+  const std::string atom = "[A-Za-z0-9!#$%&'*+/=?^_`{|}~-]+";
+  const std::string label = "[A-Za-z0-9]([A-Za-z0-9-]*[A-Za-z0-9])?";
+  Contest contest{
+      .name = "clean",
+      .oursArgs = {"-q", "--clean", "-o", bench.Path("clean-out-vantor.txt"), list},
+      .oursOutput = bench.Path("clean-out-vantor.txt"),
+      .report = bench.Path("clean-report-vantor.txt"),
+      .peerLabel = "grep + sync",
+      .peerArgv = {flags.grep, "-E",
+                   "^" + atom + "(\\." + atom + ")*@" + label + "(\\." + label + ")+$", list},
+      .peerEnvironment = {{"LC_ALL", "C"}},
+      .peerOutput = bench.Path("clean-out-grep.txt"),
+      .peerToStdout = true,
+      .baselineLabel = "floor",
+      .baselineArgv = {flags.cat, list},
+      .baselineOutput = bench.Path("copy-floor.txt"),
+  };
+  ContestResult result;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
+  PrintCopyFigures(result, "grep", flags.sizeMiB);
+  const double floorRatio = Median(result.oursRuns) / Median(result.baselineRuns);
+  std::printf("              target: at most %.1f times the floor: %s\n", kCleanMaxFloorRatio,
+              floorRatio <= kCleanMaxFloorRatio ? "met" : "MISSED");
+  const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, "grep");
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, "trimmed").c_str());
+  std::fflush(stdout);
+  return identical;
+}
+
+// The folded sort against sort -f, times and memory; the outputs are compared and the
+// first difference shown, which is expected where [\]^_` meet letters.
+bool BenchSortEmailFoldCase(Bench& bench) {
+  const Flags& flags = bench.flags();
+  const std::string list = bench.List();
+  const std::string name = "sort-email-foldcase";
+  Contest contest{
+      .name = name,
+      .oursArgs = {"-q", "--sort-email", "--fold-case", "-o", bench.Path(name + "-out-vantor.txt"),
+                   list},
+      .oursOutput = bench.Path(name + "-out-vantor.txt"),
+      .report = bench.Path(name + "-report-vantor.txt"),
+      .peerLabel = "sort -f + sync",
+      .peerArgv = {flags.sort, "-S", "20M", "-f", list, "-o", bench.Path(name + "-out-sort.txt")},
+      .peerEnvironment = {{"LC_ALL", "C"}},
+      .peerOutput = bench.Path(name + "-out-sort.txt"),
+  };
+  ContestResult result;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
+  PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, {kSortTargetMiB}, flags.sizeMiB);
+  ReportIdentical(contest.oursOutput, contest.peerOutput, "sort -f");
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, "sorted").c_str());
+  std::fflush(stdout);
+  return true;
+}
+
 struct Benchmark {
   std::string_view name;
   bool (*run)(Bench&);
@@ -675,6 +748,8 @@ constexpr Benchmark kBenchmarks[] = {
     {"merge", BenchMerge},
     {"include", BenchInclude},
     {"extract", BenchExtract},
+    {"clean", BenchClean},
+    {"sort-email-foldcase", BenchSortEmailFoldCase},
 };
 
 // ---------------------------------------------------------------------------------
@@ -686,7 +761,8 @@ const char* kUsage =
     "                    [--cli=PATH] [--grep=PATH] [--sort=PATH] [--shuf=PATH]\n"
     "                    [--split=PATH] [--cat=PATH] [--awk=PATH]\n"
     "Benchmarks: filter, sort-email, sort-email-dedup, sort-domain, randomize,\n"
-    "            split-count, split-size, merge, include, extract.\n"
+    "            split-count, split-size, merge, include, extract, clean,\n"
+    "            sort-email-foldcase.\n"
     "See the top of bench/bench.cpp for what each flag does.\n";
 
 bool ReadNumber(const std::string& text, std::uint64_t min, std::uint64_t* value) {

@@ -24,6 +24,10 @@ struct RawOptions {
   std::optional<std::string> seed;
   bool merge = false;
   std::vector<std::string> operands;
+  // The clean and the folded order.
+  bool clean = false;
+  std::optional<std::string> rejects;
+  bool foldCase = false;
 };
 
 std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
@@ -63,6 +67,19 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     choices.removeDuplicatesBox = true;
   }
 
+  if (raw.rejects && !raw.clean) return "--rejects needs --clean";
+  choices.clean = raw.clean;
+  if (raw.rejects) {
+    if (raw.rejects->empty()) return std::string("--rejects: ") + kEnterFilename;
+    choices.rejectsFileName = *raw.rejects;
+  }
+  if (raw.foldCase) {
+    if (!choices.sortByEmail && !choices.sortByDomain) {
+      return "--fold-case needs --sort-email or --sort-domain";
+    }
+    choices.foldCase = true;
+  }
+
   if (raw.include || raw.every) {
     if (!raw.include) return "--every needs --include ADDRESS";
     choices.include = true;
@@ -100,8 +117,8 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     if (choices.splitSize < 0) return std::string("--split-kb: ") + kEnterBytesPerPart;
   }
 
-  if (!choices.filter && !choices.rearrange && !choices.include && !choices.extract &&
-      !choices.split) {
+  if (!choices.clean && !choices.filter && !choices.rearrange && !choices.include &&
+      !choices.extract && !choices.split) {
     return kChooseAction;
   }
   return std::string();
@@ -109,7 +126,8 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
 
 std::string CheckMerge(const RawOptions& raw, CliOptions* options) {
   if (raw.replaceInput || raw.filter || !raw.rearrange.empty() || raw.removeDuplicates ||
-      raw.include || raw.every || raw.extract || raw.splitCount || raw.splitKb) {
+      raw.include || raw.every || raw.extract || raw.splitCount || raw.splitKb || raw.clean ||
+      raw.rejects || raw.foldCase) {
     return "--merge takes no single-list action";
   }
   if (raw.operands.size() < 2) return kSpecifyMergeFiles;
@@ -134,6 +152,7 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
       {"--split-count", &raw.splitCount},
       {"--split-kb", &raw.splitKb},
       {"--seed", &raw.seed},
+      {"--rejects", &raw.rejects},
   };
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -173,6 +192,10 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
       raw.rearrange.push_back(arg);
     } else if (arg == "--remove-duplicates") {
       raw.removeDuplicates = true;
+    } else if (arg == "--clean") {
+      raw.clean = true;
+    } else if (arg == "--fold-case") {
+      raw.foldCase = true;
     } else if (arg == "--merge") {
       raw.merge = true;
     } else if (arg == "--dry-run") {
@@ -211,14 +234,19 @@ const char* UsageText() {
          "       vantor-cli --merge -o OUTPUT LIST LIST [LIST...]\n"
          "Process an e-mail list: one address per line, LF or CR LF line ends.\n"
          "Actions run in this order, whatever the order of the options:\n"
-         "filter, sort or randomize, include, extract, split.\n"
+         "clean, filter, sort or randomize, include, extract, split.\n"
          "\n"
          "  -o, --output FILE        the result goes to FILE\n"
          "  -r, --replace-input      the result replaces INPUT (then -o is not needed)\n"
+         "      --clean              trim blanks, drop blank lines and lines that are not\n"
+         "                           addresses\n"
+         "      --rejects FILE       with --clean: write the dropped lines to FILE\n"
          "      --filter FILE        drop every address that contains a line of FILE\n"
          "                           (letter case ignored)\n"
          "      --sort-email | --sort-domain | --randomize\n"
          "      --remove-duplicates  with a sort\n"
+         "      --fold-case          with a sort: order ignoring letter case, so that case\n"
+         "                           variants of an address are neighbours (and duplicates)\n"
          "      --include ADDRESS --every N\n"
          "                           insert ADDRESS after every N addresses\n"
          "      --extract N          keep a random sublist of N addresses\n"

@@ -22,6 +22,13 @@ std::vector<std::string> BuildJob(const JobChoices& choices, ProcessingJob* job)
     job->replaceInput = choices.replaceInput;
     if (!choices.replaceInput) job->outputFileName = choices.outputFileName;
 
+    job->cleanOn = choices.clean;
+    job->rejectsFileName.clear();
+    if (choices.clean) {
+      job->rejectsFileName = choices.rejectsFileName;
+      job->cleanSlot = assignSlot("Cleaning list");
+    }
+
     job->filterOn = choices.filter;
     if (choices.filter) {
       job->filterFileName = choices.filterFileName;
@@ -47,6 +54,7 @@ std::vector<std::string> BuildJob(const JobChoices& choices, ProcessingJob* job)
       job->rearrangeSlot = assignSlot(caption);
     }
     job->removeDuplicates = (job->sortByEmail || job->sortByDomain) && choices.removeDuplicatesBox;
+    job->foldCase = (job->sortByEmail || job->sortByDomain) && choices.foldCase;
 
     job->includeOn = choices.include;
     if (choices.include) {

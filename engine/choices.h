@@ -20,6 +20,11 @@ struct JobChoices {
   bool replaceInput = false;
   std::string outputFileName;  // of the single-list job, or of the merge
 
+  // The clean, first of the actions; the dropped lines go to `rejectsFileName` unless it
+  // is empty.
+  bool clean = false;
+  std::string rejectsFileName;
+
   bool filter = false;
   std::string filterFileName;
 
@@ -27,6 +32,8 @@ struct JobChoices {
   bool sortByEmail = false;  // with rearrange; neither sort means randomize
   bool sortByDomain = false;
   bool removeDuplicatesBox = false;
+  // A sort orders with letter case folded (see ProcessingJob::foldCase).
+  bool foldCase = false;
 
   bool include = false;
   std::string includeEmail;
@@ -42,10 +49,10 @@ struct JobChoices {
   std::vector<std::string> mergeFiles;
 };
 
-// Fills the choice fields of `job`, hands out the display slots in the order filter,
-// rearrange, include, extract, split (or to the merge alone) and returns the caption of
-// each slot handed out, in slot order. Empties resultsText. The remove-duplicates box
-// counts only with a sort.
+// Fills the choice fields of `job`, hands out the display slots in the order clean,
+// filter, rearrange, include, extract, split (or to the merge alone) and returns the
+// caption of each slot handed out, in slot order. Empties resultsText. The
+// remove-duplicates box and the folded order count only with a sort.
 std::vector<std::string> BuildJob(const JobChoices& choices, ProcessingJob* job);
 
 // `text` without space, tab, LF, VT, FF and CR at either end.

@@ -29,7 +29,8 @@ Folder* JobCommit::OpenFolder(const std::string& path) {
   return folders_.back().get();
 }
 
-std::size_t JobCommit::AddTarget(const std::string& name, bool part, const char* text) {
+std::size_t JobCommit::AddTarget(const std::string& name, bool part, const char* text,
+                                 const char* readText) {
   const Placement place = env_->Place(name);
   switch (place.refusal) {
     case Placement::Refusal::kNone:
@@ -45,6 +46,7 @@ std::size_t JobCommit::AddTarget(const std::string& name, bool part, const char*
   Target target;
   target.name = name;
   target.part = part;
+  target.readText = readText;
   target.folder = folder;
   target.leaf = place.name;
   targets_.push_back(std::move(target));
@@ -78,7 +80,8 @@ void JobCommit::Check(const Target& t, const ReadFiles& reads, std::vector<Folde
   if (!t.part) return;
   for (const ReadFile& read : reads) {
     if (read.id != facts.id) continue;
-    const char* text = read.filter ? kPartOverwritesFilter : kPartOverwritesList;
+    const char* text =
+        t.readText ? t.readText : (read.filter ? kPartOverwritesFilter : kPartOverwritesList);
     RaiseWith(text, Quoted(t.name, text));
   }
 }

@@ -47,8 +47,11 @@ class JobCommit {
   // A link is followed as Env::Place says. A part of a split (`part`) may not take the
   // place of a file the job reads. Raises `text` (with the file and the system's
   // reason) when the name cannot be used or its folder cannot be opened, and "link
-  // owned by another user in a shared folder" for such a link.
-  std::size_t AddTarget(const std::string& name, bool part, const char* text);
+  // owned by another user in a shared folder" for such a link. A part is refused at the
+  // commit with `readText` when it would replace a file the job reads; null gives the
+  // split's texts.
+  std::size_t AddTarget(const std::string& name, bool part, const char* text,
+                        const char* readText = nullptr);
   Folder& FolderOf(std::size_t target) { return *targets_[target].folder; }
   std::size_t count() const { return targets_.size(); }
 
@@ -75,6 +78,7 @@ class JobCommit {
   struct Target {
     std::string name;  // as the user named it, for messages
     bool part = false;
+    const char* readText = nullptr;  // of a part that would replace a file the job reads
     Folder* folder = nullptr;
     std::string leaf;  // its name in `folder`
     // The result.

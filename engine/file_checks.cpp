@@ -141,6 +141,43 @@ std::optional<FileProblem> CheckSplitParts(const ProcessingJob& job, const std::
   return std::nullopt;
 }
 
+// The clean's rejects file: a destination of its own, which must not take the place of
+// a file the job reads or of its result.
+std::optional<FileProblem> CheckRejects(const ProcessingJob& job, const std::string& destination,
+                                        Env* env) {
+  const std::string& name = job.rejectsFileName;
+  const Placement place = env->Place(name);
+  if (auto problem = PlacementProblem(place, name)) {
+    if (problem->kind == FileProblemKind::kNoFolder) problem->name = DirectoryOf(name);
+    return problem;
+  }
+  const std::string placed = PlacedPath(place);
+  const Placement result = env->Place(destination);
+  if (result.refusal == Placement::Refusal::kNone && PlacedPath(result) == placed) {
+    return FileProblem{FileProblemKind::kRejectsIsResult, name, std::string()};
+  }
+  const FileFacts facts = env->Inspect(placed);
+  if (facts.exists) {
+    std::vector<std::string> reads{job.inputFileName};
+    if (job.filterOn) reads.push_back(job.filterFileName);
+    if (job.suppressOn) reads.push_back(job.suppressFileName);
+    for (const std::string& read : reads) {
+      const FileFacts other = env->Inspect(read);
+      if (other.exists && other.id == facts.id) {
+        return FileProblem{FileProblemKind::kRejectsOverwritesRead, name, std::string()};
+      }
+    }
+    if (const FileFacts out = env->Inspect(destination); out.exists && out.id == facts.id) {
+      return FileProblem{FileProblemKind::kRejectsIsResult, name, std::string()};
+    }
+  }
+  if (auto problem = ReplaceProblem(place, facts, name, env)) return problem;
+  if (!env->CanWriteInto(place.folder)) {
+    return FileProblem{FileProblemKind::kFolderNotWritable, DirectoryOf(name), std::string()};
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
 std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) {
@@ -165,6 +202,9 @@ std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env) 
   if (!env->CanWriteInto(place.folder)) {
     return FileProblem{FileProblemKind::kFolderNotWritable, DirectoryOf(destination),
                        std::string()};
+  }
+  if (job.singleListMode && job.cleanOn && !job.rejectsFileName.empty()) {
+    if (auto problem = CheckRejects(job, destination, env)) return problem;
   }
   if (splits) return CheckSplitParts(job, destination, env);
   return std::nullopt;
@@ -192,6 +232,10 @@ const char* RunErrorText(FileProblemKind kind) {
       return kRenameFailed;
     case FileProblemKind::kUnreadable:
       return kOpenListFailed;
+    case FileProblemKind::kRejectsOverwritesRead:
+      return kRejectsOverwritesRead;
+    case FileProblemKind::kRejectsIsResult:
+      return kRejectsIsResult;
   }
   return "";
 }

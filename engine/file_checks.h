@@ -12,16 +12,18 @@
 namespace vantor {
 
 enum class FileProblemKind {
-  kNotRegular,         // a device, FIFO, socket or folder where a list file belongs
-  kReadOnly,           // an existing destination the user may not replace
-  kNoFolder,           // the folder of the destination does not exist
-  kFolderNotWritable,  // no file can be made or renamed in the destination's folder
-  kSharedLink,         // a link owned by another user in a shared folder
-  kUnusable,           // the system refuses the name; the problem's reason says why
-  kOverwritesList,     // a part of the split would replace the list being split
-  kOverwritesFilter,   // a part of the split would replace the filter file
-  kInUse,              // another program holds the file open and it cannot be replaced
-  kUnreadable,         // a file the job reads cannot be opened; the reason says why
+  kNotRegular,             // a device, FIFO, socket or folder where a list file belongs
+  kReadOnly,               // an existing destination the user may not replace
+  kNoFolder,               // the folder of the destination does not exist
+  kFolderNotWritable,      // no file can be made or renamed in the destination's folder
+  kSharedLink,             // a link owned by another user in a shared folder
+  kUnusable,               // the system refuses the name; the problem's reason says why
+  kOverwritesList,         // a part of the split would replace the list being split
+  kOverwritesFilter,       // a part of the split would replace the filter file
+  kInUse,                  // another program holds the file open and it cannot be replaced
+  kRejectsOverwritesRead,  // the clean's rejects file is a file the job reads
+  kRejectsIsResult,        // the clean's rejects file is the job's result
+  kUnreadable,             // a file the job reads cannot be opened; the reason says why
 };
 
 struct FileProblem {
@@ -49,7 +51,9 @@ std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env,
 // replace, or a new file; its folder, and the folder of the parts of a split, must
 // exist and take new files; no link on the way may be one another user planted in a
 // shared folder; and no existing file a part would replace may be a file the job
-// reads, a file that is not a regular file, or one the user may not replace.
+// reads, a file that is not a regular file, or one the user may not replace. The
+// clean's rejects file is checked as the destination is, and may be neither a file the
+// job reads nor its result.
 std::optional<FileProblem> CheckDestination(const ProcessingJob& job, Env* env);
 
 // Every check a job's files get before the run: CheckInputs, then CheckDestination.

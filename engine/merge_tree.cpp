@@ -45,8 +45,8 @@ class Node {
 // One part file, read chunk by chunk.
 class Leaf final : public Node {
  public:
-  Leaf(RunContext& run, const std::string& name, std::uint32_t chunk, RearrangeMode mode)
-      : run_(run), mode_(mode), reader_(run.env(), KeyModeFor(mode)) {
+  Leaf(RunContext& run, const std::string& name, std::uint32_t chunk, RearrangeMode mode, bool fold)
+      : run_(run), mode_(mode), fold_(fold), reader_(run.env(), KeyModeFor(mode)) {
     reader_.KeepLinesWhole();
     reader_.Open(name, chunk);
   }
@@ -60,6 +60,7 @@ class Leaf final : public Node {
  private:
   RunContext& run_;
   RearrangeMode mode_;
+  bool fold_;
   ListReader reader_;
   std::vector<MergeNode*> ancestors_;
   const LineRecord* at_ = nullptr;
@@ -151,8 +152,8 @@ const Head* Leaf::Next() {
     end_ = at_ + reader_.lines().count();
   }
   head_.line = at_++;
-  head_.prefix = SortPrefix(*head_.line, mode_, &head_.exact);
-  head_.next = SortPrefix(*head_.line, mode_, &head_.nextExact, 8);
+  head_.prefix = SortPrefix(*head_.line, mode_, &head_.exact, 0, fold_);
+  head_.next = SortPrefix(*head_.line, mode_, &head_.nextExact, 8, fold_);
   return &head_;
 }
 
@@ -356,7 +357,7 @@ class TreeMerger {
     // thread has the merge itself and the writing besides. The helper's merges count
     // their duplicates apart: they are added when it is done.
     std::uint64_t helperDuplicates = 0;
-    auto root = std::make_unique<MergeNode>(ComparatorFor(job_.rearrangeMode),
+    auto root = std::make_unique<MergeNode>(ComparatorFor(job_.rearrangeMode, job_.foldCase),
                                             job_.removeDuplicates, &run_.duplicatesFound());
     auto handoff = std::make_unique<Handoff>();
     auto remote = std::make_unique<Remote>(*handoff);
@@ -405,14 +406,14 @@ class TreeMerger {
               std::uint64_t* duplicates) {
     const PlanNode& node = plan_[n];
     if (node.left < 0) {
-      auto leaf = std::make_unique<Leaf>(run_, node.file, chunk, job_.rearrangeMode);
+      auto leaf = std::make_unique<Leaf>(run_, node.file, chunk, job_.rearrangeMode, job_.foldCase);
       for (MergeNode* ancestor : *path) leaf->AddAncestor(ancestor);
       files->push_back(node.file);
       nodes->push_back(std::move(leaf));
       return nodes->back().get();
     }
     // Children first in the order the merge opens them: the left file, then the right.
-    auto merge = std::make_unique<MergeNode>(ComparatorFor(job_.rearrangeMode),
+    auto merge = std::make_unique<MergeNode>(ComparatorFor(job_.rearrangeMode, job_.foldCase),
                                              job_.removeDuplicates, duplicates);
     MergeNode* self = merge.get();
     nodes->push_back(std::move(merge));

@@ -20,6 +20,7 @@ struct SortString {
   std::uint32_t key;
   std::uint32_t lineLength;
   bool domainFirst;
+  bool fold;
 
   std::uint32_t length() const { return domainFirst ? lineLength + 1 : lineLength; }
 
@@ -40,18 +41,36 @@ struct SortString {
     if (direct) {
       std::uint64_t word;
       std::memcpy(&word, direct, 8);
-      return ByteSwap64(word);
+      return fold ? FoldWord(ByteSwap64(word)) : ByteSwap64(word);
     }
     std::uint64_t word = 0;
     for (std::uint32_t i = 0; i < 8; ++i) word = word << 8 | At(depth + i);
-    return word;
+    return fold ? FoldWord(word) : word;
   }
 };
 
-SortString StringOf(const LineRecord& record, RearrangeMode mode) {
+SortString StringOf(const LineRecord& record, RearrangeMode mode, bool fold = false) {
   return SortString{record.text, static_cast<std::uint32_t>(record.key),
-                    static_cast<std::uint32_t>(record.length),
-                    mode == RearrangeMode::kSortByDomain};
+                    static_cast<std::uint32_t>(record.length), mode == RearrangeMode::kSortByDomain,
+                    fold};
+}
+
+unsigned char FoldByte(unsigned char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<unsigned char>(c - 'A' + 'a') : c;
+}
+
+// The folded order alone, without its tie break.
+int CompareFoldedOnly(const LineRecord& a, const LineRecord& b, RearrangeMode mode) {
+  if (mode != RearrangeMode::kSortByDomain) {
+    return CompareFoldedBytes(a.text, static_cast<std::size_t>(a.length), b.text,
+                              static_cast<std::size_t>(b.length));
+  }
+  const int byDomain =
+      CompareFoldedBytes(a.text + a.key, static_cast<std::size_t>(a.length - a.key), b.text + b.key,
+                         static_cast<std::size_t>(b.length - b.key));
+  if (byDomain != 0) return byDomain;
+  return CompareFoldedBytes(a.text, static_cast<std::size_t>(a.key), b.text,
+                            static_cast<std::size_t>(b.key));
 }
 
 constexpr std::size_t kSmallRange = 128;
@@ -85,7 +104,7 @@ int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t 
 }
 
 std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact,
-                         std::uint32_t depth) {
+                         std::uint32_t depth, bool foldCase) {
   // Most strings have eight bytes of their own there: one load, and a NUL found by the
   // usual zero-byte test.
   const std::int32_t start =
@@ -94,9 +113,9 @@ std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exa
     std::uint64_t word;
     std::memcpy(&word, record.text + start, 8);
     *exact = ((word - 0x0101010101010101ull) & ~word & 0x8080808080808080ull) == 0;
-    return ByteSwap64(word);
+    return foldCase ? FoldWord(ByteSwap64(word)) : ByteSwap64(word);
   }
-  SortString s = StringOf(record, mode);
+  SortString s = StringOf(record, mode, foldCase);
   const std::uint64_t prefix = s.Prefix(depth);
   // A zero byte of the prefix is the end, the domain's separator, or a NUL of the line.
   *exact = true;
@@ -109,6 +128,29 @@ std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exa
     *exact = false;
   }
   return prefix;
+}
+
+int CompareFoldedBytes(const char* a, std::size_t aLength, const char* b, std::size_t bLength) {
+  const std::size_t n = std::min(aLength, bLength);
+  const int byLength = aLength == bLength ? 0 : (aLength < bLength ? -1 : 1);
+  std::size_t p = 0;
+  while (p + 8 <= n) {
+    std::uint64_t x, y;
+    std::memcpy(&x, a + p, 8);
+    std::memcpy(&y, b + p, 8);
+    // Folding makes no byte 0 and leaves 0 as it is: equal folded words hold their NULs
+    // at the same places.
+    if (x != y && FoldWord(x) != FoldWord(y)) break;
+    if (((x - 0x0101010101010101ull) & ~x & 0x8080808080808080ull) != 0) return byLength;
+    p += 8;
+  }
+  for (; p < n; ++p) {
+    const unsigned char x = FoldByte(static_cast<unsigned char>(a[p]));
+    const unsigned char y = FoldByte(static_cast<unsigned char>(b[p]));
+    if (x != y) return x < y ? -1 : 1;
+    if (x == 0) return byLength;
+  }
+  return byLength;
 }
 
 bool SameIgnoringCase(const char* a, const char* b, std::size_t n) {
@@ -137,7 +179,21 @@ int CompareDomainThenUser(const LineRecord& a, const LineRecord& b) {
                       static_cast<std::size_t>(b.key));
 }
 
-LineComparator ComparatorFor(RearrangeMode mode) {
+int CompareEntireEmailFolded(const LineRecord& a, const LineRecord& b) {
+  const int folded = CompareFoldedOnly(a, b, RearrangeMode::kSortByEmail);
+  return folded != 0 ? folded : CompareEntireEmail(a, b);
+}
+
+int CompareDomainThenUserFolded(const LineRecord& a, const LineRecord& b) {
+  const int folded = CompareFoldedOnly(a, b, RearrangeMode::kSortByDomain);
+  return folded != 0 ? folded : CompareDomainThenUser(a, b);
+}
+
+LineComparator ComparatorFor(RearrangeMode mode, bool foldCase) {
+  if (foldCase) {
+    return mode == RearrangeMode::kSortByEmail ? CompareEntireEmailFolded
+                                               : CompareDomainThenUserFolded;
+  }
   return mode == RearrangeMode::kSortByEmail ? CompareEntireEmail : CompareDomainThenUser;
 }
 
@@ -145,7 +201,7 @@ LineKeyMode KeyModeFor(RearrangeMode mode) {
   return mode == RearrangeMode::kSortByDomain ? AtSignPosition : NoKey;
 }
 
-void PartSorter::Sort(LineRecord* records, std::size_t count, RearrangeMode mode) {
+void PartSorter::Sort(LineRecord* records, std::size_t count, RearrangeMode mode, bool foldCase) {
   if (count < 2) return;
   // The radix-style sort below reads a NUL as the end of a string, which the order
   // does not; a part that holds one is sorted by the comparator itself.
@@ -154,18 +210,31 @@ void PartSorter::Sort(LineRecord* records, std::size_t count, RearrangeMode mode
     hasNul = std::memchr(records[i].text, 0, static_cast<std::size_t>(records[i].length));
   }
   if (hasNul) {
-    LineComparator cmp = ComparatorFor(mode);
+    LineComparator cmp = ComparatorFor(mode, foldCase);
     std::sort(records, records + count,
               [cmp](const LineRecord& a, const LineRecord& b) { return cmp(a, b) < 0; });
     return;
   }
   records_ = records;
+  fold_ = foldCase;
   if (count <= kWholeItemsUpTo) {
     indexed_ = Work<IndexItem>();
     SortByStrings(records, count, mode, whole_);
   } else {
     whole_ = Work<WholeItem>();
     SortByStrings(records, count, mode, indexed_);
+  }
+  if (foldCase) BreakFoldedTies(records, count, mode);
+}
+
+void PartSorter::BreakFoldedTies(LineRecord* records, std::size_t count, RearrangeMode mode) {
+  const LineComparator plain = ComparatorFor(mode);
+  for (std::size_t i = 0, j; i < count; i = j) {
+    for (j = i + 1; j < count && CompareFoldedOnly(records[i], records[j], mode) == 0;) ++j;
+    if (j - i > 1) {
+      std::sort(records + i, records + j,
+                [plain](const LineRecord& a, const LineRecord& b) { return plain(a, b) < 0; });
+    }
   }
 }
 
@@ -178,13 +247,13 @@ void PartSorter::InHalves(std::size_t count,
 }
 
 PartSorter::WholeItem PartSorter::MakeItem(const LineRecord* records, std::size_t i,
-                                           RearrangeMode mode, const WholeItem*) {
-  return WholeItem{StringOf(records[i], mode).Prefix(0), records[i]};
+                                           RearrangeMode mode, bool fold, const WholeItem*) {
+  return WholeItem{StringOf(records[i], mode, fold).Prefix(0), records[i]};
 }
 
 PartSorter::IndexItem PartSorter::MakeItem(const LineRecord* records, std::size_t i,
-                                           RearrangeMode mode, const IndexItem*) {
-  const SortString s = StringOf(records[i], mode);
+                                           RearrangeMode mode, bool fold, const IndexItem*) {
+  const SortString s = StringOf(records[i], mode, fold);
   return IndexItem{s.Prefix(0), static_cast<std::uint32_t>(i), s.length()};
 }
 
@@ -198,7 +267,9 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   work.items.resize(count);
   Item* items = work.items.data();
   std::vector<Range<Item>>& ranges = work.ranges;
-  auto load = [records, items, mode](std::size_t i) { return MakeItem(records, i, mode, items); };
+  auto load = [records, items, mode, fold = fold_](std::size_t i) {
+    return MakeItem(records, i, mode, fold, items);
+  };
   // Sorted, the records are written back in one sequential pass; an item of sixteen
   // bytes is first replaced by its record, in place.
   auto store = [this, items, records](std::size_t from, std::size_t to) {
@@ -236,7 +307,9 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   const std::size_t half = count / 2;
   InHalves(count, [this, records, mode, half](std::size_t from, std::size_t to) {
     std::uint32_t* counts = firstTwo_[from < half ? 0 : 1].data();
-    for (std::size_t i = from; i < to; ++i) ++counts[StringOf(records[i], mode).Prefix(0) >> 48];
+    for (std::size_t i = from; i < to; ++i) {
+      ++counts[StringOf(records[i], mode, fold_).Prefix(0) >> 48];
+    }
   });
   std::uint32_t* first = firstTwo_[0].data();
   std::uint32_t* second = firstTwo_[1].data();
@@ -296,7 +369,7 @@ void PartSorter::LoadPrefixes(Item* items, std::size_t count, std::uint32_t dept
       const LineRecord& ahead = RecordOf(items[i + kLineAhead]);
       Prefetch(ahead.text + (mode == RearrangeMode::kSortByDomain ? ahead.key : 0) + depth);
     }
-    items[i].prefix = StringOf(RecordOf(items[i]), mode).Prefix(depth);
+    items[i].prefix = StringOf(RecordOf(items[i]), mode, fold_).Prefix(depth);
   }
 }
 

@@ -28,8 +28,14 @@ int CompareEntireEmail(const LineRecord& a, const LineRecord& b);
 // without '@' has key 0: all of it is the domain part.
 int CompareDomainThenUser(const LineRecord& a, const LineRecord& b);
 
-// The comparator of a sort's rearrange mode.
-LineComparator ComparatorFor(RearrangeMode mode);
+// The folded orders: the same strings with ASCII letters folded to lower case, ties
+// broken by the plain order, so that the order is total and the case variants of a line
+// stand next to each other.
+int CompareEntireEmailFolded(const LineRecord& a, const LineRecord& b);
+int CompareDomainThenUserFolded(const LineRecord& a, const LineRecord& b);
+
+// The comparator of a sort's rearrange mode, folded or plain.
+LineComparator ComparatorFor(RearrangeMode mode, bool foldCase = false);
 
 // The key every reader of a rearrange action gives its lines: the position of the first
 // '@' for the sort by domain, none for the others.
@@ -37,14 +43,28 @@ LineKeyMode KeyModeFor(RearrangeMode mode);
 
 // The byte-string order of two byte strings.
 int CompareBytes(const char* a, std::size_t aLength, const char* b, std::size_t bLength);
+// The byte-string order of the two strings with ASCII letters folded to lower case.
+int CompareFoldedBytes(const char* a, std::size_t aLength, const char* b, std::size_t bLength);
+
+// The eight bytes of `word` with each ASCII capital letter made small.
+inline std::uint64_t FoldWord(std::uint64_t word) {
+  constexpr std::uint64_t kOnes = 0x0101010101010101ull;
+  // Each byte below 0x80 plus these has its high bit set from 'A' on, and from past 'Z'
+  // on; no byte carries into the next.
+  const std::uint64_t low = word & (0x7F * kOnes);
+  const std::uint64_t fromA = low + (0x80 - 'A') * kOnes;
+  const std::uint64_t pastZ = low + (0x80 - 'Z' - 1) * kOnes;
+  const std::uint64_t capitals = fromA & ~pastZ & ~word & (0x80 * kOnes);
+  return word | (capitals >> 2);
+}
 
 // Eight bytes of the string a record is sorted by in a sort mode, from its byte
 // `depth` on, big-endian and zero past its end: when two such prefixes differ and both
 // are `exact`, and the strings agree (exactly) on the bytes before `depth`, they order
 // the records as the comparator does. A prefix is not exact when a NUL byte of the line
-// falls within it.
+// falls within it. With `foldCase` the bytes are folded, for the folded comparator.
 std::uint64_t SortPrefix(const LineRecord& record, RearrangeMode mode, bool* exact,
-                         std::uint32_t depth = 0);
+                         std::uint32_t depth = 0, bool foldCase = false);
 
 // Whether two lines of `n` bytes are duplicates: equal when ASCII letters are compared
 // without regard to case, a NUL that both hold ending the comparison early.
@@ -89,7 +109,7 @@ class LastLine {
 // part.
 class PartSorter {
  public:
-  void Sort(LineRecord* records, std::size_t count, RearrangeMode mode);
+  void Sort(LineRecord* records, std::size_t count, RearrangeMode mode, bool foldCase = false);
 
  private:
   // What the sort moves: a record with the eight bytes of its sort string from the
@@ -121,9 +141,9 @@ class PartSorter {
     std::vector<Range<Item>> ranges;
   };
 
-  static WholeItem MakeItem(const LineRecord* records, std::size_t i, RearrangeMode mode,
+  static WholeItem MakeItem(const LineRecord* records, std::size_t i, RearrangeMode mode, bool fold,
                             const WholeItem*);
-  static IndexItem MakeItem(const LineRecord* records, std::size_t i, RearrangeMode mode,
+  static IndexItem MakeItem(const LineRecord* records, std::size_t i, RearrangeMode mode, bool fold,
                             const IndexItem*);
   const LineRecord& RecordOf(const WholeItem& item) const { return item.record; }
   const LineRecord& RecordOf(const IndexItem& item) const { return records_[item.index]; }
@@ -139,8 +159,11 @@ class PartSorter {
   void LoadPrefixes(Item* items, std::size_t count, std::uint32_t depth, RearrangeMode mode) const;
   // Runs work(from, to) over [0, count) in two halves, one on the helper thread.
   void InHalves(std::size_t count, const std::function<void(std::size_t, std::size_t)>& work);
+  // Of a folded sort: puts each run of lines equal when folded in their plain order.
+  static void BreakFoldedTies(LineRecord* records, std::size_t count, RearrangeMode mode);
 
   const LineRecord* records_ = nullptr;  // of the part being sorted
+  bool fold_ = false;                    // the part is sorted by its folded strings
   Work<WholeItem> whole_;
   Work<IndexItem> indexed_;
   // A large part's records counted by their first two bytes, by each half of the part;

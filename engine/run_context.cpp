@@ -40,6 +40,10 @@ std::size_t RunContext::AddPart(const std::string& name) {
   return commit_.AddTarget(name, /*part=*/true, kOpenOutputFailed);
 }
 
+std::size_t RunContext::AddExtraResult(const std::string& name) {
+  return commit_.AddTarget(name, /*part=*/true, kOpenOutputFailed, kRejectsOverwritesRead);
+}
+
 void RunContext::SetPartResult(std::size_t part, const std::string& tempName) {
   const auto [folder, leaf] = temps_.HandOver(tempName);
   commit_.SetResult(part, *folder, leaf, tempName);

@@ -74,6 +74,12 @@ class RunContext {
   // The finished temporary file `tempName`, made in PartFolder(part), is what the commit
   // puts in place of that part.
   void SetPartResult(std::size_t part, const std::string& tempName);
+  // Adds one more file the job puts in place, beside its result: `name` as the user
+  // named it (the clean's rejects). It is then handled as a part: written in
+  // PartFolder(), handed over by SetPartResult(), put in place by the one commit with
+  // the other results, or left as it was. Raises as AddPart does, and "rejects file
+  // would overwrite a file the job reads" at the commit.
+  std::size_t AddExtraResult(const std::string& name);
 
  private:
   ProcessingJob& job_;

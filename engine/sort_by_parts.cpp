@@ -170,7 +170,7 @@ class SortByParts {
         if (Randomizes(job_)) {
           shuffle_.Shuffle(lines.records(), lines.count());
         } else {
-          sorter.Sort(lines.records(), lines.count(), job_.rearrangeMode);
+          sorter.Sort(lines.records(), lines.count(), job_.rearrangeMode, job_.foldCase);
         }
         run_.PostInfo(kind_.savingText);
         writer_.CreateTemp();

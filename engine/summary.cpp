@@ -20,6 +20,15 @@ std::string BuildSummaryText(const JobChoices& c) {
   } else {
     text += "output file: " + c.outputFileName + "\r\n\r\n";
   }
+  if (c.clean) {
+    text +=
+        "list will be cleaned: blanks trimmed, blank lines and lines that are not "
+        "addresses dropped\r\n";
+    if (!c.rejectsFileName.empty()) {
+      text += "dropped lines will be written to: " + c.rejectsFileName + "\r\n";
+    }
+    text += "\r\n";
+  }
   if (c.filter) text += "list will be filtered using lines from: " + c.filterFileName + "\r\n\r\n";
   if (c.rearrange) {
     if (c.sortByEmail) {
@@ -31,6 +40,7 @@ std::string BuildSummaryText(const JobChoices& c) {
     }
   }
   if (c.removeDuplicatesBox) text += "email duplicates will be removed from the list\r\n\r\n";
+  if (c.foldCase) text += "the sort will ignore letter case\r\n\r\n";
   if (c.include) {
     text += Format("email will be included into the list after each %ld email(s): ",
                    static_cast<long>(c.includePeriod)) +

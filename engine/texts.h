@@ -50,6 +50,22 @@ inline std::string MergingTempFilesText(std::size_t filesLeft) {
   return Format("Merging 2 temp files, %ld file(s) left...", static_cast<long>(filesLeft));
 }
 
+// The clean action: its report paragraph and the refusals of its rejects file.
+inline constexpr char kCleanHeading[] = "Clean list:\r\n";
+inline std::string CleanCountsText(long long trimmed, long long blank, long long notAddresses,
+                                   long long lines) {
+  return Format(
+      "%lld line(s) trimmed, %lld blank line(s) and %lld line(s) that are not addresses "
+      "dropped from %lld lines\r\n",
+      trimmed, blank, notAddresses, lines);
+}
+inline std::string RejectsWrittenText(const std::string& name) {
+  return "dropped lines written to '" + name + "'\r\n";
+}
+inline constexpr char kRejectsOverwritesRead[] =
+    "rejects file would overwrite a file the job reads";
+inline constexpr char kRejectsIsResult[] = "rejects file would overwrite the result";
+
 }  // namespace vantor
 
 #endif  // VANTOR_ENGINE_TEXTS_H_

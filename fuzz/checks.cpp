@@ -12,6 +12,7 @@ const std::vector<Target>& Targets() {
       {"extract_fuzz", CheckExtract},
       {"split_fuzz", CheckSplit},
       {"merge_fuzz", CheckMerge},
+      {"clean_fuzz", CheckClean},
   };
   return targets;
 }

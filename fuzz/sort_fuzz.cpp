@@ -33,8 +33,19 @@ std::size_t DomainStart(std::string_view line) {
   return at == std::string_view::npos ? 0 : at;
 }
 
-// Mode 0: the whole lines; mode 1: from the first '@' on, then the part before it.
-int PlainCompare(std::string_view a, std::string_view b, int mode) {
+std::string Lowered(std::string_view s) {
+  std::string lowered(s);
+  for (char& c : lowered) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  return lowered;
+}
+
+// Mode 0: the whole lines; mode 1: from the first '@' on, then the part before it. With
+// `fold`, the lines in small letters first.
+int PlainCompare(std::string_view a, std::string_view b, int mode, bool fold = false) {
+  if (fold) {
+    const int folded = PlainCompare(Lowered(a), Lowered(b), mode);
+    if (folded != 0) return folded;
+  }
   if (mode == 0) return PlainCompareBytes(a, b);
   const std::size_t ka = DomainStart(a);
   const std::size_t kb = DomainStart(b);
@@ -47,7 +58,7 @@ int Sign(int value) { return (value > 0) - (value < 0); }
 // The engine's comparator of `mode` on two lines, each copied into a buffer of exactly
 // its bytes and an LF, so that the sanitizer sees any read past a record. The lines are
 // not empty.
-int EngineCompare(std::string_view a, std::string_view b, int mode) {
+int EngineCompare(std::string_view a, std::string_view b, int mode, bool fold) {
   auto record = [mode](std::string_view line, std::unique_ptr<char[]>& bytes) {
     bytes.reset(new char[line.size() + 1]);
     std::memcpy(bytes.get(), line.data(), line.size());
@@ -59,7 +70,7 @@ int EngineCompare(std::string_view a, std::string_view b, int mode) {
   std::unique_ptr<char[]> bBytes;
   const LineRecord ra = record(a, aBytes);
   const LineRecord rb = record(b, bBytes);
-  return ComparatorFor(static_cast<RearrangeMode>(mode))(ra, rb);
+  return ComparatorFor(static_cast<RearrangeMode>(mode), fold)(ra, rb);
 }
 
 // Whether two lines are duplicates: of one length, and equal when ASCII letters are
@@ -84,10 +95,12 @@ std::string DuplicateClass(std::string_view line) {
   return key;
 }
 
-// Header byte 3: bit 0 sorts by domain, bit 1 removes duplicates.
+// Header byte 3: bit 0 sorts by domain, bit 1 removes duplicates, bit 2 folds letter
+// case.
 std::string SortCase(const Input& in) {
   const int mode = in.header[3] & 1;
   const bool dedup = in.header[3] & 2;
+  const bool fold = in.header[3] & 4;
   ProcessingJob job = ListJob();
   const std::string sizes = SetSortSizes(job, in);
   const std::string list = SortList(in, job);
@@ -95,14 +108,16 @@ std::string SortCase(const Input& in) {
   job.sortByDomain = mode == 1;
   job.rearrangeMode = static_cast<RearrangeMode>(mode);
   job.removeDuplicates = dedup;
+  job.foldCase = fold;
   const std::string where = "list " + Quoted(list) + (mode ? ", by domain" : ", by email") +
+                            (fold ? " folding case" : "") +
                             (dedup ? " removing duplicates, " : ", ") + sizes + ": ";
   const Lines records = ReaderRecords(list, job.chunkSizes.list, false, nullptr);
 
   // The engine's comparator agrees with the plain order on neighbouring records.
   for (std::size_t i = 1; i < records.size(); ++i) {
-    const int plain = Sign(PlainCompare(records[i - 1], records[i], mode));
-    const int engine = Sign(EngineCompare(records[i - 1], records[i], mode));
+    const int plain = Sign(PlainCompare(records[i - 1], records[i], mode, fold));
+    const int engine = Sign(EngineCompare(records[i - 1], records[i], mode, fold));
     if (plain != engine) {
       return where + "the comparator gives " + std::to_string(engine) + " for " +
              Quoted(records[i - 1]) + " and " + Quoted(records[i]) + ", expected " +
@@ -119,8 +134,8 @@ std::string SortCase(const Input& in) {
     const std::string& a = lines[i - 1];
     const std::string& b = lines[i];
     if (a.empty() || b.empty()) return where + "an empty line in the output " + Quoted(output);
-    const int plain = Sign(PlainCompare(a, b, mode));
-    const int engine = Sign(EngineCompare(a, b, mode));
+    const int plain = Sign(PlainCompare(a, b, mode, fold));
+    const int engine = Sign(EngineCompare(a, b, mode, fold));
     if (plain != engine) {
       return where + "the comparator gives " + std::to_string(engine) + " for " + Quoted(a) +
              " and " + Quoted(b) + ", expected " + std::to_string(plain);
@@ -149,6 +164,10 @@ std::string SortCase(const Input& in) {
       if (!kept.count(DuplicateClass(record))) {
         return where + Quoted(record) + " is gone with no duplicate of it left in " + Quoted(lines);
       }
+    }
+    // Folded, the case variants of a line are neighbours: one of them is left.
+    if (fold && kept.size() != lines.size()) {
+      return where + "case variants left in " + Quoted(lines);
     }
     const std::uint64_t dropped = records.size() - lines.size();
     if (job.duplicatesFound != dropped) {

@@ -65,6 +65,21 @@ TEST(OptionsTest, EveryActionWithItsValuesInAnyOrder) {
   EXPECT_EQ(c.splitSize, 2048);
 }
 
+TEST(OptionsTest, CleanWithItsRejectsAndAFoldedSort) {
+  CliOptions options;
+  EXPECT_EQ(Parse({"--fold-case", "--rejects", "r.txt", "--sort-email", "--clean", "-o", "o", "in"},
+                  &options),
+            "");
+  const JobChoices& c = options.choices;
+  EXPECT_TRUE(c.clean && c.foldCase && c.sortByEmail);
+  EXPECT_EQ(c.rejectsFileName, "r.txt");
+  // The clean alone is an action.
+  CliOptions alone;
+  EXPECT_EQ(Parse({"--clean", "-r", "in"}, &alone), "");
+  EXPECT_TRUE(alone.choices.clean);
+  EXPECT_EQ(alone.choices.rejectsFileName, "");
+}
+
 TEST(OptionsTest, RandomizeIsARearrangeWithoutASort) {
   CliOptions options;
   EXPECT_EQ(Parse({"--randomize", "-r", "in"}, &options), "");
@@ -124,6 +139,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "--sort-email and --randomize exclude each other"},
         UsageCase{{"--remove-duplicates", "--filter", "f", "-o", "o", "in"},
                   "--remove-duplicates needs --sort-email or --sort-domain"},
+        UsageCase{{"--rejects", "r", "--filter", "f", "-o", "o", "in"}, "--rejects needs --clean"},
+        UsageCase{{"--clean", "--rejects=", "-o", "o", "in"}, "--rejects: Please enter filename"},
+        UsageCase{{"--fold-case", "--randomize", "-o", "o", "in"},
+                  "--fold-case needs --sort-email or --sort-domain"},
+        UsageCase{{"--merge", "--clean", "-o", "all", "a", "b"},
+                  "--merge takes no single-list action"},
         UsageCase{{"--include", " ", "--every", "3", "-o", "o", "in"},
                   "--include: Please enter email"},
         // Inserted after every N addresses, it would be several lines each time.

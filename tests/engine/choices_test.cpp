@@ -57,6 +57,26 @@ TEST(BuildJobTest, RemoveDuplicatesCountsOnlyWithASort) {
   EXPECT_FALSE(job.removeDuplicates);
 }
 
+TEST(BuildJobTest, TheCleanTakesTheFirstSlotAndTheFoldedOrderNeedsASort) {
+  JobChoices choices;
+  choices.clean = choices.filter = choices.rearrange = true;
+  choices.rejectsFileName = "r.txt";
+  choices.foldCase = true;  // randomize: no order to fold
+  ProcessingJob job;
+  EXPECT_EQ(BuildJob(choices, &job),
+            (Captions{"Cleaning list", "Filtering list", "Randomizing list"}));
+  EXPECT_TRUE(job.cleanOn);
+  EXPECT_EQ(job.cleanSlot, 0);
+  EXPECT_EQ(job.rejectsFileName, "r.txt");
+  EXPECT_FALSE(job.foldCase);
+  choices.sortByDomain = true;
+  choices.clean = false;
+  BuildJob(choices, &job);
+  EXPECT_TRUE(job.foldCase);
+  EXPECT_FALSE(job.cleanOn);
+  EXPECT_EQ(job.rejectsFileName, "");
+}
+
 TEST(BuildJobTest, MergeTakesSlotZeroAlone) {
   JobChoices choices;
   choices.singleList = false;

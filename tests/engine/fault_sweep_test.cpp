@@ -176,6 +176,22 @@ Configure Merging(Names lists, std::uint32_t chunk) {
   };
 }
 
+// The clean, its dropped lines kept in rejects.txt beside the list.
+Configure Cleaning() {
+  return [](ProcessingJob& job, const testing::TempDir& dir) {
+    SmallChunks(job);
+    job.cleanOn = true;
+    job.rejectsFileName = dir.File("rejects.txt");
+  };
+}
+
+Configure FoldingCase(Configure sort) {
+  return [=](ProcessingJob& job, const testing::TempDir& dir) {
+    sort(job, dir);
+    job.foldCase = true;
+  };
+}
+
 std::string Numbered(int count, const char* end) {
   std::string text;
   for (int i = 0; i < count; ++i) text += "l" + std::to_string(100 + i) + end;
@@ -187,7 +203,23 @@ const std::string kTenLines =
     "u4@x.com\nu3@x.com\nu2@y.com\nu1@x.com\nu0@z.com\n";
 const std::string kSplitList = "one@x.com\ntwo@x.com\r\n\nthree@y.org\nfour@z.net\nfive@z.com";
 
+const std::string kCleanList = " one@x.com \r\n\t\n junk \nfour@y.org\nno@@pe\n" +
+                               std::string(40, 'w') + "@z.org\n\r\nlast@x.com\t";
+
 const ActionCase kCases[] = {
+    {"Clean", Cleaning(), &kPlainTexts, "Clean list:\r\n"},
+    {"CleanInChunksOf16", On(kCleanList, 16, 8, Cleaning()), &kPlainTexts, "Clean list:\r\n"},
+    {"SortByEmailFoldingCaseRemovingDuplicates", FoldingCase(Rearranging(0, true)), &kPlainTexts,
+     "Sort list by entire email:\r\n"},
+    {"SortByDomainFoldingCase", FoldingCase(Rearranging(1, false)), &kPlainTexts,
+     "Sort list by domain:\r\n"},
+    // The result and the rejects, put in place together.
+    {"CleanSortFoldingCase",
+     [](ProcessingJob& job, const testing::TempDir& dir) {
+       Cleaning()(job, dir);
+       FoldingCase(Rearranging(1, true))(job, dir);
+     },
+     &kPlainTexts, "", false, true},
     {"Filter", Filtering(false), &kPlainTexts, "Filter list:\r\n"},
     {"FilterStreaming", Filtering(true), &kPlainTexts, "Filter list:\r\n"},
     {"SortByEmail", Rearranging(0, false), &kPlainTexts, "Sort list by entire email:\r\n"},
@@ -292,6 +324,7 @@ class FaultSweepTest : public testing::ActionTest,
   // the parts of an earlier split. Returns the error text, empty when the run completed.
   std::string Fresh(const Names& oldParts = {}) {
     for (const std::string& name : Parts()) ::unlink(dir_.File(name).c_str());
+    if (Rejects()) WriteFile(job_.rejectsFileName, kOldRejects);
     for (std::size_t k = 0; k < oldParts.size(); ++k) {
       WriteFile(dir_.File("out" + std::to_string(k + 1) + ".txt"), oldParts[k]);
     }
@@ -308,6 +341,10 @@ class FaultSweepTest : public testing::ActionTest,
     expected_ = ReadFile(job_.outputFileName);
     report_ = job_.resultsText;
     whole_ = PartContents();
+    if (Rejects()) {
+      rejects_ = ReadFile(job_.rejectsFileName);
+      EXPECT_NE(rejects_, kOldRejects);
+    }
     EXPECT_TRUE(TempFiles().empty());
     if (GetParam().split && !GetParam().chain) {
       EXPECT_EQ(expected_, "previous\n");
@@ -363,8 +400,14 @@ class FaultSweepTest : public testing::ActionTest,
     return "";
   }
 
+  bool Rejects() const { return !job_.rejectsFileName.empty(); }
+  std::string RejectsNow() const {
+    return FileExists(job_.rejectsFileName) ? ReadFile(job_.rejectsFileName) : "(gone)";
+  }
+
   // The result of a run that completed.
   void CheckWhole(Problems& p) const {
+    if (Rejects() && RejectsNow() != rejects_) p.Add("the rejects are not the clean's");
     if (ReadFile(job_.outputFileName) != expected_) p.Add("the destination is not the result");
     if (job_.resultsText != report_) p.Add("results text \"" + job_.resultsText + "\"");
     if (GetParam().split && PartContents() != whole_) p.Add("the parts are not the whole split");
@@ -375,6 +418,7 @@ class FaultSweepTest : public testing::ActionTest,
   void CheckUnchanged(Problems& p) const {
     const ActionCase& c = GetParam();
     if (ReadFile(job_.outputFileName) != "previous\n") p.Add("the destination changed");
+    if (Rejects() && RejectsNow() != kOldRejects) p.Add("the rejects changed");
     if (!c.chain && job_.resultsText != c.heading && job_.resultsText != report_) {
       p.Add("results text \"" + job_.resultsText + "\"");
     }
@@ -394,6 +438,7 @@ class FaultSweepTest : public testing::ActionTest,
     const Names parts = Parts();
     for (const std::string& name : dir_.List()) {
       if (name == "out.txt" || name.rfind("vnt", 0) == 0 || inputs_.count(name) > 0) continue;
+      if (Rejects() && name == "rejects.txt") continue;
       if (std::find(parts.begin(), parts.end(), name) != parts.end()) continue;
       p.Add("unknown file " + name);
     }
@@ -418,15 +463,22 @@ class FaultSweepTest : public testing::ActionTest,
       if (allowed.count(error) == 0) p.Add("error \"" + error + "\" is no text of a failed call");
       // When every call fails from some point of the commit on, the old file cannot be
       // put back either: it is left under the name the error gives.
+      // The rejects file, put in place after the destination, is named first then.
+      auto keptAs = [&](const std::string& name) {
+        return job_.errorDetail.find("the old '" + name + "' is kept as '") != std::string::npos;
+      };
       const bool kept =
-          job_.errorDetail.starts_with(std::string(testing::kInjectedFault) + "; the old '" +
-                                       job_.outputFileName + "' is kept as '");
+          job_.errorDetail.starts_with(std::string(testing::kInjectedFault) + "; the old '") &&
+          keptAs(job_.outputFileName);
       if (job_.errorDetail != testing::kInjectedFault && !kept) {
         p.Add("error detail \"" + job_.errorDetail + "\" is not the failed call's note");
       }
       if (kept) {
         // Each file is still whole: the old one or the new one.
         if (ReadFile(job_.outputFileName) != expected_) p.Add("the destination is not the result");
+        if (Rejects() && RejectsNow() != (keptAs(job_.rejectsFileName) ? rejects_ : kOldRejects)) {
+          p.Add("the rejects are not whole");
+        }
         const Names parts = PartContents();
         for (std::size_t k = 0; k < parts.size(); ++k) {
           if (k >= whole_.size() || parts[k] != whole_[k]) p.Add("a part is not whole");
@@ -447,6 +499,8 @@ class FaultSweepTest : public testing::ActionTest,
   std::string expected_;                       // the destination after a clean run
   std::string report_;                         // its results text
   Names whole_;                                // its parts
+  std::string rejects_;                        // its rejects
+  static constexpr char kOldRejects[] = "previous rejects\n";
 };
 
 TEST_P(FaultSweepTest, AFaultAtAnyCallLeavesTheDestinationAndNoTemporaryFile) {
@@ -533,6 +587,9 @@ TEST_P(PowerCutTest, LeavesTheOldFileOrTheWholeNewOne) {
         const std::string out = ReadFile(job_.outputFileName);
         if (out != "previous\n" && out != expected_) p.Add("the destination is a partial file");
       }
+      if (Rejects() && RejectsNow() != kOldRejects && RejectsNow() != rejects_) {
+        p.Add("the rejects are partial");
+      }
       const Names parts = PartContents();
       if (parts.size() != oldParts.size()) p.Add("parts are gone or added");
       for (std::size_t k = 0; k < std::min(parts.size(), whole_.size()); ++k) {
@@ -550,6 +607,7 @@ TEST_P(PowerCutTest, LeavesTheOldFileOrTheWholeNewOne) {
           p.Add("a failed run's destination is new");
         }
         if (PartContents() != oldParts) p.Add("a failed run's parts are new");
+        if (Rejects() && RejectsNow() != kOldRejects) p.Add("a failed run's rejects are new");
       }
       CheckInputsAndStrangers(p);
       ++points;
@@ -609,7 +667,10 @@ std::string NameOf(const ::testing::TestParamInfo<ActionCase>& info) { return in
 INSTANTIATE_TEST_SUITE_P(EveryAction, FaultSweepTest, ::testing::ValuesIn(kCases), NameOf);
 
 std::vector<ActionCase> PowerCutCases() {
-  const std::set<std::string> names = {"Filter",
+  const std::set<std::string> names = {"Clean",
+                                       "CleanSortFoldingCase",
+                                       "SortByEmailFoldingCaseRemovingDuplicates",
+                                       "Filter",
                                        "FilterStreaming",
                                        "SortByEmailRemovingDuplicates",
                                        "Randomize",

@@ -119,6 +119,7 @@ TEST(PartSorterTest, AgreesWithAStableSortByTheComparator) {
   for (int round = 0; round < 402; ++round) {
     const std::int32_t mode = round % 2;
     const bool withNul = round % 5 == 4;
+    const bool fold = round % 3 == 1;  // the order with letter case folded
     // The first two rounds are parts large enough to be sorted on two threads, the last
     // two parts of so many lines that they are sorted as the smaller items.
     const std::size_t count = round >= 400     ? 1100000
@@ -127,13 +128,13 @@ TEST(PartSorterTest, AgreesWithAStableSortByTheComparator) {
                                                : random() % 120;
     std::vector<std::string> texts = RandomTexts(random, count, withNul);
     Lines lines(texts, mode);
-    LineComparator cmp = ComparatorFor(static_cast<RearrangeMode>(mode));
+    LineComparator cmp = ComparatorFor(static_cast<RearrangeMode>(mode), fold);
 
     std::vector<LineRecord> expected = lines.records;
     std::stable_sort(expected.begin(), expected.end(),
                      [cmp](const LineRecord& a, const LineRecord& b) { return cmp(a, b) < 0; });
     std::vector<LineRecord> actual = lines.records;
-    sorter.Sort(actual.data(), actual.size(), static_cast<RearrangeMode>(mode));
+    sorter.Sort(actual.data(), actual.size(), static_cast<RearrangeMode>(mode), fold);
 
     // A permutation of the records, each moved whole.
     auto sortedRecords = [](const std::vector<LineRecord>& records) {
@@ -163,19 +164,21 @@ TEST(PartSorterTest, AgreesWithAStableSortByTheComparator) {
 TEST(SortPrefixTest, OrdersAsTheComparatorWhereItSettles) {
   std::mt19937 random(17);
   for (std::int32_t mode = 0; mode < 2; ++mode) {
-    for (const bool withNul : {false, true}) {
+    for (const int variant : {0, 1, 2, 3}) {
+      const bool withNul = variant % 2 == 1;
+      const bool fold = variant >= 2;
       std::vector<std::string> texts = RandomTexts(random, 600, withNul);
       Lines lines(texts, mode);
       const auto order = static_cast<RearrangeMode>(mode);
-      LineComparator cmp = ComparatorFor(order);
+      LineComparator cmp = ComparatorFor(order, fold);
       int settledByNext = 0;
       for (const LineRecord& a : lines.records) {
         for (const LineRecord& b : lines.records) {
           bool aExact, bExact, aNextExact, bNextExact;
-          const std::uint64_t aFirst = SortPrefix(a, order, &aExact);
-          const std::uint64_t bFirst = SortPrefix(b, order, &bExact);
-          const std::uint64_t aNext = SortPrefix(a, order, &aNextExact, 8);
-          const std::uint64_t bNext = SortPrefix(b, order, &bNextExact, 8);
+          const std::uint64_t aFirst = SortPrefix(a, order, &aExact, 0, fold);
+          const std::uint64_t bFirst = SortPrefix(b, order, &bExact, 0, fold);
+          const std::uint64_t aNext = SortPrefix(a, order, &aNextExact, 8, fold);
+          const std::uint64_t bNext = SortPrefix(b, order, &bNextExact, 8, fold);
           if (!aExact || !bExact) continue;
           int sign = 0;
           if (aFirst != bFirst) {

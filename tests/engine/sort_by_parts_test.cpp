@@ -29,14 +29,25 @@ using Names = std::vector<std::string>;
 // The sort by parts written out plainly, in memory: the same parts, each sorted and
 // deduplicated, then merged two at a time from a FIFO queue.
 
-// Sorts `a` before `b` in mode 0 (entire email) or 1 (domain, then user).
-bool Before(const std::string& a, const std::string& b, int mode) {
-  if (mode == 0) return a < b;  // std::string compares bytes as unsigned char
-  auto split = [](const std::string& s) {
+std::string Lower(std::string s) {
+  for (char& c : s) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  return s;
+}
+
+// Sorts `a` before `b` in mode 0 (entire email) or 1 (domain, then user); `fold` orders
+// by the strings in small letters first.
+bool Before(const std::string& a, const std::string& b, int mode, bool fold = false) {
+  auto split = [mode](const std::string& s) {
     const std::size_t at = s.find('@');
-    const std::size_t key = at == std::string::npos ? 0 : at;
+    const std::size_t key = mode == 0 || at == std::string::npos ? 0 : at;
     return std::make_pair(s.substr(key), s.substr(0, key));
   };
+  // std::string compares bytes as unsigned char.
+  auto folded = [&](const std::string& s) {
+    const auto [first, second] = split(s);
+    return std::make_pair(Lower(first), Lower(second));
+  };
+  if (fold && folded(a) != folded(b)) return folded(a) < folded(b);
   return split(a) < split(b);
 }
 
@@ -70,7 +81,8 @@ struct Out {
   }
 };
 
-Expected Reference(const std::string& list, std::uint32_t partSize, int mode, bool dedup) {
+Expected Reference(const std::string& list, std::uint32_t partSize, int mode, bool dedup,
+                   bool fold = false) {
   Expected e;
   // The style is that of the first line end of the first part.
   bool crlf = false;
@@ -98,9 +110,10 @@ Expected Reference(const std::string& list, std::uint32_t partSize, int mode, bo
     if (part.empty()) continue;
     e.lines += part.size();
     e.partLines.push_back(part.size());
-    std::stable_sort(part.begin(), part.end(), [mode](const std::string& a, const std::string& b) {
-      return Before(a, b, mode);
-    });
+    std::stable_sort(part.begin(), part.end(),
+                     [mode, fold](const std::string& a, const std::string& b) {
+                       return Before(a, b, mode, fold);
+                     });
     Out out{dedup, &e.duplicates, {}};
     for (const std::string& line : part) out.Add(line);
     queue.push_back(out.lines);
@@ -114,7 +127,7 @@ Expected Reference(const std::string& list, std::uint32_t partSize, int mode, bo
     std::size_t i = 0, j = 0;
     while (i < first.size() && j < second.size()) {
       // On equal lines the one of the file taken second goes first.
-      out.Add(Before(first[i], second[j], mode) ? first[i++] : second[j++]);
+      out.Add(Before(first[i], second[j], mode, fold) ? first[i++] : second[j++]);
     }
     while (i < first.size()) out.Add(first[i++]);
     while (j < second.size()) out.Add(second[j++]);
@@ -332,6 +345,24 @@ TEST_F(SortByPartsTest, MatchesAPlainReferenceForAnyPartAndChunkSize) {
     }
     EXPECT_EQ(actualRead, read) << where;
     EXPECT_EQ(merges, e.partLines.empty() ? 0 : e.partLines.size() - 1) << where;
+  }
+}
+
+TEST_F(SortByPartsTest, FoldedOrderMatchesAPlainReferenceForAnyPartAndChunkSize) {
+  std::mt19937 random(77);
+  job_.foldCase = true;
+  for (int round = 0; round < 120; ++round) {
+    const int mode = round % 2;
+    const bool dedup = round / 2 % 2;
+    job_.chunkSizes.list = 64 + random() % 449;
+    job_.chunkSizes.merge = 16 + random() % 113;
+    job_.chunkSizes.mergeFanIn = round % 4 < 2 ? 64 : 2 + round % 5;
+    const std::string list = RandomList(random, job_.chunkSizes.list, random() % 2);
+    const Expected e = Reference(list, job_.chunkSizes.list, mode, dedup, /*fold=*/true);
+    const std::string where = "round " + std::to_string(round);
+    ASSERT_EQ(Run(list, mode, dedup), "") << where;
+    ASSERT_EQ(Output(), e.output) << where;
+    EXPECT_EQ(job_.resultsText, Report(mode, e.lines, dedup, e.duplicates)) << where;
   }
 }
 

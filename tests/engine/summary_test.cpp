@@ -52,6 +52,23 @@ TEST(SummaryTest, EveryPieceInItsPlace) {
             "Email list will be splitted , 3 email(s) in a part\r\n\r\n");
 }
 
+TEST(SummaryTest, TheCleanComesFirstAndTheFoldedOrderAfterTheDuplicates) {
+  JobChoices c = SingleList();
+  c.clean = true;
+  c.rejectsFileName = "r.txt";
+  c.filter = true;
+  c.filterFileName = "f.txt";
+  c.rearrange = c.sortByEmail = c.removeDuplicatesBox = c.foldCase = true;
+  EXPECT_EQ(BuildSummaryText(c),
+            "We will process single list\r\n\r\ninput file: in.txt\r\noutput file: out.txt\r\n\r\n"
+            "list will be cleaned: blanks trimmed, blank lines and lines that are not addresses "
+            "dropped\r\ndropped lines will be written to: r.txt\r\n\r\n"
+            "list will be filtered using lines from: f.txt\r\n\r\n"
+            "list will be sorted alphabetically by email\r\n\r\n"
+            "email duplicates will be removed from the list\r\n\r\n"
+            "the sort will ignore letter case\r\n\r\n");
+}
+
 TEST(SummaryTest, TheDuplicatesLineFollowsTheBoxAlone) {
   JobChoices c = SingleList();
   c.removeDuplicatesBox = true;  // rearrange unchecked: the box is disabled but checked
