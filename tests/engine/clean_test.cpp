@@ -92,7 +92,9 @@ class CleanTest : public testing::ActionTest {
 
 // Lines near every limit of the rule, with blanks, CR, NUL and other bytes set in.
 std::string RandomLine(std::mt19937& random, std::uint32_t chunk) {
-  static const std::string kOdd = " \t.@-_\"\r\0\xe9Az9"s;
+  static const std::string kOdd =
+      " \t.@-_\"\r\0\xe9"
+      "Az9"s;
   auto run = [&](std::size_t n, char c) { return std::string(n, c); };
   std::string line;
   switch (random() % 8) {
