@@ -2,7 +2,8 @@
 //   vantor-screenshots DIR
 // writes DIR/welcome.png and DIR/choose-actions.png, then runs a real job (filter, sort
 // by domain without duplicates, include) on a generated list of about 80 MiB in a
-// temporary folder and writes DIR/processing.png mid-run and DIR/completion.png.
+// temporary folder and writes DIR/processing.png mid-run (once the sort has begun and
+// the time left is shown beside the bar of the share done) and DIR/completion.png.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -119,15 +120,17 @@ int main(int argc, char** argv) {
   next();  // the summary
   next();  // the run starts
 
-  // The processing page once the sort has begun, then the completion page.
+  // The processing page once the sort has begun and the time left can be told, then the
+  // completion page.
   bool processingShot = false;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     const int page = sheet.GetActivePage()->GetTemplateId();
     const QString info2 = sheet.GetActivePage()->GetDlgItemText(CProcessingPage::IDC_INFO2);
+    const QString elapsed = sheet.GetActivePage()->GetDlgItemText(CProcessingPage::IDC_ELAPSED);
     if (page == vantor::wizard::kProcessing && !processingShot &&
         info2.contains(QStringLiteral("part(s) done")) &&
-        !info2.contains(QStringLiteral(" 0 part(s)"))) {
+        !info2.contains(QStringLiteral(" 0 part(s)")) && elapsed.contains(QStringLiteral("left"))) {
       shot("processing");
       processingShot = true;
     }
