@@ -37,7 +37,8 @@ class JobFraction {
   // Parts per million of the job done, 0 to kWhole.
   std::uint32_t Get() const { return ppm_.load(std::memory_order_relaxed); }
 
-  // Worker only: back to 0 for a new run, and up to `ppm` (never down).
+  // By the worker, or by the front end before it starts one: back to 0 for a new run,
+  // and up to `ppm` (never down).
   void Reset() { ppm_.store(0, std::memory_order_relaxed); }
   void Raise(std::uint32_t ppm) {
     if (ppm > Get()) ppm_.store(ppm, std::memory_order_relaxed);

@@ -1,8 +1,9 @@
 // What an action works with while a job runs: the user's choices, the Env, the run's
-// temporary files, the progress texts, the stop check, the run's generator, and the
-// chain of lists (the list the action reads, and where its result goes: the next
-// action's input, the job's result, or the parts of a split). Made by ActionRunner for
-// one run and handed to each action; the actions below it never see the runner.
+// temporary files, the progress texts and the share done, the stop check, the run's
+// generator, and the chain of lists (the list the action reads, and where its result
+// goes: the next action's input, the job's result, or the parts of a split). Made by
+// ActionRunner for one run and handed to each action; the actions below it never see
+// the runner.
 //
 // Used on the worker thread only.
 #ifndef VANTOR_ENGINE_RUN_CONTEXT_H_

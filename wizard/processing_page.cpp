@@ -130,6 +130,9 @@ void CProcessingPage::OnSetActive() {
     return;
   }
   if (!m_job.runPermission) m_job.runPermission = std::make_unique<RunPermission>();
+  // The worker starts its fraction from nothing too, but the bar's timer must not catch
+  // the last run's whole one before it does.
+  m_job.progress.Reset();
   m_pWorker = StartRunWorker(m_job, *m_pSink, m_pEnv);
   m_bRunning = true;
   m_startTick = m_pEnv->TickCount();
