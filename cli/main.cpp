@@ -108,7 +108,7 @@ int Run(const vantor::cli::CliOptions& options) {
   RunEnd outcome = RunEnd::kFailed;
   std::thread worker([&runner, &outcome] { outcome = runner.Run(); });
   while (!sink.WaitForEnd(showProgress ? 200 : 1000)) {
-    if (showProgress) sink.Draw(stderr, env->TickCount() - startTick);
+    if (showProgress) sink.Draw(stderr, env->TickCount() - startTick, job.progress.Get());
   }
   worker.join();
   cli::RunEnded();

@@ -4,6 +4,7 @@
 
 #include "cli/console.h"
 #include "engine/format.h"
+#include "engine/progress.h"
 
 namespace vantor::cli {
 
@@ -37,7 +38,7 @@ bool ProgressSink::WaitForEnd(int ms) {
   return ended_.wait_for(lock, std::chrono::milliseconds(ms), [this] { return done_; });
 }
 
-void ProgressSink::Draw(std::FILE* out, std::uint32_t elapsedMs) {
+void ProgressSink::Draw(std::FILE* out, std::uint32_t elapsedMs, std::uint32_t ppm) {
   std::string info, info2;
   {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -52,8 +53,10 @@ void ProgressSink::Draw(std::FILE* out, std::uint32_t elapsedMs) {
   }
   // Back to the first of the three lines, each rewritten and cleared to its end.
   if (drawn_) std::fputs("\r\033[2A", out);
-  std::fprintf(out, "%s\033[K\n%s\033[K\nTime elapsed: %s\033[K", info2.c_str(), info.c_str(),
-               FormatElapsed(elapsedMs).c_str());
+  // Whole percents, rounded down: 100% only once the job is done.
+  std::fprintf(out, "%s\033[K\n%s\033[K\nTime elapsed: %s, %u%% done\033[K", info2.c_str(),
+               info.c_str(), FormatElapsedAndLeft(elapsedMs, ppm).c_str(),
+               static_cast<unsigned>(ppm / (JobFraction::kWhole / 100)));
   std::fflush(out);
   drawn_ = true;
 }

@@ -1,5 +1,6 @@
 // The batch tool's end of the worker's messages: keeps the two progress lines and the
-// outcome of the run, and draws them with the elapsed time on a terminal.
+// outcome of the run, and draws them on a terminal with the share of the job done, the
+// elapsed time and the time left.
 #ifndef VANTOR_CLI_PROGRESS_H_
 #define VANTOR_CLI_PROGRESS_H_
 
@@ -23,8 +24,9 @@ class ProgressSink final : public MessageSink {
   bool failed() const { return failed_; }
   const std::string& error() const { return error_; }
 
-  // Draws Info2, Info and the elapsed time over what the last call drew.
-  void Draw(std::FILE* out, std::uint32_t elapsedMs);
+  // Draws Info2, Info, and the elapsed time with the time left and the share of the job
+  // done (`ppm`, see JobFraction) over what the last call drew.
+  void Draw(std::FILE* out, std::uint32_t elapsedMs, std::uint32_t ppm);
   // Removes what Draw put on the screen.
   void Erase(std::FILE* out);
 

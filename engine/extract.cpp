@@ -37,6 +37,7 @@ bool CountLines(RunContext& run, ListReader& reader, std::uint64_t* lineCount) {
   std::uint64_t open = 0;  // bytes of the line not yet ended, over all chunks it spans
   while (reader.ReadRawChunk()) {
     if (!run.KeepRunning()) return false;
+    run.progress().Done(reader.bytesRead());
     const char* bytes = reader.buffer();
     const char* end = bytes + reader.validBytes();
     const char* first = static_cast<const char*>(std::memchr(bytes, '\n', end - bytes));
@@ -68,6 +69,9 @@ void ExtractRandomSublist(RunContext& run) {
 
   ListReader reader(run.env(), NoKey);
   reader.Open(run.Input(), job.chunkSizes.list);
+  // Two passes: one counts the lines, the other picks from them.
+  const std::uint64_t listBytes = run.InputBytes();
+  run.progress().Stage(0, 2, listBytes);
   std::uint64_t lineCount = 0;
   if (!CountLines(run, reader, &lineCount)) {
     reader.Close();
@@ -88,10 +92,12 @@ void ExtractRandomSublist(RunContext& run) {
   std::int64_t remaining = total;
 
   reader.Open(run.Input(), job.chunkSizes.list);
+  run.progress().Stage(1, 2, listBytes);
   ChunkPicks picks;
   while (remaining > 0) {
     if (!reader.ReadChunk()) break;
     if (!run.KeepRunning()) break;
+    run.progress().Done(reader.bytesRead());
     LineStore& lines = reader.lines();
     const std::int64_t n = static_cast<std::int64_t>(lines.count());
     // More records than the first pass counted lines: the file changed in between.

@@ -224,6 +224,7 @@ void FilterList(RunContext& run) {
   writer.CreateTemp(run.CommitIsFinal());
   ListReader input(run.env(), NoKey);
   input.Open(run.Input(), job.chunkSizes.list);
+  run.progress().Stage(0, 1, run.InputBytes());
 
   // Counted in 64 bits: a list of more than two billion lines must not wrap the report.
   long long denied = 0;
@@ -234,6 +235,7 @@ void FilterList(RunContext& run) {
     run.PostInfo(kReadingEmails);
     if (!input.ReadChunk()) break;
     if (!run.KeepRunning()) break;
+    run.progress().Done(input.bytesRead());
     LineStore& lines = input.lines();
     if (lines.count() == 0) continue;
     run.PostInfo(Format("%d email(s) read, filtering...", static_cast<int>(lines.count())));

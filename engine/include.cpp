@@ -42,6 +42,7 @@ void IncludeEmail(RunContext& run) {
   writer.CreateTemp(run.CommitIsFinal());
   ListReader input(run.env(), NoKey);
   input.Open(run.Input(), job.chunkSizes.list);
+  run.progress().Stage(0, 1, run.InputBytes());
 
   // Counted in 64 bits: a list of more than two billion lines must not wrap the report.
   long long total = 0;
@@ -55,6 +56,7 @@ void IncludeEmail(RunContext& run) {
     run.PostInfo(kReadingEmails);
     if (!input.ReadChunk()) break;
     if (!run.KeepRunning()) break;
+    run.progress().Done(input.bytesRead());
     LineStore& lines = input.lines();
     const long long d = static_cast<long long>(lines.count());
     if (d == 0) continue;

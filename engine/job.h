@@ -2,7 +2,8 @@
 // the run produces. The front end fills it (see choices.h) before the worker starts
 // and reads `resultsText`, `elapsedMs`, `duplicatesFound`, `completed` and
 // `errorDetail` only after the run has posted WMU_DONE or WMU_ERROR; in between only
-// the worker touches it. What a run needs besides (the list each action reads, the
+// the worker touches it, but for `progress`, which the front ends read on their own
+// timers while it runs. What a run needs besides (the list each action reads, the
 // temporary files) is the run's own (see RunContext): the choices stay as they were,
 // and the same record runs again.
 #ifndef VANTOR_ENGINE_JOB_H_
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/progress.h"
 #include "engine/run_permission.h"
 #include "engine/run_random.h"
 
@@ -112,6 +114,9 @@ struct ProcessingJob {
   // open 'lists/a.txt': No such file or directory"). Written by the runner before
   // WMU_ERROR.
   std::string errorDetail;
+  // How much of the job the run has done (see JobFraction): any thread may read it
+  // while the run lasts. Set to 0 when a run starts.
+  JobFraction progress;
 
   // Created (set) by the front end before the first run and kept for later ones;
   // without it the run never stops early.

@@ -24,6 +24,7 @@ void ListReader::Open(const std::string& name, std::uint32_t chunkSize) {
   scan_ = buffer_.get();
   carry_ = 0;
   valid_ = 0;
+  bytesRead_ = 0;
 }
 
 void ListReader::Close() {
@@ -48,6 +49,7 @@ std::uint32_t ListReader::Refill() {
   std::size_t got = 0;
   std::uint32_t room = chunkSize_ - carry_;
   if (room > 0 && !file_->Read(start + carry_, room, &got)) RaiseFailed("failed to read file");
+  bytesRead_ += got;
   return static_cast<std::uint32_t>(got);
 }
 

@@ -58,6 +58,8 @@ class ListReader {
   std::uint32_t validBytes() const { return valid_; }
   bool crlfMode() const { return crlfMode_; }
   std::uint32_t chunkSize() const { return chunkSize_; }
+  // The bytes read from the file since Open.
+  std::uint64_t bytesRead() const { return bytesRead_; }
 
  private:
   // Moves the unfinished line to the buffer's start and reads after it; returns the
@@ -76,6 +78,7 @@ class ListReader {
   char* scan_ = nullptr;
   std::uint32_t carry_ = 0;
   std::uint32_t valid_ = 0;
+  std::uint64_t bytesRead_ = 0;
 };
 
 }  // namespace vantor

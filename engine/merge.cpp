@@ -62,6 +62,10 @@ void MergeLists(RunContext& run) {
   bool delimiterChosen = false;
   const std::vector<std::string>& lists = job.mergeFiles;
   std::uint64_t sinceWriteback = 0;
+  std::uint64_t listsBytes = 0;
+  for (const std::string& name : lists) listsBytes += env->Inspect(name).size;
+  run.progress().Stage(0, 1, listsBytes);
+  std::uint64_t merged = 0;
   for (std::size_t i = 0; i < lists.size() && run.KeepRunning(); ++i) {
     std::unique_ptr<ReadableFile> list = OpenList(env, lists[i]);
     char lastByte = '\n';  // an empty list needs no line end after it
@@ -110,6 +114,8 @@ void MergeLists(RunContext& run) {
         n = got;
       }
       sinceWriteback += n;
+      merged += n;
+      run.progress().Done(merged);
       if (sinceWriteback >= kWritebackStep) {
         out->StartWriteback();
         sinceWriteback = 0;

@@ -10,6 +10,7 @@
 #include "engine/list_writer.h"
 #include "engine/ordering.h"
 #include "engine/platform/tasks.h"
+#include "engine/progress.h"
 #include "engine/run_context.h"
 #include "engine/texts.h"
 
@@ -21,6 +22,7 @@ namespace {
 // records take more than the lines: a list of 10-byte lines needs 2.6 times as much.
 constexpr std::size_t kLeafBuffers = 24 << 20;
 constexpr std::uint32_t kSmallestLeafChunk = 64 << 10;
+constexpr std::uint32_t kLinesPerReport = 1 << 16;
 
 // A line on its way up the tree, with the sixteen bytes that settle most comparisons
 // (lines next to each other in the order often share the first eight).
@@ -384,7 +386,18 @@ class TreeMerger {
     {
       // Declared after the nodes: the helper is done with them before they go.
       ProducerRun producer(helper_, *handoff, helperSide);
-      while (const Head* head = root->Next()) writer_.WriteLine(*head->line);
+      // The bytes written tell the progress how far the merge is; the lines are counted
+      // so that it is asked only now and then.
+      std::uint32_t sinceReport = 0;
+      while (const Head* head = root->Next()) {
+        writer_.WriteLine(*head->line);
+        written_ += static_cast<std::uint64_t>(head->line->length) + 1;
+        if (++sinceReport == kLinesPerReport) {
+          run_.progress().Done(written_);
+          sinceReport = 0;
+        }
+      }
+      run_.progress().Done(written_);
     }
     run_.duplicatesFound() += helperDuplicates;
     if (!run_.KeepRunning()) return false;
@@ -432,6 +445,7 @@ class TreeMerger {
   std::deque<std::string>& queue_;
   ListWriter& writer_;
   std::vector<PlanNode> plan_;
+  std::uint64_t written_ = 0;  // by every merge of the run
   TaskQueue helper_;
 };
 

@@ -21,7 +21,8 @@ class ListWriter;
 // written with `writer` and synced, which is then the queue's only name. Every name
 // the queue holds is a live temporary file at any time, so a caller can delete them
 // after a stop. Posts MergingTempFilesText (texts.h) for each pairwise merge, as the
-// merges two at a time would. False when the run was stopped. Raises the errors of
+// merges two at a time would, and the bytes it has written to run.progress().Done.
+// False when the run was stopped. Raises the errors of
 // reading, of writing and of ListWriter::CreateTemp.
 bool MergeSortedParts(RunContext& run, std::deque<std::string>& queue, ListWriter& writer);
 

@@ -17,7 +17,8 @@ RunContext::RunContext(ProcessingJob& job, MessageSink& sink, Env* env, JobCommi
       input_(std::move(input)),
       destinationName_(std::move(destinationName)),
       destination_(destination),
-      commitsLeft_(committingActions) {}
+      commitsLeft_(committingActions),
+      progress_(job.progress) {}
 
 void RunContext::CommitResult(const std::string& tempName) {
   const bool last = commitsLeft_ <= 1;

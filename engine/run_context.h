@@ -1,8 +1,9 @@
 // What an action works with while a job runs: the user's choices, the Env, the run's
-// temporary files, the progress texts, the stop check, the run's generator, and the
-// chain of lists (the list the action reads, and where its result goes: the next
-// action's input, the job's result, or the parts of a split). Made by ActionRunner for
-// one run and handed to each action; the actions below it never see the runner.
+// temporary files, the progress texts and the share done, the stop check, the run's
+// generator, and the chain of lists (the list the action reads, and where its result
+// goes: the next action's input, the job's result, or the parts of a split). Made by
+// ActionRunner for one run and handed to each action; the actions below it never see
+// the runner.
 //
 // Used on the worker thread only.
 #ifndef VANTOR_ENGINE_RUN_CONTEXT_H_
@@ -16,6 +17,7 @@
 #include "engine/commit.h"
 #include "engine/job.h"
 #include "engine/platform/env.h"
+#include "engine/progress.h"
 #include "engine/temp_files.h"
 
 namespace vantor {
@@ -53,8 +55,14 @@ class RunContext {
   void PostInfo(const std::string& text) { sink_.Post({WMU_INFO, 0, text}); }
   void PostInfo2(const std::string& text) { sink_.Post({WMU_INFO2, 0, text}); }
 
+  // Where the job has got to: the running action tells it how far it is through its
+  // input (see RunProgress::At).
+  RunProgress& progress() { return progress_; }
+
   // The list the running action reads: the user's, or the result of the action before.
   const std::string& Input() const { return input_; }
+  // The size of that list now, in bytes; 0 when it cannot be known.
+  std::uint64_t InputBytes() { return env_->Inspect(input_).size; }
   // The file the job's result goes to, as the user named it.
   const std::string& Destination() const { return destinationName_; }
 
@@ -92,6 +100,7 @@ class RunContext {
   std::string destinationName_;
   std::optional<std::size_t> destination_;
   int commitsLeft_;  // actions still to commit, counting the running one
+  RunProgress progress_;
 };
 
 // Makes the finished temporary file `tempName` the action's result: the next action's

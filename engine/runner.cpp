@@ -46,6 +46,7 @@ ActionRunner::ActionRunner(ProcessingJob& job, MessageSink& sink, Env* env,
 RunEnd ActionRunner::Run() {
   const std::uint32_t startTick = env_->TickCount();
   job_.completed = false;
+  job_.progress.Reset();
   // Whatever ends the run, the front end must hear WMU_DONE or WMU_ERROR: it waits for
   // one of them to leave its running state.
   const char* failure = nullptr;
@@ -112,31 +113,67 @@ bool ActionRunner::RunActions() {
   RunContext run(job_, sink_, env_, commit, temps,
                  job_.singleListMode ? job_.inputFileName : std::string(), destinationName,
                  destination, CommittingActions(job_));
-  if (job_.singleListMode) {
-    if (job_.cleanOn) RunAction(run, actions_.clean, job_.cleanSlot);
-    if (job_.filterOn) RunAction(run, actions_.filter, job_.filterSlot);
-    if (job_.suppressOn) RunAction(run, actions_.suppress, job_.suppressSlot);
-    if (job_.sortByEmail) {
-      RunAction(run, actions_.sortByEntireEmail, job_.rearrangeSlot);
-    } else if (job_.sortByDomain) {
-      RunAction(run, actions_.sortByDomain, job_.rearrangeSlot);
-    } else if (job_.randomize) {
-      RunAction(run, actions_.randomize, job_.rearrangeSlot);
-    } else if (job_.keepOrderDedupe) {
-      RunAction(run, actions_.keepOrderDedupe, job_.rearrangeSlot);
-    }
-    if (job_.includeOn) RunAction(run, actions_.include, job_.includeSlot);
-    if (job_.extractOn) RunAction(run, actions_.extract, job_.extractSlot);
-    if (job_.splitOn) RunAction(run, actions_.split, job_.splitSlot);
-  } else {
-    RunAction(run, actions_.merge, job_.mergeSlot);
+  const std::vector<Step> steps = Steps();
+  std::vector<std::uint64_t> weights;
+  for (const Step& step : steps) weights.push_back(step.weight);
+  run.progress().Plan(weights);
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    run.progress().StartAction(i);
+    RunAction(run, steps[i].action, steps[i].slot);
   }
   // An action that was stopped returned early; one stopped at its very end has handed
   // its result over all the same. Either way nothing is put in place.
   if (!run.KeepRunning()) return false;
   // From here on a stop waits: the files change together or not at all.
   commit.Commit(FilesRead(atStart));
+  run.progress().Complete();
   return true;
+}
+
+std::vector<ActionRunner::Step> ActionRunner::Steps() const {
+  // Each action's input is the list as the user gave it: what the actions before it
+  // take away is not known before they ran. Most actions read their input once and
+  // write about as much.
+  std::uint64_t list = 0;
+  if (job_.singleListMode) {
+    list = env_->Inspect(job_.inputFileName).size;
+  } else {
+    for (const std::string& name : job_.mergeFiles) list += env_->Inspect(name).size;
+  }
+  const std::uint64_t once = 2 * list;
+  std::vector<Step> steps;
+  if (!job_.singleListMode) {
+    steps.push_back({actions_.merge, job_.mergeSlot, once});
+    return steps;
+  }
+  if (job_.cleanOn) steps.push_back({actions_.clean, job_.cleanSlot, once});
+  if (job_.filterOn) {
+    steps.push_back(
+        {actions_.filter, job_.filterSlot, once + env_->Inspect(job_.filterFileName).size});
+  }
+  // Suppression and the keep-order duplicate removal spread the list over parts and
+  // gather it again: two passes, and the suppression list read once.
+  if (job_.suppressOn) {
+    steps.push_back({actions_.suppress, job_.suppressSlot,
+                     2 * once + env_->Inspect(job_.suppressFileName).size});
+  }
+  const ChunkSizes& sizes = job_.chunkSizes;
+  if (job_.sortByEmail) {
+    steps.push_back({actions_.sortByEntireEmail, job_.rearrangeSlot,
+                     once * RearrangePasses(list, sizes, false)});
+  } else if (job_.sortByDomain) {
+    steps.push_back(
+        {actions_.sortByDomain, job_.rearrangeSlot, once * RearrangePasses(list, sizes, false)});
+  } else if (job_.randomize) {
+    steps.push_back(
+        {actions_.randomize, job_.rearrangeSlot, once * RearrangePasses(list, sizes, true)});
+  } else if (job_.keepOrderDedupe) {
+    steps.push_back({actions_.keepOrderDedupe, job_.rearrangeSlot, 2 * once});
+  }
+  if (job_.includeOn) steps.push_back({actions_.include, job_.includeSlot, once});
+  if (job_.extractOn) steps.push_back({actions_.extract, job_.extractSlot, once});
+  if (job_.splitOn) steps.push_back({actions_.split, job_.splitSlot, once});
+  return steps;
 }
 
 ReadFiles ActionRunner::FilesRead(const std::vector<std::pair<std::string, FileId>>& atStart) {

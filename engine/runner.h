@@ -69,6 +69,13 @@ class ActionRunner {
  private:
   // Runs the actions and the commit; false when a stop came first.
   bool RunActions();
+  // The actions the job chose, in the order they run.
+  struct Step {
+    Action action;
+    std::int32_t slot;
+    std::uint64_t weight;  // the bytes it is expected to read and write
+  };
+  std::vector<Step> Steps() const;
   void RunAction(RunContext& run, Action action, std::int32_t slot);
   // The files of the user's the job reads, as they were named at the start of the run:
   // the list (or the lists to merge) and the filter file.

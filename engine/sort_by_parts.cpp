@@ -149,6 +149,9 @@ class SortByParts {
                     static_cast<long>(partSize), done);
     };
     run_.PostInfo2(phase(0));
+    listBytes_ = run_.InputBytes();
+    passes_ = RearrangePasses(listBytes_, job_.chunkSizes, Randomizes(job_));
+    run_.progress().Stage(0, passes_, listBytes_);
     queue_.clear();
     queuedLines_.clear();
     run_.duplicatesFound() = 0;
@@ -186,6 +189,7 @@ class SortByParts {
         queue_.push_back(writer_.name());
         queuedLines_.push_back(lines.count());
         ++parts;
+        run_.progress().Done(reader.bytesRead());
       }
     }
     if (run_.KeepRunning() && MergeTempFiles()) {
@@ -208,8 +212,9 @@ class SortByParts {
     run_.PostInfo2(kind_.mergeText);
     // A sort's merges depend only on the lines: they run in one pass, which leaves one
     // file. Randomizing draws as it goes, so it merges file by file.
-    if (queue.size() >= 2 && !Randomizes(job_) && !MergeSortedParts(run_, queue_, writer_)) {
-      return false;
+    if (queue.size() >= 2 && !Randomizes(job_)) {
+      run_.progress().Stage(1, passes_, listBytes_, passes_ - 1);
+      if (!MergeSortedParts(run_, queue_, writer_)) return false;
     }
     if (queue.size() >= 2 && Randomizes(job_)) MergeRandomizedParts();
     if (!run_.KeepRunning()) return false;
@@ -276,6 +281,11 @@ class SortByParts {
     std::deque<std::string>& queue = queue_;
     Lane& mine = *(lane_ ? lane_ : lane_ = std::make_unique<Lane>(run_));
     std::atomic<bool> cancel{false};
+    // Each level of merges moves every line once: the lines merged tell how far they are.
+    std::uint64_t lines = 0;
+    for (std::uint64_t n : queuedLines_) lines += n;
+    std::uint64_t merged = 0;
+    run_.progress().Stage(1, passes_, lines * (passes_ - 1), passes_ - 1);
     while (queue.size() >= 2 && run_.KeepRunning()) {
       // The next merge takes the first merge's result when the queue holds three or
       // fewer files.
@@ -284,6 +294,8 @@ class SortByParts {
         Run(mine, merge, shuffle_, cancel);
         run_.temps().Delete(merge.b);
         run_.temps().Delete(merge.a);
+        merged += merge.aLines + merge.bLines;
+        run_.progress().Done(merged);
         continue;
       }
       if (!otherLane_) otherLane_ = std::make_unique<Lane>(run_);
@@ -319,7 +331,11 @@ class SortByParts {
       run_.temps().Delete(first.a);
       run_.temps().Delete(second.b);
       run_.temps().Delete(second.a);
+      merged += first.aLines + first.bLines + second.aLines + second.bLines;
+      run_.progress().Done(merged);
     }
+    // Some lines were merged once less than others: one file left, the merges are done.
+    if (queue.size() < 2) run_.progress().Done(lines * (passes_ - 1));
   }
 
   // Interleaves the shuffled files open in the lane's left reader (taken first from
@@ -388,6 +404,9 @@ class SortByParts {
   const ProcessingJob& job_;
   const Kind& kind_;
   LineKeyMode mode_;
+  // The list's size, and the passes over it that the progress counts (RearrangePasses).
+  std::uint64_t listBytes_ = 0;
+  std::size_t passes_ = 1;
   ListWriter writer_;
   LineSink sink_;
   ShuffleRandom shuffle_;  // drawn from by randomizing only
@@ -417,6 +436,16 @@ void Rearrange(RunContext& run, const Kind& kind) {
 }
 
 }  // namespace
+
+std::size_t RearrangePasses(std::uint64_t listBytes, const ChunkSizes& sizes, bool randomizes) {
+  const std::uint64_t part = std::max<std::uint32_t>(sizes.list, 1);
+  const std::uint64_t parts = (listBytes + part - 1) / part;
+  if (parts <= 1) return 1;
+  if (!randomizes) return 2;
+  std::size_t levels = 0;
+  for (std::uint64_t n = 1; n < parts; n *= 2) ++levels;
+  return 1 + levels;
+}
 
 void SortByEntireEmail(RunContext& run) { Rearrange(run, kByEmail); }
 void SortByDomain(RunContext& run) { Rearrange(run, kByDomain); }

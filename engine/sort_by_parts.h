@@ -9,9 +9,20 @@
 #ifndef VANTOR_ENGINE_SORT_BY_PARTS_H_
 #define VANTOR_ENGINE_SORT_BY_PARTS_H_
 
+#include <cstddef>
+#include <cstdint>
+
+#include "engine/job.h"
+
 namespace vantor {
 
 class RunContext;
+
+// The passes over a list of `listBytes` bytes the action makes, each of which reads it
+// and writes it once: the parts, then the merges (none for a list of one part; one for
+// a sort, however many files it merges; one per level of the pairwise merges of a
+// randomizing). The action reports its progress in these stages.
+std::size_t RearrangePasses(std::uint64_t listBytes, const ChunkSizes& sizes, bool randomizes);
 
 void SortByEntireEmail(RunContext& run);
 void SortByDomain(RunContext& run);

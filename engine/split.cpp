@@ -282,6 +282,7 @@ std::optional<std::uint64_t> SplitByCount(RunContext& run, const PartNamePattern
   const std::uint64_t perPart = PartSize(job);
   ListReader reader(run.env(), NoKey);
   reader.Open(run.Input(), job.chunkSizes.list);
+  run.progress().Stage(0, 1, run.InputBytes());
   run.PostInfo(kReadingEmails);
   PartFiles parts(run, pattern);
   std::uint64_t inPart = 0;  // always below perPart
@@ -293,6 +294,7 @@ std::optional<std::uint64_t> SplitByCount(RunContext& run, const PartNamePattern
   };
   while (reader.ReadWholeLines()) {
     if (!run.KeepRunning()) break;
+    run.progress().Done(reader.bytesRead());
     const char* const end = reader.wholeLinesEnd();
     const char* p = skipBlank(reader.buffer(), end);
     if (p < end) {
@@ -376,6 +378,7 @@ std::optional<std::uint64_t> SplitBySize(RunContext& run, const PartNamePattern&
   const std::uint64_t step = std::max<std::uint32_t>(job.chunkSizes.list, 1);
   std::unique_ptr<ReadableFile> input = run.env()->OpenForReading(run.Input());
   if (!input) RaiseFailed("failed to open file for reading");
+  run.progress().Stage(0, 1, run.InputBytes());
   std::unique_ptr<char[]> buffer(new char[bufferSize]);
   PartFiles parts(run, pattern);
   std::uint64_t at = 0;  // where the next part starts; the input is read up to there
@@ -390,6 +393,7 @@ std::optional<std::uint64_t> SplitBySize(RunContext& run, const PartNamePattern&
       const std::uint64_t copied = parts.Copy(*input, want, buffer.get(), bufferSize);
       at += copied;
       listEnded = copied < want;
+      run.progress().Done(at);
     }
     parts.Close();
   }

@@ -12,6 +12,7 @@
 
 #include "engine/choices.h"
 #include "engine/format.h"
+#include "engine/progress.h"
 #include "engine/runner.h"
 #include "engine/texts.h"
 #include "wizard/arrow_check_static.h"
@@ -68,8 +69,8 @@ const DialogTemplate& CProcessingPage::Template() {
 namespace {
 
 constexpr int kTimerPeriodMs = 1000;
-// A step of the activity bar: one the eye sees move, on a bar of 0 to 100.
-constexpr int kBarStep = 10;
+// Often enough for the bar to move smoothly, seldom enough to cost nothing.
+constexpr int kBarTimerPeriodMs = 250;
 const char kErrorCaption[] = "Error occured";
 
 int LabelId(int slot) { return CProcessingPage::IDC_FIRST_LABEL + 2 * slot; }
@@ -101,7 +102,7 @@ void CProcessingPage::OnSetActive() {
 
   m_job.random.Seed(m_fixedSeed ? *m_fixedSeed : static_cast<std::uint32_t>(std::time(nullptr)));
   if (auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS)) {
-    bar->setRange(0, 100);
+    bar->setRange(0, kBarRange);
     bar->setValue(0);
   }
   sheet->SetWizardButtons(0);
@@ -130,13 +131,15 @@ void CProcessingPage::OnSetActive() {
     return;
   }
   if (!m_job.runPermission) m_job.runPermission = std::make_unique<RunPermission>();
+  // The worker starts its fraction from nothing too, but the bar's timer must not catch
+  // the last run's whole one before it does.
+  m_job.progress.Reset();
   m_pWorker = StartRunWorker(m_job, *m_pSink, m_pEnv);
   m_bRunning = true;
-  // On its first step at once: an empty bar would say nothing until the first tick.
-  if (auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS)) bar->setValue(kBarStep);
   m_startTick = m_pEnv->TickCount();
   // A coarse timer may fire a little early, which would show each second one tick late.
   m_nTimer = startTimer(kTimerPeriodMs, Qt::PreciseTimer);
+  m_nBarTimer = startTimer(kBarTimerPeriodMs);
 }
 
 bool CProcessingPage::OnQueryCancel() {
@@ -170,13 +173,23 @@ int CProcessingPage::AssignSlot(const QString& caption) {
   return m_nSlots++;
 }
 
+std::uint32_t CProcessingPage::Fraction() const {
+  return (m_pFraction != nullptr ? *m_pFraction : m_job.progress).Get();
+}
+
 void CProcessingPage::OnTimer() {
-  if (auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS)) {
-    bar->setValue(bar->value() < bar->maximum() ? std::min(bar->value() + kBarStep, bar->maximum())
-                                                : bar->minimum() + kBarStep);
-  }
-  SetDlgItemText(IDC_ELAPSED,
-                 QString::fromStdString(FormatElapsed(m_pEnv->TickCount() - m_startTick)));
+  OnBarTimer();
+  SetDlgItemText(IDC_ELAPSED, QString::fromStdString(FormatElapsedAndLeft(
+                                  m_pEnv->TickCount() - m_startTick, Fraction())));
+}
+
+void CProcessingPage::OnBarTimer() {
+  auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS);
+  if (bar == nullptr) return;
+  const int shown =
+      static_cast<int>(static_cast<std::uint64_t>(Fraction()) * kBarRange / JobFraction::kWhole);
+  // A bar that went back would take back what the user was told was done.
+  if (shown > bar->value()) bar->setValue(shown);
 }
 
 CArrowCheckStatic* CProcessingPage::GetMark(int slot) const {
@@ -193,6 +206,7 @@ void CProcessingPage::customEvent(QEvent* event) {
 
 void CProcessingPage::timerEvent(QTimerEvent* event) {
   if (event->timerId() == m_nTimer) OnTimer();
+  if (event->timerId() == m_nBarTimer) OnBarTimer();
 }
 
 void CProcessingPage::OnRunEvent(const RunEvent& event) {
@@ -250,9 +264,10 @@ void CProcessingPage::EndRun(bool failed) {
 }
 
 void CProcessingPage::KillRunTimer() {
-  if (m_nTimer == 0) return;
-  killTimer(m_nTimer);
-  m_nTimer = 0;
+  for (int* timer : {&m_nTimer, &m_nBarTimer}) {
+    if (*timer != 0) killTimer(*timer);
+    *timer = 0;
+  }
 }
 
 void CProcessingPage::StopWorker() {

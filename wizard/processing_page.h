@@ -1,5 +1,6 @@
 // The page that runs the job and shows its progress: one line per chosen action with
-// its mark, two lines of progress text, an activity bar and the time elapsed.
+// its mark, two lines of progress text, a bar of how much of the job is done, and the
+// time elapsed with the time left once it can be told.
 //
 // Each activation builds the ProcessingJob from the sheet's choices and starts one
 // worker thread on it; the worker's messages come back as RunEvents (run_worker.h).
@@ -45,8 +46,8 @@ class CProcessingPage : public CHeaderPage {
   static const framework::DialogTemplate& Template();
 
   // Starts a run with the choices the pages hold now: the marks and texts emptied, a
-  // label per chosen action, no wizard button but Cancel, the worker and the one-second
-  // timer started, the activity bar on its first step. When no temporary directory can
+  // label per chosen action, no wizard button but Cancel, the worker and the timers
+  // started, the bar empty. When no temporary directory can
   // be named: the error box, the completion page taken out of the sheet and Finish the
   // only way on.
   void OnSetActive() override;
@@ -62,10 +63,14 @@ class CProcessingPage : public CHeaderPage {
   // Shows `caption` in the label of the next free slot and returns that slot.
   int AssignSlot(const QString& caption);
 
-  // What the one-second timer does: the activity bar one step, a tenth of it, on (back to
-  // the first step after the last) and the time since the run started in 1059,
-  // "hh:mm:ss" with hours not wrapped.
+  // What the one-second timer does: the bar brought up to date (OnBarTimer) and the time
+  // since the run started in 1059, "hh:mm:ss" with hours not wrapped, followed by
+  // " (about hh:mm:ss left)" once the time left can be told (FormatElapsedAndLeft).
   void OnTimer();
+  // What the quarter-second timer does: the bar shows the share of the job done, in
+  // tenths of a percent (0 to kBarRange). It never goes back within a run.
+  void OnBarTimer();
+  static constexpr int kBarRange = 1000;
 
   // The mark of `slot` (0 to 5), or nullptr while the page has no window.
   CArrowCheckStatic* GetMark(int slot) const;
@@ -80,6 +85,9 @@ class CProcessingPage : public CHeaderPage {
   void SetFixedSeed(std::optional<std::uint32_t> seed) { m_fixedSeed = seed; }
   void SetEnv(Env* env) { m_pEnv = env != nullptr ? env : Env::Default(); }
   void SetChunkSizes(const ChunkSizes& sizes) { m_job.chunkSizes = sizes; }
+  // The fraction the bar and the time left follow instead of the job's (nullptr: the
+  // job's again). It must outlive its use.
+  void SetFraction(const JobFraction* fraction) { m_pFraction = fraction; }
 
  protected:
   void customEvent(QEvent* event) override;
@@ -96,7 +104,11 @@ class CProcessingPage : public CHeaderPage {
   void StopWorker();
 
   ProcessingJob m_job;
-  int m_nTimer = 0;  // the one-second timer while a run lasts
+  // The share of the job done, as the worker has got it (parts per million).
+  std::uint32_t Fraction() const;
+
+  int m_nTimer = 0;     // the one-second timer while a run lasts
+  int m_nBarTimer = 0;  // the quarter-second one
   std::unique_ptr<RunSink> m_pSink;
   std::unique_ptr<QThread> m_pWorker;
   int m_nRun = 0;  // numbers the runs, so that messages of an abandoned run are ignored
@@ -105,6 +117,7 @@ class CProcessingPage : public CHeaderPage {
 
   Env* m_pEnv = Env::Default();
   std::optional<std::uint32_t> m_fixedSeed;
+  const JobFraction* m_pFraction = nullptr;
   std::uint32_t m_startTick = 0;  // when the run began, for the elapsed time shown
 };
 

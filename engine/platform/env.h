@@ -82,6 +82,7 @@ struct FileFacts {
   std::uint32_t mode = 0;  // permission bits, set-id and sticky bits included
   std::uint32_t owner = 0;
   std::uint32_t group = 0;
+  std::uint64_t size = 0;  // of a regular file, in bytes
   FileId id;
 };
 

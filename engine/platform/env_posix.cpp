@@ -84,6 +84,7 @@ void Describe(const struct stat& st, FileFacts* facts) {
   facts->mode = st.st_mode & 07777;
   facts->owner = st.st_uid;
   facts->group = st.st_gid;
+  facts->size = S_ISREG(st.st_mode) && st.st_size > 0 ? static_cast<std::uint64_t>(st.st_size) : 0;
   facts->id = IdOf(st);
 }
 

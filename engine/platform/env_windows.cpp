@@ -1285,6 +1285,9 @@ class WindowsEnv final : public Env {
     }
     facts.directory = (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
     facts.regular = !facts.directory;
+    if (facts.regular) {
+      facts.size = (static_cast<std::uint64_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+    }
     const bool readOnly = (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0;
     facts.writable = facts.regular && !readOnly;
     facts.mode = facts.directory ? 0777 : (readOnly ? 0444 : 0666);

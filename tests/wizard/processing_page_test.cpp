@@ -1,7 +1,7 @@
 // The processing page through the real sheet: runs that give the batch tool's files, the
 // slots and marks of the actions, an error, Cancel during a run and the question before
-// it, the keys that must not stop a run, the elapsed time and the activity bar, and a
-// destination without a temporary directory.
+// it, the keys that must not stop a run, the elapsed time with the time left and the bar
+// of the share done, and a destination without a temporary directory.
 #include "wizard/processing_page.h"
 
 #include <gtest/gtest.h>
@@ -353,6 +353,7 @@ class HeldRunTest : public ProcessingPageTest {
   FaultEnv m_env;
   std::atomic<bool> m_release{false};  // lets the held read go on
   TempDir m_out;
+  JobFraction m_fraction;  // the page follows it instead of the run's when told to
 };
 
 TEST_F(HeldRunTest, CancelStopsTheRunAndLeavesTheDestinationAsItWas) {
@@ -495,13 +496,11 @@ TEST_F(HeldRunTest, EnterAndSpaceLeaveTheRunGoing) {
   EXPECT_EQ(ActiveId(), kProcessing);
 }
 
-TEST_F(HeldRunTest, TheTimerShowsTheTimeSinceTheStartAndRunsTheBarRound) {
+TEST_F(HeldRunTest, TheTimerShowsTheTimeSinceTheStartAndThenTheTimeLeft) {
+  processing().SetFraction(&m_fraction);  // nothing done yet: no time left to tell
   m_env.SetTick(5000);
   StartHeldRun(2);
   EXPECT_EQ(Elapsed(), QStringLiteral("00:00:00"));
-  ASSERT_EQ(Bar()->minimum(), 0);
-  ASSERT_EQ(Bar()->maximum(), 100);
-  EXPECT_GE(Bar()->value(), 10) << "the first step shows from the start";
 
   const struct {
     std::uint32_t ms;
@@ -525,17 +524,37 @@ TEST_F(HeldRunTest, TheTimerShowsTheTimeSinceTheStartAndRunsTheBarRound) {
   processing().OnTimer();
   EXPECT_EQ(Elapsed(), QStringLiteral("1193:02:47"));
 
-  // Steps of a tenth, round and round.
-  Bar()->setValue(10);
+  // A quarter done in 30 seconds: three times as long again.
+  m_fraction.Raise(250000);
+  m_env.SetTick(5000 + 30000);
   processing().OnTimer();
-  EXPECT_EQ(Bar()->value(), 20);
-  for (int tick = 0; tick < 8; ++tick) processing().OnTimer();
-  EXPECT_EQ(Bar()->value(), 100);
-  processing().OnTimer();
-  EXPECT_EQ(Bar()->value(), 10);
-  Bar()->setValue(95);
-  processing().OnTimer();
-  EXPECT_EQ(Bar()->value(), 100);
+  EXPECT_EQ(Elapsed(), QStringLiteral("00:00:30 (about 00:01:30 left)"));
+}
+
+TEST_F(HeldRunTest, TheBarShowsTheShareDoneNeverGoesBackAndStopsWithTheRun) {
+  StartHeldRun(6);
+  ASSERT_EQ(Bar()->minimum(), 0);
+  ASSERT_EQ(Bar()->maximum(), CProcessingPage::kBarRange);
+  // The run held part way through its sort: its own fraction reaches the bar by the timer.
+  const std::uint32_t held = processing().GetJob().progress.Get();
+  const int shown = static_cast<int>(held / (JobFraction::kWhole / CProcessingPage::kBarRange));
+  ASSERT_GT(shown, 0);
+  ASSERT_LT(shown, CProcessingPage::kBarRange / 2);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Bar()->value() == shown; }, 2000)) << Bar()->value();
+
+  processing().SetFraction(&m_fraction);
+  m_fraction.Raise(700000);
+  EXPECT_TRUE(QTest::qWaitFor([&] { return Bar()->value() == 700; }, 2000)) << Bar()->value();
+  m_fraction.Reset();
+  processing().OnBarTimer();
+  EXPECT_EQ(Bar()->value(), 700) << "the bar went back";
+
+  m_answer = framework::MessageAnswer::Yes;
+  Button(Button::Cancel)->click();
+  ASSERT_FALSE(processing().IsRunning());
+  m_fraction.Raise(900000);
+  QTest::qWait(700);
+  EXPECT_EQ(Bar()->value(), 700) << "the bar moved after the run was stopped";
 }
 
 TEST_F(ProcessingPageTest, WithoutATemporaryDirectoryOnlyFinishIsLeft) {

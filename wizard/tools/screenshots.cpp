@@ -2,7 +2,9 @@
 //   vantor-screenshots DIR
 // writes DIR/welcome.png and DIR/choose-actions.png, then runs a real job (filter, sort
 // by domain without duplicates, include) on a generated list of about 80 MiB in a
-// temporary folder and writes DIR/processing.png mid-run and DIR/completion.png.
+// temporary folder and writes DIR/processing.png mid-run (once the sort has begun and
+// the time left is shown beside the bar of the share done) and DIR/completion.png.
+// The job's reads are slowed, so that it lasts long enough for the time left to show.
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
@@ -15,7 +17,9 @@
 #include <chrono>
 #include <cstdio>
 #include <random>
+#include <thread>
 
+#include "engine/platform/env.h"
 #include "wizard/choose_items_page.h"
 #include "wizard/filter_page.h"
 #include "wizard/framework/dialog_hooks.h"
@@ -64,6 +68,31 @@ bool WriteList(const QString& path) {
   return true;
 }
 
+// Reads that take a quarter of a second more each.
+class SlowFile final : public vantor::ReadableFile {
+ public:
+  explicit SlowFile(std::unique_ptr<vantor::ReadableFile> file) : file_(std::move(file)) {}
+  bool Read(char* dst, std::size_t n, std::size_t* got) override {
+    std::this_thread::sleep_for(std::chrono::milliseconds(250));
+    return file_->Read(dst, n, got);
+  }
+  bool ReadAt(std::uint64_t offset, char* dst, std::size_t n, std::size_t* got) override {
+    return file_->ReadAt(offset, dst, n, got);
+  }
+
+ private:
+  std::unique_ptr<vantor::ReadableFile> file_;
+};
+
+class SlowEnv final : public vantor::EnvWrapper {
+ public:
+  SlowEnv() : EnvWrapper(vantor::Env::Default()) {}
+  std::unique_ptr<vantor::ReadableFile> OpenForReading(const std::string& name) override {
+    std::unique_ptr<vantor::ReadableFile> file = target()->OpenForReading(name);
+    return file ? std::make_unique<SlowFile>(std::move(file)) : nullptr;
+  }
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -80,6 +109,8 @@ int main(int argc, char** argv) {
   // The pages are walked through at once, far within the guard against double clicks.
   vantor::framework::PropertySheet::SetPressGuard(std::chrono::milliseconds(0));
   vantor::wizard::CVantorSheet sheet;
+  SlowEnv slow;
+  sheet.GetProcessingPage()->SetEnv(&slow);
   sheet.show();
   bool ok = true;
   auto shot = [&](const char* name) {
@@ -119,15 +150,17 @@ int main(int argc, char** argv) {
   next();  // the summary
   next();  // the run starts
 
-  // The processing page once the sort has begun, then the completion page.
+  // The processing page once the sort has begun and the time left can be told, then the
+  // completion page.
   bool processingShot = false;
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     const int page = sheet.GetActivePage()->GetTemplateId();
     const QString info2 = sheet.GetActivePage()->GetDlgItemText(CProcessingPage::IDC_INFO2);
+    const QString elapsed = sheet.GetActivePage()->GetDlgItemText(CProcessingPage::IDC_ELAPSED);
     if (page == vantor::wizard::kProcessing && !processingShot &&
         info2.contains(QStringLiteral("part(s) done")) &&
-        !info2.contains(QStringLiteral(" 0 part(s)"))) {
+        !info2.contains(QStringLiteral(" 0 part(s)")) && elapsed.contains(QStringLiteral("left"))) {
       shot("processing");
       processingShot = true;
     }
