@@ -113,6 +113,7 @@ class Cleaner {
     writer_.CreateTemp(run_.CommitIsFinal());
     const std::uint32_t chunk = job.chunkSizes.list;
     input_.Open(run_.Input(), chunk);
+    run_.progress().Stage(0, 1, run_.InputBytes());
 
     // The line cut at the end of the chunk before goes on at the start of this one; its
     // end as the reader supplied it, for a file that ends there.
@@ -123,6 +124,7 @@ class Cleaner {
       run_.PostInfo(kReadingEmails);
       if (!input_.ReadWholeLines()) break;
       if (!run_.KeepRunning()) break;
+      run_.progress().Done(input_.bytesRead());
       const char* p = input_.buffer();
       const char* end = input_.wholeLinesEnd();
       if (p == end) continue;
