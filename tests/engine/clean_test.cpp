@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
@@ -182,8 +183,12 @@ TEST_P(RejectsRefusalTest, RefusesARejectsFileThatCannotTakeItsPlaceBeforeAnyWor
   job_.filterOn = true;
   job_.filterFileName = dir_.File("filter.txt");
   WriteFile(job_.filterFileName, "x\n");
-  ::symlink(job_.inputFileName.c_str(), dir_.File("link.txt").c_str());
-  ::mkdir(dir_.File("folder").c_str(), 0755);
+  std::error_code error;
+  std::filesystem::create_directory(dir_.File("folder"), error);
+  std::filesystem::create_symlink(job_.inputFileName, dir_.File("link.txt"), error);
+  if (error && std::string(GetParam().rejects) == "link.txt") {
+    GTEST_SKIP() << "no symbolic links here: " << error.message();
+  }
   job_.rejectsFileName = dir_.File(GetParam().rejects);
   EXPECT_EQ(RunAgain(), GetParam().error);
   EXPECT_EQ(ReadFile(job_.inputFileName), "junk\n");
