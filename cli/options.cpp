@@ -14,6 +14,7 @@ struct RawOptions {
   std::optional<std::string> output;
   bool replaceInput = false;
   std::optional<std::string> filter;
+  std::optional<std::string> suppress;
   std::vector<std::string> rearrange;  // every sort or randomize option given
   bool removeDuplicates = false;
   std::optional<std::string> include;
@@ -48,6 +49,11 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     choices.filterFileName = *raw.filter;
   }
 
+  if (raw.suppress) {
+    choices.suppress = true;
+    choices.suppressFileName = *raw.suppress;
+  }
+
   if (raw.rearrange.size() > 1) {
     return raw.rearrange[0] + " and " + raw.rearrange[1] + " exclude each other";
   }
@@ -55,6 +61,7 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     choices.rearrange = true;
     choices.sortByEmail = raw.rearrange[0] == "--sort-email";
     choices.sortByDomain = raw.rearrange[0] == "--sort-domain";
+    choices.keepOrderDedupe = raw.rearrange[0] == "--dedupe";
   }
   if (raw.removeDuplicates) {
     if (!choices.sortByEmail && !choices.sortByDomain) {
@@ -100,16 +107,17 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     if (choices.splitSize < 0) return std::string("--split-kb: ") + kEnterBytesPerPart;
   }
 
-  if (!choices.filter && !choices.rearrange && !choices.include && !choices.extract &&
-      !choices.split) {
+  if (!choices.filter && !choices.suppress && !choices.rearrange && !choices.include &&
+      !choices.extract && !choices.split) {
     return kChooseAction;
   }
   return std::string();
 }
 
 std::string CheckMerge(const RawOptions& raw, CliOptions* options) {
-  if (raw.replaceInput || raw.filter || !raw.rearrange.empty() || raw.removeDuplicates ||
-      raw.include || raw.every || raw.extract || raw.splitCount || raw.splitKb) {
+  if (raw.replaceInput || raw.filter || raw.suppress || !raw.rearrange.empty() ||
+      raw.removeDuplicates || raw.include || raw.every || raw.extract || raw.splitCount ||
+      raw.splitKb) {
     return "--merge takes no single-list action";
   }
   if (raw.operands.size() < 2) return kSpecifyMergeFiles;
@@ -125,15 +133,11 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
   RawOptions raw;
   // Options that take a value, and where it goes.
   const std::map<std::string, std::optional<std::string>*> valued = {
-      {"-o", &raw.output},
-      {"--output", &raw.output},
-      {"--filter", &raw.filter},
-      {"--include", &raw.include},
-      {"--every", &raw.every},
-      {"--extract", &raw.extract},
-      {"--split-count", &raw.splitCount},
-      {"--split-kb", &raw.splitKb},
-      {"--seed", &raw.seed},
+      {"-o", &raw.output},          {"--output", &raw.output},
+      {"--filter", &raw.filter},    {"--suppress", &raw.suppress},
+      {"--include", &raw.include},  {"--every", &raw.every},
+      {"--extract", &raw.extract},  {"--split-count", &raw.splitCount},
+      {"--split-kb", &raw.splitKb}, {"--seed", &raw.seed},
   };
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -169,7 +173,8 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
     if (inlineValue) return arg + " takes no value";
     if (arg == "-r" || arg == "--replace-input") {
       raw.replaceInput = true;
-    } else if (arg == "--sort-email" || arg == "--sort-domain" || arg == "--randomize") {
+    } else if (arg == "--sort-email" || arg == "--sort-domain" || arg == "--randomize" ||
+               arg == "--dedupe") {
       raw.rearrange.push_back(arg);
     } else if (arg == "--remove-duplicates") {
       raw.removeDuplicates = true;
@@ -211,13 +216,16 @@ const char* UsageText() {
          "       vantor-cli --merge -o OUTPUT LIST LIST [LIST...]\n"
          "Process an e-mail list: one address per line, LF or CR LF line ends.\n"
          "Actions run in this order, whatever the order of the options:\n"
-         "filter, sort or randomize, include, extract, split.\n"
+         "filter, suppress, sort or randomize or dedupe, include, extract, split.\n"
          "\n"
          "  -o, --output FILE        the result goes to FILE\n"
          "  -r, --replace-input      the result replaces INPUT (then -o is not needed)\n"
          "      --filter FILE        drop every address that contains a line of FILE\n"
          "                           (letter case ignored)\n"
-         "      --sort-email | --sort-domain | --randomize\n"
+         "      --suppress FILE      drop every address equal to a line of FILE\n"
+         "                           (letter case and blanks around ignored)\n"
+         "      --sort-email | --sort-domain | --randomize | --dedupe\n"
+         "                           --dedupe removes later repeats, the order kept\n"
          "      --remove-duplicates  with a sort\n"
          "      --include ADDRESS --every N\n"
          "                           insert ADDRESS after every N addresses\n"

@@ -78,7 +78,9 @@ void JobCommit::Check(const Target& t, const ReadFiles& reads, std::vector<Folde
   if (!t.part) return;
   for (const ReadFile& read : reads) {
     if (read.id != facts.id) continue;
-    const char* text = read.filter ? kPartOverwritesFilter : kPartOverwritesList;
+    const char* text = read.filter        ? kPartOverwritesFilter
+                       : read.suppression ? kPartOverwritesSuppression
+                                          : kPartOverwritesList;
     RaiseWith(text, Quoted(t.name, text));
   }
 }

@@ -27,7 +27,10 @@ std::optional<FileProblem> CheckInputs(const ProcessingJob& job, Env* env) {
     return std::nullopt;
   }
   if (auto problem = CheckInput(job.inputFileName, env)) return problem;
-  if (job.filterOn) return CheckInput(job.filterFileName, env);
+  if (job.filterOn) {
+    if (auto problem = CheckInput(job.filterFileName, env)) return problem;
+  }
+  if (job.suppressOn) return CheckInput(job.suppressFileName, env);
   return std::nullopt;
 }
 
@@ -109,6 +112,11 @@ std::optional<FileProblem> CheckSplitParts(const ProcessingJob& job, const std::
       reads.push_back({filter.id, FileProblemKind::kOverwritesFilter});
     }
   }
+  if (job.suppressOn) {
+    if (const FileFacts suppression = env->Inspect(job.suppressFileName); suppression.exists) {
+      reads.push_back({suppression.id, FileProblemKind::kOverwritesSuppression});
+    }
+  }
   const std::string folder = DirectoryOf(full.Name(1));
   std::vector<std::string> names;
   if (!env->ListDirectory(folder, &names)) return std::nullopt;  // making the parts says why
@@ -177,6 +185,8 @@ const char* RunErrorText(FileProblemKind kind) {
       return kPartOverwritesList;
     case FileProblemKind::kOverwritesFilter:
       return kPartOverwritesFilter;
+    case FileProblemKind::kOverwritesSuppression:
+      return kPartOverwritesSuppression;
     case FileProblemKind::kInUse:
       return kRenameFailed;
   }
