@@ -133,11 +133,17 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
   RawOptions raw;
   // Options that take a value, and where it goes.
   const std::map<std::string, std::optional<std::string>*> valued = {
-      {"-o", &raw.output},          {"--output", &raw.output},
-      {"--filter", &raw.filter},    {"--suppress", &raw.suppress},
-      {"--include", &raw.include},  {"--every", &raw.every},
-      {"--extract", &raw.extract},  {"--split-count", &raw.splitCount},
-      {"--split-kb", &raw.splitKb}, {"--seed", &raw.seed},
+      {"-o", &raw.output},
+      {"--output", &raw.output},
+      {"--filter", &raw.filter},
+      {"--include", &raw.include},
+      {"--every", &raw.every},
+      {"--extract", &raw.extract},
+      {"--split-count", &raw.splitCount},
+      {"--split-kb", &raw.splitKb},
+      {"--seed", &raw.seed},
+      // Suppression.
+      {"--suppress", &raw.suppress},
   };
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {

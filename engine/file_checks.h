@@ -12,16 +12,17 @@
 namespace vantor {
 
 enum class FileProblemKind {
-  kNotRegular,             // a device, FIFO, socket or folder where a list file belongs
-  kReadOnly,               // an existing destination the user may not replace
-  kNoFolder,               // the folder of the destination does not exist
-  kFolderNotWritable,      // no file can be made or renamed in the destination's folder
-  kSharedLink,             // a link owned by another user in a shared folder
-  kUnusable,               // the system refuses the name; the problem's reason says why
-  kOverwritesList,         // a part of the split would replace the list being split
-  kOverwritesFilter,       // a part of the split would replace the filter file
-  kOverwritesSuppression,  // a part of the split would replace the suppression file
-  kInUse,                  // another program holds the file open and it cannot be replaced
+  kNotRegular,         // a device, FIFO, socket or folder where a list file belongs
+  kReadOnly,           // an existing destination the user may not replace
+  kNoFolder,           // the folder of the destination does not exist
+  kFolderNotWritable,  // no file can be made or renamed in the destination's folder
+  kSharedLink,         // a link owned by another user in a shared folder
+  kUnusable,           // the system refuses the name; the problem's reason says why
+  kOverwritesList,     // a part of the split would replace the list being split
+  kOverwritesFilter,   // a part of the split would replace the filter file
+  kInUse,              // another program holds the file open and it cannot be replaced
+  // A part of the split would replace the suppression file.
+  kOverwritesSuppression,
 };
 
 struct FileProblem {
