@@ -52,7 +52,7 @@ class DedupeByParts {
       while (reader.Next(&record)) {
         if (!keys.Insert(record.key)) {
           writer.Add(record.line, std::string_view());
-        } else if (keys.MemoryBytes() > sizes_.keys && depth < kMaxDivisionDepth) {
+        } else if (keys.Overflows(sizes_.keys) && depth < kMaxDivisionDepth) {
           fits = false;
           break;
         }

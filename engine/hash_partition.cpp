@@ -130,8 +130,7 @@ const char* KeySet::Store(std::string_view key) {
   if (blocks_.empty() || used_ + need > blockSize_) {
     // Blocks grow with the set, so that a small set takes little memory and a large one
     // few allocations; an address longer than a block gets one of its own.
-    const std::size_t next =
-        blocks_.empty() ? 4096 : std::min<std::size_t>(2 * blockSize_, 1 << 20);
+    const std::size_t next = blocks_.empty() ? 256 : std::min<std::size_t>(2 * blockSize_, 1 << 20);
     blockSize_ = std::max(next, need);
     blocks_.emplace_back(new char[blockSize_]);
     blockBytes_ += blockSize_;

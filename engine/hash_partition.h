@@ -53,6 +53,9 @@ class KeySet {
   bool Contains(std::string_view key) const;
   // The bytes held: the blocks of keys and the table.
   std::size_t MemoryBytes() const { return blockBytes_ + slots_.size() * sizeof(Slot); }
+  // Whether the set holds more than `memory` bytes with more than one key: then dividing
+  // its addresses further makes it smaller.
+  bool Overflows(std::size_t memory) const { return MemoryBytes() > memory && count_ > 1; }
   // Forgets every key and gives the memory back.
   void Release();
 

@@ -78,10 +78,10 @@ class SuppressByParts {
       PartRecord record;
       while (reader.Next(&record)) {
         keys.Insert(record.key);
-        if (keys.MemoryBytes() > sizes_.keys && depth < kMaxDivisionDepth) break;
+        if (keys.Overflows(sizes_.keys) && depth < kMaxDivisionDepth) break;
       }
     }
-    if (keys.MemoryBytes() > sizes_.keys && depth < kMaxDivisionDepth) {
+    if (keys.Overflows(sizes_.keys) && depth < kMaxDivisionDepth) {
       keys.Release();
       const std::size_t parts = sizes_.PartsFor(suppression.bytes);
       const std::vector<PartFile> listParts = DividePart(run_, list, parts, depth + 1);
