@@ -12,6 +12,8 @@ const std::vector<Target>& Targets() {
       {"extract_fuzz", CheckExtract},
       {"split_fuzz", CheckSplit},
       {"merge_fuzz", CheckMerge},
+      {"suppress_fuzz", CheckSuppress},
+      {"dedupe_fuzz", CheckDedupe},
   };
   return targets;
 }
