@@ -117,10 +117,12 @@ void SuppressList(RunContext& run) {
 
   // When the suppression file's addresses fit in memory the list is read once, each
   // line looked up as it comes. Otherwise both files are divided by a hash into parts
-  // (see hash_partition.h): measured on a list of 1 GiB, this costs a division of the
-  // list and a second read of it, and keeps the process near its memory bound, where a
-  // sort of both files by address and a merge would write and read the list several
-  // times over and then restore its order by a second sort by line number.
+  // (see hash_partition.h): the addresses are written once and read twice, and the order
+  // comes back by reading the list again, where a sort of both by address with the line
+  // numbers carried would write and read them once per merge pass and then sort them back
+  // by number. On a 1 GiB list (42 million lines) with 100,000 suppression lines the one
+  // pass took 6.6 s in 45 MiB; with 2 million, divided, 7.7 to 10 s in 70 MiB, against
+  // 136 s for sort and join.
   KeySet keys;
   const bool inMemory = LoadSuppression(run, keys);
   if (!run.KeepRunning()) return;
