@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cstring>
+#include <functional>
 #include <limits>
+#include <queue>
+#include <utility>
 
 #include "engine/error.h"
 #include "engine/temp_files.h"
@@ -304,8 +307,48 @@ std::vector<PartFile> DividePart(RunContext& run, const PartFile& part, std::siz
 // ---------------------------------------------------------------------------------
 // DroppedLines
 
+namespace {
+
+// Merges the files of ascending line numbers `names`, a group of ChunkSizes::mergeFanIn
+// at a time, until no more are left than may be open at once: a list of many gigabytes
+// divided again and again leaves a file for each of thousands of parts.
+void MergeLineFiles(RunContext& run, std::vector<std::string>* names) {
+  const std::size_t fanIn = std::max<std::size_t>(run.chunkSizes().mergeFanIn, 2);
+  const std::size_t buffer = PartSizes(run.chunkSizes()).WriterBuffer(fanIn + 1);
+  using Head = std::pair<std::uint64_t, std::size_t>;  // a line, and the file it is from
+  while (names->size() > fanIn) {
+    std::vector<std::string> merged;
+    for (std::size_t first = 0; first < names->size(); first += fanIn) {
+      const std::size_t end = std::min(first + fanIn, names->size());
+      PartWriter writer(run.temps(), buffer);
+      {
+        std::vector<std::unique_ptr<PartReader>> readers;
+        std::priority_queue<Head, std::vector<Head>, std::greater<Head>> heads;
+        PartRecord record;
+        for (std::size_t i = first; i < end; ++i) {
+          readers.push_back(std::make_unique<PartReader>(run.env(), (*names)[i], buffer));
+          if (readers.back()->Next(&record)) heads.push({record.line, readers.size() - 1});
+        }
+        while (!heads.empty()) {
+          const Head head = heads.top();
+          heads.pop();
+          writer.Add(head.first, std::string_view());
+          if (readers[head.second]->Next(&record)) heads.push({record.line, head.second});
+        }
+      }
+      for (std::size_t i = first; i < end; ++i) run.temps().Delete((*names)[i]);
+      const PartFile file = writer.Finish();
+      if (!file.name.empty()) merged.push_back(file.name);
+    }
+    *names = std::move(merged);
+  }
+}
+
+}  // namespace
+
 DroppedLines::DroppedLines(RunContext& run, std::vector<std::string> files)
     : run_(run), names_(std::move(files)) {
+  MergeLineFiles(run, &names_);
   const PartSizes sizes(run.chunkSizes());
   // A quarter of the memory for the window, the rest shared by the files' buffers.
   const std::size_t words = std::max<std::size_t>(sizes.keys / 4 / sizeof(std::uint64_t), 1);

@@ -167,7 +167,8 @@ std::vector<PartFile> DividePart(RunContext& run, const PartFile& part, std::siz
 
 // The union of files of ascending line numbers (the records of part files), asked line
 // by line in ascending order: read through a window of bits, one stretch of lines at a
-// time, each file with a small buffer.
+// time, each file with a small buffer. More files than ChunkSizes::mergeFanIn are first
+// merged a group at a time.
 class DroppedLines {
  public:
   // Deletes the files when it goes.

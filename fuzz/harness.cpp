@@ -197,9 +197,10 @@ std::string SetKeySizes(ProcessingJob& job, const Input& in) {
   sizes.list = ChunkOf(in.header[0]);
   if (in.header[1] != 0) sizes.keysInMemory = static_cast<std::size_t>(in.header[1]) * 16;
   if (!(in.header[2] & 0x80)) sizes.writeBuffer = 1 + in.header[2] % 32;
+  if (in.header[2] & 0x40) sizes.mergeFanIn = 2;
   return "list chunk " + std::to_string(sizes.list) + ", memory " +
          std::to_string(sizes.keysInMemory) + ", write buffer " +
-         std::to_string(sizes.writeBuffer) + ": ";
+         std::to_string(sizes.writeBuffer) + ", fan-in " + std::to_string(sizes.mergeFanIn) + ": ";
 }
 
 std::string CompareOutput(ProcessingJob& job, const std::string& where, const std::string& expected,

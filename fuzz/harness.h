@@ -57,7 +57,8 @@ std::string SetSortSizes(ProcessingJob& job, const Input& in);
 
 // Header bytes 0 to 2 of the suppression and the keep-order duplicate removal: the
 // list's chunk (see ChunkOf); the memory for addresses, in 16-byte steps (0: the
-// default); a write buffer of 1 to 32 bytes (bits 0-4), or the default one (bit 7).
+// default); a write buffer of 1 to 32 bytes (bits 0-4), or the default one (bit 7); with
+// bit 6, files of line numbers merged two at a time.
 // Returns them in words.
 std::string SetKeySizes(ProcessingJob& job, const Input& in);
 

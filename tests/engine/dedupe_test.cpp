@@ -54,6 +54,7 @@ TEST_F(DedupeTest, AgreesWithThePlainModelWhateverTheMemory) {
       job_.chunkSizes.list = s.chunk;
       job_.chunkSizes.keysInMemory = s.keys;
       job_.chunkSizes.writeBuffer = 100;
+      job_.chunkSizes.mergeFanIn = seed % 2 ? 3 : ChunkSizes().mergeFanIn;
       const std::string where = "seed " + std::to_string(seed) + ", chunk " +
                                 std::to_string(s.chunk) + ", keys " + std::to_string(s.keys);
       long long dropped = 0;

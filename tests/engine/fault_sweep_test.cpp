@@ -139,14 +139,22 @@ Configure Filtering(bool streaming,
 }
 
 // In memory, or in parts when `keys` is small.
+// In memory, or in parts when `keys` is small; every other address of the sweep's list
+// suppressed, so that the parts leave many files of lines to drop.
 Configure Suppressing(std::size_t keys) {
   return [=](ProcessingJob& job, const testing::TempDir& dir) {
     SmallChunks(job);
     job.chunkSizes.keysInMemory = keys;
+    // The parts' files of lines to drop are merged two at a time before the last pass.
+    job.chunkSizes.mergeFanIn = 2;
     job.suppressOn = true;
     job.suppressFileName = dir.File("sup.txt");
-    WriteFile(job.suppressFileName,
-              "USER1@dom1.com\n\n  user5@dom0.com\t\r\nuser9@dom3.com\nnone@x\n");
+    std::string suppression = "\n  nobody@x \t\r\n";
+    for (int i = 0; i < 36; i += 2) {
+      suppression +=
+          "USER" + std::to_string(i * 37 % 23) + "@dom" + std::to_string(i % 5) + ".com\n";
+    }
+    WriteFile(job.suppressFileName, suppression);
   };
 }
 
