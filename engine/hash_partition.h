@@ -90,8 +90,9 @@ struct PartRecord {
   std::string_view key;
 };
 
-// Writes the records of one part file through a buffer of its own; the file is made at
-// the first record. Raises "failed to get temp file name" and "failed to write data".
+// Writes the records of one part file through a buffer of its own; the file is made when
+// the buffer is first written out, so a part without a record has none. Raises "failed to
+// get temp file name" and "failed to write data".
 class PartWriter {
  public:
   PartWriter(TempFiles& temps, std::size_t bufferBytes);
