@@ -42,8 +42,22 @@
 //                                           LIST against LC_ALL=C sort -S 20M -f LIST
 //                                           -o OUT2; sync OUT2 (sort -f folds to capitals,
 //                                           so the orders differ where [\]^_` meet letters)
+//                         suppress          vantor-cli -q --suppress SUP -o OUT LIST against
+//                                           LC_ALL=C grep -v -F -x -i -f SUP LIST > OUT2;
+//                                           sync OUT2 (left out above --grep-max-lines
+//                                           lines of SUP), and against a sort + join of
+//                                           the folded addresses with their line numbers,
+//                                           sorted back by number; sync OUT3
+//                         dedupe            vantor-cli -q --dedupe -o OUT LIST against
+//                                           awk '!seen[tolower($0)]++' LIST > OUT2; sync OUT2
 //   --size-mib=N        size of the generated list in MiB (default: 100)
 //   --fragments=N       lines of the generated filter file (default: 10000)
+//   --suppress-lines=N  lines of the generated suppression file: half drawn from the
+//                       list, some in another letter case, half addresses it does not
+//                       hold (default: 100000)
+//   --grep-max-lines=N  the most suppression lines grep is timed with: grep -F -i builds
+//                       its automaton of them all in memory, gigabytes for millions of
+//                       lines (default: 200000)
 //   --seed=N            seed of the generated files (default: 1)
 //   --runs=N            timed runs of each command, after one untimed warm-up run that
 //                       also fills the page cache (default: 3)
@@ -72,12 +86,14 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -99,6 +115,8 @@ struct Flags {
   std::vector<std::string> benchmarks{"filter"};
   std::uint64_t sizeMiB = 100;
   std::uint64_t fragments = 10000;
+  std::uint64_t suppressLines = 100000;
+  std::uint64_t grepMaxLines = 200000;
   std::uint64_t seed = 1;
   int runs = 3;
   std::string workdir;  // empty: a temporary one
@@ -705,6 +723,111 @@ bool BenchClean(Bench& bench) {
   return identical;
 }
 
+// ---------------------------------------------------------------------------------
+// The whole-address actions: suppression and keep-order duplicate removal. Both keep the
+// list's order and its lines as they were, so the outputs must be the same bytes.
+
+// At most half of grep's and no more than sort + join's wall time; half of awk's.
+constexpr double kSuppressMaxRatio = 0.5;
+constexpr double kSuppressSortJoinMaxRatio = 1.0;
+constexpr double kDedupeMaxRatio = 0.5;
+constexpr double kWholeAddressMaxRssMiB = 100;
+constexpr std::uint64_t kWholeAddressTargetMiB = 1024;
+
+// Writes `lines` suppression lines to `path`: every k-th line of the list until half are
+// taken, every third of them upper-cased, then addresses the list does not hold.
+void WriteSuppression(const std::string& list, const std::string& path, std::uint64_t lines) {
+  const std::uint64_t fromList = lines / 2;
+  const std::uint64_t step = std::max<std::uint64_t>(CountFileLines(list) / fromList, 1);
+  std::FILE* in = std::fopen(list.c_str(), "rb");
+  std::FILE* out = std::fopen(path.c_str(), "wb");
+  if (!in || !out) throw std::runtime_error("cannot write " + path);
+  char* line = nullptr;
+  std::size_t capacity = 0;
+  std::uint64_t taken = 0;
+  for (std::uint64_t n = 0; taken < fromList; ++n) {
+    const ssize_t length = ::getline(&line, &capacity, in);
+    if (length < 0) break;
+    if (n % step != 0) continue;
+    if (taken++ % 3 == 0) {
+      for (ssize_t i = 0; i < length; ++i) line[i] = static_cast<char>(std::toupper(line[i]));
+    }
+    std::fwrite(line, 1, static_cast<std::size_t>(length), out);
+  }
+  std::free(line);
+  for (std::uint64_t n = taken; n < lines; ++n) {
+    std::fprintf(out, "nobody%llu@nowhere.example\n", static_cast<unsigned long long>(n));
+  }
+  std::fclose(in);
+  if (std::fclose(out) != 0) throw std::runtime_error("cannot write " + path);
+}
+
+bool BenchSuppress(Bench& bench) {
+  const Flags& flags = bench.flags();
+  const std::string list = bench.List();
+  const std::string suppression = bench.Path("suppress-" + std::to_string(flags.suppressLines) +
+                                             "-of-" + std::to_string(flags.sizeMiB) + "mib.txt");
+  if (!(flags.reuseFiles && FileExists(suppression))) {
+    WriteSuppression(list, suppression, flags.suppressLines);
+  }
+  std::printf("suppression : %s (%s lines)\n", suppression.c_str(),
+              Thousands(flags.suppressLines).c_str());
+  // The same result by the standard tools: each line numbered beside its folded form,
+  // sorted by it, joined against the folded suppression file, sorted back by number.
+  const std::string out = bench.Path("suppress-out-sortjoin.txt");
+  const std::string sortJoin =
+      "export LC_ALL=C; t=$(printf '\\t'); tr A-Z a-z < '" + suppression + "' | " + flags.sort +
+      " -S 20M -u > '" + out + ".keys' && paste -d \"$t\" <(tr A-Z a-z < '" + list +
+      "') <(nl -ba -nrz -w12 '" + list + "') | " + flags.sort +
+      " -S 20M -t \"$t\" -k1,1 | join -t \"$t\" -v1 - '" + out + ".keys' | " + flags.sort +
+      " -S 20M -t \"$t\" -k2,2 | cut -f3-; rm -f '" + out + ".keys'";
+  const bool withGrep = flags.suppressLines <= flags.grepMaxLines;
+  Contest contest{
+      .name = "suppress",
+      .oursArgs = {"-q", "--suppress", suppression, "-o", bench.Path("suppress-out-vantor.txt"),
+                   list},
+      .oursOutput = bench.Path("suppress-out-vantor.txt"),
+      .report = bench.Path("suppress-report-vantor.txt"),
+      .peerLabel = "sort + join + sync",
+      .peerArgv = {"bash", "-c", sortJoin},
+      .peerEnvironment = {},
+      .peerOutput = out,
+      .peerToStdout = true,
+  };
+  if (withGrep) {
+    contest.baselineLabel = contest.peerLabel;
+    contest.baselineArgv = contest.peerArgv;
+    contest.baselineOutput = out;
+    contest.peerLabel = "grep + sync";
+    contest.peerArgv = {flags.grep, "-v", "-F", "-x", "-i", "-f", suppression, list};
+    contest.peerEnvironment = {{"LC_ALL", "C"}};
+    contest.peerOutput = bench.Path("suppress-out-grep.txt");
+    contest.peerExitCodes = {0, 1};
+  } else {
+    std::printf("              grep left out: %s suppression lines, over --grep-max-lines\n",
+                Thousands(flags.suppressLines).c_str());
+  }
+  ContestResult result;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
+  if (withGrep) {
+    PrintTargets(result, "grep", kSuppressMaxRatio, kWholeAddressMaxRssMiB,
+                 {kWholeAddressTargetMiB}, flags.sizeMiB);
+    std::printf("              ratio vantor-cli / sort + join: %.2f (target <= %.2f: %s)\n",
+                result.baselineRatio, kSuppressSortJoinMaxRatio,
+                result.baselineRatio <= kSuppressSortJoinMaxRatio ? "met" : "MISSED");
+  } else {
+    PrintTargets(result, "sort + join", kSuppressSortJoinMaxRatio, kWholeAddressMaxRssMiB,
+                 {kWholeAddressTargetMiB}, flags.sizeMiB);
+  }
+  bool identical = ReportIdentical(contest.oursOutput, out, "sort + join");
+  if (withGrep)
+    identical = ReportIdentical(contest.oursOutput, contest.peerOutput, "grep") && identical;
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, "suppressed").c_str());
+  std::fflush(stdout);
+  return identical;
+}
+
 // The folded sort against sort -f, times and memory; the outputs are compared and the
 // first difference shown, which is expected where [\]^_` meet letters.
 bool BenchSortEmailFoldCase(Bench& bench) {
@@ -732,6 +855,33 @@ bool BenchSortEmailFoldCase(Bench& bench) {
   return true;
 }
 
+bool BenchDedupe(Bench& bench) {
+  const Flags& flags = bench.flags();
+  const std::string list = bench.List();
+  const std::string awk = AwkOf(flags);
+  const std::string awkName = std::filesystem::path(awk).filename().string();
+  Contest contest{
+      .name = "dedupe",
+      .oursArgs = {"-q", "--dedupe", "-o", bench.Path("dedupe-out-vantor.txt"), list},
+      .oursOutput = bench.Path("dedupe-out-vantor.txt"),
+      .report = bench.Path("dedupe-report-vantor.txt"),
+      .peerLabel = awkName + " + sync",
+      .peerArgv = {awk, "!seen[tolower($0)]++", list},
+      .peerEnvironment = {{"LC_ALL", "C"}},
+      .peerOutput = bench.Path("dedupe-out-awk.txt"),
+      .peerToStdout = true,
+  };
+  ContestResult result;
+  if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
+  PrintTargets(result, awkName.c_str(), kDedupeMaxRatio, kWholeAddressMaxRssMiB,
+               {kWholeAddressTargetMiB}, flags.sizeMiB);
+  const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, awkName.c_str());
+  std::printf("              vantor-cli report: %s\n",
+              ReportLine(contest.report, "removed from").c_str());
+  std::fflush(stdout);
+  return identical;
+}
+
 struct Benchmark {
   std::string_view name;
   bool (*run)(Bench&);
@@ -750,6 +900,8 @@ constexpr Benchmark kBenchmarks[] = {
     {"extract", BenchExtract},
     {"clean", BenchClean},
     {"sort-email-foldcase", BenchSortEmailFoldCase},
+    {"suppress", BenchSuppress},
+    {"dedupe", BenchDedupe},
 };
 
 // ---------------------------------------------------------------------------------
@@ -757,12 +909,13 @@ constexpr Benchmark kBenchmarks[] = {
 
 const char* kUsage =
     "Usage: vantor_bench [--benchmarks=NAME,...] [--size-mib=100] [--fragments=10000]\n"
+    "                    [--suppress-lines=100000] [--grep-max-lines=200000]\n"
     "                    [--seed=1] [--runs=3] [--workdir=DIR] [--reuse-files]\n"
     "                    [--cli=PATH] [--grep=PATH] [--sort=PATH] [--shuf=PATH]\n"
     "                    [--split=PATH] [--cat=PATH] [--awk=PATH]\n"
     "Benchmarks: filter, sort-email, sort-email-dedup, sort-domain, randomize,\n"
     "            split-count, split-size, merge, include, extract, clean,\n"
-    "            sort-email-foldcase.\n"
+    "            sort-email-foldcase, suppress, dedupe.\n"
     "See the top of bench/bench.cpp for what each flag does.\n";
 
 bool ReadNumber(const std::string& text, std::uint64_t min, std::uint64_t* value) {
@@ -807,6 +960,12 @@ std::string ParseFlags(int argc, char** argv, Flags* flags, bool* help) {
     } else if (name == "--size-mib") {
       if (!ReadNumber(*value, 1, &n) || n > (1u << 20)) return "--size-mib takes 1 or more";
       flags->sizeMiB = n;
+    } else if (name == "--suppress-lines") {
+      if (!ReadNumber(*value, 2, &n)) return "--suppress-lines takes 2 or more";
+      flags->suppressLines = n;
+    } else if (name == "--grep-max-lines") {
+      if (!ReadNumber(*value, 0, &n)) return "--grep-max-lines takes a number";
+      flags->grepMaxLines = n;
     } else if (name == "--fragments") {
       if (!ReadNumber(*value, 1, &n) || n > 100000000) return "--fragments takes 1 or more";
       flags->fragments = n;

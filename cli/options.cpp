@@ -14,6 +14,7 @@ struct RawOptions {
   std::optional<std::string> output;
   bool replaceInput = false;
   std::optional<std::string> filter;
+  std::optional<std::string> suppress;
   std::vector<std::string> rearrange;  // every sort or randomize option given
   bool removeDuplicates = false;
   std::optional<std::string> include;
@@ -52,6 +53,11 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     choices.filterFileName = *raw.filter;
   }
 
+  if (raw.suppress) {
+    choices.suppress = true;
+    choices.suppressFileName = *raw.suppress;
+  }
+
   if (raw.rearrange.size() > 1) {
     return raw.rearrange[0] + " and " + raw.rearrange[1] + " exclude each other";
   }
@@ -59,6 +65,7 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     choices.rearrange = true;
     choices.sortByEmail = raw.rearrange[0] == "--sort-email";
     choices.sortByDomain = raw.rearrange[0] == "--sort-domain";
+    choices.keepOrderDedupe = raw.rearrange[0] == "--dedupe";
   }
   if (raw.removeDuplicates) {
     if (!choices.sortByEmail && !choices.sortByDomain) {
@@ -117,17 +124,17 @@ std::string CheckSingleList(RawOptions& raw, CliOptions* options) {
     if (choices.splitSize < 0) return std::string("--split-kb: ") + kEnterBytesPerPart;
   }
 
-  if (!choices.clean && !choices.filter && !choices.rearrange && !choices.include &&
-      !choices.extract && !choices.split) {
+  if (!choices.clean && !choices.filter && !choices.suppress && !choices.rearrange &&
+      !choices.include && !choices.extract && !choices.split) {
     return kChooseAction;
   }
   return std::string();
 }
 
 std::string CheckMerge(const RawOptions& raw, CliOptions* options) {
-  if (raw.replaceInput || raw.filter || !raw.rearrange.empty() || raw.removeDuplicates ||
-      raw.include || raw.every || raw.extract || raw.splitCount || raw.splitKb || raw.clean ||
-      raw.rejects || raw.foldCase) {
+  if (raw.replaceInput || raw.filter || raw.suppress || !raw.rearrange.empty() ||
+      raw.removeDuplicates || raw.include || raw.every || raw.extract || raw.splitCount ||
+      raw.splitKb || raw.clean || raw.rejects || raw.foldCase) {
     return "--merge takes no single-list action";
   }
   if (raw.operands.size() < 2) return kSpecifyMergeFiles;
@@ -153,6 +160,8 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
       {"--split-kb", &raw.splitKb},
       {"--seed", &raw.seed},
       {"--rejects", &raw.rejects},
+      // Suppression.
+      {"--suppress", &raw.suppress},
   };
   bool optionsEnded = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
@@ -188,7 +197,8 @@ std::string ParseOptions(const std::vector<std::string>& args, CliOptions* optio
     if (inlineValue) return arg + " takes no value";
     if (arg == "-r" || arg == "--replace-input") {
       raw.replaceInput = true;
-    } else if (arg == "--sort-email" || arg == "--sort-domain" || arg == "--randomize") {
+    } else if (arg == "--sort-email" || arg == "--sort-domain" || arg == "--randomize" ||
+               arg == "--dedupe") {
       raw.rearrange.push_back(arg);
     } else if (arg == "--remove-duplicates") {
       raw.removeDuplicates = true;
@@ -234,7 +244,7 @@ const char* UsageText() {
          "       vantor-cli --merge -o OUTPUT LIST LIST [LIST...]\n"
          "Process an e-mail list: one address per line, LF or CR LF line ends.\n"
          "Actions run in this order, whatever the order of the options:\n"
-         "clean, filter, sort or randomize, include, extract, split.\n"
+         "clean, filter, suppress, sort or randomize or dedupe, include, extract, split.\n"
          "\n"
          "  -o, --output FILE        the result goes to FILE\n"
          "  -r, --replace-input      the result replaces INPUT (then -o is not needed)\n"
@@ -243,7 +253,10 @@ const char* UsageText() {
          "      --rejects FILE       with --clean: write the dropped lines to FILE\n"
          "      --filter FILE        drop every address that contains a line of FILE\n"
          "                           (letter case ignored)\n"
-         "      --sort-email | --sort-domain | --randomize\n"
+         "      --suppress FILE      drop every address equal to a line of FILE\n"
+         "                           (letter case and blanks around ignored)\n"
+         "      --sort-email | --sort-domain | --randomize | --dedupe\n"
+         "                           --dedupe removes later repeats, the order kept\n"
          "      --remove-duplicates  with a sort\n"
          "      --fold-case          with a sort: order ignoring letter case, so that case\n"
          "                           variants of an address are neighbours (and duplicates)\n"

@@ -35,7 +35,13 @@ std::vector<std::string> BuildJob(const JobChoices& choices, ProcessingJob* job)
       job->filterSlot = assignSlot("Filtering list");
     }
 
-    job->sortByEmail = job->sortByDomain = job->randomize = false;
+    job->suppressOn = choices.suppress;
+    if (choices.suppress) {
+      job->suppressFileName = choices.suppressFileName;
+      job->suppressSlot = assignSlot("Suppressing emails");
+    }
+
+    job->sortByEmail = job->sortByDomain = job->randomize = job->keepOrderDedupe = false;
     if (choices.rearrange) {
       const char* caption;
       if (choices.sortByEmail) {
@@ -46,6 +52,10 @@ std::vector<std::string> BuildJob(const JobChoices& choices, ProcessingJob* job)
         job->sortByDomain = true;
         job->rearrangeMode = RearrangeMode::kSortByDomain;
         caption = "Sorting list by domain";
+      } else if (choices.keepOrderDedupe) {
+        job->keepOrderDedupe = true;
+        job->rearrangeMode = RearrangeMode::kKeepOrder;
+        caption = "Removing duplicates, order kept";
       } else {
         job->randomize = true;
         job->rearrangeMode = RearrangeMode::kRandomize;

@@ -28,12 +28,18 @@ struct JobChoices {
   bool filter = false;
   std::string filterFileName;
 
+  // Drops the addresses equal to a line of the suppression file.
+  bool suppress = false;
+  std::string suppressFileName;
+
   bool rearrange = false;
   bool sortByEmail = false;  // with rearrange; neither sort means randomize
   bool sortByDomain = false;
   bool removeDuplicatesBox = false;
   // A sort orders with letter case folded (see ProcessingJob::foldCase).
   bool foldCase = false;
+  // With rearrange and neither sort: the list's order kept, later repeats removed.
+  bool keepOrderDedupe = false;
 
   bool include = false;
   std::string includeEmail;
@@ -50,8 +56,8 @@ struct JobChoices {
 };
 
 // Fills the choice fields of `job`, hands out the display slots in the order clean,
-// filter, rearrange, include, extract, split (or to the merge alone) and returns the
-// caption of each slot handed out, in slot order. Empties resultsText. The
+// filter, suppress, rearrange, include, extract, split (or to the merge alone) and
+// returns the caption of each slot handed out, in slot order. Empties resultsText. The
 // remove-duplicates box and the folded order count only with a sort.
 std::vector<std::string> BuildJob(const JobChoices& choices, ProcessingJob* job);
 

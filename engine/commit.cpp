@@ -80,8 +80,10 @@ void JobCommit::Check(const Target& t, const ReadFiles& reads, std::vector<Folde
   if (!t.part) return;
   for (const ReadFile& read : reads) {
     if (read.id != facts.id) continue;
-    const char* text =
-        t.readText ? t.readText : (read.filter ? kPartOverwritesFilter : kPartOverwritesList);
+    const char* text = t.readText         ? t.readText
+                       : read.filter      ? kPartOverwritesFilter
+                       : read.suppression ? kPartOverwritesSuppression
+                                          : kPartOverwritesList;
     RaiseWith(text, Quoted(t.name, text));
   }
 }

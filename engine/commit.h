@@ -26,7 +26,8 @@ namespace vantor {
 struct ReadFile {
   std::string name;
   FileId id;
-  bool filter = false;  // the filter file, rather than a list
+  bool filter = false;       // the filter file, rather than a list
+  bool suppression = false;  // the suppression file
 };
 using ReadFiles = std::vector<ReadFile>;
 

@@ -120,6 +120,11 @@ std::optional<FileProblem> CheckSplitParts(const ProcessingJob& job, const std::
       reads.push_back({filter.id, FileProblemKind::kOverwritesFilter});
     }
   }
+  if (job.suppressOn) {
+    if (const FileFacts suppression = env->Inspect(job.suppressFileName); suppression.exists) {
+      reads.push_back({suppression.id, FileProblemKind::kOverwritesSuppression});
+    }
+  }
   const std::string folder = DirectoryOf(full.Name(1));
   std::vector<std::string> names;
   if (!env->ListDirectory(folder, &names)) return std::nullopt;  // making the parts says why
@@ -228,6 +233,8 @@ const char* RunErrorText(FileProblemKind kind) {
       return kPartOverwritesList;
     case FileProblemKind::kOverwritesFilter:
       return kPartOverwritesFilter;
+    case FileProblemKind::kOverwritesSuppression:
+      return kPartOverwritesSuppression;
     case FileProblemKind::kInUse:
       return kRenameFailed;
     case FileProblemKind::kUnreadable:

@@ -24,6 +24,7 @@ enum class FileProblemKind {
   kRejectsOverwritesRead,  // the clean's rejects file is a file the job reads
   kRejectsIsResult,        // the clean's rejects file is the job's result
   kUnreadable,             // a file the job reads cannot be opened; the reason says why
+  kOverwritesSuppression,  // a part of the split would replace the suppression file
 };
 
 struct FileProblem {

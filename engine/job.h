@@ -37,6 +37,10 @@ struct ChunkSizes {
   // again for every chunk of the list.
   std::size_t filterBatchTable = 32 << 20;
   std::size_t filterInMemory = 32 << 20;
+  // The folded addresses the suppression and the keep-order duplicate removal hold in
+  // memory at once, counted with the table that finds them; a list or suppression file
+  // with more is divided into parts by a hash of its addresses.
+  std::size_t keysInMemory = 20 << 20;
 };
 
 // What the rearrange action does, numbered as the record's signed 32-bit field.

@@ -181,10 +181,16 @@ ReadFiles ActionRunner::FilesRead(const std::vector<std::pair<std::string, FileI
   auto isFilter = [&](const std::string& name) {
     return job_.singleListMode && job_.filterOn && name == job_.filterFileName;
   };
-  for (const auto& [name, id] : atStart) reads.push_back({name, id, isFilter(name)});
+  auto isSuppression = [&](const std::string& name) {
+    return job_.singleListMode && job_.suppressOn && name == job_.suppressFileName &&
+           !isFilter(name);
+  };
+  for (const auto& [name, id] : atStart) {
+    reads.push_back({name, id, isFilter(name), isSuppression(name)});
+  }
   for (const std::string& name : Inputs()) {
     const FileFacts facts = env_->Inspect(name);
-    if (facts.exists) reads.push_back({name, facts.id, isFilter(name)});
+    if (facts.exists) reads.push_back({name, facts.id, isFilter(name), isSuppression(name)});
   }
   return reads;
 }

@@ -30,11 +30,17 @@ std::string BuildSummaryText(const JobChoices& c) {
     text += "\r\n";
   }
   if (c.filter) text += "list will be filtered using lines from: " + c.filterFileName + "\r\n\r\n";
+  if (c.suppress) {
+    text += "addresses equal to a line of this file will be dropped: " + c.suppressFileName +
+            "\r\n\r\n";
+  }
   if (c.rearrange) {
     if (c.sortByEmail) {
       text += "list will be sorted alphabetically by email\r\n\r\n";
     } else if (c.sortByDomain) {
       text += "list will be sorted alphabetically by domain\r\n\r\n";
+    } else if (c.keepOrderDedupe) {
+      text += "duplicates will be removed, the list's order kept\r\n\r\n";
     } else {
       text += "list will be randomized\r\n\r\n";
     }

@@ -1,6 +1,8 @@
 // The suppress action: drops every address equal to a line of the suppression file, ASCII letter
-// case and the blanks around either ignored, the list's order kept, at any size of either file in
-// bounded memory.
+// case and the blanks around either ignored (FoldAddress, hash_partition.h), the list's order
+// and its kept lines as they were, at any size of either file in bounded memory. A blank line
+// of the suppression file suppresses nothing; a line of the list that is a lone CR is counted
+// and not written, as the filter does.
 #ifndef VANTOR_ENGINE_SUPPRESS_H_
 #define VANTOR_ENGINE_SUPPRESS_H_
 

@@ -43,6 +43,17 @@ inline constexpr char kPartOverwritesFilter[] = "split part would overwrite the 
 // Follows the results of a run that ended without error, before its FormatDuration.
 inline constexpr char kProcessingTaken[] = "Processing has taken ";
 
+// The suppression and the keep-order duplicate removal.
+inline constexpr char kPartOverwritesSuppression[] =
+    "split part would overwrite the suppression file";
+// Progress of the division of a file too large for memory into `%d` parts.
+inline constexpr char kDividingListText[] = "Dividing list into %d part(s)...";
+inline constexpr char kDividingSuppressionText[] = "Dividing suppression file into %d part(s)...";
+// Progress through the parts of a division, `done` of `parts` decided.
+inline std::string PartsDoneText(std::size_t done, std::size_t parts) {
+  return Format("%ld of %ld part(s) done", static_cast<long>(done), static_cast<long>(parts));
+}
+
 // Progress of the actions that read the list line by line.
 inline constexpr char kReadingEmails[] = "Reading emails...";
 // Progress of a sort's merge of two part files, `filesLeft` still queued after them.

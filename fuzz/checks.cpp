@@ -13,6 +13,8 @@ const std::vector<Target>& Targets() {
       {"split_fuzz", CheckSplit},
       {"merge_fuzz", CheckMerge},
       {"clean_fuzz", CheckClean},
+      {"suppress_fuzz", CheckSuppress},
+      {"dedupe_fuzz", CheckDedupe},
   };
   return targets;
 }

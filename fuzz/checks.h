@@ -34,6 +34,8 @@ std::string CheckExtract(const std::uint8_t* data, std::size_t size);
 std::string CheckSplit(const std::uint8_t* data, std::size_t size);
 std::string CheckMerge(const std::uint8_t* data, std::size_t size);
 std::string CheckClean(const std::uint8_t* data, std::size_t size);
+std::string CheckSuppress(const std::uint8_t* data, std::size_t size);
+std::string CheckDedupe(const std::uint8_t* data, std::size_t size);
 
 struct Target {
   const char* name;  // of the fuzz target, and of its corpus directory

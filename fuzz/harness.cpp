@@ -192,4 +192,26 @@ std::string Differs(const std::string& what, const std::string& actual,
   return what + ": " + actual + ", expected " + expected;
 }
 
+std::string SetKeySizes(ProcessingJob& job, const Input& in) {
+  ChunkSizes& sizes = job.chunkSizes;
+  sizes.list = ChunkOf(in.header[0]);
+  if (in.header[1] != 0) sizes.keysInMemory = static_cast<std::size_t>(in.header[1]) * 16;
+  if (!(in.header[2] & 0x80)) sizes.writeBuffer = 1 + in.header[2] % 32;
+  if (in.header[2] & 0x40) sizes.mergeFanIn = 2;
+  return "list chunk " + std::to_string(sizes.list) + ", memory " +
+         std::to_string(sizes.keysInMemory) + ", write buffer " +
+         std::to_string(sizes.writeBuffer) + ", fan-in " + std::to_string(sizes.mergeFanIn) + ": ";
+}
+
+std::string CompareOutput(ProcessingJob& job, const std::string& where, const std::string& expected,
+                          const std::string& report, const Lines& files) {
+  if (std::string error = RunJob(job); !error.empty()) return where + error;
+  if (!FileExists(job.outputFileName)) return where + "no out.txt";
+  const std::string output = ReadFile(job.outputFileName);
+  if (output != expected) return where + Differs("the output", Quoted(output), Quoted(expected));
+  if (std::string e = ExpectReport(job, report); !e.empty()) return where + e;
+  if (std::string e = ExpectFiles(files); !e.empty()) return where + e;
+  return "";
+}
+
 }  // namespace vantor::fuzz

@@ -55,6 +55,13 @@ Lines SplitFiles(const std::string& body, std::size_t most);
 // with bit 3, a write buffer of 1 to 16 bytes (bits 4-7). Returns them in words.
 std::string SetSortSizes(ProcessingJob& job, const Input& in);
 
+// Header bytes 0 to 2 of the suppression and the keep-order duplicate removal: the
+// list's chunk (see ChunkOf); the memory for addresses, in 16-byte steps (0: the
+// default); a write buffer of 1 to 32 bytes (bits 0-4), or the default one (bit 7); with
+// bit 6, files of line numbers merged two at a time.
+// Returns them in words.
+std::string SetKeySizes(ProcessingJob& job, const Input& in);
+
 // The list of a sort input: its body up to as many parts as a sort under the sanitizer
 // takes in good time.
 std::string SortList(const Input& in, const ProcessingJob& job);
@@ -84,6 +91,11 @@ std::string ExpectFiles(const Lines& names);
 
 // Empty when the job's report is `report`, else how it differs.
 std::string ExpectReport(const ProcessingJob& job, const std::string& report);
+
+// Runs the job and compares out.txt, the report and the work directory's files with
+// what is expected; empty, or what differed after `where`.
+std::string CompareOutput(ProcessingJob& job, const std::string& where, const std::string& expected,
+                          const std::string& report, const Lines& files);
 
 // ---------------------------------------------------------------------------------
 // Lines and words

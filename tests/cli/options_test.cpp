@@ -35,6 +35,16 @@ TEST(OptionsTest, LongOptionsTakeTheirValueAfterAnEqualsSignToo) {
   EXPECT_TRUE(options.quiet);
 }
 
+TEST(OptionsTest, SuppressAndDedupeAreActionsOfTheirOwn) {
+  CliOptions options;
+  EXPECT_EQ(Parse({"--suppress", "s.txt", "--dedupe", "-o", "o", "i"}, &options), "");
+  EXPECT_TRUE(options.choices.suppress);
+  EXPECT_EQ(options.choices.suppressFileName, "s.txt");
+  EXPECT_TRUE(options.choices.rearrange);
+  EXPECT_TRUE(options.choices.keepOrderDedupe);
+  EXPECT_FALSE(options.choices.sortByEmail || options.choices.sortByDomain);
+}
+
 TEST(OptionsTest, ReplaceInputNeedsNoOutput) {
   CliOptions options;
   EXPECT_EQ(Parse({"-r", "--filter", "f", "in"}, &options), "");
@@ -137,6 +147,12 @@ INSTANTIATE_TEST_SUITE_P(
                   "--seed takes a number from 0 to 4294967295"},
         UsageCase{{"--sort-email", "--randomize", "-o", "o", "in"},
                   "--sort-email and --randomize exclude each other"},
+        UsageCase{{"--dedupe", "--sort-domain", "-o", "o", "in"},
+                  "--dedupe and --sort-domain exclude each other"},
+        UsageCase{{"--dedupe", "--remove-duplicates", "-o", "o", "in"},
+                  "--remove-duplicates needs --sort-email or --sort-domain"},
+        UsageCase{{"--merge", "--suppress", "s", "-o", "all", "a", "b"},
+                  "--merge takes no single-list action"},
         UsageCase{{"--remove-duplicates", "--filter", "f", "-o", "o", "in"},
                   "--remove-duplicates needs --sort-email or --sort-domain"},
         UsageCase{{"--rejects", "r", "--filter", "f", "-o", "o", "in"}, "--rejects needs --clean"},

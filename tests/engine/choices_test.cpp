@@ -40,6 +40,24 @@ TEST(BuildJobTest, AllFiveActionsUseSlotsZeroToFour) {
   EXPECT_EQ(job.splitSlot, 4);
 }
 
+TEST(BuildJobTest, SuppressAndKeepOrderDedupeTakeTheirPlaceInTheOrder) {
+  JobChoices choices;
+  choices.filter = choices.suppress = choices.rearrange = choices.split = true;
+  choices.suppressFileName = "sup.txt";
+  choices.keepOrderDedupe = true;
+  ProcessingJob job;
+  job.randomize = true;  // left from an earlier job
+  EXPECT_EQ(BuildJob(choices, &job),
+            (Captions{"Filtering list", "Suppressing emails", "Removing duplicates, order kept",
+                      "Splitting list"}));
+  EXPECT_EQ(job.suppressSlot, 1);
+  EXPECT_EQ(job.suppressFileName, "sup.txt");
+  EXPECT_EQ(job.rearrangeSlot, 2);
+  EXPECT_TRUE(job.keepOrderDedupe);
+  EXPECT_FALSE(job.randomize);
+  EXPECT_EQ(job.rearrangeMode, RearrangeMode::kKeepOrder);
+}
+
 TEST(BuildJobTest, RemoveDuplicatesCountsOnlyWithASort) {
   JobChoices choices;
   choices.rearrange = true;

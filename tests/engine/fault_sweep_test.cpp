@@ -138,6 +138,35 @@ Configure Filtering(bool streaming,
   };
 }
 
+// In memory, or in parts when `keys` is small.
+// In memory, or in parts when `keys` is small; every other address of the sweep's list
+// suppressed, so that the parts leave many files of lines to drop.
+Configure Suppressing(std::size_t keys) {
+  return [=](ProcessingJob& job, const testing::TempDir& dir) {
+    SmallChunks(job);
+    job.chunkSizes.keysInMemory = keys;
+    // The parts' files of lines to drop are merged two at a time before the last pass.
+    job.chunkSizes.mergeFanIn = 2;
+    job.suppressOn = true;
+    job.suppressFileName = dir.File("sup.txt");
+    std::string suppression = "\n  nobody@x \t\r\n";
+    for (int i = 0; i < 36; i += 2) {
+      suppression +=
+          "USER" + std::to_string(i * 37 % 23) + "@dom" + std::to_string(i % 5) + ".com\n";
+    }
+    WriteFile(job.suppressFileName, suppression);
+  };
+}
+
+Configure Deduping(std::size_t keys) {
+  return [=](ProcessingJob& job, const testing::TempDir&) {
+    SmallChunks(job);
+    job.chunkSizes.keysInMemory = keys;
+    job.keepOrderDedupe = true;
+    job.rearrangeMode = RearrangeMode::kKeepOrder;
+  };
+}
+
 Configure Including(std::string email, std::int32_t period) {
   return [=](ProcessingJob& job, const testing::TempDir&) {
     SmallChunks(job);
@@ -230,6 +259,10 @@ const ActionCase kCases[] = {
      "Sort list by domain:\r\n"},
     {"Randomize", Rearranging(2, false), &kPlainTexts, "Randomize list:\r\n"},
     {"Include", Including("added@here.org", 5), &kPlainTexts, "Include email into the list:\r\n"},
+    {"Suppress", Suppressing(1 << 20), &kPlainTexts, "Suppress list:\r\n"},
+    {"SuppressInParts", Suppressing(400), &kPlainTexts, "Suppress list:\r\n"},
+    {"Dedupe", Deduping(1 << 20), &kPlainTexts, "Remove duplicates, order kept:\r\n"},
+    {"DedupeInParts", Deduping(600), &kPlainTexts, "Remove duplicates, order kept:\r\n"},
     {"Extract", Extracting(20), &kPlainTexts, "Extract random sublist:\r\n"},
     {"SplitByCount", Splitting(true, 7), &kPlainTexts, "Split list:\r\n", true},
     {"SplitBySize", Splitting(false, 100), &kSplitBySizeTexts, "Split list:\r\n", true},
@@ -681,9 +714,11 @@ std::vector<ActionCase> PowerCutCases() {
                                        "FilterSortInclude",
                                        "FilterSortSplit",
                                        "Merge"};
+  // Written in parts, then restored in order.
+  const std::set<std::string> inParts = {"SuppressInParts", "DedupeInParts"};
   std::vector<ActionCase> cases;
   for (const ActionCase& c : kCases) {
-    if (names.count(c.name) > 0) cases.push_back(c);
+    if (names.count(c.name) > 0 || inParts.count(c.name) > 0) cases.push_back(c);
   }
   return cases;
 }

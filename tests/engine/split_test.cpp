@@ -438,6 +438,13 @@ INSTANTIATE_TEST_SUITE_P(
                        job.filterFileName = dir.File("out4.txt");
                      },
                      "split part would overwrite the filter file"},
+        SameFileCase{"PartIsTheSuppressionFile",
+                     [](const TempDir& dir, ProcessingJob& job) {
+                       WriteFile(dir.File("out3.txt"), "nobody\n");
+                       job.suppressOn = true;
+                       job.suppressFileName = dir.File("out3.txt");
+                     },
+                     "split part would overwrite the suppression file"},
         SameFileCase{"PartIsReadOnly",
                      [](const TempDir& dir, ProcessingJob&) {
                        WriteFile(dir.File("out2.txt"), "kept\n");

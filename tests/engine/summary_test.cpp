@@ -69,6 +69,18 @@ TEST(SummaryTest, TheCleanComesFirstAndTheFoldedOrderAfterTheDuplicates) {
             "the sort will ignore letter case\r\n\r\n");
 }
 
+TEST(SummaryTest, SuppressionAndKeepOrderDedupeFollowTheFilter) {
+  JobChoices c = SingleList();
+  c.filter = c.suppress = c.rearrange = c.keepOrderDedupe = true;
+  c.filterFileName = "f.txt";
+  c.suppressFileName = "s.txt";
+  EXPECT_EQ(BuildSummaryText(c),
+            "We will process single list\r\n\r\ninput file: in.txt\r\noutput file: out.txt\r\n\r\n"
+            "list will be filtered using lines from: f.txt\r\n\r\n"
+            "addresses equal to a line of this file will be dropped: s.txt\r\n\r\n"
+            "duplicates will be removed, the list's order kept\r\n\r\n");
+}
+
 TEST(SummaryTest, TheDuplicatesLineFollowsTheBoxAlone) {
   JobChoices c = SingleList();
   c.removeDuplicatesBox = true;  // rearrange unchecked: the box is disabled but checked

@@ -24,6 +24,19 @@ namespace vantor::testing {
 std::vector<std::string> ReaderRecords(const std::string& bytes, std::uint32_t chunk,
                                        bool keepWhole, bool* crlfStyle);
 
+// The suppression and the keep-order duplicate removal, as plainly as they can be said,
+// on the records ReaderRecords gives with the list's chunk size. An address is a record
+// without one trailing CR, without the spaces and tabs at both ends, ASCII letters in
+// lower case; a blank one is no address. Every record counts in `total`; a lone CR is
+// never written; a record is written back followed by an LF unless it is dropped:
+// - suppressed: its address is that of a record of `suppression`;
+// - a repeat: its address is that of a record before it.
+std::string ReferenceAddress(std::string record);
+std::string ReferenceSuppress(const std::string& list, const std::string& suppression,
+                              std::uint32_t chunk, long long* dropped, long long* total);
+std::string ReferenceDedupe(const std::string& list, std::uint32_t chunk, long long* dropped,
+                            long long* total);
+
 }  // namespace vantor::testing
 
 #endif  // VANTOR_TESTS_SUPPORT_REFERENCE_LINES_H_
