@@ -96,6 +96,9 @@ void RemoveLaterRepeats(RunContext& run) {
   writer.CreateTemp(run.CommitIsFinal());
   PassCounts counts;
   PassEnd end;
+  // The progress: one pass over the list; when the set outgrows its memory, the bar
+  // holds while the list is divided and moves again with the last pass.
+  run.progress().Stage(0, 1, run.InputBytes());
   {
     KeySet seen;
     const std::size_t budget = run.chunkSizes().keysInMemory;
@@ -117,6 +120,7 @@ void RemoveLaterRepeats(RunContext& run) {
     std::vector<std::string> droppedFiles;
     if (!DedupeByParts(run).Run(&droppedFiles)) return;
     DroppedLines dropped(run, std::move(droppedFiles));
+    run.progress().Stage(1, 2, run.InputBytes());
     writer.CreateTemp(run.CommitIsFinal());
     counts = PassCounts();
     WriteKeptLines(

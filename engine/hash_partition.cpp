@@ -276,6 +276,7 @@ std::vector<PartFile> DivideList(RunContext& run, const std::string& name, std::
     run.PostInfo(text);
     if (!reader.ReadChunk()) break;
     if (!run.KeepRunning()) return {};
+    run.progress().Done(reader.bytesRead());
     LineStore& lines = reader.lines();
     for (std::size_t i = 0; i < lines.count(); ++i, ++line) {
       const LineRecord& record = lines[i];

@@ -225,6 +225,7 @@ PassEnd WriteKeptLines(RunContext& run, ListWriter& writer, const char* workingW
     run.PostInfo(kReadingEmails);
     if (!input.ReadChunk()) break;
     if (!run.KeepRunning()) return PassEnd::kStopped;
+    run.progress().Done(input.bytesRead());
     LineStore& lines = input.lines();
     if (lines.count() == 0) continue;
     run.PostInfo(Format("%d email(s) read, %s...", static_cast<int>(lines.count()), workingWord));

@@ -127,9 +127,14 @@ void SuppressList(RunContext& run) {
   const bool inMemory = LoadSuppression(run, keys);
   if (!run.KeepRunning()) return;
   std::vector<std::string> droppedFiles;
+  // The progress: one pass over the list, or the division and then that pass.
   if (!inMemory) {
     keys.Release();
+    run.progress().Stage(0, 2, run.InputBytes());
     if (!SuppressByParts(run).Run(&droppedFiles)) return;
+    run.progress().Stage(1, 2, run.InputBytes());
+  } else {
+    run.progress().Stage(0, 1, run.InputBytes());
   }
 
   ListWriter writer(run.temps(), run.chunkSizes().writeBuffer);
