@@ -20,12 +20,17 @@ struct JobChoices {
   bool replaceInput = false;
   std::string outputFileName;  // of the single-list job, or of the merge
 
+  bool clean = false;
   bool filter = false;
   std::string filterFileName;
+  bool suppress = false;
+  std::string suppressFileName;
 
   bool rearrange = false;
   bool sortByEmail = false;  // with rearrange; neither sort means randomize
   bool sortByDomain = false;
+  bool keepOrderDedupe = false;  // with rearrange, in place of a sort or randomize
+  bool foldCase = false;         // with a sort
   bool removeDuplicatesBox = false;
 
   bool include = false;
