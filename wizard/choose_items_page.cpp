@@ -15,7 +15,7 @@ namespace {
 
 constexpr int kActionBoxes[] = {
     CChooseItemsPage::IDC_FILTER,  CChooseItemsPage::IDC_REARRANGE, CChooseItemsPage::IDC_INCLUDE,
-    CChooseItemsPage::IDC_EXTRACT, CChooseItemsPage::IDC_SPLIT,
+    CChooseItemsPage::IDC_EXTRACT, CChooseItemsPage::IDC_SPLIT,     CChooseItemsPage::IDC_CLEAN,
 };
 
 }  // namespace
@@ -49,6 +49,10 @@ const DialogTemplate& CChooseItemsPage::Template() {
     // clang-format off
     dialog.controls.push_back({IDC_REMOVE_DUPLICATES, ControlKind::CheckBox, {62, 99, 101, 10},
                                "Remove duplicates on sort", kDisabled | kTabStop});
+    // Below the boxes of the design, last in Tab order: cleaning runs before every
+    // other action.
+    dialog.controls.push_back({IDC_CLEAN, ControlKind::CheckBox, {183, 116, 110, 10},
+                               "Clean list (drop non-addresses)", kTabStop});
     // clang-format on
     return dialog;
   }();

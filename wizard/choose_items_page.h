@@ -21,6 +21,7 @@ class CChooseItemsPage : public CHeaderPage {
     IDC_SINGLE_LIST = 1011,
     IDC_MERGE = 1012,
     IDC_REMOVE_DUPLICATES = 1062,
+    IDC_CLEAN = 1063,
   };
 
   CChooseItemsPage();

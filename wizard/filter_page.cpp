@@ -24,6 +24,11 @@ const DialogTemplate& CFilterPage::Template() {
         {kNoId, ControlKind::Static, {28, 48, 48, 8}, "Filter filename:"},
         {IDC_FILTER_FILE, ControlKind::Edit, {38, 63, 235, 14}, "", kFieldStyle},
         {IDC_BROWSE, ControlKind::PushButton, {38, 81, 50, 14}, "&Browse...", kTabStop},
+        // How a line of the file matches, below the design's controls.
+        {IDC_CONTAINS, ControlKind::RadioButton, {28, 105, 250, 10},
+          "Drop addresses that contain a line of the file", kGroup | kTabStop},
+        {IDC_EQUALS, ControlKind::RadioButton, {28, 119, 250, 10},
+          "Drop addresses equal to a line of the file"},
     });
     // clang-format on
     return dialog;
@@ -35,12 +40,17 @@ CFilterPage::CFilterPage() : CHeaderPage(Template()) {}
 
 void CFilterPage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
+  CheckDlgButton(IDC_CONTAINS, true);
   m_entries.Restore(*this);
   OnDlgButtonClicked(this, IDC_BROWSE, &CFilterPage::OnBrowse);
   SetUpFileNameField(*this, IDC_FILTER_FILE);
 }
 
-void CFilterPage::OnDestroy() { m_entries.Keep(*this, {IDC_FILTER_FILE}, {}); }
+void CFilterPage::OnDestroy() {
+  m_entries.Keep(*this, {IDC_FILTER_FILE}, {IDC_CONTAINS, IDC_EQUALS});
+}
+
+bool CFilterPage::IsEqualsChecked() const { return IsDlgButtonChecked(IDC_EQUALS); }
 
 int CFilterPage::OnWizardNext() {
   const QString name = GetFilterFileName();

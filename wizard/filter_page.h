@@ -10,7 +10,12 @@ namespace vantor::wizard {
 
 class CFilterPage : public CHeaderPage {
  public:
-  enum : int { IDC_FILTER_FILE = 1045, IDC_BROWSE = 1040 };
+  enum : int {
+    IDC_FILTER_FILE = 1045,
+    IDC_BROWSE = 1040,
+    IDC_CONTAINS = 1064,
+    IDC_EQUALS = 1065,
+  };
 
   CFilterPage();
   static const framework::DialogTemplate& Template();
@@ -18,6 +23,11 @@ class CFilterPage : public CHeaderPage {
   // The filter file name exactly as typed, blanks at its ends included: the job opens
   // that name.
   QString GetFilterFileName() const;
+
+  // "Drop addresses equal to a line of the file" is chosen: the file is a suppression
+  // list, matched by whole address, rather than fragments; false while the page has no
+  // window.
+  bool IsEqualsChecked() const;
 
   // Refuses an empty name, and a file the job could not read now (see CheckInputFile).
   int OnWizardNext() override;

@@ -1,5 +1,6 @@
 #include "wizard/rearrange_page.h"
 
+#include "wizard/page_fields.h"
 #include "wizard/sheet.h"
 
 namespace vantor::wizard {
@@ -28,6 +29,15 @@ const DialogTemplate& CRearrangePage::Template() {
         {kNoId, ControlKind::Static, {42, 127, 57, 8}, "ann@site.com"},
         {kNoId, ControlKind::Static, {42, 135, 62, 8}, "carl@site.com"},
         {IDC_RANDOMIZE, ControlKind::RadioButton, {28, 147, 61, 10}, "Randomize list"},
+        // Beside the design's choices: a fourth mode, and how a sort treats letter case.
+        {IDC_KEEP_ORDER, ControlKind::RadioButton, {190, 48, 100, 10},
+          "Keep order, drop repeats"},
+        {kNoId, ControlKind::Static, {204, 60, 96, 24},
+          "The first of each address stays where it is; case is ignored."},
+        {IDC_FOLD_CASE, ControlKind::CheckBox, {190, 113, 100, 10},
+          "Sort case variants together", kGroup | kTabStop},
+        {kNoId, ControlKind::Static, {204, 125, 96, 24},
+          "Ann@site.com next to ann@site.com, so duplicates go too."},
     });
     // clang-format on
     return dialog;
@@ -41,10 +51,20 @@ void CRearrangePage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
   CheckDlgButton(IDC_SORT_BY_EMAIL, true);
   m_entries.Restore(*this);
+  for (int id : {IDC_SORT_BY_EMAIL, IDC_SORT_BY_DOMAIN, IDC_RANDOMIZE, IDC_KEEP_ORDER}) {
+    OnDlgButtonClicked(this, id, &CRearrangePage::OnModeClicked);
+  }
+  OnModeClicked();
+}
+
+void CRearrangePage::OnModeClicked() {
+  EnableDlgItem(IDC_FOLD_CASE, IsSortByEmailChecked() || IsSortByDomainChecked());
 }
 
 void CRearrangePage::OnDestroy() {
-  m_entries.Keep(*this, {}, {IDC_SORT_BY_EMAIL, IDC_SORT_BY_DOMAIN, IDC_RANDOMIZE});
+  m_entries.Keep(
+      *this, {},
+      {IDC_SORT_BY_EMAIL, IDC_SORT_BY_DOMAIN, IDC_RANDOMIZE, IDC_KEEP_ORDER, IDC_FOLD_CASE});
 }
 
 bool CRearrangePage::IsSortByEmailChecked() const { return IsDlgButtonChecked(IDC_SORT_BY_EMAIL); }
@@ -52,5 +72,7 @@ bool CRearrangePage::IsSortByDomainChecked() const {
   return IsDlgButtonChecked(IDC_SORT_BY_DOMAIN);
 }
 bool CRearrangePage::IsRandomizeChecked() const { return IsDlgButtonChecked(IDC_RANDOMIZE); }
+bool CRearrangePage::IsKeepOrderChecked() const { return IsDlgButtonChecked(IDC_KEEP_ORDER); }
+bool CRearrangePage::IsFoldCaseChecked() const { return IsDlgButtonChecked(IDC_FOLD_CASE); }
 
 }  // namespace vantor::wizard

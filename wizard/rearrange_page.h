@@ -10,7 +10,13 @@ namespace vantor::wizard {
 
 class CRearrangePage : public CHeaderPage {
  public:
-  enum : int { IDC_SORT_BY_EMAIL = 1028, IDC_SORT_BY_DOMAIN = 1029, IDC_RANDOMIZE = 1030 };
+  enum : int {
+    IDC_SORT_BY_EMAIL = 1028,
+    IDC_SORT_BY_DOMAIN = 1029,
+    IDC_RANDOMIZE = 1030,
+    IDC_KEEP_ORDER = 1066,
+    IDC_FOLD_CASE = 1067,
+  };
 
   CRearrangePage();
   static const framework::DialogTemplate& Template();
@@ -22,6 +28,11 @@ class CRearrangePage : public CHeaderPage {
   bool IsSortByDomainChecked() const;
   // "Randomize list" is checked; false while the page has no window.
   bool IsRandomizeChecked() const;
+  // "Keep order, drop repeats" is checked: the list's order kept, later repeats of an
+  // address (letter case ignored) dropped.
+  bool IsKeepOrderChecked() const;
+  // "Sort case variants together" is checked; it is enabled on a sort only.
+  bool IsFoldCaseChecked() const;
   // The header set-up; the choice the page's last window held, else "Sort alphabetically
   // by entire email" checked.
   void OnInitDialog() override;
@@ -29,6 +40,9 @@ class CRearrangePage : public CHeaderPage {
   void OnDestroy() override;
 
  private:
+  // The case box follows the mode: enabled on a sort.
+  void OnModeClicked();
+
   PageEntries m_entries;
 };
 

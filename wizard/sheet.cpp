@@ -124,6 +124,9 @@ bool CVantorSheet::IsExtractChecked() const {
 bool CVantorSheet::IsSplitChecked() const {
   return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_SPLIT);
 }
+bool CVantorSheet::IsCleanChecked() const {
+  return m_pChooseItemsPage->IsDlgButtonChecked(CChooseItemsPage::IDC_CLEAN);
+}
 
 JobChoices CVantorSheet::GetChoices() const {
   JobChoices c;
@@ -137,12 +140,25 @@ JobChoices CVantorSheet::GetChoices() const {
   c.inputFileName = EngineFileName(m_pSingleListPage->GetInputFileName());
   c.replaceInput = m_pOutputPage->IsReplaceInputChecked();
   if (!c.replaceInput) c.outputFileName = EngineFileName(m_pOutputPage->GetOutputFileName());
-  c.filter = IsFilterChecked();
-  if (c.filter) c.filterFileName = EngineFileName(m_pFilterPage->GetFilterFileName());
+  c.clean = IsCleanChecked();
+  // The filter page's file drops addresses that contain one of its lines, or, by the
+  // page's second choice, those equal to one: then it is a suppression list.
+  if (IsFilterChecked()) {
+    const std::string name = EngineFileName(m_pFilterPage->GetFilterFileName());
+    if (m_pFilterPage->IsEqualsChecked()) {
+      c.suppress = true;
+      c.suppressFileName = name;
+    } else {
+      c.filter = true;
+      c.filterFileName = name;
+    }
+  }
   c.rearrange = IsRearrangeChecked();
   if (c.rearrange) {
     c.sortByEmail = m_pRearrangePage->IsSortByEmailChecked();
     c.sortByDomain = !c.sortByEmail && m_pRearrangePage->IsSortByDomainChecked();
+    c.keepOrderDedupe = m_pRearrangePage->IsKeepOrderChecked();
+    c.foldCase = (c.sortByEmail || c.sortByDomain) && m_pRearrangePage->IsFoldCaseChecked();
   }
   c.removeDuplicatesBox = IsRemoveDuplicatesChecked();
   c.include = IsIncludeChecked();

@@ -85,6 +85,7 @@ class CVantorSheet : public framework::PropertySheet {
   bool IsIncludeChecked() const;
   bool IsExtractChecked() const;
   bool IsSplitChecked() const;
+  bool IsCleanChecked() const;
 
   // What the pages hold now, read through their getters: the job the processing page
   // builds and the summary page describes. A page's getters are read only when its

@@ -96,5 +96,29 @@ TEST(PageTemplatesTest, TextsAreShownWhole) {
   }
 }
 
+// A control over another hides part of its text or takes its clicks: the boxes, buttons
+// and fields of a page each have their own place.
+TEST(PageTemplatesTest, ButtonsAndFieldsDoNotOverlap) {
+  const auto interactive = [](ControlKind kind) {
+    return kind == ControlKind::RadioButton || kind == ControlKind::CheckBox ||
+           kind == ControlKind::PushButton || kind == ControlKind::Edit;
+  };
+  for (const DialogTemplate* page : kTemplates) {
+    SCOPED_TRACE(page->id);
+    const auto& controls = page->controls;
+    for (std::size_t i = 0; i < controls.size(); ++i) {
+      for (std::size_t k = i + 1; k < controls.size(); ++k) {
+        const auto& a = controls[i];
+        const auto& b = controls[k];
+        if (!interactive(a.kind) || !interactive(b.kind)) continue;
+        const bool apart =
+            a.rect.x + a.rect.width <= b.rect.x || b.rect.x + b.rect.width <= a.rect.x ||
+            a.rect.y + a.rect.height <= b.rect.y || b.rect.y + b.rect.height <= a.rect.y;
+        EXPECT_TRUE(apart) << a.id << " and " << b.id;
+      }
+    }
+  }
+}
+
 }  // namespace
 }  // namespace vantor::wizard

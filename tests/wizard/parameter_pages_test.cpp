@@ -51,12 +51,66 @@ TEST_F(ParameterPagesTest, RearrangeRadioButtonsPickOneOrderOnly) {
   }
 }
 
+// The choices beside the design's: a fourth rearrange mode, letter case in a sort, the
+// filter file matched by whole address, and cleaning, which counts as an action alone.
+TEST_F(ParameterPagesTest, TheChoicesBesideTheDesignsReachTheJob) {
+  using Page = CRearrangePage;
+  struct ModeCase {
+    std::vector<int> clicks;
+    bool caseBoxEnabled;
+    bool keepOrder;
+    bool foldCase;
+  };
+  const ModeCase modes[] = {
+      {{}, true, false, false},
+      {{Page::IDC_FOLD_CASE}, true, false, true},
+      {{Page::IDC_FOLD_CASE, Page::IDC_RANDOMIZE}, false, false, false},
+      {{Page::IDC_KEEP_ORDER}, false, true, false},
+      {{Page::IDC_KEEP_ORDER, Page::IDC_SORT_BY_DOMAIN, Page::IDC_FOLD_CASE}, true, false, true},
+  };
+  for (const ModeCase& c : modes) {
+    SCOPED_TRACE(c.clicks.size());
+    Start({Choose::IDC_REARRANGE});
+    GoTo(kRearrange);
+    for (int id : c.clicks) Click(id);
+    EXPECT_EQ(Enabled(Page::IDC_FOLD_CASE), c.caseBoxEnabled);
+    const JobChoices choices = m_sheet->GetChoices();
+    EXPECT_EQ(choices.keepOrderDedupe, c.keepOrder);
+    EXPECT_EQ(choices.foldCase, c.foldCase);
+    if (c.keepOrder) {
+      EXPECT_FALSE(choices.sortByEmail || choices.sortByDomain);
+    }
+    Next();
+    EXPECT_EQ(ActiveId(), kSummary);
+  }
+
+  for (const bool equals : {false, true}) {
+    SCOPED_TRACE(equals);
+    Start({Choose::IDC_FILTER});
+    GoTo(kFilter);
+    EXPECT_TRUE(Active().IsDlgButtonChecked(CFilterPage::IDC_CONTAINS)) << "the design's way first";
+    Type(CFilterPage::IDC_FILTER_FILE, "filter.txt");
+    if (equals) Click(CFilterPage::IDC_EQUALS);
+    const JobChoices choices = m_sheet->GetChoices();
+    EXPECT_EQ(choices.filter, !equals);
+    EXPECT_EQ(choices.suppress, equals);
+    EXPECT_EQ(equals ? choices.suppressFileName : choices.filterFileName, "filter.txt");
+  }
+
+  Start({Choose::IDC_CLEAN});
+  EXPECT_TRUE(m_messages.empty()) << "cleaning alone is a job";
+  EXPECT_EQ(ActiveId(), kInput);
+  EXPECT_TRUE(m_sheet->GetChoices().clean);
+}
+
 // The sample addresses shown under a radio button and above the next, top to bottom.
 std::vector<std::string> SamplesBetween(const QWidget* above, const QWidget* below) {
   std::vector<const QLabel*> labels;
   for (const QObject* child : above->parentWidget()->children()) {
     const auto* label = qobject_cast<const QLabel*>(child);
-    if (label != nullptr && label->y() > above->y() && label->y() < below->y()) {
+    // The column of the buttons only: the page's own notes stand to the right.
+    if (label != nullptr && label->y() > above->y() && label->y() < below->y() &&
+        label->x() < above->x() + above->width()) {
       labels.push_back(label);
     }
   }

@@ -147,6 +147,34 @@ TEST_F(ProcessingPageTest, SingleListJobWritesWhatTheBatchToolWrites) {
   EXPECT_TRUE(Button(Button::Finish)->isEnabled());
 }
 
+// The actions beside the design's: cleaning, the filter page's file as a suppression list,
+// and keep-order duplicate removal, in their slots and with the batch tool's bytes.
+TEST_F(ProcessingPageTest, CleanSuppressAndKeepOrderWriteWhatTheBatchToolWrites) {
+  WriteFile(m_in.File("in.txt"), MakeList(20000, 3) + "\n  not an address \n\t\n");
+  WriteFile(m_in.File("off.txt"), " ZETA.NET \nnobody@nowhere.test\n" + MakeList(300, 3));
+  TempDir wizardOut;
+  TempDir toolOut;
+  WizardJob job;
+  job.actions = {Choose::IDC_CLEAN, Choose::IDC_FILTER, Choose::IDC_REARRANGE};
+  job.input = Q(m_in.File("in.txt"));
+  job.output = Q(wizardOut.File("out.txt"));
+  job.filter = Q(m_in.File("off.txt"));
+  job.filterEquals = true;
+  job.rearrange = CRearrangePage::IDC_KEEP_ORDER;
+  ASSERT_TRUE(RunJob(job));
+  EXPECT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
+  EXPECT_EQ(Labels()[0], QStringLiteral("Cleaning list"));
+  EXPECT_EQ(Labels()[1], QStringLiteral("Suppressing emails"));
+  EXPECT_EQ(Labels()[2], QStringLiteral("Removing duplicates, order kept"));
+
+  const std::string report = RunBatchTool({"-q", "--clean", "--suppress", Q(m_in.File("off.txt")),
+                                           "--dedupe", "-o", "out.txt", Q(m_in.File("in.txt"))},
+                                          toolOut.path());
+  EXPECT_TRUE(Contents(wizardOut) == Contents(toolOut)) << "the wizard's file differs";
+  EXPECT_EQ(WithLineFeeds(m_sheet->GetLastOutcome().results), WithoutDuration(report));
+  EXPECT_LT(ReadFile(wizardOut.File("out.txt")).size(), ReadFile(m_in.File("in.txt")).size());
+}
+
 TEST_F(ProcessingPageTest, MergeJobWritesWhatTheBatchToolWrites) {
   WriteFile(m_in.File("a.txt"), "ann@x.org\r\nbob@y.org");
   WriteFile(m_in.File("b.txt"), "");

@@ -69,6 +69,7 @@ struct WizardJob {
   QString output;
   bool replaceInput = false;
   QString filter;
+  bool filterEquals = false;  // the file matched by whole address: a suppression list
   int rearrange = CRearrangePage::IDC_SORT_BY_EMAIL;
   QString includeEmail;
   QString includePeriod;
@@ -379,6 +380,7 @@ class WizardTest : public ::testing::Test {
         break;
       case kFilter:
         type(CFilterPage::IDC_FILTER_FILE, job.filter);
+        if (job.filterEquals) Click(CFilterPage::IDC_EQUALS);
         break;
       case kRearrange:
         Click(job.rearrange);
