@@ -119,16 +119,10 @@ void RemoveLaterRepeats(RunContext& run) {
     run.temps().Delete(writer.name());
     std::vector<std::string> droppedFiles;
     if (!DedupeByParts(run).Run(&droppedFiles)) return;
-    DroppedLines dropped(run, std::move(droppedFiles));
     run.progress().Stage(1, 2, run.InputBytes());
     writer.CreateTemp(run.CommitIsFinal());
     counts = PassCounts();
-    WriteKeptLines(
-        run, writer, "removing duplicates",
-        [&](std::uint64_t line, const LineRecord&) {
-          return dropped.Contains(line) ? Verdict::kDrop : Verdict::kKeep;
-        },
-        &counts);
+    WriteWithoutDroppedLines(run, writer, "removing duplicates", std::move(droppedFiles), &counts);
   }
   writer.Finish(run.CommitIsFinal());
 

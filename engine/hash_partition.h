@@ -255,6 +255,20 @@ PassEnd WriteKeptLines(RunContext& run, ListWriter& writer, const char* workingW
   return PassEnd::kDone;
 }
 
+// The last pass of a divided action: the list written without the lines that
+// `droppedFiles` name (see DroppedLines), which are deleted after it.
+inline PassEnd WriteWithoutDroppedLines(RunContext& run, ListWriter& writer,
+                                        const char* workingWord,
+                                        std::vector<std::string> droppedFiles, PassCounts* counts) {
+  DroppedLines dropped(run, std::move(droppedFiles));
+  return WriteKeptLines(
+      run, writer, workingWord,
+      [&](std::uint64_t line, const LineRecord&) {
+        return dropped.Contains(line) ? Verdict::kDrop : Verdict::kKeep;
+      },
+      counts);
+}
+
 }  // namespace vantor
 
 #endif  // VANTOR_ENGINE_HASH_PARTITION_H_

@@ -151,13 +151,7 @@ void SuppressList(RunContext& run) {
         },
         &counts);
   } else {
-    DroppedLines dropped(run, std::move(droppedFiles));
-    WriteKeptLines(
-        run, writer, "suppressing",
-        [&](std::uint64_t line, const LineRecord&) {
-          return dropped.Contains(line) ? Verdict::kDrop : Verdict::kKeep;
-        },
-        &counts);
+    WriteWithoutDroppedLines(run, writer, "suppressing", std::move(droppedFiles), &counts);
   }
   writer.Finish(run.CommitIsFinal());
 
