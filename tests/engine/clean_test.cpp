@@ -126,14 +126,17 @@ std::string RandomLine(std::mt19937& random, std::uint32_t chunk) {
 
 TEST_F(CleanTest, MatchesAPlainModelForAnyChunkSize) {
   std::mt19937 random(31);
-  for (int round = 0; round < 150; ++round) {
-    const std::uint32_t chunk = 16 + random() % 400;
+  for (int round = 0; round < 160; ++round) {
+    // Every tenth round a long list in one chunk, its lines at every offset of the
+    // 64-byte blocks the bytes are classified in.
+    const bool longList = round % 10 == 9;
+    const std::uint32_t chunk = longList ? 1u << 16 : 16 + random() % 400;
     job_.chunkSizes.list = chunk;
     job_.chunkSizes.writeBuffer = 16 + random() % 100;
     std::string list;
-    const int count = static_cast<int>(random() % 60);
+    const int count = static_cast<int>(random() % (longList ? 4000 : 60));
     for (int i = 0; i < count; ++i)
-      list += RandomLine(random, chunk) + (random() % 3 ? "\n" : "\r\n");
+      list += RandomLine(random, longList ? 300 : chunk) + (random() % 3 ? "\n" : "\r\n");
     // Now and then a short last line without its line end.
     if (random() % 3 == 0) list += "last@x.com" + std::string(random() % 2, '\r');
     if (round % 4 == 3) job_.rejectsFileName.clear();
