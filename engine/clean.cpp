@@ -243,7 +243,7 @@ long long FindOddLines(const char* p, const char* end, std::vector<const char*>*
 class Cleaner {
  public:
   explicit Cleaner(RunContext& run)
-      : run_(run), writer_(run.temps(), run.chunkSizes().writeBuffer), input_(run.env(), NoKey) {}
+      : run_(run), input_(run.env(), NoKey), writer_(run.temps(), run.chunkSizes().writeBuffer) {}
 
   void Run() {
     const ProcessingJob& job = run_.job();
@@ -257,6 +257,8 @@ class Cleaner {
     }
     writer_.CreateTemp(run_.CommitIsFinal());
     const std::uint32_t chunk = job.chunkSizes.list;
+    // Kept lines are written straight from the chunk while the next is read and searched.
+    input_.AlternateBuffers();
     input_.Open(run_.Input(), chunk);
     run_.progress().Stage(0, 1, run_.InputBytes());
 
@@ -267,6 +269,10 @@ class Cleaner {
     for (;;) {
       run_.PostInfo2(CountsText(lines_, lines_ - blank_ - rejected_));
       run_.PostInfo(kReadingEmails);
+      // The chunk is read into the buffer of the one before the last, whose runs may
+      // still be being written, unless a run of the last was handed over after them.
+      if (!handedOver_) writer_.WaitForWrites();
+      handedOver_ = false;
       if (!input_.ReadWholeLines()) break;
       if (!run_.KeepRunning()) break;
       run_.progress().Done(input_.bytesRead());
@@ -367,7 +373,9 @@ class Cleaner {
 
   // Writes the kept lines before `to` not yet written.
   void Flush(const char* to) {
-    if (to != pending_) writer_.Write(pending_, static_cast<std::size_t>(to - pending_));
+    if (to != pending_) {
+      handedOver_ |= writer_.WriteBehind(pending_, static_cast<std::size_t>(to - pending_));
+    }
     pending_ = to;
   }
 
@@ -376,10 +384,12 @@ class Cleaner {
   }
 
   RunContext& run_;
+  // Before the writers: they may be writing from its buffers until they go.
+  ListReader input_;
   ListWriter writer_;
   std::optional<ListWriter> rejects_;
   std::size_t rejectsTarget_ = 0;
-  ListReader input_;
+  bool handedOver_ = false;  // a run of this chunk is written straight from the reader's buffer
   const char* pending_ = nullptr;      // the first kept line not yet written
   std::vector<const char*> odd_;       // lines of the slice searched here
   std::vector<const char*> laterOdd_;  // and of the helper's

@@ -36,13 +36,25 @@ void ListReader::Close() {
 }
 
 std::uint32_t ListReader::Refill() {
+  bool fresh = false;  // a new buffer, the carried line already at its start
   if (keepLinesWhole_ && carry_ == chunkSize_ && chunkSize_ > 0) {
     const std::uint32_t grown = chunkSize_ * 2;
     std::unique_ptr<char[]> buffer(new char[static_cast<std::size_t>(grown) + 2 + kSlack]);
     std::memcpy(buffer.get(), scan_, carry_);
+    // The chunk before held nothing but this unfinished line: none of it is in use.
     buffer_ = std::move(buffer);
     scan_ = buffer_.get();
     chunkSize_ = grown;
+    fresh = true;
+  }
+  if (alternate_ && !fresh) {
+    if (otherSize_ != chunkSize_) {
+      other_.reset(new char[static_cast<std::size_t>(chunkSize_) + 2 + kSlack]);
+      otherSize_ = chunkSize_;
+    }
+    if (carry_ > 0) std::memcpy(other_.get(), scan_, carry_);
+    std::swap(buffer_, other_);
+    scan_ = buffer_.get();
   }
   char* start = buffer_.get();
   if (carry_ > 0 && scan_ != start) std::memmove(start, scan_, carry_);

@@ -38,6 +38,11 @@ class ListReader {
   // that a line written whole from a larger chunk is read back whole.
   void KeepLinesWhole() { keepLinesWhole_ = true; }
 
+  // From now on each chunk is read into the other of two buffers, so that the bytes of
+  // the chunk before stay as they are until the next read: a writer may still be
+  // writing them while this chunk is used.
+  void AlternateBuffers() { alternate_ = true; }
+
   // Reads the next chunk and fills lines() with its lines. False when the file is
   // exhausted; true may come with no record (a line longer than the chunk is still
   // being read). Raises "failed to read file" and the LineStore's errors.
@@ -75,6 +80,10 @@ class ListReader {
   std::uint32_t chunkSize_ = 0;
   // chunkSize_ + 2 bytes (room for a supplied CR LF), then kSlack bytes.
   std::unique_ptr<char[]> buffer_;
+  // With AlternateBuffers: the buffer of the chunk before, and its chunk size.
+  bool alternate_ = false;
+  std::unique_ptr<char[]> other_;
+  std::uint32_t otherSize_ = 0;
   char* scan_ = nullptr;
   std::uint32_t carry_ = 0;
   std::uint32_t valid_ = 0;

@@ -51,6 +51,22 @@ void ListWriter::Write(const char* bytes, std::size_t n) {
   used_ += n;
 }
 
+bool ListWriter::WriteBehind(const char* bytes, std::size_t n) {
+  if (n < capacity_) {
+    Write(bytes, n);
+    return false;
+  }
+  Flush();
+  // The block before must have been written: its failure is raised here, not lost.
+  WaitForWrites();
+  background_.Start(file_.get(), bytes, n, DueForWriteback(n));
+  return true;
+}
+
+void ListWriter::WaitForWrites() {
+  if (!background_.Wait()) RaiseFailed(kWriteFailed);
+}
+
 std::uint64_t ListWriter::CopyFrom(ReadableFile& source, std::uint64_t n, char* buffer,
                                    std::size_t size) {
   Flush();

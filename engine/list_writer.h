@@ -88,6 +88,14 @@ class ListWriter {
 
   // Raises "failed to write data".
   void Write(const char* bytes, std::size_t n);
+  // Writes `n` bytes as Write does, but a run of a buffer's size or more is written on
+  // the writer's thread straight from `bytes`, which must then stay as they are until
+  // the next call of the writer that waits for it (WriteBehind, Flush by way of Write,
+  // WaitForWrites, Finish). True when the run was handed over: every earlier write has
+  // then ended. Raises "failed to write data" for a write before that failed.
+  bool WriteBehind(const char* bytes, std::size_t n);
+  // Waits until every write handed over has ended. Raises "failed to write data".
+  void WaitForWrites();
   // The line with the byte after it: its own LF, or the one the reader supplied. The
   // line must lie in a ListReader's buffer, whose slack allows a short line to be
   // copied by one fixed-size move.

@@ -33,8 +33,11 @@ struct ReadResult {
 };
 
 // Reads an open reader to the end of its file. Every record must be followed by an LF.
-ReadResult Drain(ListReader& reader, std::size_t fileSize) {
+// With `alternate`, also checks that the records of each chunk are as they were after
+// the next chunk has been read.
+ReadResult Drain(ListReader& reader, std::size_t fileSize, bool alternate = false) {
   ReadResult result;
+  std::vector<std::pair<const char*, std::string>> before;  // the chunk before's records
   // Each call consumes a byte or finishes a line cut at the chunk's size.
   std::size_t callsLeft = 2 * fileSize + 4;
   while (reader.ReadChunk()) {
@@ -42,6 +45,10 @@ ReadResult Drain(ListReader& reader, std::size_t fileSize) {
       ADD_FAILURE() << "ReadChunk does not reach the end of the file";
       break;
     }
+    for (const auto& [text, bytes] : before) {
+      EXPECT_EQ(std::string(text, bytes.size()), bytes) << "the chunk before changed";
+    }
+    before.clear();
     LineStore& lines = reader.lines();
     for (std::size_t i = 0; i < lines.count(); ++i) {
       const LineRecord& line = lines[i];
@@ -49,6 +56,7 @@ ReadResult Drain(ListReader& reader, std::size_t fileSize) {
       EXPECT_EQ(line.text[line.length], '\n') << "after record " << result.records.size();
       result.records.emplace_back(line.text, line.length);
       result.written.append(line.text, static_cast<std::size_t>(line.length) + 1);
+      if (alternate) before.emplace_back(line.text, result.records.back() + "\n");
     }
   }
   result.crlf = reader.crlfMode();
@@ -208,21 +216,25 @@ TEST_F(ListReaderTest, MatchesPlainSplitterOnRandomBytes) {
       }
     }
     const std::string path = Put(bytes);
-    for (const bool keepWhole : {false, true}) {
+    for (const int mode : {0, 1, 2, 3}) {
+      const bool keepWhole = mode & 1;
+      const bool alternate = mode & 2;
       for (std::uint32_t chunkSize = 1; chunkSize <= 64; ++chunkSize) {
         bool crlf = false;
         const Lines expected = ReaderRecords(bytes, chunkSize, keepWhole, &crlf);
         ListReader reader(&env_, NoKey);
         if (keepWhole) reader.KeepLinesWhole();
+        if (alternate) reader.AlternateBuffers();
         reader.Open(path, chunkSize);
-        const ReadResult result = Drain(reader, bytes.size());
+        const ReadResult result = Drain(reader, bytes.size(), alternate);
         std::string written;
         for (const std::string& record : expected) written += record + "\n";
         if (result.records != expected || result.written != written || result.crlf != crlf) {
           ADD_FAILURE() << "seed " << seed << ", chunk " << chunkSize
-                        << (keepWhole ? " (lines kept whole)" : "") << ", bytes \""
-                        << Escaped(bytes) << "\"\n  expected \"" << Escaped(written)
-                        << "\"\n  actual   \"" << Escaped(result.written) << "\"";
+                        << (keepWhole ? " (lines kept whole)" : "")
+                        << (alternate ? " (two buffers)" : "") << ", bytes \"" << Escaped(bytes)
+                        << "\"\n  expected \"" << Escaped(written) << "\"\n  actual   \""
+                        << Escaped(result.written) << "\"";
           if (++mismatches == 5) return;
           break;
         }

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <deque>
+
 #include "engine/error.h"
 #include "engine/run_context.h"
 #include "tests/support/fault_env.h"
@@ -89,16 +91,39 @@ TEST_F(CommitTest, WriterErrorsHaveTheirTexts) {
 
 TEST_F(CommitTest, WritesOfAnySizeArriveInOrder) {
   job_.chunkSizes.writeBuffer = 8;
-  ListWriter writer(test_->temps, job_.chunkSizes.writeBuffer);
-  writer.CreateTemp();
-  std::string expected;
-  for (std::size_t n : {3, 5, 1, 8, 20, 7, 2, 9}) {
-    std::string piece(n, static_cast<char>('a' + n));
-    writer.Write(piece.data(), piece.size());
-    expected += piece;
+  for (const bool behind : {false, true}) {
+    ListWriter writer(test_->temps, job_.chunkSizes.writeBuffer);
+    writer.CreateTemp();
+    std::deque<std::string> pieces;  // where they are until written
+    std::string expected;
+    for (std::size_t n : {3, 5, 1, 8, 20, 7, 2, 9, 30, 31, 8}) {
+      const std::string& piece = pieces.emplace_back(n, static_cast<char>('a' + n));
+      if (behind && n % 2 == 0) {
+        EXPECT_EQ(writer.WriteBehind(piece.data(), n), n >= 8) << n;
+      } else {
+        writer.Write(piece.data(), n);
+      }
+      expected += piece;
+    }
+    writer.Finish();
+    EXPECT_EQ(ReadFile(writer.name()), expected) << (behind ? "behind" : "copied");
   }
-  writer.Finish();
-  EXPECT_EQ(ReadFile(writer.name()), expected);
+}
+
+TEST_F(CommitTest, AWriteBehindThatFailsIsRaisedByTheNextCallThatWaits) {
+  ListWriter writer(test_->temps, 8);
+  writer.CreateTemp();
+  const std::string run(32, 'a');
+  env_.FailCallOf(Call::Write, env_.callsOf(Call::Write) + 1);
+  ASSERT_TRUE(writer.WriteBehind(run.data(), run.size()));
+  std::string text;
+  try {
+    writer.WaitForWrites();
+  } catch (const ActionError& error) {
+    text = error.text;
+  }
+  EXPECT_EQ(text, "failed to write data");
+  env_.ClearFaults();
 }
 
 }  // namespace
