@@ -223,6 +223,46 @@ class Bench {
 // ---------------------------------------------------------------------------------
 // The benchmarks. Each returns false when a command failed or the results disagree.
 
+// The floor: a synced copy of the list (`cat LIST > copy-floor.txt; sync`), timed in the
+// same rounds as the two commands, which no command that reads the list and writes as
+// much can go below.
+void AddFloor(Bench& bench, Contest& contest) {
+  contest.baselineLabel = "floor";
+  contest.baselineArgv = {bench.flags().cat, bench.List()};
+  contest.baselineOutput = bench.Path("copy-floor.txt");
+}
+
+// Lists of at least this size are held to the marks in multiples of the floor.
+constexpr std::uint64_t kFloorMarkMiB = 1024;
+
+// Both commands' times as multiples of the floor's, best and medians, and with a `mark`
+// (0: none) whether vantor-cli's median is within that many floors.
+void PrintFloorFigures(const ContestResult& result, const char* peerName, double mark,
+                       std::uint64_t sizeMiB, const char* note = "") {
+  const double floorMedian = Median(result.baselineRuns);
+  const double oursMedian = Median(result.oursRuns) / floorMedian;
+  std::printf(
+      "              times the floor (cat + sync%s): vantor-cli %.2f, %s %.2f; medians %.2f, "
+      "%.2f\n",
+      note, result.baselineRatio, peerName, result.peerBaselineRatio, oursMedian,
+      Median(result.peerRuns) / floorMedian);
+  if (mark <= 0) return;
+  if (sizeMiB < kFloorMarkMiB) {
+    std::printf("              (the mark of %.1f floors is set for lists of 1 GiB and more)\n",
+                mark);
+    return;
+  }
+  std::printf("              target: at most %.1f times the floor (medians): %s\n", mark,
+              oursMedian <= mark ? "met" : "MISSED");
+}
+
+// The filter's mark in floors for the bench's fragment counts that have one.
+double FilterFloorMark(std::uint64_t fragments) {
+  if (fragments == 100) return 1.3;
+  if (fragments == 10000) return 3.0;
+  return 0;
+}
+
 bool BenchFilter(Bench& bench) {
   const Flags& flags = bench.flags();
   const std::string list = bench.List();
@@ -239,6 +279,7 @@ bool BenchFilter(Bench& bench) {
       .peerToStdout = true,
       .peerExitCodes = {0, 1},  // 1: no line selected
   };
+  AddFloor(bench, contest);
   ContestResult result;
   if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   const std::string& ours = contest.oursOutput;
@@ -248,6 +289,7 @@ bool BenchFilter(Bench& bench) {
               result.ratio <= 0.5 ? "met" : "MISSED");
   std::printf("              peak RSS of vantor-cli: %.1f MiB (target < 100 MiB: %s)\n",
               result.oursPeakRssMiB, result.oursPeakRssMiB < 100 ? "met" : "MISSED");
+  PrintFloorFigures(result, "grep", FilterFloorMark(flags.fragments), flags.sizeMiB);
 
   const FileComparison same = CompareFiles(ours, peer);
   const std::uint64_t inputLines = CountFileLines(list);
@@ -276,11 +318,15 @@ bool BenchFilter(Bench& bench) {
 constexpr double kSortMaxRatio = 1.0;
 constexpr double kSortMaxRssMiB = 100;
 constexpr std::uint64_t kSortTargetMiB = 1024;
+// ... and at most this many times the floor on the 1 GiB list and larger ones.
+constexpr double kSortFloorMark = 3.0;
+constexpr double kSortDomainFloorMark = 4.0;
 
 // A sort whose output must be the same bytes as sort's: `oursMode` is --sort-email or
 // --sort-domain, `sortKeys` the arguments that give sort the same order.
 bool BenchPlainSort(Bench& bench, const std::string& name, const std::string& oursMode,
-                    const std::vector<std::string>& sortKeys, std::string_view reportWord) {
+                    const std::vector<std::string>& sortKeys, std::string_view reportWord,
+                    double floorMark) {
   const Flags& flags = bench.flags();
   const std::string list = bench.List();
   Contest contest{
@@ -295,9 +341,11 @@ bool BenchPlainSort(Bench& bench, const std::string& name, const std::string& ou
   };
   contest.peerArgv.insert(contest.peerArgv.end(), sortKeys.begin(), sortKeys.end());
   contest.peerArgv.insert(contest.peerArgv.end(), {list, "-o", contest.peerOutput});
+  AddFloor(bench, contest);
   ContestResult result;
   if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, {kSortTargetMiB}, flags.sizeMiB);
+  PrintFloorFigures(result, "sort", floorMark, flags.sizeMiB);
   const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, "sort");
   std::printf("              vantor-cli report: %s\n",
               ReportLine(contest.report, reportWord).c_str());
@@ -306,13 +354,14 @@ bool BenchPlainSort(Bench& bench, const std::string& name, const std::string& ou
 }
 
 bool BenchSortEmail(Bench& bench) {
-  return BenchPlainSort(bench, "sort-email", "--sort-email", {}, "sorted");
+  return BenchPlainSort(bench, "sort-email", "--sort-email", {}, "sorted", kSortFloorMark);
 }
 
 // Every generated line holds exactly one '@', so sort's second field is the domain and
 // its first the user name: the same order as vantor-cli's.
 bool BenchSortDomain(Bench& bench) {
-  return BenchPlainSort(bench, "sort-domain", "--sort-domain", {"-t@", "-k2", "-k1,1"}, "sorted");
+  return BenchPlainSort(bench, "sort-domain", "--sort-domain", {"-t@", "-k2", "-k1,1"}, "sorted",
+                        kSortDomainFloorMark);
 }
 
 // vantor-cli drops a line that equals the line it wrote just before, ignoring ASCII
@@ -341,9 +390,11 @@ bool BenchSortEmailDedup(Bench& bench) {
       .peerEnvironment = {{"LC_ALL", "C"}},
       .peerOutput = bench.Path(name + "-out-sort.txt"),
   };
+  AddFloor(bench, contest);
   ContestResult result;
   if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   PrintTargets(result, "sort", kSortMaxRatio, kSortMaxRssMiB, {kSortTargetMiB}, flags.sizeMiB);
+  PrintFloorFigures(result, "sort", kSortFloorMark, flags.sizeMiB);
 
   std::uint64_t oursLines = 0;
   std::string problem = CheckDedupedSort(contest.oursOutput, contest.peerOutput, &oursLines);
@@ -378,6 +429,7 @@ bool BenchSortEmailDedup(Bench& bench) {
 constexpr double kRandomizeMaxRatio = 1.5;
 constexpr double kRandomizeMaxRssMiB = 100;
 constexpr std::uint64_t kRandomizeTargetMiB = 100;
+constexpr double kRandomizeFloorMark = 2.5;
 
 bool BenchRandomize(Bench& bench) {
   const Flags& flags = bench.flags();
@@ -393,10 +445,12 @@ bool BenchRandomize(Bench& bench) {
       .peerEnvironment = {},
       .peerOutput = bench.Path("randomize-out-shuf.txt"),
   };
+  AddFloor(bench, contest);
   ContestResult result;
   if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
   PrintTargets(result, "shuf", kRandomizeMaxRatio, kRandomizeMaxRssMiB, {kRandomizeTargetMiB},
                flags.sizeMiB);
+  PrintFloorFigures(result, "shuf", kRandomizeFloorMark, flags.sizeMiB);
 
   LinesSignature input;
   const ShuffleCheck ours = CheckShuffle(contest.oursOutput, list, &input);
@@ -434,16 +488,14 @@ bool BenchRandomize(Bench& bench) {
 constexpr double kCopyMaxRatio = 1.0;
 constexpr double kCopyMaxRssMiB = 100;
 const std::vector<std::uint64_t> kCopyTargetMiB{100, 1024};
+// The include and the extract in multiples of the floor.
+constexpr double kIncludeFloorMark = 1.2;
+constexpr double kExtractFloorMark = 1.0;
 
 void PrintCopyFigures(const ContestResult& result, const char* peerName, std::uint64_t sizeMiB,
-                      const char* note = "") {
+                      const char* note = "", double floorMark = 0) {
   PrintTargets(result, peerName, kCopyMaxRatio, kCopyMaxRssMiB, kCopyTargetMiB, sizeMiB);
-  const double floorMedian = Median(result.baselineRuns);
-  std::printf(
-      "              times the floor (cat + sync%s): vantor-cli %.2f, %s %.2f; medians %.2f, "
-      "%.2f\n",
-      note, result.baselineRatio, peerName, result.peerBaselineRatio,
-      Median(result.oursRuns) / floorMedian, Median(result.peerRuns) / floorMedian);
+  PrintFloorFigures(result, peerName, floorMark, sizeMiB, note);
 }
 
 // A split into numbered parts against split(1) with the same cut: `oursMode` and
@@ -606,7 +658,7 @@ bool BenchInclude(Bench& bench) {
   };
   ContestResult result;
   if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
-  PrintCopyFigures(result, awkName.c_str(), flags.sizeMiB);
+  PrintCopyFigures(result, awkName.c_str(), flags.sizeMiB, "", kIncludeFloorMark);
   const bool identical = ReportIdentical(contest.oursOutput, contest.peerOutput, awkName.c_str());
   std::printf("              vantor-cli report: %s\n",
               ReportLine(contest.report, "included").c_str());
@@ -647,7 +699,8 @@ bool BenchExtract(Bench& bench) {
   }
   ContestResult result;
   if (!RunContest(contest, flags.cli, flags.runs, &result)) return false;
-  PrintCopyFigures(result, "shuf", flags.sizeMiB, "; vantor-cli reads the list twice, cat once");
+  PrintCopyFigures(result, "shuf", flags.sizeMiB, "; vantor-cli reads the list twice, cat once",
+                   kExtractFloorMark);
 
   SublistCheck ours(contest.oursOutput);
   SublistCheck peer(contest.peerOutput);

@@ -5,11 +5,13 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/filter_matcher.h"
 #include "engine/format.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
+#include "engine/platform/tasks.h"
 #include "engine/run_context.h"
 #include "engine/texts.h"
 
@@ -22,6 +24,26 @@ namespace {
 constexpr std::size_t kLongFragment = 4096;
 
 char Upper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// The bytes of an address that take part in the comparison: its line without one
+// trailing CR.
+std::size_t AddressLength(const LineRecord& line) {
+  std::size_t n = static_cast<std::size_t>(line.length);
+  if (line.text[n - 1] == '\r') --n;
+  return n;
+}
+
+// Past the LF that ends the line.
+const char* LineEnd(const LineRecord& line) { return line.text + line.length + 1; }
+
+// Bytes of a chunk whose lines are searched together.
+constexpr std::ptrdiff_t kWindow = 256 << 10;
+
+// What one thread searching lines needs for itself.
+struct Scratch {
+  std::string upper;                // an address in capitals
+  std::vector<std::uint8_t> flags;  // a flag for each byte of a window of lines
+};
 
 // A share of the filter's fragments, searched together.
 class FragmentBatch {
@@ -43,9 +65,40 @@ class FragmentBatch {
     return bytes;
   }
 
+  // Marks `denied[i]` for the addresses of lines [from, to) not yet marked that contain
+  // a fragment of the batch.
+  void MarkDenied(LineStore& lines, std::size_t from, std::size_t to, char* denied,
+                  Scratch* scratch) const {
+    if (matcher_ && matcher_->SeesCr()) {
+      // A CR in a fragment: the lines' own CRs must be left out, one by one.
+      for (std::size_t i = from; i < to; ++i) {
+        const std::size_t n = AddressLength(lines[i]);
+        if (!denied[i] && n > 0 && matcher_->Matches(lines[i].text, n)) denied[i] = 1;
+      }
+    } else if (matcher_) {
+      // The lines as they lie in the chunk, a window of them at a time: the flags of a
+      // window stay in the cache until they are read.
+      for (std::size_t i = from; i < to;) {
+        const char* begin = lines[i].text;
+        std::size_t j = i + 1;
+        while (j < to && LineEnd(lines[j]) - begin <= kWindow) ++j;
+        const char* end = LineEnd(lines[j - 1]);
+        scratch->flags.resize(static_cast<std::size_t>(end - begin));
+        matcher_->MarkLines(begin, end, scratch->flags.data());
+        for (; i < j; ++i) denied[i] |= scratch->flags[LineEnd(lines[i]) - 1 - begin];
+      }
+    }
+    if (longFragments_.empty()) return;
+    for (std::size_t i = from; i < to; ++i) {
+      if (!denied[i] && MatchesLong(lines[i].text, AddressLength(lines[i]), &scratch->upper)) {
+        denied[i] = 1;
+      }
+    }
+  }
+
+ private:
   // `text[0, n)` is an address without its CR; `upper` is scratch space.
-  bool Matches(const char* text, std::size_t n, std::string* upper) const {
-    if (matcher_ && matcher_->Matches(text, n)) return true;
+  bool MatchesLong(const char* text, std::size_t n, std::string* upper) const {
     if (longFragments_.empty() || n < longFragments_.front().size()) return false;
     const std::size_t m = strnlen(text, n);
     upper->resize(m);
@@ -57,7 +110,6 @@ class FragmentBatch {
     return false;
   }
 
- private:
   std::unique_ptr<FilterMatcher> matcher_;
   std::vector<std::string> longFragments_;
 };
@@ -89,34 +141,20 @@ class FilterSet {
 
   bool streaming() const { return streaming_; }
 
-  // In memory: whether any fragment is in the address.
-  bool Matches(const char* text, std::size_t n) {
-    for (const FragmentBatch& batch : batches_) {
-      if (batch.Matches(text, n, &upper_)) return true;
-    }
-    return false;
+  // In memory: marks `denied[i]` for the addresses of lines [from, to) that contain a
+  // fragment. Each thread brings its own scratch space.
+  void MarkDenied(LineStore& lines, std::size_t from, std::size_t to, char* denied,
+                  Scratch* scratch) const {
+    for (const FragmentBatch& batch : batches_) batch.MarkDenied(lines, from, to, denied, scratch);
   }
 
   // Streaming: marks the chunk's addresses that contain a fragment, reading the filter
   // file once for the whole chunk.
-  void MarkDenied(LineStore& lines, std::vector<char>* denied) {
-    denied->assign(lines.count(), 0);
+  void MarkDeniedStreaming(LineStore& lines, std::vector<char>* denied) {
     ForEachBatch([&](FragmentBatch batch) {
-      for (std::size_t i = 0; i < lines.count(); ++i) {
-        if ((*denied)[i]) continue;
-        std::size_t n = AddressLength(lines[i]);
-        if (n > 0 && batch.Matches(lines[i].text, n, &upper_)) (*denied)[i] = 1;
-      }
+      batch.MarkDenied(lines, 0, lines.count(), denied->data(), &scratch_);
       return true;
     });
-  }
-
-  // The bytes of an address that take part in the comparison: its line without one
-  // trailing CR.
-  static std::size_t AddressLength(const LineRecord& line) {
-    std::size_t n = static_cast<std::size_t>(line.length);
-    if (line.text[n - 1] == '\r') --n;
-    return n;
   }
 
  private:
@@ -181,7 +219,7 @@ class FilterSet {
   std::unique_ptr<ListReader> reader_;
   std::vector<FragmentBatch> batches_;
   bool streaming_ = false;
-  std::string upper_;
+  Scratch scratch_;  // for the streaming search
 };
 
 }  // namespace
@@ -220,9 +258,12 @@ void FilterList(RunContext& run) {
   FilterSet filter(run);
   filter.Load();
 
+  // Before the writer: it may be writing from the reader's buffers until it goes.
+  ListReader input(run.env(), NoKey);
   ListWriter writer(run.temps(), run.chunkSizes().writeBuffer);
   writer.CreateTemp(run.CommitIsFinal());
-  ListReader input(run.env(), NoKey);
+  // Kept lines are written straight from the chunk while the next is read and searched.
+  input.AlternateBuffers();
   input.Open(run.Input(), job.chunkSizes.list);
   run.progress().Stage(0, 1, run.InputBytes());
 
@@ -231,24 +272,57 @@ void FilterList(RunContext& run) {
   long long total = 0;
   std::uint32_t lastPost = run.env()->TickCount();
   std::vector<char> deniedInChunk;
+  Scratch scratch;
+  Scratch helperScratch;
+  bool handedOver = false;  // a run of the chunk before was written straight from it
+  // Last, so that its task has ended before what it uses goes.
+  TaskQueue helper;
   for (;;) {
     run.PostInfo(kReadingEmails);
+    // The chunk is read into the buffer of the one before the last, whose runs may
+    // still be being written, unless a run of the last was handed over after them.
+    if (!handedOver) writer.WaitForWrites();
+    handedOver = false;
     if (!input.ReadChunk()) break;
     if (!run.KeepRunning()) break;
     run.progress().Done(input.bytesRead());
     LineStore& lines = input.lines();
-    if (lines.count() == 0) continue;
-    run.PostInfo(Format("%d email(s) read, filtering...", static_cast<int>(lines.count())));
-    if (filter.streaming()) filter.MarkDenied(lines, &deniedInChunk);
-    for (std::size_t i = 0; i < lines.count(); ++i) {
+    const std::size_t count = lines.count();
+    if (count == 0) continue;
+    run.PostInfo(Format("%d email(s) read, filtering...", static_cast<int>(count)));
+    deniedInChunk.assign(count, 0);
+    if (filter.streaming()) {
+      filter.MarkDeniedStreaming(lines, &deniedInChunk);
+    } else {
+      // The second half of the chunk on the helper's thread.
+      const std::size_t half = count / 2;
+      char* marks = deniedInChunk.data();
+      helper.Start([&filter, &lines, half, count, marks, &helperScratch] {
+        filter.MarkDenied(lines, half, count, marks, &helperScratch);
+      });
+      filter.MarkDenied(lines, 0, half, marks, &scratch);
+      helper.Wait();
+    }
+    // Kept lines that follow each other in the chunk are written as one run.
+    const char* runStart = nullptr;
+    const char* runEnd = nullptr;
+    auto writeRun = [&] {
+      if (runEnd != runStart) {
+        handedOver |= writer.WriteBehind(runStart, static_cast<std::size_t>(runEnd - runStart));
+      }
+    };
+    for (std::size_t i = 0; i < count; ++i) {
       const LineRecord& line = lines[i];
-      const std::size_t n = FilterSet::AddressLength(line);
+      const std::size_t n = AddressLength(line);
       if (n > 0) {
-        const bool deny = filter.streaming() ? deniedInChunk[i] != 0 : filter.Matches(line.text, n);
-        if (deny) {
+        if (deniedInChunk[i]) {
           ++denied;
+        } else if (line.text == runEnd) {
+          runEnd += line.length + 1;
         } else {
-          writer.WriteLine(line);
+          writeRun();
+          runStart = line.text;
+          runEnd = line.text + line.length + 1;
         }
         // The clock is read every 1,024 addresses: cheap, and still far finer than
         // the two seconds between posts.
@@ -261,6 +335,7 @@ void FilterList(RunContext& run) {
       }
       ++total;
     }
+    writeRun();
   }
   writer.Finish(run.CommitIsFinal());
   input.Close();

@@ -1,25 +1,26 @@
 #include "engine/filter_matcher.h"
 
+#include <algorithm>
 #include <deque>
 
 namespace vantor {
 
 namespace {
 
-constexpr std::uint8_t kOtherClass = 0;  // bytes that occur in no fragment
-constexpr std::uint8_t kNulClass = 1;    // ends the address, as the NUL ends a C string
+constexpr std::uint8_t kNulClass = 1;  // ends the address, as the NUL ends a C string
+constexpr std::uint8_t kLfClass = 2;   // ends a line: every state goes back to the root
 constexpr std::uint32_t kNone = UINT32_MAX;
 
 }  // namespace
 
 std::size_t FilterMatcher::TableBytes(std::size_t bytes, std::size_t classes) {
-  return (bytes + 3) * (classes + 2) * sizeof(std::uint32_t);
+  return (bytes + 3) * (classes + 3) * sizeof(std::uint32_t);
 }
 
 FilterMatcher::FilterMatcher(const std::vector<std::string_view>& fragments) {
   // Byte classes: every byte of a fragment gets one, and a lower-case letter shares
   // the class of its upper-case form.
-  std::uint32_t classes = 2;
+  std::uint32_t classes = 3;
   std::size_t totalBytes = 0;
   for (std::string_view fragment : fragments) {
     totalBytes += fragment.size();
@@ -29,6 +30,7 @@ FilterMatcher::FilterMatcher(const std::vector<std::string_view>& fragments) {
   }
   for (int b = 'a'; b <= 'z'; ++b) classOf_[b] = classOf_[b - 'a' + 'A'];
   classOf_[0] = kNulClass;
+  classOf_[static_cast<unsigned char>('\n')] = kLfClass;
   classes_ = classes;
   root_ = 2 * classes;
 
@@ -37,8 +39,8 @@ FilterMatcher::FilterMatcher(const std::vector<std::string_view>& fragments) {
   table_.assign(static_cast<std::size_t>(3) * classes, kNone);
   std::vector<bool> output(3, false);
   for (std::uint32_t c = 0; c < classes; ++c) {
-    table_[c] = kAccept;
-    table_[classes + c] = classes;
+    table_[c] = c == kLfClass ? root_ : kAccept;
+    table_[classes + c] = c == kLfClass ? root_ : classes;
   }
   table_.reserve((totalBytes + 3) * classes);
   for (std::string_view fragment : fragments) {
@@ -65,6 +67,8 @@ FilterMatcher::FilterMatcher(const std::vector<std::string_view>& fragments) {
     std::uint32_t& next = table_[root_ + c];
     if (c == kNulClass) {
       next = classes;
+    } else if (c == kLfClass) {
+      next = root_;
     } else if (next == kNone) {
       next = root_;
     } else {
@@ -81,6 +85,8 @@ FilterMatcher::FilterMatcher(const std::vector<std::string_view>& fragments) {
       std::uint32_t& next = table_[node + c];
       if (c == kNulClass) {
         next = classes;
+      } else if (c == kLfClass) {
+        next = root_;
       } else if (next == kNone) {
         next = table_[failure + c];
       } else {
@@ -89,10 +95,46 @@ FilterMatcher::FilterMatcher(const std::vector<std::string_view>& fragments) {
       }
     }
   }
-  // Once a fragment is found nothing else matters: send every edge into an accepting
-  // state to the absorbing one, so the scan can stop there.
+  // Once a fragment is found nothing else in the line matters: send every edge into an
+  // accepting state to the one that keeps it to the line's end, so the scan can stop
+  // there.
   for (std::size_t i = root_; i < table_.size(); ++i) {
     if (output[table_[i] / classes]) table_[i] = kAccept;
+  }
+}
+
+void FilterMatcher::MarkLines(const char* begin, const char* end, std::uint8_t* flags) const {
+  constexpr int kRuns = 4;
+  const auto* bytes = reinterpret_cast<const unsigned char*>(begin);
+  const auto size = static_cast<std::size_t>(end - begin);
+  // Each run but the first starts after the LF at or after its share's start.
+  std::size_t cut[kRuns + 1];
+  cut[0] = 0;
+  cut[kRuns] = size;
+  for (int r = 1; r < kRuns; ++r) {
+    std::size_t at = std::max(cut[r - 1], size / kRuns * r);
+    while (at < size && bytes[at] != '\n') ++at;
+    cut[r] = at < size ? at + 1 : size;
+  }
+  std::size_t common = size;
+  for (int r = 0; r < kRuns; ++r) common = std::min(common, cut[r + 1] - cut[r]);
+  std::uint32_t state[kRuns];
+  for (std::uint32_t& s : state) s = root_;
+  const std::uint32_t* table = table_.data();
+  // A flag is the state before its byte: at an LF, the end of the line before it.
+  for (std::size_t i = 0; i < common; ++i) {
+    for (int r = 0; r < kRuns; ++r) {
+      const std::size_t k = cut[r] + i;
+      flags[k] = state[r] == kAccept;
+      state[r] = table[state[r] + classOf_[bytes[k]]];
+    }
+  }
+  for (int r = 0; r < kRuns; ++r) {
+    std::uint32_t s = state[r];
+    for (std::size_t k = cut[r] + common; k < cut[r + 1]; ++k) {
+      flags[k] = s == kAccept;
+      s = table[s + classOf_[bytes[k]]];
+    }
   }
 }
 

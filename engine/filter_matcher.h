@@ -33,11 +33,23 @@ class FilterMatcher {
     return state == kAccept;
   }
 
+  // For the whole lines of [begin, end), each ending in LF, sets flags[k] to 1 where
+  // begin[k] is the LF of a line that contains a fragment and to 0 where it ends one
+  // that does not (what it sets elsewhere is of no meaning); `flags` holds end - begin
+  // bytes. A line's bytes are read as Matches reads an address, its CR among them, so
+  // the answers are those of Matches on the lines without their CR only when no
+  // fragment holds a CR (SeesCr). The lines are cut into four runs walked a byte of each
+  // in turn: the four table lookups do not wait for each other.
+  void MarkLines(const char* begin, const char* end, std::uint8_t* flags) const;
+  // Whether a fragment holds a CR.
+  bool SeesCr() const { return classOf_[static_cast<unsigned char>('\r')] != kOtherClass; }
+
   std::size_t MemoryBytes() const { return table_.size() * sizeof(std::uint32_t); }
 
  private:
   // States are stored as the offsets of their rows: accept, dead, root, then the rest.
   static constexpr std::uint32_t kAccept = 0;
+  static constexpr std::uint8_t kOtherClass = 0;  // bytes that occur in no fragment
   std::uint32_t classes_ = 0;
   std::uint32_t root_ = 0;  // the root state, at 2 * classes_
   std::array<std::uint8_t, 256> classOf_{};

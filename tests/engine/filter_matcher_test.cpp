@@ -115,6 +115,10 @@ TEST(FilterMatcherTest, MatchesStrstrOnRandomFragmentsAndAddresses) {
     // Addresses over the fragments' bytes in both cases, with a few bytes that are in
     // no fragment and a rare NUL.
     std::string textBytes = shape.fragmentBytes + "abcdefgh" + "x@\xE1";
+    // The same addresses are then searched as lines.
+    std::vector<std::string_view> texts;
+    std::vector<char> expectedMarks;
+    std::vector<std::string> held(200);
     for (int t = 0; t < 200; ++t) {
       std::string text(rng() % 40, '\0');
       for (char& b : text) {
@@ -122,12 +126,34 @@ TEST(FilterMatcherTest, MatchesStrstrOnRandomFragmentsAndAddresses) {
       }
       const std::size_t n = rng() % 4 == 0 ? rng() % (text.size() + 1) : text.size();
       const bool expected = ReferenceMatches(fragments, text, n);
+      held[t] = text;
+      texts.emplace_back(held[t].data(), n);
+      expectedMarks.push_back(expected);
       if (matcher.Matches(text.data(), n) != expected) {
         ADD_FAILURE() << "seed " << seed << ": " << ::testing::PrintToString(fragments) << " in "
                       << ::testing::PrintToString(text.substr(0, n)) << ", expected " << expected;
         return;
       }
       ++(expected ? matched : unmatched);
+    }
+    // The same addresses as lines of a chunk, every third ending in CR LF.
+    std::string chunk;
+    std::vector<std::size_t> lineEnds;
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      chunk.append(texts[i]);
+      if (i % 3 == 0) chunk += '\r';
+      lineEnds.push_back(chunk.size());
+      chunk += '\n';
+    }
+    std::vector<std::uint8_t> flags(chunk.size(), 7);
+    matcher.MarkLines(chunk.data(), chunk.data() + chunk.size(), flags.data());
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      if (flags[lineEnds[i]] != expectedMarks[i]) {
+        ADD_FAILURE() << "seed " << seed << ", as lines: " << ::testing::PrintToString(fragments)
+                      << " in " << ::testing::PrintToString(std::string(texts[i])) << ", expected "
+                      << int{expectedMarks[i]};
+        return;
+      }
     }
   }
   // Both answers must be common, or the comparison proves little.
