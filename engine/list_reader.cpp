@@ -1,8 +1,10 @@
 #include "engine/list_reader.h"
 
+#include <bit>
 #include <cstring>
 
 #include "engine/error.h"
+#include "engine/line_bits.h"
 #include "engine/texts.h"
 
 namespace vantor {
@@ -111,13 +113,23 @@ bool ListReader::ReadWholeLines() {
 bool ListReader::ReadChunk() {
   lines_.Clear();
   if (!ReadWholeLines()) return false;
-  char* scan = buffer_.get();
   char* const end = scan_;
-  while (scan < end) {
-    char* lf = static_cast<char*>(std::memchr(scan, '\n', end - scan));
-    const std::uint32_t n = static_cast<std::uint32_t>(lf - scan);
-    if (n > 0) lines_.Add(scan, static_cast<std::int32_t>(n));
-    scan = lf + 1;
+  char* line = buffer_.get();
+  for (char* block = line; block < end; block += 64) {
+    std::uint64_t lfs;
+    if (end - block >= 64) {
+      lfs = LfBits(block);
+    } else {
+      char last[64] = {};
+      std::memcpy(last, block, static_cast<std::size_t>(end - block));
+      lfs = LfBits(last);
+    }
+    for (; lfs != 0; lfs &= lfs - 1) {
+      char* lf = block + std::countr_zero(lfs);
+      const auto n = static_cast<std::uint32_t>(lf - line);
+      if (n > 0) lines_.Add(line, static_cast<std::int32_t>(n));
+      line = lf + 1;
+    }
   }
   return true;
 }
