@@ -384,8 +384,15 @@ Names FiveParts(int mode, int slot) {
   }
   trace.push_back(random ? "info2 Merge previously randomized parts"
                          : "info2 Merge previously sorted parts");
-  for (int left : {3, 2, 1, 0}) {
-    trace.push_back("info Merging 2 temp files, " + std::to_string(left) + " file(s) left...");
+  if (random) {
+    // 90 bytes in buckets of half a part each.
+    for (int done = 1; done <= 9; ++done) {
+      trace.push_back("info " + std::to_string(done) + " of 9 part(s) done");
+    }
+  } else {
+    for (int left : {3, 2, 1, 0}) {
+      trace.push_back("info Merging 2 temp files, " + std::to_string(left) + " file(s) left...");
+    }
   }
   trace.push_back("info Renaming temporary file into output file...");
   trace.push_back(random ? "info Randomize complete!" : "info Sort complete!");
