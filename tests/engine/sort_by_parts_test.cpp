@@ -428,13 +428,18 @@ TEST_F(SortByPartsTest, ReplacingTheInputSortsItInPlace) {
   EXPECT_EQ(Output(), "previous\n");
 }
 
-// 20,000 numbered lines in 13 parts, merged in uneven pairs through small chunks. In a
-// uniform shuffle where a line ends up says nothing about where it stood: each cell of
-// the table of input twentieths by output twentieths holds about 50 lines, each output
-// fifth takes about a fifth of each input fifth, and half of the neighbouring lines
-// stand in their input order. The run's generator gives the seed and nothing else, so
-// an extract after the randomize draws the same whatever the list.
-TEST_F(SortByPartsTest, RandomizingPutsEveryLineAnywhereWithEqualChance) {
+// 20,000 numbered lines, 260,000 bytes read in parts of 20,000: dealt into 26 buckets
+// of half a part, or, with at most four files open at once, into four buckets too large
+// for a part, each dealt again into buckets of its own. In a uniform shuffle where a
+// line ends up says nothing about where it stood: each cell of the table of input
+// twentieths by output twentieths holds about 50 lines, each output fifth takes about a
+// fifth of each input fifth, and half of the neighbouring lines stand in their input
+// order. The run's generator gives the seed and nothing else, so an extract after the
+// randomize draws the same whatever the list.
+class RandomizeUniformTest : public SortByPartsTest,
+                             public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(RandomizeUniformTest, PutsEveryLineAnywhereWithEqualChance) {
   constexpr int kLines = 20000;
   constexpr std::size_t kLineSize = 13;
   std::string list;
@@ -444,12 +449,20 @@ TEST_F(SortByPartsTest, RandomizingPutsEveryLineAnywhereWithEqualChance) {
     list += line;
   }
   job_.chunkSizes.list = 20000;
-  job_.chunkSizes.merge = 1000;
+  job_.chunkSizes.mergeFanIn = GetParam();
   std::set<std::string> outputs;
   for (std::uint32_t seed : {1u, 2u, 3u}) {
     seed_ = seed;
+    const int filesBefore = env_.callsOf(testing::Call::TempName);
     ASSERT_EQ(Run(list, 2), "");
     const std::string output = Output();
+    // The buckets and the result, and buckets of buckets when few may be open.
+    const int files = env_.callsOf(testing::Call::TempName) - filesBefore;
+    if (GetParam() < 26) {
+      EXPECT_GT(files, static_cast<int>(GetParam()) + 1) << "no bucket was dealt again";
+    } else {
+      EXPECT_EQ(files, 26 + 1);
+    }
     ASSERT_EQ(SortedLines(output), SortedLines(list));
     EXPECT_EQ(job_.resultsText, Report(2, kLines, false, 0));
     RunRandom fresh;
@@ -492,6 +505,56 @@ TEST_F(SortByPartsTest, RandomizingPutsEveryLineAnywhereWithEqualChance) {
     outputs.insert(output);
   }
   EXPECT_EQ(outputs.size(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(FilesOpenAtOnce, RandomizeUniformTest, ::testing::Values(512, 4));
+
+// Random lists with long lines, CR LF lines and NUL bytes, in parts of random sizes
+// with few or many files open at once: the output holds exactly the lines a sort reads
+// (a line longer than a part cut there, a last line given the list's line end, no blank
+// line), leaves no temporary file, and comes out the same again for the same seed.
+TEST_F(SortByPartsTest, RandomizingKeepsTheLinesASortReadsForAnyPartAndFanIn) {
+  std::mt19937 random(909);
+  for (int round = 0; round < 100; ++round) {
+    job_.chunkSizes.list = 64 + random() % 449;
+    job_.chunkSizes.writeBuffer = 16 + random() % 200;
+    job_.chunkSizes.mergeFanIn = round % 3 == 0 ? 512 : 2 + round % 5;
+    std::string list = RandomList(random, job_.chunkSizes.list, random() % 2);
+    if (round % 4 == 1) {
+      for (int i = 0; i < 5; ++i) list[random() % list.size()] = '\0';
+    }
+    if (round % 5 == 2) list += list + list;
+    const Expected e = Reference(list, job_.chunkSizes.list, 0, false);
+    const std::string where = "round " + std::to_string(round);
+
+    ASSERT_EQ(Run(list, 2), "") << where;
+    const std::string output = Output();
+    ASSERT_EQ(SortedLines(output), SortedLines(e.output)) << where;
+    EXPECT_EQ(job_.resultsText, Report(2, e.lines, false, 0)) << where;
+    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << where;
+    ASSERT_EQ(RunAgain(), "") << where;
+    EXPECT_EQ(Output(), output) << where;
+  }
+}
+
+// The order drawn for a seed comes from the project's own generators alone, so that
+// every platform writes the same bytes: for a list dealt into buckets, and for a list
+// of one part.
+TEST_F(SortByPartsTest, RandomizingWritesTheSameBytesForASeedOnEveryPlatform) {
+  struct Case {
+    std::uint32_t partSize;
+    std::string output;
+  };
+  for (const Case& c : {Case{20,
+                             "u6@x.com\nu3@x.com\nu8@x.com\nu5@z.com\nu4@x.com\n"
+                             "u2@y.com\nu0@z.com\nu9@x.com\nu1@x.com\nu7@y.com\n"},
+                        Case{kWhole,
+                             "u7@y.com\nu0@z.com\nu6@x.com\nu5@z.com\nu2@y.com\n"
+                             "u8@x.com\nu1@x.com\nu3@x.com\nu9@x.com\nu4@x.com\n"}}) {
+    job_.chunkSizes.list = c.partSize;
+    ASSERT_EQ(Run(kTenLines, 2), "");
+    EXPECT_EQ(Output(), c.output) << c.partSize;
+  }
 }
 
 std::string Repeats() {
