@@ -546,7 +546,7 @@ TEST_F(SortByPartsTest, RandomizingWritesTheSameBytesForASeedOnEveryPlatform) {
     std::string output;
   };
   for (const Case& c : {Case{20,
-                             "u6@x.com\nu3@x.com\nu8@x.com\nu5@z.com\nu4@x.com\n"
+                             "u3@x.com\nu6@x.com\nu8@x.com\nu4@x.com\nu5@z.com\n"
                              "u2@y.com\nu0@z.com\nu9@x.com\nu1@x.com\nu7@y.com\n"},
                         Case{kWhole,
                              "u7@y.com\nu0@z.com\nu6@x.com\nu5@z.com\nu2@y.com\n"
