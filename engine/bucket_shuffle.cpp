@@ -11,7 +11,6 @@
 #include "engine/line_store.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
-#include "engine/platform/builtins.h"
 #include "engine/platform/env.h"
 #include "engine/platform/tasks.h"
 #include "engine/run_context.h"
@@ -65,6 +64,20 @@ struct Slice {
   const char* data;
   std::size_t bytes;
 };
+
+// Copies a line of `n` bytes to `to`, where `room` bytes may be written. A short line
+// is copied by one fixed-size move, which may read past its end (a reader's buffer and
+// every block have slack after their lines) and write past it where the next line of
+// the same bucket or group will go.
+constexpr std::size_t kShortCopy = 32;
+static_assert(kShortCopy <= ListReader::kSlack);
+inline void CopyLine(char* to, const char* from, std::size_t n, std::size_t room) {
+  if (n <= kShortCopy && room >= kShortCopy) {
+    std::memcpy(to, from, kShortCopy);
+  } else {
+    std::memcpy(to, from, n);
+  }
+}
 
 std::string PhaseText(std::uint64_t part, long done) {
   return Format("Randomizing emails list by parts of %ld bytes, %ld part(s) done",
@@ -210,20 +223,14 @@ class BucketShuffle {
     char* const block = blocks_[next_].get();
     next_ ^= 1;
     places_.resize(count);
+    ends_.resize(count);
     std::size_t at = 0;
     for (std::size_t b = 0; b < count; ++b) {
       places_[b] = at;
       at += chunkBytes_[b];
+      ends_[b] = at;
     }
-    const std::uint16_t* pick = picks_.data();
-    const char* p = data;
-    for (const std::uint32_t length : lengths_) {
-      if (length > 1) {
-        std::memcpy(block + places_[*pick], p, length);
-        places_[*pick++] += length;
-      }
-      p += length;
-    }
+    Scatter(data, block);
 
     // The block written before this one is free once its writes have ended.
     if (!helper_.Wait()) RaiseFailed(kWriteFailed);
@@ -383,59 +390,73 @@ class BucketShuffle {
     });
   }
 
-  // Makes the records of the lines of `bytes` bytes at `data`, each ending in LF, in
-  // groups: each line goes to one of the groups, each drawn with equal chance, and the
-  // records of a group lie together. Shuffling each group alone then orders the lines
-  // with the same chances as one shuffle of them all, but each group's swaps stay in the
-  // processor's cache, where a shuffle of a part's records would miss it at nearly
-  // every swap. Returns the number of lines.
-  std::size_t Arrange(char* data, std::size_t bytes) {
+  // Copies each line picked for a bucket or group (lengths_ and picks_) from `data` to
+  // the place of its bucket or group in `block` (places_, up to ends_).
+  void Scatter(const char* data, char* block) {
+    const std::uint16_t* pick = picks_.data();
+    const char* p = data;
+    for (const std::uint32_t length : lengths_) {
+      if (length > 1) {
+        const std::size_t at = places_[*pick];
+        CopyLine(block + at, p, length, ends_[*pick] - at);
+        places_[*pick++] = at + length;
+      }
+      p += length;
+    }
+  }
+
+  // Copies the lines of `bytes` bytes at `data`, each ending in LF, to the grouping
+  // block in groups: each line goes to one of the groups, each drawn with equal chance,
+  // in the order read. Shuffling each group alone then orders the lines with the same
+  // chances as one shuffle of them all, but each group's lines and records stay in the
+  // processor's cache, where a shuffle of a part would miss it at nearly every line.
+  // Returns the number of lines.
+  std::size_t Arrange(const char* data, std::size_t bytes) {
     const std::uint64_t groupBytes = std::max<std::uint64_t>(part_ / kGroupsPerPart, 1);
     const auto groups = static_cast<std::size_t>(
         std::clamp<std::uint64_t>((bytes + groupBytes - 1) / groupBytes, 1, kMostBuckets));
+    grouped_ = blocks_[2].get();
+    if (bytes + ListReader::kSlack > BlockBytes()) {
+      largeGrouped_.reset(new char[bytes + ListReader::kSlack]);
+      grouped_ = largeGrouped_.get();
+    }
     groupStarts_.assign(groups + 1, 0);
     lengths_.clear();
     picks_.clear();
-    char* const end = data + bytes;
-    for (char* p = data; p < end;) {
-      char* lf = static_cast<char*>(std::memchr(p, '\n', end - p));
+    const char* const end = data + bytes;
+    for (const char* p = data; p < end;) {
+      const char* lf = static_cast<const char*>(std::memchr(p, '\n', end - p));
       const auto length = static_cast<std::uint32_t>(lf + 1 - p);
       lengths_.push_back(length);
       if (length > 1) {
         const auto pick = static_cast<std::uint16_t>(groups > 1 ? random_.Below(groups) : 0);
         picks_.push_back(pick);
-        ++groupStarts_[pick + 1];
+        groupStarts_[pick + 1] += length;
       }
       p = lf + 1;
     }
     for (std::size_t g = 0; g < groups; ++g) groupStarts_[g + 1] += groupStarts_[g];
-    records_.resize(picks_.size());
     places_.assign(groupStarts_.begin(), groupStarts_.end() - 1);
-    const std::uint16_t* pick = picks_.data();
-    char* p = data;
-    for (const std::uint32_t length : lengths_) {
-      if (length > 1) {
-        records_[places_[*pick++]++] = LineRecord{p, 0, static_cast<std::int32_t>(length - 1)};
-      }
-      p += length;
-    }
-    return records_.size();
+    ends_.assign(groupStarts_.begin() + 1, groupStarts_.end());
+    Scatter(data, grouped_);
+    return picks_.size();
   }
 
-  // Shuffles each group of the records Arrange made, of `bytes` bytes, and appends them
-  // to the result, a group at a time while its records are in the cache.
+  // Shuffles each group Arrange made, of `bytes` bytes in all, and appends it to the
+  // result.
   void ShuffleAndWrite(std::size_t bytes) {
     for (std::size_t g = 0; g + 1 < groupStarts_.size(); ++g) {
-      LineRecord* const group = records_.data() + groupStarts_[g];
-      const std::size_t count = groupStarts_[g + 1] - groupStarts_[g];
-      random_.Shuffle(group, count);
-      // The shuffled lines lie all over the block: each is asked for a few lines ahead.
-      constexpr std::size_t kAhead = 16;
-      for (std::size_t i = 0; i < count; ++i) {
-        if (i + kAhead < count) Prefetch(group[i + kAhead].text);
-        writer_.WriteLine(group[i]);
+      records_.clear();
+      char* const end = grouped_ + groupStarts_[g + 1];
+      for (char* p = grouped_ + groupStarts_[g]; p < end;) {
+        char* lf = static_cast<char*>(std::memchr(p, '\n', end - p));
+        records_.push_back(LineRecord{p, 0, static_cast<std::int32_t>(lf - p)});
+        p = lf + 1;
       }
+      random_.Shuffle(records_.data(), records_.size());
+      for (const LineRecord& line : records_) writer_.WriteLine(line);
     }
+    largeGrouped_.reset();
     written_ += bytes;
     run_.progress().Done(written_);
   }
@@ -444,17 +465,21 @@ class BucketShuffle {
   const ChunkSizes& sizes_;
   const std::uint64_t part_;
   ShuffleRandom& random_;
-  // Two blocks of a part each: the lines of a chunk dealt to the buckets, a bucket read
-  // whole, or a list of one part.
-  std::unique_ptr<char[]> blocks_[2];
+  // Three blocks of a part each: the first two take the lines of a chunk dealt to the
+  // buckets, a bucket read whole, or a list of one part; the third, the lines of a
+  // bucket or list in groups.
+  std::unique_ptr<char[]> blocks_[3];
+  char* grouped_ = nullptr;  // the third block, or largeGrouped_
+  std::unique_ptr<char[]> largeGrouped_;
   int next_ = 0;  // the block the next chunk is dealt into
   // Of the chunk being dealt, or of the bucket being arranged: each line's length with
   // its LF, each line's bucket or group, the bytes of each bucket, where the next line
-  // of each bucket or group goes, and where each group begins.
+  // of each bucket or group goes and where its room ends, and where each group begins.
   std::vector<std::uint32_t> lengths_;
   std::vector<std::uint16_t> picks_;
   std::vector<std::size_t> chunkBytes_;
   std::vector<std::size_t> places_;
+  std::vector<std::size_t> ends_;
   std::vector<std::size_t> groupStarts_;
   // The files of the buckets being dealt into, open while they are.
   std::vector<std::unique_ptr<WritableFile>> files_;
