@@ -1,7 +1,6 @@
 #include "engine/bucket_shuffle.h"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <memory>
 #include <string>
@@ -9,6 +8,7 @@
 
 #include "engine/error.h"
 #include "engine/format.h"
+#include "engine/line_bytes.h"
 #include "engine/line_store.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
@@ -66,50 +66,9 @@ struct Slice {
   std::size_t bytes;
 };
 
-// Copies a line of `n` bytes to `to`, where `room` bytes may be written. A short line
-// is copied by one fixed-size move, which may read past its end (a reader's buffer and
-// every block have slack after their lines) and write past it where the next line of
-// the same bucket or group will go.
-constexpr std::size_t kShortCopy = 32;
+// Every line dealt or grouped lies in a reader's buffer or a block, which have slack
+// after their lines for CopyLine's moves.
 static_assert(kShortCopy <= ListReader::kSlack);
-inline void CopyLine(char* to, const char* from, std::size_t n, std::size_t room) {
-  if (n <= kShortCopy && room >= kShortCopy) {
-    std::memcpy(to, from, kShortCopy);
-  } else {
-    std::memcpy(to, from, n);
-  }
-}
-
-// Calls `onLine(begin, length)` for each line of [data, end), which ends in LF, with the
-// line's length and its LF. Looks for the LFs eight bytes at a time: the lines of a list
-// are short, and a call to find each would cost more than the search.
-template <typename Char, typename OnLine>
-inline void ForEachLine(Char* data, Char* end, OnLine&& onLine) {
-  Char* start = data;
-  Char* p = data;
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr std::uint64_t kBytes = 0x0101010101010101ull;
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    for (; end - p >= 8; p += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, p, sizeof word);
-      const std::uint64_t x = word ^ (kBytes * '\n');
-      // The high bit of each byte of x that is 0, and of no other.
-      std::uint64_t lfs = ~(((x & kLow7) + kLow7) | x | kLow7);
-      while (lfs != 0) {
-        Char* lf = p + (std::countr_zero(lfs) >> 3);
-        onLine(start, static_cast<std::size_t>(lf + 1 - start));
-        start = lf + 1;
-        lfs &= lfs - 1;
-      }
-    }
-  }
-  for (; p < end; ++p) {
-    if (*p != '\n') continue;
-    onLine(start, static_cast<std::size_t>(p + 1 - start));
-    start = p + 1;
-  }
-}
 
 std::string PhaseText(std::uint64_t part, long done) {
   return Format("Randomizing emails list by parts of %ld bytes, %ld part(s) done",

@@ -557,6 +557,38 @@ TEST_F(SortByPartsTest, RandomizingWritesTheSameBytesForASeedOnEveryPlatform) {
   }
 }
 
+// The passes the runner weighs a rearrange by: a sort reads and writes a list of more
+// than a part twice; a randomizing too while its buckets fit in a part, and once more
+// for each time they must be dealt again, which only few files open at once make happen.
+TEST(RearrangePassesTest, CountsTheReadsAndWritesOfTheWholeList) {
+  constexpr std::uint64_t kMiB = 1 << 20;
+  struct Case {
+    std::uint64_t listBytes;
+    std::uint32_t part;
+    std::size_t fanIn;
+    bool randomizes;
+    std::size_t passes;
+  };
+  for (const Case& c : {
+           Case{0, 20 * kMiB, 512, true, 1},
+           Case{20 * kMiB, 20 * kMiB, 512, true, 1},
+           Case{20 * kMiB + 1, 20 * kMiB, 512, true, 2},
+           Case{1024 * kMiB, 20 * kMiB, 512, true, 2},
+           Case{5120 * kMiB, 20 * kMiB, 512, true, 2},
+           Case{20480 * kMiB, 20 * kMiB, 512, true, 3},
+           Case{260000, 20000, 4, true, 3},
+           Case{20 * kMiB, 20 * kMiB, 512, false, 1},
+           Case{20480 * kMiB, 20 * kMiB, 2, false, 2},
+       }) {
+    ChunkSizes sizes;
+    sizes.list = c.part;
+    sizes.mergeFanIn = c.fanIn;
+    EXPECT_EQ(RearrangePasses(c.listBytes, sizes, c.randomizes), c.passes)
+        << c.listBytes << " bytes, parts of " << c.part << ", " << c.fanIn << " files"
+        << (c.randomizes ? ", randomizing" : "");
+  }
+}
+
 std::string Repeats() {
   std::string list;
   for (int i = 0; i < 60; ++i) list += i % 3 ? "a@x\n" : "A@x\n";
