@@ -589,6 +589,50 @@ TEST(RearrangePassesTest, CountsTheReadsAndWritesOfTheWholeList) {
   }
 }
 
+// An Env that cannot tell the size of the list, as for a list that grows while it is
+// read: it seems to be one part.
+class SizeUnknownEnv final : public EnvWrapper {
+ public:
+  SizeUnknownEnv(Env* target, std::string list) : EnvWrapper(target), list_(std::move(list)) {}
+  FileFacts Inspect(const std::string& name) override {
+    FileFacts facts = target()->Inspect(name);
+    if (name == list_) facts.size = 0;
+    return facts;
+  }
+
+ private:
+  std::string list_;
+};
+
+// The lines gathered for a list of one part are dealt with the rest once the list turns
+// out larger: the lines of its first part end up anywhere, not first.
+TEST_F(SortByPartsTest, RandomizingAListLargerThanItsSizeSaidDealsItAll) {
+  constexpr int kLines = 20000;
+  constexpr int kLineSize = 14;
+  constexpr int kFirstPart = 20000 / kLineSize;
+  std::string list;
+  for (int i = 0; i < kLines; ++i) list += "u" + std::to_string(100000 + i) + "@x.com\n";
+  WriteFile(dir_.File("in.txt"), list);
+  job_.randomize = true;
+  job_.rearrangeMode = RearrangeMode::kRandomize;
+  job_.chunkSizes.list = 20000;
+  job_.random.Seed(1);
+  job_.runPermission->Set();
+  SizeUnknownEnv env(&env_, job_.inputFileName);
+  ActionRunner(job_, sink_, &env).Run();
+  EXPECT_EQ(job_.resultsText, Report(2, kLines, false, 0));
+  const std::string output = Output();
+  ASSERT_EQ(SortedLines(output), SortedLines(list));
+  EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
+  // About 143 of the first 2,000 lines written come from the first part.
+  int fromFirst = 0;
+  for (std::size_t at = 0; at < 2000 * kLineSize; at += kLineSize) {
+    fromFirst += std::stoi(output.substr(at + 1, 6)) - 100000 < kFirstPart;
+  }
+  EXPECT_GT(fromFirst, 90);
+  EXPECT_LT(fromFirst, 200);
+}
+
 std::string Repeats() {
   std::string list;
   for (int i = 0; i < 60; ++i) list += i % 3 ? "a@x\n" : "A@x\n";
