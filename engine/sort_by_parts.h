@@ -1,11 +1,10 @@
 // The rearrange actions: sort by entire email, sort by domain then user name, and
-// randomize. All three are one external sort: the list is read in parts of one chunk,
-// each part is sorted in memory and written to a temporary file, and the files are
-// merged two at a time, oldest first, until one is left to commit. Randomizing shuffles
-// each part instead, every order equally likely, and merges two files by a random
-// interleaving, every one equally likely, so that the list comes out in any order of
-// its lines with equal chance, whatever its size. Its generator is seeded by four draws
-// of the job's `random`, which nothing else of the action draws from.
+// randomize. The two sorts are one external sort: the list is read in parts of one
+// chunk, each part is sorted in memory and written to a temporary file, and the files
+// are merged until one is left to commit. Randomizing deals the lines into buckets and
+// shuffles each in memory (bucket_shuffle.h), so that the list comes out in any order
+// of its lines with equal chance, whatever its size. Its generator is seeded by four
+// draws of the job's `random`, which nothing else of the action draws from.
 #ifndef VANTOR_ENGINE_SORT_BY_PARTS_H_
 #define VANTOR_ENGINE_SORT_BY_PARTS_H_
 
@@ -19,9 +18,9 @@ namespace vantor {
 class RunContext;
 
 // The passes over a list of `listBytes` bytes the action makes, each of which reads it
-// and writes it once: the parts, then the merges (none for a list of one part; one for
-// a sort, however many files it merges; one per level of the pairwise merges of a
-// randomizing). The action reports its progress in these stages.
+// and writes it once: for a sort the parts, then the merges (none for a list of one
+// part; one however many files it merges); for a randomizing those of
+// BucketShufflePasses. The action reports its progress in these stages.
 std::size_t RearrangePasses(std::uint64_t listBytes, const ChunkSizes& sizes, bool randomizes);
 
 void SortByEntireEmail(RunContext& run);

@@ -384,8 +384,15 @@ Names FiveParts(int mode, int slot) {
   }
   trace.push_back(random ? "info2 Merge previously randomized parts"
                          : "info2 Merge previously sorted parts");
-  for (int left : {3, 2, 1, 0}) {
-    trace.push_back("info Merging 2 temp files, " + std::to_string(left) + " file(s) left...");
+  if (random) {
+    // 90 bytes in buckets of half a part each.
+    for (int done = 1; done <= 9; ++done) {
+      trace.push_back("info " + std::to_string(done) + " of 9 part(s) done");
+    }
+  } else {
+    for (int left : {3, 2, 1, 0}) {
+      trace.push_back("info Merging 2 temp files, " + std::to_string(left) + " file(s) left...");
+    }
   }
   trace.push_back("info Renaming temporary file into output file...");
   trace.push_back(random ? "info Randomize complete!" : "info Sort complete!");
@@ -421,13 +428,18 @@ TEST_F(SortByPartsTest, ReplacingTheInputSortsItInPlace) {
   EXPECT_EQ(Output(), "previous\n");
 }
 
-// 20,000 numbered lines in 13 parts, merged in uneven pairs through small chunks. In a
-// uniform shuffle where a line ends up says nothing about where it stood: each cell of
-// the table of input twentieths by output twentieths holds about 50 lines, each output
-// fifth takes about a fifth of each input fifth, and half of the neighbouring lines
-// stand in their input order. The run's generator gives the seed and nothing else, so
-// an extract after the randomize draws the same whatever the list.
-TEST_F(SortByPartsTest, RandomizingPutsEveryLineAnywhereWithEqualChance) {
+// 20,000 numbered lines, 260,000 bytes read in parts of 20,000: dealt into 26 buckets
+// of half a part, or, with at most four files open at once, into four buckets too large
+// for a part, each dealt again into buckets of its own. In a uniform shuffle where a
+// line ends up says nothing about where it stood: each cell of the table of input
+// twentieths by output twentieths holds about 50 lines, each output fifth takes about a
+// fifth of each input fifth, and half of the neighbouring lines stand in their input
+// order. The run's generator gives the seed and nothing else, so an extract after the
+// randomize draws the same whatever the list.
+class RandomizeUniformTest : public SortByPartsTest,
+                             public ::testing::WithParamInterface<std::size_t> {};
+
+TEST_P(RandomizeUniformTest, PutsEveryLineAnywhereWithEqualChance) {
   constexpr int kLines = 20000;
   constexpr std::size_t kLineSize = 13;
   std::string list;
@@ -437,12 +449,20 @@ TEST_F(SortByPartsTest, RandomizingPutsEveryLineAnywhereWithEqualChance) {
     list += line;
   }
   job_.chunkSizes.list = 20000;
-  job_.chunkSizes.merge = 1000;
+  job_.chunkSizes.mergeFanIn = GetParam();
   std::set<std::string> outputs;
   for (std::uint32_t seed : {1u, 2u, 3u}) {
     seed_ = seed;
+    const int filesBefore = env_.callsOf(testing::Call::TempName);
     ASSERT_EQ(Run(list, 2), "");
     const std::string output = Output();
+    // The buckets and the result, and buckets of buckets when few may be open.
+    const int files = env_.callsOf(testing::Call::TempName) - filesBefore;
+    if (GetParam() < 26) {
+      EXPECT_GT(files, static_cast<int>(GetParam()) + 1) << "no bucket was dealt again";
+    } else {
+      EXPECT_EQ(files, 26 + 1);
+    }
     ASSERT_EQ(SortedLines(output), SortedLines(list));
     EXPECT_EQ(job_.resultsText, Report(2, kLines, false, 0));
     RunRandom fresh;
@@ -485,6 +505,132 @@ TEST_F(SortByPartsTest, RandomizingPutsEveryLineAnywhereWithEqualChance) {
     outputs.insert(output);
   }
   EXPECT_EQ(outputs.size(), 3u);
+}
+
+INSTANTIATE_TEST_SUITE_P(FilesOpenAtOnce, RandomizeUniformTest, ::testing::Values(512, 4));
+
+// Random lists with long lines, CR LF lines and NUL bytes, in parts of random sizes
+// with few or many files open at once: the output holds exactly the lines a sort reads
+// (a line longer than a part cut there, a last line given the list's line end, no blank
+// line), leaves no temporary file, and comes out the same again for the same seed.
+TEST_F(SortByPartsTest, RandomizingKeepsTheLinesASortReadsForAnyPartAndFanIn) {
+  std::mt19937 random(909);
+  for (int round = 0; round < 100; ++round) {
+    job_.chunkSizes.list = 64 + random() % 449;
+    job_.chunkSizes.writeBuffer = 16 + random() % 200;
+    job_.chunkSizes.mergeFanIn = round % 3 == 0 ? 512 : 2 + round % 5;
+    std::string list = RandomList(random, job_.chunkSizes.list, random() % 2);
+    if (round % 4 == 1) {
+      for (int i = 0; i < 5; ++i) list[random() % list.size()] = '\0';
+    }
+    if (round % 5 == 2) list += list + list;
+    const Expected e = Reference(list, job_.chunkSizes.list, 0, false);
+    const std::string where = "round " + std::to_string(round);
+
+    ASSERT_EQ(Run(list, 2), "") << where;
+    const std::string output = Output();
+    ASSERT_EQ(SortedLines(output), SortedLines(e.output)) << where;
+    EXPECT_EQ(job_.resultsText, Report(2, e.lines, false, 0)) << where;
+    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << where;
+    ASSERT_EQ(RunAgain(), "") << where;
+    EXPECT_EQ(Output(), output) << where;
+  }
+}
+
+// The order drawn for a seed comes from the project's own generators alone, so that
+// every platform writes the same bytes: for a list dealt into buckets, and for a list
+// of one part.
+TEST_F(SortByPartsTest, RandomizingWritesTheSameBytesForASeedOnEveryPlatform) {
+  struct Case {
+    std::uint32_t partSize;
+    std::string output;
+  };
+  for (const Case& c : {Case{20,
+                             "u3@x.com\nu6@x.com\nu8@x.com\nu4@x.com\nu5@z.com\n"
+                             "u2@y.com\nu0@z.com\nu9@x.com\nu1@x.com\nu7@y.com\n"},
+                        Case{kWhole,
+                             "u7@y.com\nu0@z.com\nu6@x.com\nu5@z.com\nu2@y.com\n"
+                             "u8@x.com\nu1@x.com\nu3@x.com\nu9@x.com\nu4@x.com\n"}}) {
+    job_.chunkSizes.list = c.partSize;
+    ASSERT_EQ(Run(kTenLines, 2), "");
+    EXPECT_EQ(Output(), c.output) << c.partSize;
+  }
+}
+
+// The passes the runner weighs a rearrange by: a sort reads and writes a list of more
+// than a part twice; a randomizing too while its buckets fit in a part, and once more
+// for each time they must be dealt again, which only few files open at once make happen.
+TEST(RearrangePassesTest, CountsTheReadsAndWritesOfTheWholeList) {
+  constexpr std::uint64_t kMiB = 1 << 20;
+  struct Case {
+    std::uint64_t listBytes;
+    std::uint32_t part;
+    std::size_t fanIn;
+    bool randomizes;
+    std::size_t passes;
+  };
+  for (const Case& c : {
+           Case{0, 20 * kMiB, 512, true, 1},
+           Case{20 * kMiB, 20 * kMiB, 512, true, 1},
+           Case{20 * kMiB + 1, 20 * kMiB, 512, true, 2},
+           Case{1024 * kMiB, 20 * kMiB, 512, true, 2},
+           Case{5120 * kMiB, 20 * kMiB, 512, true, 2},
+           Case{20480 * kMiB, 20 * kMiB, 512, true, 3},
+           Case{260000, 20000, 4, true, 3},
+           Case{20 * kMiB, 20 * kMiB, 512, false, 1},
+           Case{20480 * kMiB, 20 * kMiB, 2, false, 2},
+       }) {
+    ChunkSizes sizes;
+    sizes.list = c.part;
+    sizes.mergeFanIn = c.fanIn;
+    EXPECT_EQ(RearrangePasses(c.listBytes, sizes, c.randomizes), c.passes)
+        << c.listBytes << " bytes, parts of " << c.part << ", " << c.fanIn << " files"
+        << (c.randomizes ? ", randomizing" : "");
+  }
+}
+
+// An Env that cannot tell the size of the list, as for a list that grows while it is
+// read: it seems to be one part.
+class SizeUnknownEnv final : public EnvWrapper {
+ public:
+  SizeUnknownEnv(Env* target, std::string list) : EnvWrapper(target), list_(std::move(list)) {}
+  FileFacts Inspect(const std::string& name) override {
+    FileFacts facts = target()->Inspect(name);
+    if (name == list_) facts.size = 0;
+    return facts;
+  }
+
+ private:
+  std::string list_;
+};
+
+// The lines gathered for a list of one part are dealt with the rest once the list turns
+// out larger: the lines of its first part end up anywhere, not first.
+TEST_F(SortByPartsTest, RandomizingAListLargerThanItsSizeSaidDealsItAll) {
+  constexpr int kLines = 20000;
+  constexpr int kLineSize = 14;
+  constexpr int kFirstPart = 20000 / kLineSize;
+  std::string list;
+  for (int i = 0; i < kLines; ++i) list += "u" + std::to_string(100000 + i) + "@x.com\n";
+  WriteFile(dir_.File("in.txt"), list);
+  job_.randomize = true;
+  job_.rearrangeMode = RearrangeMode::kRandomize;
+  job_.chunkSizes.list = 20000;
+  job_.random.Seed(1);
+  job_.runPermission->Set();
+  SizeUnknownEnv env(&env_, job_.inputFileName);
+  ActionRunner(job_, sink_, &env).Run();
+  EXPECT_EQ(job_.resultsText, Report(2, kLines, false, 0));
+  const std::string output = Output();
+  ASSERT_EQ(SortedLines(output), SortedLines(list));
+  EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"}));
+  // About 143 of the first 2,000 lines written come from the first part.
+  int fromFirst = 0;
+  for (std::size_t at = 0; at < 2000 * kLineSize; at += kLineSize) {
+    fromFirst += std::stoi(output.substr(at + 1, 6)) - 100000 < kFirstPart;
+  }
+  EXPECT_GT(fromFirst, 90);
+  EXPECT_LT(fromFirst, 200);
 }
 
 std::string Repeats() {

@@ -1,0 +1,49 @@
+// The randomize action's shuffle: the lines of a list in an order drawn from all its
+// orders with equal chance, in one pass over a list larger than memory. The list is read
+// chunk by chunk and each line goes to one of k bucket files, each bucket equally likely;
+// then each bucket in turn is read whole, shuffled in memory and appended to the result.
+// Which lines share a bucket and the order within each bucket are drawn independently,
+// and the buckets follow one another in a fixed order, so every order of the list is
+// equally likely.
+//
+// k is chosen from the list's size so that a bucket is expected to hold half a part
+// (ChunkSizes::list), and is never more than ChunkSizes::mergeFanIn, the files one
+// action may have open at once. A bucket that still comes out larger than a part is
+// divided again the same way. A list of one part is shuffled in memory and never goes
+// to a bucket.
+//
+// The lines are those a ListReader reads from the list in chunks of a part: a line
+// longer than a part is cut there, a last line without a line end gets the list's, and
+// a blank line is dropped. A bucket holds each line with its line end as it will be
+// written.
+//
+// Used on the worker thread only.
+#ifndef VANTOR_ENGINE_BUCKET_SHUFFLE_H_
+#define VANTOR_ENGINE_BUCKET_SHUFFLE_H_
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+
+#include "engine/job.h"
+
+namespace vantor {
+
+class RunContext;
+class ShuffleRandom;
+
+// The passes over a list of `listBytes` bytes that reading and writing it takes: one for
+// a list of one part; else one that deals it into buckets, and one that shuffles the
+// buckets into the result, plus one for each time a bucket is expected to be divided
+// again (only when mergeFanIn buckets are too few).
+std::size_t BucketShufflePasses(std::uint64_t listBytes, const ChunkSizes& sizes);
+
+// Shuffles the run's current list with `random` and commits the result. Returns the
+// number of lines, or nothing when the run was stopped (nothing of the action is then
+// left). Posts the action's progress texts. Raises what reading, writing and making
+// temporary files raise.
+std::optional<std::uint64_t> ShuffleInBuckets(RunContext& run, ShuffleRandom& random);
+
+}  // namespace vantor
+
+#endif  // VANTOR_ENGINE_BUCKET_SHUFFLE_H_
