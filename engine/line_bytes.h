@@ -8,6 +8,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace vantor {
 
 // Copies a line of `n` bytes to `to`, where `room` bytes may be written. A line of up to
@@ -24,34 +28,43 @@ inline void CopyLine(char* to, const char* from, std::size_t n, std::size_t room
   }
 }
 
+// Where the LFs are in 64 bytes of a list, one bit per byte, the first byte in the
+// lowest bit.
+inline std::uint64_t LfBits(const char* p) {
+  std::uint64_t bits = 0;
+#if defined(__SSE2__)
+  const __m128i lf = _mm_set1_epi8('\n');
+  for (int i = 0; i < 64; i += 16) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+    const auto mask = static_cast<std::uint16_t>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
+    bits |= static_cast<std::uint64_t>(mask) << i;
+  }
+#else
+  for (int i = 0; i < 64; ++i) bits |= static_cast<std::uint64_t>(p[i] == '\n') << i;
+#endif
+  return bits;
+}
+
 // Calls `onLine(begin, length)` for each line of [data, end), which ends in LF, with the
-// line's length and its LF. Looks for the LFs eight bytes at a time: the lines of a list
+// line's length and its LF. Looks for the LFs 64 bytes at a time: the lines of a list
 // are short, and a call to find each would cost more than the search.
 template <typename Char, typename OnLine>
 inline void ForEachLine(Char* data, Char* end, OnLine&& onLine) {
   Char* start = data;
-  Char* p = data;
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr std::uint64_t kBytes = 0x0101010101010101ull;
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    for (; end - p >= 8; p += 8) {
-      std::uint64_t word;
-      std::memcpy(&word, p, sizeof word);
-      const std::uint64_t x = word ^ (kBytes * '\n');
-      // The high bit of each byte of x that is 0, and of no other.
-      std::uint64_t lfs = ~(((x & kLow7) + kLow7) | x | kLow7);
-      while (lfs != 0) {
-        Char* lf = p + (std::countr_zero(lfs) >> 3);
-        onLine(start, static_cast<std::size_t>(lf + 1 - start));
-        start = lf + 1;
-        lfs &= lfs - 1;
-      }
+  for (Char* block = data; block < end; block += 64) {
+    std::uint64_t lfs;
+    if (end - block >= 64) {
+      lfs = LfBits(reinterpret_cast<const char*>(block));
+    } else {
+      char last[64] = {};
+      std::memcpy(last, block, static_cast<std::size_t>(end - block));
+      lfs = LfBits(last);
     }
-  }
-  for (; p < end; ++p) {
-    if (*p != '\n') continue;
-    onLine(start, static_cast<std::size_t>(p + 1 - start));
-    start = p + 1;
+    for (; lfs != 0; lfs &= lfs - 1) {
+      Char* lf = block + std::countr_zero(lfs);
+      onLine(start, static_cast<std::size_t>(lf + 1 - start));
+      start = lf + 1;
+    }
   }
 }
 

@@ -1,10 +1,9 @@
 #include "engine/list_reader.h"
 
-#include <bit>
 #include <cstring>
 
 #include "engine/error.h"
-#include "engine/line_bits.h"
+#include "engine/line_bytes.h"
 #include "engine/texts.h"
 
 namespace vantor {
@@ -113,24 +112,9 @@ bool ListReader::ReadWholeLines() {
 bool ListReader::ReadChunk() {
   lines_.Clear();
   if (!ReadWholeLines()) return false;
-  char* const end = scan_;
-  char* line = buffer_.get();
-  for (char* block = line; block < end; block += 64) {
-    std::uint64_t lfs;
-    if (end - block >= 64) {
-      lfs = LfBits(block);
-    } else {
-      char last[64] = {};
-      std::memcpy(last, block, static_cast<std::size_t>(end - block));
-      lfs = LfBits(last);
-    }
-    for (; lfs != 0; lfs &= lfs - 1) {
-      char* lf = block + std::countr_zero(lfs);
-      const auto n = static_cast<std::uint32_t>(lf - line);
-      if (n > 0) lines_.Add(line, static_cast<std::int32_t>(n));
-      line = lf + 1;
-    }
-  }
+  ForEachLine(buffer_.get(), scan_, [this](char* line, std::size_t withLf) {
+    if (withLf > 1) lines_.Add(line, static_cast<std::int32_t>(withLf - 1));
+  });
   return true;
 }
 
