@@ -263,7 +263,9 @@ void FilterList(RunContext& run) {
   ListWriter writer(run.temps(), run.chunkSizes().writeBuffer);
   writer.CreateTemp(run.CommitIsFinal());
   // Kept lines are written straight from the chunk while the next is read and searched.
-  input.AlternateBuffers();
+  // A filter read again for every chunk takes the memory the second buffer would.
+  const bool alternate = !filter.streaming();
+  if (alternate) input.AlternateBuffers();
   input.Open(run.Input(), job.chunkSizes.list);
   run.progress().Stage(0, 1, run.InputBytes());
 
@@ -280,8 +282,9 @@ void FilterList(RunContext& run) {
   for (;;) {
     run.PostInfo(kReadingEmails);
     // The chunk is read into the buffer of the one before the last, whose runs may
-    // still be being written, unless a run of the last was handed over after them.
-    if (!handedOver) writer.WaitForWrites();
+    // still be being written, unless a run of the last was handed over after them; with
+    // one buffer, into the last one's.
+    if (!handedOver || !alternate) writer.WaitForWrites();
     handedOver = false;
     if (!input.ReadChunk()) break;
     if (!run.KeepRunning()) break;
