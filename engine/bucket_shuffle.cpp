@@ -143,14 +143,13 @@ class BucketShuffle {
     }
 
     if (gathering) {
-      lines = Arrange(blocks_[0].get(), gathered);
+      writer_.CreateTemp(run_.CommitIsFinal());
+      lines = ShuffleLines(blocks_[0].get(), gathered, [] {});
       if (lines > 0) {
         run_.PostInfo2(PhaseText(part_, 0));
         run_.PostInfo(ReadText(lines));
         run_.PostInfo(kSavingText);
       }
-      writer_.CreateTemp(run_.CommitIsFinal());
-      ShuffleAndWrite(gathered);
       run_.PostInfo2(kJoiningText);
     } else {
       std::uint64_t dealt = 0;
@@ -192,44 +191,24 @@ class BucketShuffle {
   // next chunk and deals it into the other block. Returns the lines dealt.
   std::uint64_t Deal(const char* data, std::size_t bytes, std::vector<Bucket>& buckets) {
     const std::size_t count = buckets.size();
-    const char* const end = data + bytes;
-    chunkBytes_.assign(count, 0);
-    lengths_.clear();
-    picks_.clear();
-    ForEachLine(data, end, [&](const char*, std::size_t n) {
-      const auto length = static_cast<std::uint32_t>(n);
-      lengths_.push_back(length);
-      // A blank line is no line.
-      if (length > 1) {
-        const auto pick = static_cast<std::uint16_t>(random_.Below(count));
-        picks_.push_back(pick);
-        chunkBytes_[pick] += length;
-        ++buckets[pick].lines;
-      }
-    });
-    if (picks_.empty()) return 0;
+    const std::size_t dealt = Draw(data, bytes, count);
+    if (dealt == 0) return 0;
 
     char* const block = blocks_[next_].get();
     next_ ^= 1;
-    places_.resize(count);
-    ends_.resize(count);
-    std::size_t at = 0;
-    for (std::size_t b = 0; b < count; ++b) {
-      places_[b] = at;
-      at += chunkBytes_[b];
-      ends_[b] = at;
-    }
-    Scatter(data, block);
+    Lay(count);
+    OnBoth([&](int h) { Scatter(halves_[h], block); });
 
     // The block written before this one is free once its writes have ended.
     if (!helper_.Wait()) RaiseFailed(kWriteFailed);
     std::vector<Slice> slices;
     for (std::size_t b = 0; b < count; ++b) {
-      const std::size_t n = chunkBytes_[b];
+      const std::size_t n = starts_[b + 1] - starts_[b];
       if (n == 0) continue;
       if (!files_[b]) files_[b] = run_.temps().Create(&buckets[b].name);
       buckets[b].bytes += n;
-      slices.push_back(Slice{files_[b].get(), block + places_[b] - n, n});
+      buckets[b].lines += halves_[0].lines[b] + halves_[1].lines[b];
+      slices.push_back(Slice{files_[b].get(), block + starts_[b], n});
     }
     helper_.Start([slices = std::move(slices)] {
       for (const Slice& slice : slices) {
@@ -237,7 +216,7 @@ class BucketShuffle {
       }
       return true;
     });
-    return picks_.size();
+    return dealt;
   }
 
   // The last chunk is dealt: waits for its writes and closes the bucket files.
@@ -263,11 +242,10 @@ class BucketShuffle {
 
   // Appends each bucket in turn to the result, shuffled; a bucket larger than a part is
   // dealt again into buckets of its own first, at `depth` + 1. While one bucket is
-  // shuffled, the helper reads the next into the other block. False when stopped.
+  // shuffled, the helper reads the next into the first block. False when stopped.
   bool Collect(std::vector<Bucket>& buckets, int depth) {
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
-    std::size_t fetching = kNone;  // the bucket being read ahead into the other block
-    int current = 0;
+    std::size_t fetching = kNone;  // the bucket being read ahead into the first block
     for (std::size_t i = 0; i < buckets.size(); ++i) {
       Bucket& bucket = buckets[i];
       if (!run_.KeepRunning()) {
@@ -287,7 +265,7 @@ class BucketShuffle {
         continue;
       }
       std::unique_ptr<char[]> large;
-      char* data = blocks_[current].get();
+      char* data = blocks_[0].get();
       if (fetching == i) {
         if (!helper_.Wait()) RaiseFailed(fetchFailure_);
       } else {
@@ -300,17 +278,18 @@ class BucketShuffle {
       }
       run_.temps().Delete(bucket.name);
       bucket.name.clear();
-      Arrange(data, static_cast<std::size_t>(bucket.bytes));
 
       fetching = kNone;
       std::size_t next = i + 1;
       while (next < buckets.size() && buckets[next].lines == 0) ++next;
-      if (next < buckets.size() && buckets[next].bytes <= part_) {
-        current ^= 1;
-        Fetch(buckets[next], blocks_[current].get());
+      const bool fetchNext = next < buckets.size() && buckets[next].bytes <= part_;
+      // The next bucket is read into the first block as soon as this one's lines have
+      // left it for their groups.
+      ShuffleLines(data, static_cast<std::size_t>(bucket.bytes), [&] {
+        if (!fetchNext) return;
+        Fetch(buckets[next], blocks_[0].get());
         fetching = next;
-      }
-      ShuffleAndWrite(static_cast<std::size_t>(bucket.bytes));
+      });
       Done(i, buckets.size(), depth);
     }
     return true;
@@ -325,6 +304,10 @@ class BucketShuffle {
   // Deals the bucket's lines into buckets of its own, deletes it and collects them.
   // False when stopped.
   bool Divide(Bucket& bucket, int depth) {
+    // Dealing fills the first two blocks: the result's lines are written from the second
+    // or third.
+    writer_.WaitForWrites();
+    writing_ = -1;
     std::vector<Bucket> buckets;
     std::size_t count = BucketsFor(bucket.bytes, sizes_);
     // A bucket of a few long lines is dealt into many more buckets than its bytes ask
@@ -379,71 +362,194 @@ class BucketShuffle {
     });
   }
 
-  // Copies each line picked for a bucket or group (lengths_ and picks_) from `data` to
-  // the place of its bucket or group in `block` (places_, up to ends_).
-  void Scatter(const char* data, char* block) {
-    const std::uint16_t* pick = picks_.data();
-    const char* p = data;
-    for (const std::uint32_t length : lengths_) {
-      if (length > 1) {
-        const std::size_t at = places_[*pick];
-        CopyLine(block + at, p, length, ends_[*pick] - at);
-        places_[*pick++] = at + length;
-      }
-      p += length;
-    }
-  }
-
-  // Copies the lines of `bytes` bytes at `data`, each ending in LF, to the grouping
-  // block in groups: each line goes to one of the groups, each drawn with equal chance,
-  // in the order read. Shuffling each group alone then orders the lines with the same
-  // chances as one shuffle of them all, but each group's lines and records stay in the
-  // processor's cache, where a shuffle of a part would miss it at nearly every line.
+  // Shuffles the lines of `bytes` bytes at `data`, each ending in LF, and appends them
+  // to the result. Each line goes to one of the groups, each drawn with equal chance;
+  // each group is then shuffled alone. That orders the lines with the same chances as
+  // one shuffle of them all, but each group's lines and records stay in the processor's
+  // cache, where a shuffle of a part would miss it at nearly every line. The two halves
+  // of the lines are drawn into groups by two generators of their own, and the groups
+  // shuffled by one each, so that both threads share the work and the order drawn does
+  // not depend on which thread did what. `data` is free once `grouped` is called.
   // Returns the number of lines.
-  std::size_t Arrange(const char* data, std::size_t bytes) {
+  template <typename Grouped>
+  std::size_t ShuffleLines(const char* data, std::size_t bytes, Grouped grouped) {
     const std::uint64_t groupBytes = std::max<std::uint64_t>(part_ / kGroupsPerPart, 1);
     const auto groups = static_cast<std::size_t>(
         std::clamp<std::uint64_t>((bytes + groupBytes - 1) / groupBytes, 1, kMostBuckets));
-    grouped_ = blocks_[2].get();
+    // The groups are made in the second or third block, whichever the writer is not
+    // writing the last bucket from.
+    const int out = writing_ == 1 ? 2 : 1;
+    if (writing_ == out) {
+      writer_.WaitForWrites();
+      writing_ = -1;
+    }
+    char* block = blocks_[out].get();
+    std::unique_ptr<char[]> large;
     if (bytes + ListReader::kSlack > BlockBytes()) {
-      largeGrouped_.reset(new char[bytes + ListReader::kSlack]);
-      grouped_ = largeGrouped_.get();
+      large.reset(new char[bytes + ListReader::kSlack]);
+      block = large.get();
     }
-    groupStarts_.assign(groups + 1, 0);
-    lengths_.clear();
-    picks_.clear();
-    const char* const end = data + bytes;
-    ForEachLine(data, end, [&](const char*, std::size_t n) {
-      const auto length = static_cast<std::uint32_t>(n);
-      lengths_.push_back(length);
-      if (length > 1) {
-        const auto pick = static_cast<std::uint16_t>(groups > 1 ? random_.Below(groups) : 0);
-        picks_.push_back(pick);
-        groupStarts_[pick + 1] += length;
-      }
-    });
-    for (std::size_t g = 0; g < groups; ++g) groupStarts_[g + 1] += groupStarts_[g];
-    places_.assign(groupStarts_.begin(), groupStarts_.end() - 1);
-    ends_.assign(groupStarts_.begin() + 1, groupStarts_.end());
-    Scatter(data, grouped_);
-    return picks_.size();
-  }
 
-  // Shuffles each group Arrange made, of `bytes` bytes in all, and appends it to the
-  // result.
-  void ShuffleAndWrite(std::size_t bytes) {
-    for (std::size_t g = 0; g + 1 < groupStarts_.size(); ++g) {
-      records_.clear();
-      ForEachLine(grouped_ + groupStarts_[g], grouped_ + groupStarts_[g + 1],
-                  [&](char* line, std::size_t n) {
-                    records_.push_back(LineRecord{line, 0, static_cast<std::int32_t>(n - 1)});
-                  });
-      random_.Shuffle(records_.data(), records_.size());
-      for (const LineRecord& line : records_) writer_.WriteLine(line);
-    }
-    largeGrouped_.reset();
+    Draw(data, bytes, groups);
+    const std::size_t at = Lay(groups);
+    OnBoth([&](int h) { Scatter(halves_[h], block); });
+    grouped();
+
+    seeds_.resize(groups);
+    for (std::uint64_t& seed : seeds_) seed = random_.Next();
+    // The groups of the first half of the bytes on this thread, the rest on the other.
+    const auto split = static_cast<std::size_t>(
+        std::lower_bound(starts_.begin(), starts_.end() - 1, at / 2) - starts_.begin());
+    OnBoth([&](int h) {
+      ShuffleGroups(block, h == 0 ? 0 : split, h == 0 ? split : groups, scratch_[h]);
+    });
+
+    if (writer_.WriteBehind(block, at)) writing_ = large ? -1 : out;
+    if (large) writer_.WaitForWrites();
     written_ += bytes;
     run_.progress().Done(written_);
+    return halves_[0].picks.size() + halves_[1].picks.size();
+  }
+
+  // The lines of half a chunk or bucket, and the bins (buckets or groups) they go to.
+  struct Half {
+    const char* begin = nullptr;
+    const char* end = nullptr;
+    std::vector<std::uint32_t> lengths;  // of each line, with its LF
+    std::vector<std::uint16_t> picks;    // the bin of each line that is not blank
+    std::vector<std::size_t> bytes;      // of the half's lines in each bin
+    std::vector<std::uint64_t> lines;    // of the half in each bin
+    std::vector<std::size_t> places;     // where its next line in each bin goes
+    std::vector<std::size_t> ends;       // where its room in each bin ends
+  };
+
+  // What a thread shuffling groups keeps from one group to the next.
+  struct Scratch {
+    std::vector<LineRecord> records;
+    std::unique_ptr<char[]> lines;
+    std::size_t room = 0;
+  };
+
+  // Draws one of `bins` for each line of `bytes` bytes at `data`, each ending in LF,
+  // each bin equally likely: the two halves of the lines on two threads, by two
+  // generators seeded from the run's. Returns the lines that are not blank.
+  std::size_t Draw(const char* data, std::size_t bytes, std::size_t bins) {
+    const char* const end = data + bytes;
+    const char* middle = end;
+    if (bytes > 1) {
+      const std::size_t half = bytes / 2;
+      const void* lf = std::memchr(data + half, '\n', bytes - half);
+      if (lf) middle = static_cast<const char*>(lf) + 1;
+    }
+    halves_[0].begin = data;
+    halves_[0].end = middle;
+    halves_[1].begin = middle;
+    halves_[1].end = end;
+    ShuffleRandom draws[2] = {ShuffleRandom(random_.Next()), ShuffleRandom(random_.Next())};
+    OnBoth([&](int h) { DrawHalf(halves_[h], bins, draws[h]); });
+    return halves_[0].picks.size() + halves_[1].picks.size();
+  }
+
+  static void DrawHalf(Half& half, std::size_t bins, ShuffleRandom& random) {
+    half.lengths.clear();
+    half.picks.clear();
+    half.bytes.assign(bins, 0);
+    half.lines.assign(bins, 0);
+    half.places.resize(bins);
+    half.ends.resize(bins);
+    ForEachLine(half.begin, half.end, [&](const char*, std::size_t n) {
+      const auto length = static_cast<std::uint32_t>(n);
+      half.lengths.push_back(length);
+      // A blank line is no line.
+      if (length > 1) {
+        const auto pick = static_cast<std::uint16_t>(bins > 1 ? random.Below(bins) : 0);
+        half.picks.push_back(pick);
+        half.bytes[pick] += length;
+        ++half.lines[pick];
+      }
+    });
+  }
+
+  // Lays the bins out one after the other, each with the lines of the first half drawn
+  // for it, then those of the second: where each begins (and the end of the last) in
+  // starts_. Returns the bytes of them all.
+  std::size_t Lay(std::size_t bins) {
+    starts_.resize(bins + 1);
+    std::size_t at = 0;
+    for (std::size_t b = 0; b < bins; ++b) {
+      starts_[b] = at;
+      for (Half& half : halves_) {
+        half.places[b] = at;
+        at += half.bytes[b];
+        half.ends[b] = at;
+      }
+    }
+    starts_[bins] = at;
+    return at;
+  }
+
+  // Shuffles groups `first` to `last` (not included) in `block`, each in its place.
+  void ShuffleGroups(char* block, std::size_t first, std::size_t last, Scratch& scratch) const {
+    for (std::size_t g = first; g < last; ++g) {
+      char* const begin = block + starts_[g];
+      char* const end = block + starts_[g + 1];
+      const auto bytes = static_cast<std::size_t>(end - begin);
+      if (bytes == 0) continue;
+      scratch.records.clear();
+      ForEachLine(begin, end, [&](char* line, std::size_t n) {
+        scratch.records.push_back(LineRecord{line, 0, static_cast<std::int32_t>(n - 1)});
+      });
+      ShuffleRandom(seeds_[g]).Shuffle(scratch.records.data(), scratch.records.size());
+      if (scratch.room < bytes + kShortCopy) {
+        scratch.room = bytes + kShortCopy;
+        scratch.lines.reset(new char[scratch.room]);
+      }
+      // A short line is moved in one piece of a fixed size, except where that would
+      // read past the group, into the bytes of one the other thread may be writing.
+      char* to = scratch.lines.get();
+      for (const LineRecord& line : scratch.records) {
+        const auto n = static_cast<std::size_t>(line.length) + 1;
+        if (n <= kShortCopy && line.text + kShortCopy <= end) {
+          std::memcpy(to, line.text, kShortCopy);
+        } else {
+          std::memcpy(to, line.text, n);
+        }
+        to += n;
+      }
+      std::memcpy(begin, scratch.lines.get(), bytes);
+    }
+  }
+
+  // Runs `work(1)` on the partner thread while this one runs `work(0)`, and waits for
+  // both.
+  template <typename Work>
+  void OnBoth(Work&& work) {
+    partner_.Start([&work] { work(1); });
+    try {
+      work(0);
+    } catch (...) {
+      // The other half may use what is about to go.
+      try {
+        partner_.Wait();
+      } catch (...) {
+      }
+      throw;
+    }
+    partner_.Wait();
+  }
+
+  // Copies each line of the half that is not blank to the place of its bin in `block`.
+  static void Scatter(Half& half, char* block) {
+    const std::uint16_t* pick = half.picks.data();
+    const char* p = half.begin;
+    for (const std::uint32_t length : half.lengths) {
+      if (length > 1) {
+        const std::size_t at = half.places[*pick];
+        CopyLine(block + at, p, length, half.ends[*pick] - at);
+        half.places[*pick++] = at + length;
+      }
+      p += length;
+    }
   }
 
   RunContext& run_;
@@ -451,30 +557,27 @@ class BucketShuffle {
   const std::uint64_t part_;
   ShuffleRandom& random_;
   // Three blocks of a part each: the first two take the lines of a chunk dealt to the
-  // buckets, a bucket read whole, or a list of one part; the third, the lines of a
-  // bucket or list in groups.
+  // buckets; the first, a bucket read whole or a list of one part; the second and third
+  // in turn, the lines of a bucket or list in groups, shuffled and written from there.
   std::unique_ptr<char[]> blocks_[3];
-  char* grouped_ = nullptr;  // the third block, or largeGrouped_
-  std::unique_ptr<char[]> largeGrouped_;
-  int next_ = 0;  // the block the next chunk is dealt into
-  // Of the chunk being dealt, or of the bucket being arranged: each line's length with
-  // its LF, each line's bucket or group, the bytes of each bucket, where the next line
-  // of each bucket or group goes and where its room ends, and where each group begins.
-  std::vector<std::uint32_t> lengths_;
-  std::vector<std::uint16_t> picks_;
-  std::vector<std::size_t> chunkBytes_;
-  std::vector<std::size_t> places_;
-  std::vector<std::size_t> ends_;
-  std::vector<std::size_t> groupStarts_;
+  int next_ = 0;      // the block the next chunk is dealt into
+  int writing_ = -1;  // the block the writer may still be writing from, if any
+  // Of the chunk being dealt or the bucket being shuffled: its halves, where each bin
+  // begins (and the end of the last); the seed each group is shuffled with, and each
+  // thread's scratch.
+  Half halves_[2];
+  std::vector<std::size_t> starts_;
+  std::vector<std::uint64_t> seeds_;
+  Scratch scratch_[2];
   // The files of the buckets being dealt into, open while they are.
   std::vector<std::unique_ptr<WritableFile>> files_;
-  std::vector<LineRecord> records_;
   ListWriter writer_;
   std::uint64_t written_ = 0;
   const char* fetchFailure_ = nullptr;  // set by a read ahead that failed
-  // Last: it waits for the writes and the read ahead still running before the files
-  // and blocks they use go.
+  // Last: they wait for the writes, the read ahead and the half of a shuffle still
+  // running before the files and blocks they use go.
   TaskQueue helper_;
+  TaskQueue partner_;
 };
 
 }  // namespace

@@ -75,6 +75,12 @@ class ShuffleRandom {
 
   // The low word of a * b; the high word goes to `high`.
   static std::uint64_t Multiply(std::uint64_t a, std::uint64_t b, std::uint64_t* high) {
+#if defined(__SIZEOF_INT128__)
+    // One instruction where the compiler has 128-bit integers; the same words either way.
+    const unsigned __int128 product = static_cast<unsigned __int128>(a) * b;
+    *high = static_cast<std::uint64_t>(product >> 64);
+    return static_cast<std::uint64_t>(product);
+#else
     const std::uint64_t aLow = a & 0xFFFFFFFFu, aHigh = a >> 32;
     const std::uint64_t bLow = b & 0xFFFFFFFFu, bHigh = b >> 32;
     const std::uint64_t lowLow = aLow * bLow;
@@ -83,6 +89,7 @@ class ShuffleRandom {
     const std::uint64_t middle = (lowLow >> 32) + (highLow & 0xFFFFFFFFu) + lowHigh;
     *high = aHigh * bHigh + (highLow >> 32) + (middle >> 32);
     return (middle << 32) | (lowLow & 0xFFFFFFFFu);
+#endif
   }
 
   std::uint64_t state_[4];

@@ -546,11 +546,11 @@ TEST_F(SortByPartsTest, RandomizingWritesTheSameBytesForASeedOnEveryPlatform) {
     std::string output;
   };
   for (const Case& c : {Case{20,
-                             "u3@x.com\nu6@x.com\nu8@x.com\nu4@x.com\nu5@z.com\n"
-                             "u2@y.com\nu0@z.com\nu9@x.com\nu1@x.com\nu7@y.com\n"},
+                             "u7@y.com\nu1@x.com\nu2@y.com\nu9@x.com\nu5@z.com\n"
+                             "u4@x.com\nu8@x.com\nu3@x.com\nu0@z.com\nu6@x.com\n"},
                         Case{kWhole,
-                             "u7@y.com\nu0@z.com\nu6@x.com\nu5@z.com\nu2@y.com\n"
-                             "u8@x.com\nu1@x.com\nu3@x.com\nu9@x.com\nu4@x.com\n"}}) {
+                             "u5@z.com\nu4@x.com\nu2@y.com\nu6@x.com\nu0@z.com\n"
+                             "u8@x.com\nu3@x.com\nu7@y.com\nu1@x.com\nu9@x.com\n"}}) {
     job_.chunkSizes.list = c.partSize;
     ASSERT_EQ(Run(kTenLines, 2), "");
     EXPECT_EQ(Output(), c.output) << c.partSize;
