@@ -12,6 +12,7 @@
 
 #include "engine/error.h"
 #include "engine/format.h"
+#include "engine/line_bytes.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
 #include "engine/platform/tasks.h"
@@ -165,23 +166,6 @@ std::uint64_t PartSize(const ProcessingJob& job) {
   return static_cast<std::uint64_t>(job.splitSize);
 }
 
-// Bit k set where byte k of the 8 at `p` is an LF.
-inline std::uint64_t LfBits8(const char* p) {
-  if constexpr (std::endian::native == std::endian::little) {
-    constexpr std::uint64_t kOnes = 0x0101010101010101ull;
-    constexpr std::uint64_t kLow7 = 0x7F7F7F7F7F7F7F7Full;
-    std::uint64_t w;
-    std::memcpy(&w, p, 8);
-    const std::uint64_t x = w ^ (kOnes * '\n');
-    const std::uint64_t zero = ~(((x & kLow7) + kLow7) | x | kLow7);  // 0x80 where an LF was
-    return ((zero >> 7) * 0x0102040810204080ull) >> 56;
-  } else {
-    std::uint64_t bits = 0;
-    for (int k = 0; k < 8; ++k) bits |= static_cast<std::uint64_t>(p[k] == '\n') << k;
-    return bits;
-  }
-}
-
 // Walks the lines from `p`, the start of a line, towards `end`, which follows an LF,
 // until `want` (at least 1) lines that have at least one byte are passed, or `end`.
 // Returns the position just past the LF of the last such line passed (`p` when there
@@ -192,8 +176,7 @@ const char* PassLines(const char* p, const char* end, std::uint64_t want, std::u
   const char* after = p;
   std::uint64_t lfBefore = 1;  // the byte before `p` ends a line
   while (end - p >= 64) {
-    std::uint64_t lf = 0;
-    for (int k = 0; k < 8; ++k) lf |= LfBits8(p + 8 * k) << (8 * k);
+    const std::uint64_t lf = LfBits(p);
     // The line ends whose line is not empty.
     std::uint64_t ends = lf & ~((lf << 1) | lfBefore);
     const std::uint64_t here = static_cast<std::uint64_t>(std::popcount(ends));
