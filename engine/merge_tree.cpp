@@ -34,6 +34,16 @@ struct Head {
   bool nextExact;
 };
 
+// Which of two lines goes first: by the sixteen bytes where they settle it, else by the
+// comparator.
+int Order(const Head& a, const Head& b, LineComparator compare) {
+  if (a.exact && b.exact) {
+    if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
+    if (a.nextExact && b.nextExact && a.next != b.next) return a.next < b.next ? -1 : 1;
+  }
+  return compare(*a.line, *b.line);
+}
+
 class MergeNode;
 
 class Node {
@@ -93,7 +103,7 @@ class MergeNode final : public Node {
         needRight_ = false;
       }
       const Head* out;
-      if (a_ && (!b_ || Order(*a_, *b_) < 0)) {
+      if (a_ && (!b_ || Order(*a_, *b_, compare_) < 0)) {
         out = a_;
         needLeft_ = true;
       } else if (b_) {
@@ -118,14 +128,6 @@ class MergeNode final : public Node {
   void DetachFrom(const char* begin, const char* end) { last_.DetachFrom(begin, end); }
 
  private:
-  int Order(const Head& a, const Head& b) const {
-    if (a.exact && b.exact) {
-      if (a.prefix != b.prefix) return a.prefix < b.prefix ? -1 : 1;
-      if (a.nextExact && b.nextExact && a.next != b.next) return a.next < b.next ? -1 : 1;
-    }
-    return compare_(*a.line, *b.line);
-  }
-
   Node* left_ = nullptr;
   Node* right_ = nullptr;
   LineComparator compare_;
@@ -136,6 +138,62 @@ class MergeNode final : public Node {
   bool needLeft_ = true;
   bool needRight_ = true;
   LastLine last_;
+};
+
+// The merge of many nodes at once, where no duplicate is removed: a tournament tree that
+// keeps the loser of each match, so that the next line takes one comparison a level on
+// its way up and no call. Of lines that compare equal, those of a later node come
+// first, as they do when each merge of two puts its second input first on ties.
+class LoserTree final : public Node {
+ public:
+  LoserTree(LineComparator compare, std::vector<Node*> inputs)
+      : compare_(compare), inputs_(std::move(inputs)) {}
+
+  const Head* Next() override {
+    const std::size_t count = inputs_.size();
+    if (heads_.empty()) {
+      heads_.resize(count);
+      for (std::size_t i = 0; i < count; ++i) heads_[i] = inputs_[i]->Next();
+      // Input i is leaf count + i of the tree; node p's children are 2p and 2p + 1.
+      std::vector<std::size_t> winners(2 * count);
+      for (std::size_t i = 0; i < count; ++i) winners[count + i] = i;
+      losers_.resize(count);
+      for (std::size_t p = count - 1; p >= 1; --p) {
+        const std::size_t left = winners[2 * p];
+        const std::size_t right = winners[2 * p + 1];
+        const bool leftFirst = Before(left, right);
+        winners[p] = leftFirst ? left : right;
+        losers_[p] = leftFirst ? right : left;
+      }
+      winner_ = winners[1];
+    } else {
+      // The line given last was the winner's: its input moves on, and its next line
+      // plays the losers on the way up.
+      std::size_t i = winner_;
+      heads_[i] = inputs_[i]->Next();
+      for (std::size_t p = (count + i) / 2; p >= 1; p /= 2) {
+        if (Before(losers_[p], i)) std::swap(losers_[p], i);
+      }
+      winner_ = i;
+    }
+    return heads_[winner_];
+  }
+
+ private:
+  // Whether input i's line goes before input j's: an input at its end goes last.
+  bool Before(std::size_t i, std::size_t j) const {
+    const Head* a = heads_[i];
+    const Head* b = heads_[j];
+    if (!a || !b) return a != nullptr;
+    const int order = Order(*a, *b, compare_);
+    return order < 0 || (order == 0 && i > j);
+  }
+
+  LineComparator compare_;
+  std::vector<Node*> inputs_;
+  std::vector<const Head*> heads_;   // each input's line, null at its end
+  std::vector<std::size_t> losers_;  // of the match at each inner node, from 1
+  std::size_t winner_ = 0;
 };
 
 const Head* Leaf::Next() {
@@ -425,6 +483,15 @@ class TreeMerger {
       nodes->push_back(std::move(leaf));
       return nodes->back().get();
     }
+    if (!job_.removeDuplicates) {
+      // Without duplicates to remove, a merge of merges gives the lines of all its files
+      // in order, whatever the shape: one tournament of all of them does it.
+      std::vector<Node*> inputs;
+      AddLeaves(n, chunk, nodes, files, path, &inputs);
+      nodes->push_back(std::make_unique<LoserTree>(ComparatorFor(job_.rearrangeMode, job_.foldCase),
+                                                   std::move(inputs)));
+      return nodes->back().get();
+    }
     // Children first in the order the merge opens them: the left file, then the right.
     auto merge = std::make_unique<MergeNode>(ComparatorFor(job_.rearrangeMode, job_.foldCase),
                                              job_.removeDuplicates, duplicates);
@@ -438,6 +505,21 @@ class TreeMerger {
     path->pop_back();
     self->SetInputs(leftNode, rightNode);
     return self;
+  }
+
+  // The files below plan node `n`, left to right, opened as leaves.
+  void AddLeaves(int n, std::uint32_t chunk, std::vector<std::unique_ptr<Node>>* nodes,
+                 std::vector<std::string>* files, std::vector<MergeNode*>* path,
+                 std::vector<Node*>* leaves) {
+    const PlanNode& node = plan_[n];
+    if (node.left < 0) {
+      leaves->push_back(Build(n, chunk, nodes, files, path, nullptr));
+      return;
+    }
+    const int left = node.left;
+    const int right = node.right;
+    AddLeaves(left, chunk, nodes, files, path, leaves);
+    AddLeaves(right, chunk, nodes, files, path, leaves);
   }
 
   RunContext& run_;
