@@ -329,15 +329,30 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
       items[next[item.prefix >> 48]++] = item;
     }
   });
+  // The ranges too large are split by both threads, the largest first, each keeping
+  // the ranges it splits off (lines of one large domain would keep one thread busy
+  // while the other waited).
   const std::size_t deferBelow = count / 64;
-  const std::size_t firstRanges = ranges.size();
-  for (std::size_t i = 0; i < firstRanges; ++i) {
-    const Range<Item> r = ranges[i];
-    if (r.count > deferBelow) {
-      ranges[i].count = 0;  // replaced by the ranges it splits into
-      SortItems(r.items, r.count, r.depth, r.byte, mode, &ranges, deferBelow);
-    }
+  std::vector<Range<Item>>* splitOff = work.splitOff;
+  for (int t = 0; t < 2; ++t) splitOff[t].clear();
+  std::vector<Range<Item>>& large = splitOff[0];
+  for (Range<Item>& r : ranges) {
+    if (r.count <= deferBelow) continue;
+    large.push_back(r);
+    r.count = 0;  // replaced by the ranges it splits into
   }
+  std::sort(large.begin(), large.end(),
+            [](const Range<Item>& a, const Range<Item>& b) { return a.count > b.count; });
+  const std::vector<Range<Item>> toSplit = std::move(large);
+  large.clear();
+  std::atomic<std::size_t> nextLarge{0};
+  InHalves(2, [this, mode, deferBelow, splitOff, &toSplit, &nextLarge](std::size_t t, std::size_t) {
+    for (std::size_t i = nextLarge++; i < toSplit.size(); i = nextLarge++) {
+      const Range<Item>& r = toSplit[i];
+      SortItems(r.items, r.count, r.depth, r.byte, mode, &splitOff[t], deferBelow);
+    }
+  });
+  for (int t = 0; t < 2; ++t) ranges.insert(ranges.end(), splitOff[t].begin(), splitOff[t].end());
   std::sort(ranges.begin(), ranges.end(),
             [](const Range<Item>& a, const Range<Item>& b) { return a.count > b.count; });
   std::atomic<std::size_t> next{0};

@@ -139,6 +139,7 @@ class PartSorter {
   struct Work {
     std::vector<Item> items;
     std::vector<Range<Item>> ranges;
+    std::vector<Range<Item>> splitOff[2];  // by each thread, from ranges too large
   };
 
   static WholeItem MakeItem(const LineRecord* records, std::size_t i, RearrangeMode mode, bool fold,
