@@ -333,18 +333,16 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   // the ranges it splits off (lines of one large domain would keep one thread busy
   // while the other waited).
   const std::size_t deferBelow = count / 64;
-  std::vector<Range<Item>>* splitOff = work.splitOff;
-  for (int t = 0; t < 2; ++t) splitOff[t].clear();
-  std::vector<Range<Item>>& large = splitOff[0];
+  std::vector<Range<Item>> toSplit;
   for (Range<Item>& r : ranges) {
     if (r.count <= deferBelow) continue;
-    large.push_back(r);
+    toSplit.push_back(r);
     r.count = 0;  // replaced by the ranges it splits into
   }
-  std::sort(large.begin(), large.end(),
+  std::sort(toSplit.begin(), toSplit.end(),
             [](const Range<Item>& a, const Range<Item>& b) { return a.count > b.count; });
-  const std::vector<Range<Item>> toSplit = std::move(large);
-  large.clear();
+  std::vector<Range<Item>>* splitOff = work.splitOff;
+  for (int t = 0; t < 2; ++t) splitOff[t].clear();
   std::atomic<std::size_t> nextLarge{0};
   InHalves(2, [this, mode, deferBelow, splitOff, &toSplit, &nextLarge](std::size_t t, std::size_t) {
     for (std::size_t i = nextLarge++; i < toSplit.size(); i = nextLarge++) {
