@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstring>
 #include <type_traits>
 
@@ -201,7 +202,8 @@ LineKeyMode KeyModeFor(RearrangeMode mode) {
   return mode == RearrangeMode::kSortByDomain ? AtSignPosition : NoKey;
 }
 
-void PartSorter::Sort(LineRecord* records, std::size_t count, RearrangeMode mode, bool foldCase) {
+void PartSorter::Sort(LineRecord* records, std::size_t count, RearrangeMode mode, bool foldCase,
+                      std::uint32_t depth) {
   if (count < 2) return;
   // The radix-style sort below reads a NUL as the end of a string, which the order
   // does not; a part that holds one is sorted by the comparator itself.
@@ -219,10 +221,10 @@ void PartSorter::Sort(LineRecord* records, std::size_t count, RearrangeMode mode
   fold_ = foldCase;
   if (count <= kWholeItemsUpTo) {
     indexed_ = Work<IndexItem>();
-    SortByStrings(records, count, mode, whole_);
+    SortByStrings(records, count, mode, depth, whole_);
   } else {
     whole_ = Work<WholeItem>();
-    SortByStrings(records, count, mode, indexed_);
+    SortByStrings(records, count, mode, depth, indexed_);
   }
   if (foldCase) BreakFoldedTies(records, count, mode);
 }
@@ -247,14 +249,16 @@ void PartSorter::InHalves(std::size_t count,
 }
 
 PartSorter::WholeItem PartSorter::MakeItem(const LineRecord* records, std::size_t i,
-                                           RearrangeMode mode, bool fold, const WholeItem*) {
-  return WholeItem{StringOf(records[i], mode, fold).Prefix(0), records[i]};
+                                           RearrangeMode mode, bool fold, std::uint32_t depth,
+                                           const WholeItem*) {
+  return WholeItem{StringOf(records[i], mode, fold).Prefix(depth), records[i]};
 }
 
 PartSorter::IndexItem PartSorter::MakeItem(const LineRecord* records, std::size_t i,
-                                           RearrangeMode mode, bool fold, const IndexItem*) {
+                                           RearrangeMode mode, bool fold, std::uint32_t depth,
+                                           const IndexItem*) {
   const SortString s = StringOf(records[i], mode, fold);
-  return IndexItem{s.Prefix(0), static_cast<std::uint32_t>(i), s.length()};
+  return IndexItem{s.Prefix(depth), static_cast<std::uint32_t>(i), s.length()};
 }
 
 std::uint32_t PartSorter::LengthOf(const WholeItem& item, RearrangeMode mode) const {
@@ -263,12 +267,12 @@ std::uint32_t PartSorter::LengthOf(const WholeItem& item, RearrangeMode mode) co
 
 template <typename Item>
 void PartSorter::SortByStrings(LineRecord* records, std::size_t count, RearrangeMode mode,
-                               Work<Item>& work) {
+                               std::uint32_t depth, Work<Item>& work) {
   work.items.resize(count);
   Item* items = work.items.data();
   std::vector<Range<Item>>& ranges = work.ranges;
-  auto load = [records, items, mode, fold = fold_](std::size_t i) {
-    return MakeItem(records, i, mode, fold, items);
+  auto load = [records, items, mode, depth, fold = fold_](std::size_t i) {
+    return MakeItem(records, i, mode, fold, depth, items);
   };
   // Sorted, the records are written back in one sequential pass; an item of sixteen
   // bytes is first replaced by its record, in place.
@@ -292,7 +296,7 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   };
   if (count < kSmallestSplitPart) {
     for (std::size_t i = 0; i < count; ++i) items[i] = load(i);
-    SortItems<Item>(items, count, 0, 0, mode, nullptr, 0);
+    SortItems<Item>(items, count, depth, 0, mode, nullptr, 0);
     store(0, count);
     copyBack(0, count);
     return;
@@ -305,10 +309,10 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   constexpr std::size_t kFirstTwo = 1 << 16;
   for (std::vector<std::uint32_t>& counts : firstTwo_) counts.assign(kFirstTwo, 0);
   const std::size_t half = count / 2;
-  InHalves(count, [this, records, mode, half](std::size_t from, std::size_t to) {
+  InHalves(count, [this, records, mode, depth, half](std::size_t from, std::size_t to) {
     std::uint32_t* counts = firstTwo_[from < half ? 0 : 1].data();
     for (std::size_t i = from; i < to; ++i) {
-      ++counts[StringOf(records[i], mode, fold_).Prefix(0) >> 48];
+      ++counts[StringOf(records[i], mode, fold_).Prefix(depth) >> 48];
     }
   });
   std::uint32_t* first = firstTwo_[0].data();
@@ -317,7 +321,7 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   std::uint32_t placed = 0;
   for (std::size_t b = 0; b < kFirstTwo; ++b) {
     const std::uint32_t n = first[b] + second[b];
-    if (n >= 2) ranges.push_back(Range<Item>{items + placed, n, 0, 2});
+    if (n >= 2) ranges.push_back(Range<Item>{items + placed, n, depth, 2});
     first[b] = placed;
     second[b] = placed + (n - second[b]);
     placed += n;
@@ -439,6 +443,22 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, 
       byte = 0;
       continue;
     }
+    // Bytes all the items share (a common first name, a large provider's domain) are
+    // passed over at once instead of one radix pass each.
+    std::uint64_t differ = 0;
+    for (std::size_t i = 1; i < count; ++i) differ |= items[i].prefix ^ items[0].prefix;
+    if (differ == 0) {
+      if (std::none_of(items, items + count, [this, after = depth + 8, mode](const Item& item) {
+            return LengthOf(item, mode) > after;
+          })) {
+        return;
+      }
+      LoadPrefixes(items, count, depth + 8, mode);
+      depth += 8;
+      byte = 0;
+      continue;
+    }
+    byte = std::max<std::uint32_t>(byte, static_cast<std::uint32_t>(std::countl_zero(differ)) / 8);
     const unsigned shift = 56 - 8 * byte;
     std::uint32_t counts[256] = {};
     for (std::size_t i = 0; i < count; ++i) ++counts[(items[i].prefix >> shift) & 0xFF];

@@ -109,7 +109,10 @@ class LastLine {
 // part.
 class PartSorter {
  public:
-  void Sort(LineRecord* records, std::size_t count, RearrangeMode mode, bool foldCase = false);
+  // The strings of the records agree on their first `depth` bytes (folded, for a folded
+  // sort): the sort starts there.
+  void Sort(LineRecord* records, std::size_t count, RearrangeMode mode, bool foldCase = false,
+            std::uint32_t depth = 0);
 
  private:
   // What the sort moves: a record with the eight bytes of its sort string from the
@@ -143,16 +146,17 @@ class PartSorter {
   };
 
   static WholeItem MakeItem(const LineRecord* records, std::size_t i, RearrangeMode mode, bool fold,
-                            const WholeItem*);
+                            std::uint32_t depth, const WholeItem*);
   static IndexItem MakeItem(const LineRecord* records, std::size_t i, RearrangeMode mode, bool fold,
-                            const IndexItem*);
+                            std::uint32_t depth, const IndexItem*);
   const LineRecord& RecordOf(const WholeItem& item) const { return item.record; }
   const LineRecord& RecordOf(const IndexItem& item) const { return records_[item.index]; }
   std::uint32_t LengthOf(const WholeItem& item, RearrangeMode mode) const;
   std::uint32_t LengthOf(const IndexItem& item, RearrangeMode) const { return item.length; }
 
   template <typename Item>
-  void SortByStrings(LineRecord* records, std::size_t count, RearrangeMode mode, Work<Item>& work);
+  void SortByStrings(LineRecord* records, std::size_t count, RearrangeMode mode,
+                     std::uint32_t depth, Work<Item>& work);
   template <typename Item>
   void SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
                  RearrangeMode mode, std::vector<Range<Item>>* deferred, std::size_t deferBelow);

@@ -6,7 +6,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/bucket_shuffle.h"
+#include "engine/buckets.h"
 #include "engine/error.h"
 #include "engine/format.h"
 #include "engine/list_reader.h"
@@ -100,16 +100,25 @@ class SortByParts {
   // the run was stopped before the commit.
   std::optional<unsigned long long> Run() {
     const std::uint32_t partSize = job_.chunkSizes.list;
+    run_.duplicatesFound() = 0;
+    listBytes_ = run_.InputBytes();
+    // A list of more than a part is dealt into buckets by ranges of its lines, which are
+    // sorted one by one: no merge. Where duplicates are removed in the plain order, which
+    // of two lines equal but for case is kept depends on the lines that meet in the
+    // parts and merges: those lists, and lists that hold a NUL byte, go by parts.
+    if (listBytes_ > partSize && (!job_.removeDuplicates || job_.foldCase)) {
+      bool holdsNul = false;
+      std::optional<unsigned long long> lines = SortInBuckets(run_, &holdsNul);
+      if (!holdsNul) return lines;
+    }
     auto phase = [&](long done) {
       return Format("%s emails list by parts of %ld bytes, %ld part(s) done", kind_.phaseWord,
                     static_cast<long>(partSize), done);
     };
     run_.PostInfo2(phase(0));
-    listBytes_ = run_.InputBytes();
     passes_ = RearrangePasses(listBytes_, job_.chunkSizes, /*randomizes=*/false);
     run_.progress().Stage(0, passes_, listBytes_);
     queue_.clear();
-    run_.duplicatesFound() = 0;
 
     unsigned long long total = 0;
     {

@@ -10,37 +10,15 @@
 #include <tuple>
 #include <vector>
 
+#include "tests/support/sort_lines.h"
+
 namespace vantor {
 namespace {
 
+using testing::Lines;
+using testing::RandomTexts;
+
 using namespace std::string_literals;
-
-// Lines laid out as a reader leaves them: each followed by an LF in one buffer.
-class Lines {
- public:
-  Lines(const std::vector<std::string>& texts, std::int32_t mode) {
-    std::vector<std::size_t> offsets;
-    for (const std::string& text : texts) {
-      offsets.push_back(buffer_.size());
-      buffer_ += text + "\n";
-    }
-    for (std::size_t i = 0; i < texts.size(); ++i) {
-      std::int32_t key = 0;
-      if (mode == 1) {
-        std::size_t at = texts[i].find('@');
-        key = at == std::string::npos ? 0 : static_cast<std::int32_t>(at);
-      }
-      records.push_back(
-          LineRecord{buffer_.data() + offsets[i], key, static_cast<std::int32_t>(texts[i].size())});
-    }
-  }
-  static std::string Text(const LineRecord& r) { return std::string(r.text, r.length); }
-
-  std::vector<LineRecord> records;
-
- private:
-  std::string buffer_;
-};
 
 int Sign(int v) { return (v > 0) - (v < 0); }
 
@@ -88,29 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"a\0x"s, "a\0y"s, 0, 0}, Case{"a\0z"s, "a\0yy"s, 0, -1},
         Case{"abcdefghij\0z"s, "abcdefghij\0a"s, 0, 0}, Case{"a\0"s, "aa", 0, -1},
         Case{"a\0"s, "a", 0, 1}, Case{"u@d\0x"s, "v@d\0y"s, 1, -1}));
-
-// Texts that share long prefixes and user or domain parts, with case variants, CRs,
-// lines without '@' or starting with it, bytes >= 128 and, when asked, NULs.
-std::vector<std::string> RandomTexts(std::mt19937& random, std::size_t count, bool withNul) {
-  static const std::string kAlphabet = "aAbB@.xX\r\x80\xfe";
-  static const std::vector<std::string> kStems = {
-      "",          "a", "prefixlongerthan", "prefixlongerthansixteen@", "@", "x@sharedlongdomain.",
-      "user.name@"};
-  std::vector<std::string> texts;
-  while (texts.size() < count) {
-    if (!texts.empty() && random() % 4 == 0) {  // a repeat
-      texts.push_back(texts[random() % texts.size()]);
-      continue;
-    }
-    std::string text = kStems[random() % kStems.size()];
-    const std::size_t length = 1 + random() % 40;
-    while (text.size() < length) {
-      text += withNul && random() % 12 == 0 ? '\0' : kAlphabet[random() % kAlphabet.size()];
-    }
-    texts.push_back(text.substr(0, length));
-  }
-  return texts;
-}
 
 // The sort of a part must order as the comparator does and move whole records only.
 TEST(PartSorterTest, AgreesWithAStableSortByTheComparator) {

@@ -344,7 +344,10 @@ TEST_F(SortByPartsTest, MatchesAPlainReferenceForAnyPartAndChunkSize) {
       if (text.rfind("Merging 2 temp files", 0) == 0) ++merges;
     }
     EXPECT_EQ(actualRead, read) << where;
-    EXPECT_EQ(merges, e.partLines.empty() ? 0 : e.partLines.size() - 1) << where;
+    // A list of more than a part is sorted in buckets, but where duplicates are removed
+    // in the plain order: those merge their parts.
+    const bool inBuckets = list.size() > job_.chunkSizes.list && !dedup;
+    EXPECT_EQ(merges, inBuckets || e.partLines.empty() ? 0 : e.partLines.size() - 1) << where;
   }
 }
 
@@ -408,8 +411,27 @@ TEST_F(SortByPartsTest, PostsItsProgressInOrder) {
   job_.chunkSizes.list = 20;
   job_.chunkSizes.merge = 16;
   for (int mode : {0, 1, 2}) {
-    ASSERT_EQ(Run(kTenLines, mode), "");
+    // Removing duplicates in the plain order, a sort merges its parts.
+    ASSERT_EQ(Run(kTenLines, mode, /*dedup=*/mode != 2), "");
     EXPECT_EQ(sink_.Trace(), FiveParts(mode, 2)) << mode;
+  }
+  // Else it deals the lines into buckets, as randomizing does, into as many as its
+  // ranges of lines make.
+  for (int mode : {0, 1}) {
+    ASSERT_EQ(Run(kTenLines, mode), "");
+    Names trace = sink_.Trace();
+    Names expected = FiveParts(mode, 2);
+    const auto joining =
+        std::find(expected.begin(), expected.end(), "info2 Merge previously sorted parts") -
+        expected.begin() + 1;
+    expected.erase(expected.begin() + joining, expected.begin() + joining + 4);
+    const std::size_t buckets = trace.size() - expected.size();
+    ASSERT_GE(buckets, 2u) << mode;
+    for (std::size_t done = buckets; done >= 1; --done) {
+      expected.insert(expected.begin() + joining, "info " + std::to_string(done) + " of " +
+                                                      std::to_string(buckets) + " part(s) done");
+    }
+    EXPECT_EQ(trace, expected) << mode;
   }
   // One part is still "merged": the step that commits it.
   job_.chunkSizes.list = kWhole;
@@ -419,6 +441,43 @@ TEST_F(SortByPartsTest, PostsItsProgressInOrder) {
                    "Saving sorted strings into temp file...",
                    "Renaming temporary file into output file...", "Sort complete!", ""}));
   EXPECT_EQ(sink_.Texts(WMU_INFO2)[2], "Merge previously sorted parts");
+}
+
+// Lines that share their first sixteen bytes, and one line repeated, each far more than
+// a part: their buckets are dealt again by the next sixteen bytes, and the bucket of
+// copies of one line is copied as it is. With few files open at once, buckets of many
+// keys are dealt again too.
+TEST_F(SortByPartsTest, SortsBucketsOfOneKeyAndOfOneLineLargerThanAPart) {
+  std::mt19937 random(31);
+  std::string list;
+  for (int i = 0; i < 1500; ++i) {
+    const unsigned pick = random() % 3;
+    if (pick == 0) {
+      list += "same@x.com\n";
+    } else if (pick == 1) {
+      list += "prefixlongerthansixteen-" + std::to_string(random() % 5000) + "@x\n";
+    } else {
+      list += std::string(1, static_cast<char>('a' + random() % 26)) + "b" +
+              std::to_string(random() % 100) + "@y.org\n";
+    }
+  }
+  job_.chunkSizes.list = 256;
+  for (const std::size_t fanIn : {512, 4}) {
+    job_.chunkSizes.mergeFanIn = fanIn;
+    for (int mode : {0, 1}) {
+      for (const bool fold : {false, true}) {
+        job_.foldCase = fold;
+        const std::string where = "mode " + std::to_string(mode) + (fold ? " folded" : "") +
+                                  " fan-in " + std::to_string(fanIn);
+        ASSERT_EQ(Run(list, mode), "") << where;
+        EXPECT_EQ(Output(), Reference(list, 256, mode, false, fold).output) << where;
+        EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << where;
+        for (const std::string& text : sink_.Texts(WMU_INFO)) {
+          ASSERT_EQ(text.rfind("Merging", 0), std::string::npos) << where;
+        }
+      }
+    }
+  }
 }
 
 TEST_F(SortByPartsTest, ReplacingTheInputSortsItInPlace) {

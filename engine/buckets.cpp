@@ -1,8 +1,9 @@
-#include "engine/bucket_shuffle.h"
+#include "engine/buckets.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,10 +13,13 @@
 #include "engine/line_store.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
+#include "engine/ordering.h"
+#include "engine/platform/builtins.h"
 #include "engine/platform/env.h"
 #include "engine/platform/tasks.h"
 #include "engine/run_context.h"
 #include "engine/shuffle_random.h"
+#include "engine/sort_keys.h"
 #include "engine/texts.h"
 
 namespace vantor {
@@ -23,10 +27,30 @@ namespace vantor {
 namespace {
 
 constexpr char kReadingText[] = "Reading strings...";
-constexpr char kSavingText[] = "Saving randomized strings into temp file...";
-constexpr char kJoiningText[] = "Merge previously randomized parts";
-constexpr char kCompleteText[] = "Randomize complete!";
 constexpr char kReadFailed[] = "failed to read file";
+
+// What the two ways say while they work.
+struct Words {
+  const char* phase;
+  const char* reading;
+  const char* saving;
+  const char* joining;
+  const char* complete;
+};
+constexpr Words kRandomizing = {"Randomizing", "randomizing",
+                                "Saving randomized strings into temp file...",
+                                "Merge previously randomized parts", "Randomize complete!"};
+constexpr Words kSorting = {"Sorting", "sorting", "Saving sorted strings into temp file...",
+                            "Merge previously sorted parts", "Sort complete!"};
+
+// A sort samples the keys of the lines in this many windows of a file, each of up to
+// kWindowBytes bytes, for each part the file holds; at least kFewestWindows.
+constexpr std::uint64_t kWindowsPerPart = 4;
+constexpr std::uint64_t kFewestWindows = 64;
+constexpr std::uint64_t kMostWindows = 4096;
+constexpr std::size_t kWindowBytes = 16 << 10;
+// How much deeper into the sort strings the keys of a bucket of one key go.
+constexpr std::uint32_t kKeyBytes = 16;
 
 // While a chunk is dealt, each of its lines keeps its bucket in 16 bits.
 constexpr std::uint64_t kMostBuckets = 1 << 16;
@@ -57,6 +81,13 @@ struct Bucket {
   std::string name;  // empty while the bucket has no file, and once it is deleted
   std::uint64_t bytes = 0;
   std::uint64_t lines = 0;
+  // Of a sort's bucket: how deep its lines' keys were taken, whether folded, and whether
+  // they all had one key, or were all the same line (the same when folded).
+  std::uint32_t depth = 0;
+  bool folded = false;
+  bool oneKey = false;
+  bool oneString = false;
+  std::uint32_t shared = 0;  // the bytes of their sort strings all its lines agree on
 };
 
 // The lines of one chunk that go to one bucket file, each with its line end.
@@ -70,18 +101,18 @@ struct Slice {
 // after their lines for CopyLine's moves.
 static_assert(kShortCopy <= ListReader::kSlack);
 
-std::string PhaseText(std::uint64_t part, long done) {
-  return Format("Randomizing emails list by parts of %ld bytes, %ld part(s) done",
-                static_cast<long>(part), done);
-}
-
-class BucketShuffle {
+class BucketPass {
  public:
-  BucketShuffle(RunContext& run, ShuffleRandom& random)
+  // Shuffles with `random`, or sorts in `order` when `random` is null.
+  BucketPass(RunContext& run, ShuffleRandom* random, const KeyOrder& order = KeyOrder())
       : run_(run),
         sizes_(run.chunkSizes()),
         part_(PartBytes(sizes_)),
         random_(random),
+        sorting_(random == nullptr),
+        order_(order),
+        words_(sorting_ ? kSorting : kRandomizing),
+        removeDuplicates_(sorting_ && run.job().removeDuplicates),
         writer_(run.temps(), sizes_.writeBuffer) {
     // Not value-initialised: a block's pages are touched by what fills them, and a
     // small list touches few.
@@ -92,11 +123,11 @@ class BucketShuffle {
     const std::uint64_t listBytes = run_.InputBytes();
     std::size_t passes = BucketShufflePasses(listBytes, sizes_);
     run_.progress().Stage(0, passes, listBytes);
-    run_.PostInfo2(PhaseText(part_, 0));
+    run_.PostInfo2(PhaseText(0));
     run_.PostInfo(kReadingText);
 
     // A list of one part is gathered into the first block and shuffled there.
-    bool gathering = listBytes <= part_;
+    bool gathering = !sorting_ && listBytes <= part_;
     std::size_t gathered = 0;
     std::vector<Bucket> buckets;
     std::uint64_t lines = 0;
@@ -107,13 +138,13 @@ class BucketShuffle {
       auto deal = [&](const char* data, std::size_t bytes) {
         const std::uint64_t dealt = Deal(data, bytes, buckets);
         if (dealt == 0) return;
-        run_.PostInfo2(PhaseText(part_, chunks++));
+        run_.PostInfo2(PhaseText(chunks++));
         run_.PostInfo(ReadText(dealt));
-        run_.PostInfo(kSavingText);
+        run_.PostInfo(words_.saving);
         lines += dealt;
       };
       while (reader.ReadWholeLines()) {
-        if (!run_.KeepRunning()) {
+        if (!run_.KeepRunning() || holdsNul_) {
           Abandon(buckets);
           return std::nullopt;
         }
@@ -134,6 +165,7 @@ class BucketShuffle {
           next_ = 1;
           deal(blocks_[0].get(), gathered);
         } else if (buckets.empty()) {
+          if (sorting_) SampleRanges(run_.Input(), listBytes, order_);
           StartDeal(buckets, BucketsFor(listBytes, sizes_));
         }
         deal(data, bytes);
@@ -141,21 +173,29 @@ class BucketShuffle {
       }
       if (!gathering) EndDeal();
     }
+    // The deal's blocks go back to the system: buckets fill only the pages they need.
+    if (!gathering) {
+      for (int b = 0; b < 2; ++b) blocks_[b].reset(new char[BlockBytes()]);
+    }
+    if (holdsNul_) {
+      Abandon(buckets);
+      return std::nullopt;
+    }
 
     if (gathering) {
       writer_.CreateTemp(run_.CommitIsFinal());
       lines = ShuffleLines(blocks_[0].get(), gathered, [] {});
       if (lines > 0) {
-        run_.PostInfo2(PhaseText(part_, 0));
+        run_.PostInfo2(PhaseText(0));
         run_.PostInfo(ReadText(lines));
-        run_.PostInfo(kSavingText);
+        run_.PostInfo(words_.saving);
       }
-      run_.PostInfo2(kJoiningText);
+      run_.PostInfo2(words_.joining);
     } else {
       std::uint64_t dealt = 0;
       for (const Bucket& bucket : buckets) dealt += bucket.bytes;
       run_.progress().Stage(1, passes, dealt, passes - 1);
-      run_.PostInfo2(kJoiningText);
+      run_.PostInfo2(words_.joining);
       writer_.CreateTemp(run_.CommitIsFinal());
       if (!Collect(buckets, 0)) {
         writer_.Finish(/*sync=*/false);
@@ -165,34 +205,94 @@ class BucketShuffle {
     }
     writer_.Finish(run_.CommitIsFinal());
     if (!CommitTempFile(run_, writer_.name())) return std::nullopt;
-    run_.PostInfo(kCompleteText);
+    run_.PostInfo(words_.complete);
     return lines;
   }
+
+  bool holdsNul() const { return holdsNul_; }
 
  private:
   // A block holds a part's lines with the line end a reader may supply after the last,
   // and the slack after them that WriteLine may read.
   std::size_t BlockBytes() const { return part_ + 2 + ListReader::kSlack; }
 
-  static std::string ReadText(std::uint64_t lines) {
-    return Format("%llu strings were read, randomizing...", static_cast<unsigned long long>(lines));
+  std::string PhaseText(long done) const {
+    return Format("%s emails list by parts of %ld bytes, %ld part(s) done", words_.phase,
+                  static_cast<long>(part_), done);
   }
 
-  // Dealing a file into `count` buckets begins: none of them has a file yet.
+  std::string ReadText(std::uint64_t lines) const {
+    return Format("%llu strings were read, %s...", static_cast<unsigned long long>(lines),
+                  words_.reading);
+  }
+
+  // Dealing a file into `count` buckets begins: none of them has a file yet. A sort
+  // deals into as many as its ranges make.
   void StartDeal(std::vector<Bucket>& buckets, std::size_t count) {
+    if (sorting_) count = ranges_->count();
     buckets.assign(count, Bucket());
     files_.clear();
     files_.resize(count);
+    if (!sorting_) return;
+    for (std::size_t b = 0; b < count; ++b) {
+      buckets[b].depth = ranges_->order().depth;
+      buckets[b].oneKey = ranges_->HoldsOneKey(b);
+      buckets[b].folded = ranges_->order().fold;
+      buckets[b].oneString = ranges_->HoldsOneString(b);
+      buckets[b].shared = ranges_->SharedBytes(b);
+    }
   }
 
-  // Deals the lines of `bytes` bytes at `data`, each ending in LF, to the buckets, each
-  // line to one drawn with equal chance. The lines of each bucket are gathered in the
-  // next block and written to its file on the helper thread, while the caller reads the
-  // next chunk and deals it into the other block. Returns the lines dealt.
+  // Cuts the ranges of keys at `order`'s depth that the next deal takes, from keys of
+  // lines all over the file `name` of `bytes` bytes.
+  void SampleRanges(const std::string& name, std::uint64_t bytes, const KeyOrder& order) {
+    std::unique_ptr<ReadableFile> file = run_.env()->OpenForReading(name);
+    if (!file) RaiseFailed(kOpenListFailed);
+    // A file no larger than the fewest windows is read whole, in one.
+    std::uint64_t windows = 1;
+    std::size_t window = static_cast<std::size_t>(bytes);
+    if (bytes > kFewestWindows * kWindowBytes) {
+      windows =
+          std::clamp<std::uint64_t>(bytes / std::max<std::uint64_t>(part_ / kWindowsPerPart, 1),
+                                    kFewestWindows, kMostWindows);
+      window = kWindowBytes;
+    }
+    std::vector<char> buffer(window);
+    std::vector<SortKey> sample;
+    for (std::uint64_t w = 0; w < windows; ++w) {
+      const std::uint64_t offset = bytes / windows * w;
+      std::size_t got = 0;
+      if (!file->ReadAt(offset, buffer.data(), window, &got)) RaiseFailed(kReadFailed);
+      // The window's first line is whole only at the file's start; its last only when
+      // its LF came with it.
+      const char* begin = buffer.data();
+      const char* end = begin + got;
+      if (offset > 0) {
+        const void* lf = std::memchr(begin, '\n', got);
+        begin = lf ? static_cast<const char*>(lf) + 1 : end;
+      }
+      while (end > begin && end[-1] != '\n') --end;
+      ForEachLine(begin, end, [&](const char* line, std::size_t n) {
+        if (n > 1) sample.push_back(SortKeyOf(line, static_cast<std::uint32_t>(n - 1), order));
+      });
+    }
+    // Buckets of about a quarter part: the records and sort of one take a third of what
+    // its bytes take.
+    const std::uint64_t quarter = std::max<std::uint64_t>(part_ / 4, 1);
+    const std::size_t count = static_cast<std::size_t>(
+        std::clamp<std::uint64_t>((bytes + quarter - 1) / quarter, 2, MostBuckets(sizes_)));
+    ranges_.emplace(order, std::move(sample), count, MostBuckets(sizes_));
+  }
+
+  // Deals the lines of `bytes` bytes at `data`, each ending in LF, to the buckets: each
+  // line to one drawn with equal chance, or to that of its key's range. The lines of
+  // each bucket are gathered in the next block and written to its file on the helper
+  // thread, while the caller reads the next chunk and deals it into the other block.
+  // Returns the lines dealt; none when a sort finds a NUL byte.
   std::uint64_t Deal(const char* data, std::size_t bytes, std::vector<Bucket>& buckets) {
     const std::size_t count = buckets.size();
-    const std::size_t dealt = Draw(data, bytes, count);
-    if (dealt == 0) return 0;
+    const std::size_t dealt = Draw(data, bytes, count, sorting_ ? &*ranges_ : nullptr);
+    if (dealt == 0 || holdsNul_) return 0;
 
     char* const block = blocks_[next_].get();
     next_ ^= 1;
@@ -257,6 +357,11 @@ class BucketShuffle {
         continue;
       }
       if (bucket.bytes > part_ && depth < kDeepest) {
+        if (bucket.oneString && !bucket.folded) {
+          CopyWhole(bucket);
+          Done(i, buckets.size(), depth);
+          continue;
+        }
         if (!Divide(bucket, depth)) {
           Abandon(buckets);
           return false;
@@ -285,11 +390,16 @@ class BucketShuffle {
       const bool fetchNext = next < buckets.size() && buckets[next].bytes <= part_;
       // The next bucket is read into the first block as soon as this one's lines have
       // left it for their groups.
-      ShuffleLines(data, static_cast<std::size_t>(bucket.bytes), [&] {
+      auto freed = [&] {
         if (!fetchNext) return;
         Fetch(buckets[next], blocks_[0].get());
         fetching = next;
-      });
+      };
+      if (sorting_) {
+        SortLines(data, bucket, freed);
+      } else {
+        ShuffleLines(data, static_cast<std::size_t>(bucket.bytes), freed);
+      }
       Done(i, buckets.size(), depth);
     }
     return true;
@@ -310,9 +420,19 @@ class BucketShuffle {
     writing_ = -1;
     std::vector<Bucket> buckets;
     std::size_t count = BucketsFor(bucket.bytes, sizes_);
-    // A bucket of a few long lines is dealt into many more buckets than its bytes ask
-    // for, so that its lines soon go their own ways.
-    if (bucket.lines < 256) {
+    if (sorting_) {
+      // The lines of a bucket of one key agree on its bytes: the next ones tell them
+      // apart. Lines equal when folded go in their plain order.
+      KeyOrder order{order_.mode, bucket.folded, bucket.depth};
+      if (bucket.oneString) {
+        order = KeyOrder{order_.mode, false, 0};
+      } else if (bucket.oneKey) {
+        order.depth += kKeyBytes;
+      }
+      SampleRanges(bucket.name, bucket.bytes, order);
+    } else if (bucket.lines < 256) {
+      // A bucket of a few long lines is dealt into many more buckets than its bytes ask
+      // for, so that its lines soon go their own ways.
       count = std::max<std::size_t>(
           count, std::min<std::uint64_t>(bucket.lines * bucket.lines, MostBuckets(sizes_)));
     }
@@ -376,27 +496,16 @@ class BucketShuffle {
     const std::uint64_t groupBytes = std::max<std::uint64_t>(part_ / kGroupsPerPart, 1);
     const auto groups = static_cast<std::size_t>(
         std::clamp<std::uint64_t>((bytes + groupBytes - 1) / groupBytes, 1, kMostBuckets));
-    // The groups are made in the second or third block, whichever the writer is not
-    // writing the last bucket from.
-    const int out = writing_ == 1 ? 2 : 1;
-    if (writing_ == out) {
-      writer_.WaitForWrites();
-      writing_ = -1;
-    }
-    char* block = blocks_[out].get();
     std::unique_ptr<char[]> large;
-    if (bytes + ListReader::kSlack > BlockBytes()) {
-      large.reset(new char[bytes + ListReader::kSlack]);
-      block = large.get();
-    }
+    char* const block = OutBlock(bytes, large);
 
-    Draw(data, bytes, groups);
+    Draw(data, bytes, groups, nullptr);
     const std::size_t at = Lay(groups);
     OnBoth([&](int h) { Scatter(halves_[h], block); });
     grouped();
 
     seeds_.resize(groups);
-    for (std::uint64_t& seed : seeds_) seed = random_.Next();
+    for (std::uint64_t& seed : seeds_) seed = random_->Next();
     // The groups of the first half of the bytes on this thread, the rest on the other.
     const auto split = static_cast<std::size_t>(
         std::lower_bound(starts_.begin(), starts_.end() - 1, at / 2) - starts_.begin());
@@ -404,11 +513,145 @@ class BucketShuffle {
       ShuffleGroups(block, h == 0 ? 0 : split, h == 0 ? split : groups, scratch_[h]);
     });
 
-    if (writer_.WriteBehind(block, at)) writing_ = large ? -1 : out;
+    WriteOut(block, at, bytes, large != nullptr);
+    return halves_[0].picks.size() + halves_[1].picks.size();
+  }
+
+  // The block a bucket's lines are rearranged into: the second or third, whichever the
+  // writer is not writing the last bucket from; for more than a part, `large`.
+  char* OutBlock(std::size_t bytes, std::unique_ptr<char[]>& large) {
+    out_ = writing_ == 1 ? 2 : 1;
+    if (writing_ == out_) {
+      writer_.WaitForWrites();
+      writing_ = -1;
+    }
+    if (bytes + ListReader::kSlack <= BlockBytes()) return blocks_[out_].get();
+    large.reset(new char[bytes + ListReader::kSlack]);
+    return large.get();
+  }
+
+  // Appends the `n` bytes of the block to the result, on the writer's thread unless they
+  // lie in a `large` block; a bucket of `bytes` bytes is done.
+  void WriteOut(const char* block, std::size_t n, std::size_t bytes, bool large) {
+    if (writer_.WriteBehind(block, n)) writing_ = large ? -1 : out_;
     if (large) writer_.WaitForWrites();
     written_ += bytes;
     run_.progress().Done(written_);
-    return halves_[0].picks.size() + halves_[1].picks.size();
+  }
+
+  // Sorts the lines of the bucket, read whole into `data`, each ending in LF, and appends
+  // them to the result, dropping each that repeats the one before when duplicates are
+  // removed. `data` is free once `freed` is called.
+  template <typename Freed>
+  void SortLines(char* data, const Bucket& bucket, Freed freed) {
+    const auto bytes = static_cast<std::size_t>(bucket.bytes);
+    records_.clear();
+    records_.reserve(static_cast<std::size_t>(bucket.lines));
+    const bool byDomain = order_.mode == RearrangeMode::kSortByDomain;
+    ForEachLine(data, data + bytes, [&](char* line, std::size_t n) {
+      const auto length = static_cast<std::int32_t>(n - 1);
+      std::int32_t key = 0;
+      if (byDomain) {
+        const void* sign = std::memchr(line, '@', static_cast<std::size_t>(length));
+        if (sign)
+          key = static_cast<std::int32_t>(static_cast<char*>(const_cast<void*>(sign)) - line);
+      }
+      records_.push_back(LineRecord{line, key, length});
+    });
+    sorter_.Sort(records_.data(), records_.size(), order_.mode, order_.fold, bucket.shared);
+
+    std::unique_ptr<char[]> large;
+    char* const block = OutBlock(bytes, large);
+    std::size_t at = 0;
+    if (removeDuplicates_) {
+      at = CopyKept(block);
+    } else {
+      // Each half of the sorted lines copied on a thread of its own.
+      const std::size_t middle = records_.size() / 2;
+      std::size_t split = 0;
+      for (std::size_t i = 0; i < middle; ++i)
+        split += static_cast<std::size_t>(records_[i].length) + 1;
+      OnBoth([&](int h) {
+        if (h == 0) {
+          CopyRecords(0, middle, block, block + split);
+        } else {
+          CopyRecords(middle, records_.size(), block + split, block + bytes + ListReader::kSlack);
+        }
+      });
+      at = bytes;
+    }
+    freed();
+    WriteOut(block, at, bytes, large != nullptr);
+  }
+
+  // Copies the lines of records `first` to `last` (not included), each with its line end,
+  // to `to`, where the bytes up to `end` may be written.
+  void CopyRecords(std::size_t first, std::size_t last, char* to, const char* end) const {
+    // The sorted lines lie all over the bucket: each is asked for a few lines ahead.
+    constexpr std::size_t kAhead = 16;
+    for (std::size_t i = first; i < last; ++i) {
+      if (i + kAhead < last) Prefetch(records_[i + kAhead].text);
+      const auto n = static_cast<std::size_t>(records_[i].length) + 1;
+      CopyLine(to, records_[i].text, n, static_cast<std::size_t>(end - to));
+      to += n;
+    }
+  }
+
+  // Copies the sorted lines to `block` but each that repeats the last one kept (of this
+  // bucket or those before); returns the bytes copied.
+  std::size_t CopyKept(char* block) {
+    char* to = block;
+    for (const LineRecord& line : records_) {
+      if (last_.Repeats(line)) {
+        ++run_.duplicatesFound();
+        continue;
+      }
+      const auto n = static_cast<std::size_t>(line.length) + 1;
+      std::memcpy(to, line.text, n);
+      last_.Set(LineRecord{to, 0, line.length});
+      to += n;
+    }
+    // The block is written over two buckets on, or sooner by a deal.
+    last_.Detach();
+    return static_cast<std::size_t>(to - block);
+  }
+
+  // Appends a bucket of lines that are all the same line to the result as it is; with
+  // duplicates removed, that line once, unless it repeats the last line kept.
+  void CopyWhole(Bucket& bucket) {
+    writer_.WaitForWrites();
+    writing_ = -1;
+    std::unique_ptr<ReadableFile> file = run_.env()->OpenForReading(bucket.name);
+    if (!file) RaiseFailed(kOpenListFailed);
+    char* const block = blocks_[0].get();
+    // Each line the same, and with the same line end.
+    const std::uint64_t copy = removeDuplicates_ ? bucket.bytes / bucket.lines : bucket.bytes;
+    for (std::uint64_t copied = 0; copied < copy;) {
+      std::size_t got = 0;
+      // A line is at most a part and its line end long: a block holds it.
+      const auto want = static_cast<std::size_t>(
+          removeDuplicates_ ? copy : std::min<std::uint64_t>(copy - copied, part_));
+      if (!file->Read(block, want, &got) || got != want) RaiseFailed(kReadFailed);
+      copied += got;
+      if (!removeDuplicates_) {
+        writer_.Write(block, got);
+        continue;
+      }
+      const LineRecord line{block, 0, static_cast<std::int32_t>(got - 1)};
+      std::uint64_t kept = 0;
+      if (!last_.Repeats(line)) {
+        writer_.Write(block, got);
+        last_.Set(line);
+        last_.Detach();
+        kept = 1;
+      }
+      run_.duplicatesFound() += bucket.lines - kept;
+    }
+    file.reset();
+    run_.temps().Delete(bucket.name);
+    bucket.name.clear();
+    written_ += bucket.bytes;
+    run_.progress().Done(written_);
   }
 
   // The lines of half a chunk or bucket, and the bins (buckets or groups) they go to.
@@ -421,6 +664,7 @@ class BucketShuffle {
     std::vector<std::uint64_t> lines;    // of the half in each bin
     std::vector<std::size_t> places;     // where its next line in each bin goes
     std::vector<std::size_t> ends;       // where its room in each bin ends
+    bool nul = false;                    // a sort found a NUL byte in the half
   };
 
   // What a thread shuffling groups keeps from one group to the next.
@@ -433,7 +677,7 @@ class BucketShuffle {
   // Draws one of `bins` for each line of `bytes` bytes at `data`, each ending in LF,
   // each bin equally likely: the two halves of the lines on two threads, by two
   // generators seeded from the run's. Returns the lines that are not blank.
-  std::size_t Draw(const char* data, std::size_t bytes, std::size_t bins) {
+  std::size_t Draw(const char* data, std::size_t bytes, std::size_t bins, const KeyRanges* ranges) {
     const char* const end = data + bytes;
     const char* middle = end;
     if (bytes > 1) {
@@ -445,27 +689,45 @@ class BucketShuffle {
     halves_[0].end = middle;
     halves_[1].begin = middle;
     halves_[1].end = end;
-    ShuffleRandom draws[2] = {ShuffleRandom(random_.Next()), ShuffleRandom(random_.Next())};
-    OnBoth([&](int h) { DrawHalf(halves_[h], bins, draws[h]); });
+    if (ranges) {
+      OnBoth([&](int h) {
+        Half& half = halves_[h];
+        half.nul = std::memchr(half.begin, 0, static_cast<std::size_t>(half.end - half.begin));
+        PickHalf(half, bins, [ranges](const char* line, std::uint32_t n) {
+          return ranges->RangeOf(line, n - 1);
+        });
+      });
+      holdsNul_ = holdsNul_ || halves_[0].nul || halves_[1].nul;
+    } else {
+      ShuffleRandom draws[2] = {ShuffleRandom(random_->Next()), ShuffleRandom(random_->Next())};
+      OnBoth([&](int h) {
+        PickHalf(halves_[h], bins, [bins, &random = draws[h]](const char*, std::uint32_t) {
+          return bins > 1 ? random.Below(bins) : 0;
+        });
+      });
+    }
     return halves_[0].picks.size() + halves_[1].picks.size();
   }
 
-  static void DrawHalf(Half& half, std::size_t bins, ShuffleRandom& random) {
+  // Gives each line of the half that is not blank the bin `pick(line, length)` returns,
+  // its length counting its LF.
+  template <typename Pick>
+  static void PickHalf(Half& half, std::size_t bins, Pick&& pick) {
     half.lengths.clear();
     half.picks.clear();
     half.bytes.assign(bins, 0);
     half.lines.assign(bins, 0);
     half.places.resize(bins);
     half.ends.resize(bins);
-    ForEachLine(half.begin, half.end, [&](const char*, std::size_t n) {
+    ForEachLine(half.begin, half.end, [&](const char* line, std::size_t n) {
       const auto length = static_cast<std::uint32_t>(n);
       half.lengths.push_back(length);
       // A blank line is no line.
       if (length > 1) {
-        const auto pick = static_cast<std::uint16_t>(bins > 1 ? random.Below(bins) : 0);
-        half.picks.push_back(pick);
-        half.bytes[pick] += length;
-        ++half.lines[pick];
+        const auto bin = static_cast<std::uint16_t>(pick(line, length));
+        half.picks.push_back(bin);
+        half.bytes[bin] += length;
+        ++half.lines[bin];
       }
     });
   }
@@ -555,13 +817,18 @@ class BucketShuffle {
   RunContext& run_;
   const ChunkSizes& sizes_;
   const std::uint64_t part_;
-  ShuffleRandom& random_;
+  ShuffleRandom* const random_;  // of a shuffle
+  const bool sorting_;
+  const KeyOrder order_;  // of a sort, its keys from the first byte
+  const Words& words_;
+  const bool removeDuplicates_;
   // Three blocks of a part each: the first two take the lines of a chunk dealt to the
   // buckets; the first, a bucket read whole or a list of one part; the second and third
   // in turn, the lines of a bucket or list in groups, shuffled and written from there.
   std::unique_ptr<char[]> blocks_[3];
   int next_ = 0;      // the block the next chunk is dealt into
   int writing_ = -1;  // the block the writer may still be writing from, if any
+  int out_ = 1;       // the block the bucket being rearranged goes to
   // Of the chunk being dealt or the bucket being shuffled: its halves, where each bin
   // begins (and the end of the last); the seed each group is shuffled with, and each
   // thread's scratch.
@@ -569,6 +836,13 @@ class BucketShuffle {
   std::vector<std::size_t> starts_;
   std::vector<std::uint64_t> seeds_;
   Scratch scratch_[2];
+  // Of a sort: the ranges the next deal takes, whether the list holds a NUL byte, the
+  // records of the bucket being sorted, the sort, and the last line kept.
+  std::optional<KeyRanges> ranges_;
+  bool holdsNul_ = false;
+  std::vector<LineRecord> records_;
+  PartSorter sorter_;
+  LastLine last_;
   // The files of the buckets being dealt into, open while they are.
   std::vector<std::unique_ptr<WritableFile>> files_;
   ListWriter writer_;
@@ -593,7 +867,15 @@ std::size_t BucketShufflePasses(std::uint64_t listBytes, const ChunkSizes& sizes
 }
 
 std::optional<std::uint64_t> ShuffleInBuckets(RunContext& run, ShuffleRandom& random) {
-  return BucketShuffle(run, random).Run();
+  return BucketPass(run, &random).Run();
+}
+
+std::optional<std::uint64_t> SortInBuckets(RunContext& run, bool* holdsNul) {
+  const ProcessingJob& job = run.job();
+  BucketPass pass(run, nullptr, KeyOrder{job.rearrangeMode, job.foldCase, 0});
+  std::optional<std::uint64_t> lines = pass.Run();
+  *holdsNul = pass.holdsNul();
+  return lines;
 }
 
 }  // namespace vantor

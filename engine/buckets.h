@@ -1,16 +1,20 @@
-// The randomize action's shuffle: the lines of a list in an order drawn from all its
-// orders with equal chance, in one pass over a list larger than memory. The list is read
-// chunk by chunk and each line goes to one of k bucket files, each bucket equally likely;
-// then each bucket in turn is read whole, shuffled in memory and appended to the result.
-// Which lines share a bucket and the order within each bucket are drawn independently,
-// and the buckets follow one another in a fixed order, so every order of the list is
-// equally likely.
+// Rearranging a list larger than memory in one pass through buckets: the list is read
+// chunk by chunk and each line goes to one of k bucket files; then each bucket in turn is
+// read whole, rearranged in memory and appended to the result. No merge.
+//
+// Randomizing deals each line to a bucket drawn with equal chance. Which lines share a
+// bucket and the order within each bucket are drawn independently, and the buckets
+// follow one another in a fixed order, so every order of the list is equally likely.
+//
+// Sorting deals each line by its sort key (sort_keys.h) to the bucket of its key's range,
+// the ranges cut from keys sampled all over the list, so that each bucket holds lines
+// that sort after those of every bucket before it.
 //
 // k is chosen from the list's size so that a bucket is expected to hold half a part
 // (ChunkSizes::list), and is never more than ChunkSizes::mergeFanIn, the files one
 // action may have open at once. A bucket that still comes out larger than a part is
-// divided again the same way. A list of one part is shuffled in memory and never goes
-// to a bucket.
+// divided again the same way (a sort's bucket of one key by the next sixteen bytes). A
+// list of one part is shuffled in memory and never goes to a bucket.
 //
 // The lines are those a ListReader reads from the list in chunks of a part: a line
 // longer than a part is cut there, a last line without a line end gets the list's, and
@@ -43,6 +47,12 @@ std::size_t BucketShufflePasses(std::uint64_t listBytes, const ChunkSizes& sizes
 // left). Posts the action's progress texts. Raises what reading, writing and making
 // temporary files raise.
 std::optional<std::uint64_t> ShuffleInBuckets(RunContext& run, ShuffleRandom& random);
+
+// Sorts the run's current list, of more than a part, in the job's sort mode and commits
+// the result, as ShuffleInBuckets does; with the job's duplicates removed, which takes a
+// folded order (lines equal but for case are then next to each other). When the list
+// holds a NUL byte, sets `*holdsNul` and returns nothing, having left nothing.
+std::optional<std::uint64_t> SortInBuckets(RunContext& run, bool* holdsNul);
 
 }  // namespace vantor
 
