@@ -10,6 +10,7 @@
 #include "engine/error.h"
 #include "engine/format.h"
 #include "engine/line_bytes.h"
+#include "engine/line_dealer.h"
 #include "engine/line_store.h"
 #include "engine/list_reader.h"
 #include "engine/list_writer.h"
@@ -291,24 +292,24 @@ class BucketPass {
   // Returns the lines dealt; none when a sort finds a NUL byte.
   std::uint64_t Deal(const char* data, std::size_t bytes, std::vector<Bucket>& buckets) {
     const std::size_t count = buckets.size();
-    const std::size_t dealt = Draw(data, bytes, count, sorting_ ? &*ranges_ : nullptr);
+    const std::size_t dealt = Pick(data, bytes, count);
     if (dealt == 0 || holdsNul_) return 0;
 
     char* const block = blocks_[next_].get();
     next_ ^= 1;
-    Lay(count);
-    OnBoth([&](int h) { Scatter(halves_[h], block); });
+    dealer_.Lay();
+    dealer_.Scatter(block);
 
     // The block written before this one is free once its writes have ended.
     if (!helper_.Wait()) RaiseFailed(kWriteFailed);
     std::vector<Slice> slices;
     for (std::size_t b = 0; b < count; ++b) {
-      const std::size_t n = starts_[b + 1] - starts_[b];
+      const std::size_t n = dealer_.starts()[b + 1] - dealer_.starts()[b];
       if (n == 0) continue;
       if (!files_[b]) files_[b] = run_.temps().Create(&buckets[b].name);
       buckets[b].bytes += n;
-      buckets[b].lines += halves_[0].lines[b] + halves_[1].lines[b];
-      slices.push_back(Slice{files_[b].get(), block + starts_[b], n});
+      buckets[b].lines += dealer_.Lines(b);
+      slices.push_back(Slice{files_[b].get(), block + dealer_.starts()[b], n});
     }
     helper_.Start([slices = std::move(slices)] {
       for (const Slice& slice : slices) {
@@ -499,22 +500,23 @@ class BucketPass {
     std::unique_ptr<char[]> large;
     char* const block = OutBlock(bytes, large);
 
-    Draw(data, bytes, groups, nullptr);
-    const std::size_t at = Lay(groups);
-    OnBoth([&](int h) { Scatter(halves_[h], block); });
+    Pick(data, bytes, groups);
+    const std::size_t at = dealer_.Lay();
+    dealer_.Scatter(block);
     grouped();
 
     seeds_.resize(groups);
     for (std::uint64_t& seed : seeds_) seed = random_->Next();
     // The groups of the first half of the bytes on this thread, the rest on the other.
     const auto split = static_cast<std::size_t>(
-        std::lower_bound(starts_.begin(), starts_.end() - 1, at / 2) - starts_.begin());
-    OnBoth([&](int h) {
+        std::lower_bound(dealer_.starts().begin(), dealer_.starts().end() - 1, at / 2) -
+        dealer_.starts().begin());
+    dealer_.OnBoth([&](int h) {
       ShuffleGroups(block, h == 0 ? 0 : split, h == 0 ? split : groups, scratch_[h]);
     });
 
     WriteOut(block, at, bytes, large != nullptr);
-    return halves_[0].picks.size() + halves_[1].picks.size();
+    return dealer_.picked();
   }
 
   // The block a bucket's lines are rearranged into: the second or third, whichever the
@@ -571,7 +573,7 @@ class BucketPass {
       std::size_t split = 0;
       for (std::size_t i = 0; i < middle; ++i)
         split += static_cast<std::size_t>(records_[i].length) + 1;
-      OnBoth([&](int h) {
+      dealer_.OnBoth([&](int h) {
         if (h == 0) {
           CopyRecords(0, middle, block, block + split);
         } else {
@@ -654,19 +656,6 @@ class BucketPass {
     run_.progress().Done(written_);
   }
 
-  // The lines of half a chunk or bucket, and the bins (buckets or groups) they go to.
-  struct Half {
-    const char* begin = nullptr;
-    const char* end = nullptr;
-    std::vector<std::uint32_t> lengths;  // of each line, with its LF
-    std::vector<std::uint16_t> picks;    // the bin of each line that is not blank
-    std::vector<std::size_t> bytes;      // of the half's lines in each bin
-    std::vector<std::uint64_t> lines;    // of the half in each bin
-    std::vector<std::size_t> places;     // where its next line in each bin goes
-    std::vector<std::size_t> ends;       // where its room in each bin ends
-    bool nul = false;                    // a sort found a NUL byte in the half
-  };
-
   // What a thread shuffling groups keeps from one group to the next.
   struct Scratch {
     std::vector<LineRecord> records;
@@ -674,87 +663,26 @@ class BucketPass {
     std::size_t room = 0;
   };
 
-  // Draws one of `bins` for each line of `bytes` bytes at `data`, each ending in LF,
-  // each bin equally likely: the two halves of the lines on two threads, by two
-  // generators seeded from the run's. Returns the lines that are not blank.
-  std::size_t Draw(const char* data, std::size_t bytes, std::size_t bins, const KeyRanges* ranges) {
-    const char* const end = data + bytes;
-    const char* middle = end;
-    if (bytes > 1) {
-      const std::size_t half = bytes / 2;
-      const void* lf = std::memchr(data + half, '\n', bytes - half);
-      if (lf) middle = static_cast<const char*>(lf) + 1;
+  // Picks one of `bins` for each line of `bytes` bytes at `data`, each ending in LF:
+  // drawn with equal chance by two generators seeded from the run's, one for each half
+  // of the lines; for a sort's deal, the bucket of the line's key. Returns the lines that
+  // are not blank.
+  std::size_t Pick(const char* data, std::size_t bytes, std::size_t bins) {
+    if (!random_) {
+      bool holdsNul = false;
+      const std::size_t picked = dealer_.ByRanges(data, bytes, *ranges_, &holdsNul);
+      holdsNul_ = holdsNul_ || holdsNul;
+      return picked;
     }
-    halves_[0].begin = data;
-    halves_[0].end = middle;
-    halves_[1].begin = middle;
-    halves_[1].end = end;
-    if (ranges) {
-      OnBoth([&](int h) {
-        Half& half = halves_[h];
-        half.nul = std::memchr(half.begin, 0, static_cast<std::size_t>(half.end - half.begin));
-        PickHalf(half, bins, [ranges](const char* line, std::uint32_t n) {
-          return ranges->RangeOf(line, n - 1);
-        });
-      });
-      holdsNul_ = holdsNul_ || halves_[0].nul || halves_[1].nul;
-    } else {
-      ShuffleRandom draws[2] = {ShuffleRandom(random_->Next()), ShuffleRandom(random_->Next())};
-      OnBoth([&](int h) {
-        PickHalf(halves_[h], bins, [bins, &random = draws[h]](const char*, std::uint32_t) {
-          return bins > 1 ? random.Below(bins) : 0;
-        });
-      });
-    }
-    return halves_[0].picks.size() + halves_[1].picks.size();
-  }
-
-  // Gives each line of the half that is not blank the bin `pick(line, length)` returns,
-  // its length counting its LF.
-  template <typename Pick>
-  static void PickHalf(Half& half, std::size_t bins, Pick&& pick) {
-    half.lengths.clear();
-    half.picks.clear();
-    half.bytes.assign(bins, 0);
-    half.lines.assign(bins, 0);
-    half.places.resize(bins);
-    half.ends.resize(bins);
-    ForEachLine(half.begin, half.end, [&](const char* line, std::size_t n) {
-      const auto length = static_cast<std::uint32_t>(n);
-      half.lengths.push_back(length);
-      // A blank line is no line.
-      if (length > 1) {
-        const auto bin = static_cast<std::uint16_t>(pick(line, length));
-        half.picks.push_back(bin);
-        half.bytes[bin] += length;
-        ++half.lines[bin];
-      }
-    });
-  }
-
-  // Lays the bins out one after the other, each with the lines of the first half drawn
-  // for it, then those of the second: where each begins (and the end of the last) in
-  // starts_. Returns the bytes of them all.
-  std::size_t Lay(std::size_t bins) {
-    starts_.resize(bins + 1);
-    std::size_t at = 0;
-    for (std::size_t b = 0; b < bins; ++b) {
-      starts_[b] = at;
-      for (Half& half : halves_) {
-        half.places[b] = at;
-        at += half.bytes[b];
-        half.ends[b] = at;
-      }
-    }
-    starts_[bins] = at;
-    return at;
+    ShuffleRandom draws[2] = {ShuffleRandom(random_->Next()), ShuffleRandom(random_->Next())};
+    return dealer_.Draw(data, bytes, bins, draws);
   }
 
   // Shuffles groups `first` to `last` (not included) in `block`, each in its place.
   void ShuffleGroups(char* block, std::size_t first, std::size_t last, Scratch& scratch) const {
     for (std::size_t g = first; g < last; ++g) {
-      char* const begin = block + starts_[g];
-      char* const end = block + starts_[g + 1];
+      char* const begin = block + dealer_.starts()[g];
+      char* const end = block + dealer_.starts()[g + 1];
       const auto bytes = static_cast<std::size_t>(end - begin);
       if (bytes == 0) continue;
       scratch.records.clear();
@@ -782,38 +710,6 @@ class BucketPass {
     }
   }
 
-  // Runs `work(1)` on the partner thread while this one runs `work(0)`, and waits for
-  // both.
-  template <typename Work>
-  void OnBoth(Work&& work) {
-    partner_.Start([&work] { work(1); });
-    try {
-      work(0);
-    } catch (...) {
-      // The other half may use what is about to go.
-      try {
-        partner_.Wait();
-      } catch (...) {
-      }
-      throw;
-    }
-    partner_.Wait();
-  }
-
-  // Copies each line of the half that is not blank to the place of its bin in `block`.
-  static void Scatter(Half& half, char* block) {
-    const std::uint16_t* pick = half.picks.data();
-    const char* p = half.begin;
-    for (const std::uint32_t length : half.lengths) {
-      if (length > 1) {
-        const std::size_t at = half.places[*pick];
-        CopyLine(block + at, p, length, half.ends[*pick] - at);
-        half.places[*pick++] = at + length;
-      }
-      p += length;
-    }
-  }
-
   RunContext& run_;
   const ChunkSizes& sizes_;
   const std::uint64_t part_;
@@ -829,11 +725,8 @@ class BucketPass {
   int next_ = 0;      // the block the next chunk is dealt into
   int writing_ = -1;  // the block the writer may still be writing from, if any
   int out_ = 1;       // the block the bucket being rearranged goes to
-  // Of the chunk being dealt or the bucket being shuffled: its halves, where each bin
-  // begins (and the end of the last); the seed each group is shuffled with, and each
+  // Of the bucket being shuffled: the seed each group is shuffled with, and each
   // thread's scratch.
-  Half halves_[2];
-  std::vector<std::size_t> starts_;
   std::vector<std::uint64_t> seeds_;
   Scratch scratch_[2];
   // Of a sort: the ranges the next deal takes, whether the list holds a NUL byte, the
@@ -848,10 +741,10 @@ class BucketPass {
   ListWriter writer_;
   std::uint64_t written_ = 0;
   const char* fetchFailure_ = nullptr;  // set by a read ahead that failed
-  // Last: they wait for the writes, the read ahead and the half of a shuffle still
-  // running before the files and blocks they use go.
+  // Last: they wait for the writes, the read ahead and the half of a deal, shuffle or
+  // copy still running before the files and blocks they use go.
   TaskQueue helper_;
-  TaskQueue partner_;
+  LineDealer dealer_;
 };
 
 }  // namespace

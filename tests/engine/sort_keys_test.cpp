@@ -79,10 +79,9 @@ TEST(KeyRangesTest, CutSortedLinesIntoAscendingRanges) {
                        [cmp](const LineRecord& a, const LineRecord& b) { return cmp(a, b) < 0; });
       // Deeper keys are taken of lines that agree on the bytes before them.
       if (depth > 0) {
-        const auto ends = std::find_if(lines.records.begin(), lines.records.end(),
-                                       [](const LineRecord& r) {
-                                         return Lines::Text(r) == "prefixlongerthan";
-                                       });
+        const auto ends =
+            std::find_if(lines.records.begin(), lines.records.end(),
+                         [](const LineRecord& r) { return Lines::Text(r) == "prefixlongerthan"; });
         const SortKey shared = KeyOf(*ends, mode, false, 0);
         std::erase_if(lines.records,
                       [&](const LineRecord& r) { return KeyOf(r, mode, false, 0) != shared; });
