@@ -174,10 +174,7 @@ class BucketPass {
       }
       if (!gathering) EndDeal();
     }
-    // The deal's blocks go back to the system: buckets fill only the pages they need.
-    if (!gathering) {
-      for (int b = 0; b < 2; ++b) blocks_[b].reset(new char[BlockBytes()]);
-    }
+    if (!gathering) GiveBack(2);
     if (holdsNul_) {
       Abandon(buckets);
       return std::nullopt;
@@ -415,10 +412,14 @@ class BucketPass {
   // Deals the bucket's lines into buckets of its own, deletes it and collects them.
   // False when stopped.
   bool Divide(Bucket& bucket, int depth) {
-    // Dealing fills the first two blocks: the result's lines are written from the second
-    // or third.
+    // Dealing reads a part at a time and fills the first two blocks: the result's lines
+    // are written from the second or third, and what the buckets before kept goes back
+    // first.
     writer_.WaitForWrites();
     writing_ = -1;
+    GiveBack(3);
+    records_ = std::vector<LineRecord>();
+    sorter_.Release();
     std::vector<Bucket> buckets;
     std::size_t count = BucketsFor(bucket.bytes, sizes_);
     if (sorting_) {
@@ -458,6 +459,12 @@ class BucketPass {
     run_.temps().Delete(bucket.name);
     bucket.name.clear();
     return Collect(buckets, depth + 1);
+  }
+
+  // The first `count` blocks go back to the system, new ones in their place: buckets
+  // fill only the pages they need.
+  void GiveBack(int count) {
+    for (int b = 0; b < count; ++b) blocks_[b].reset(new char[BlockBytes()]);
   }
 
   // Reads the bucket file whole into `data`: callable on any thread. False, with a note,
@@ -561,7 +568,16 @@ class BucketPass {
       records_.push_back(LineRecord{line, key, length});
     });
     sorter_.Sort(records_.data(), records_.size(), order_.mode, order_.fold, bucket.shared);
-
+    // A bucket of more than half a part goes through the writer's buffer: a block of its
+    // size beside it, its records and the block still being written would take too much
+    // memory (a list dealt into as many buckets as may be open has buckets that large).
+    if (bytes > part_ / 2) {
+      WriteLines();
+      freed();
+      written_ += bytes;
+      run_.progress().Done(written_);
+      return;
+    }
     std::unique_ptr<char[]> large;
     char* const block = OutBlock(bytes, large);
     std::size_t at = 0;
@@ -584,6 +600,26 @@ class BucketPass {
     }
     freed();
     WriteOut(block, at, bytes, large != nullptr);
+  }
+
+  // Writes the sorted lines through the writer's buffer, but each that repeats the last
+  // one kept when duplicates are removed.
+  void WriteLines() {
+    constexpr std::size_t kAhead = 16;  // the sorted lines lie all over the bucket
+    for (std::size_t i = 0; i < records_.size(); ++i) {
+      if (i + kAhead < records_.size()) Prefetch(records_[i + kAhead].text);
+      const LineRecord& line = records_[i];
+      if (removeDuplicates_) {
+        if (last_.Repeats(line)) {
+          ++run_.duplicatesFound();
+          continue;
+        }
+        last_.Set(line);
+      }
+      writer_.WriteLine(line);
+    }
+    // The bucket's block is read into again.
+    last_.Detach();
   }
 
   // Copies the lines of records `first` to `last` (not included), each with its line end,

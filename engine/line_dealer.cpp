@@ -42,9 +42,8 @@ std::size_t LineDealer::ByRanges(const char* data, std::size_t bytes, const KeyR
   OnBoth([&](int h) {
     Half& half = halves_[h];
     nul[h] = std::memchr(half.begin, 0, static_cast<std::size_t>(half.end - half.begin));
-    PickHalf(half, bins_, [&ranges](const char* line, std::uint32_t n) {
-      return ranges.RangeOf(line, n - 1);
-    });
+    PickHalf(half, bins_,
+             [&ranges](const char* line, std::uint32_t n) { return ranges.RangeOf(line, n - 1); });
   });
   *holdsNul = nul[0] || nul[1];
   return picked();

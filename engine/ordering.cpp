@@ -229,6 +229,12 @@ void PartSorter::Sort(LineRecord* records, std::size_t count, RearrangeMode mode
   if (foldCase) BreakFoldedTies(records, count, mode);
 }
 
+void PartSorter::Release() {
+  whole_ = Work<WholeItem>();
+  indexed_ = Work<IndexItem>();
+  for (std::vector<std::uint32_t>& counts : firstTwo_) counts = std::vector<std::uint32_t>();
+}
+
 void PartSorter::BreakFoldedTies(LineRecord* records, std::size_t count, RearrangeMode mode) {
   const LineComparator plain = ComparatorFor(mode);
   for (std::size_t i = 0, j; i < count; i = j) {

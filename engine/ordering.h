@@ -113,6 +113,8 @@ class PartSorter {
   // sort): the sort starts there.
   void Sort(LineRecord* records, std::size_t count, RearrangeMode mode, bool foldCase = false,
             std::uint32_t depth = 0);
+  // Gives back the working memory kept for the next part.
+  void Release();
 
  private:
   // What the sort moves: a record with the eight bytes of its sort string from the
