@@ -326,7 +326,7 @@ class BucketPass {
     files_.clear();
   }
 
-  // Stopped: the buckets not yet shuffled are deleted, after the helper has let go of
+  // Stopped: the buckets not yet collected are deleted, after the helper has let go of
   // their files.
   void Abandon(std::vector<Bucket>& buckets) {
     if (!helper_.Wait()) TakeFailureNote();
@@ -338,9 +338,10 @@ class BucketPass {
     }
   }
 
-  // Appends each bucket in turn to the result, shuffled; a bucket larger than a part is
-  // dealt again into buckets of its own first, at `depth` + 1. While one bucket is
-  // shuffled, the helper reads the next into the first block. False when stopped.
+  // Appends each bucket in turn to the result, shuffled or sorted; a bucket larger than
+  // a part is dealt again into buckets of its own first, at `depth` + 1 (a sort's bucket
+  // of copies of one line is copied as it is). While one bucket is rearranged, the helper
+  // reads the next into the first block. False when stopped.
   bool Collect(std::vector<Bucket>& buckets, int depth) {
     constexpr std::size_t kNone = static_cast<std::size_t>(-1);
     std::size_t fetching = kNone;  // the bucket being read ahead into the first block
@@ -387,7 +388,7 @@ class BucketPass {
       while (next < buckets.size() && buckets[next].lines == 0) ++next;
       const bool fetchNext = next < buckets.size() && buckets[next].bytes <= part_;
       // The next bucket is read into the first block as soon as this one's lines have
-      // left it for their groups.
+      // left it for their groups or the result.
       auto freed = [&] {
         if (!fetchNext) return;
         Fetch(buckets[next], blocks_[0].get());
@@ -562,8 +563,7 @@ class BucketPass {
       std::int32_t key = 0;
       if (byDomain) {
         const void* sign = std::memchr(line, '@', static_cast<std::size_t>(length));
-        if (sign)
-          key = static_cast<std::int32_t>(static_cast<char*>(const_cast<void*>(sign)) - line);
+        if (sign) key = static_cast<std::int32_t>(static_cast<const char*>(sign) - line);
       }
       records_.push_back(LineRecord{line, key, length});
     });
