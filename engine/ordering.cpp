@@ -75,6 +75,8 @@ int CompareFoldedOnly(const LineRecord& a, const LineRecord& b, RearrangeMode mo
 }
 
 constexpr std::size_t kSmallRange = 128;
+// Ranges of up to this many items are split through a scratch array of their size.
+constexpr std::size_t kScatterUpTo = 1 << 16;
 // Parts of fewer records are sorted on the calling thread alone.
 constexpr std::size_t kSmallestSplitPart = 1 << 16;
 // Parts of more records are sorted as items of sixteen bytes.
@@ -302,7 +304,7 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   };
   if (count < kSmallestSplitPart) {
     for (std::size_t i = 0; i < count; ++i) items[i] = load(i);
-    SortItems<Item>(items, count, depth, 0, mode, nullptr, 0);
+    SortItems<Item>(items, count, depth, 0, mode, work.scratch[0], nullptr, 0);
     store(0, count);
     copyBack(0, count);
     return;
@@ -352,26 +354,28 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
   std::sort(toSplit.begin(), toSplit.end(),
             [](const Range<Item>& a, const Range<Item>& b) { return a.count > b.count; });
   std::vector<Range<Item>>* splitOff = work.splitOff;
+  std::vector<Item>* scratch = work.scratch;
   for (int t = 0; t < 2; ++t) splitOff[t].clear();
   std::atomic<std::size_t> nextLarge{0};
-  InHalves(2, [this, mode, deferBelow, splitOff, &toSplit, &nextLarge](std::size_t t, std::size_t) {
+  InHalves(2, [this, mode, deferBelow, splitOff, scratch, &toSplit, &nextLarge](std::size_t t,
+                                                                                std::size_t) {
     for (std::size_t i = nextLarge++; i < toSplit.size(); i = nextLarge++) {
       const Range<Item>& r = toSplit[i];
-      SortItems(r.items, r.count, r.depth, r.byte, mode, &splitOff[t], deferBelow);
+      SortItems(r.items, r.count, r.depth, r.byte, mode, scratch[t], &splitOff[t], deferBelow);
     }
   });
   for (int t = 0; t < 2; ++t) ranges.insert(ranges.end(), splitOff[t].begin(), splitOff[t].end());
   std::sort(ranges.begin(), ranges.end(),
             [](const Range<Item>& a, const Range<Item>& b) { return a.count > b.count; });
   std::atomic<std::size_t> next{0};
-  auto sortRanges = [this, mode, &next, &ranges](std::size_t, std::size_t) {
+  auto sortRanges = [this, mode, scratch, &next, &ranges](std::size_t t, std::size_t) {
     for (std::size_t i = next++; i < ranges.size(); i = next++) {
       const Range<Item>& r = ranges[i];
       if (r.count < 2) break;  // sorted largest first: the rest are split or single
-      SortItems<Item>(r.items, r.count, r.depth, r.byte, mode, nullptr, 0);
+      SortItems<Item>(r.items, r.count, r.depth, r.byte, mode, scratch[t], nullptr, 0);
     }
   };
-  InHalves(0, sortRanges);
+  InHalves(2, sortRanges);
   InHalves(count, store);
   if constexpr (std::is_same_v<Item, IndexItem>) InHalves(count, copyBack);
 }
@@ -397,16 +401,16 @@ void PartSorter::LoadPrefixes(Item* items, std::size_t count, std::uint32_t dept
 }
 
 // Sorts items whose strings agree on their first `depth` + `byte` bytes, where each
-// prefix holds the eight bytes from `depth`: a most-significant-byte radix sort in
-// place, one byte of the prefix at a time, the next eight bytes loaded when a group
-// agrees on all eight.
+// prefix holds the eight bytes from `depth`: a most-significant-byte radix sort, one
+// byte of the prefix at a time (through `scratch`, or in place for the largest ranges),
+// the next eight bytes loaded when a group agrees on all eight.
 //
 // With `deferred` set, a range of at most `deferBelow` items is not sorted but added
 // there, to be sorted later.
 template <typename Item>
 void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
-                           RearrangeMode mode, std::vector<Range<Item>>* deferred,
-                           std::size_t deferBelow) {
+                           RearrangeMode mode, std::vector<Item>& scratch,
+                           std::vector<Range<Item>>* deferred, std::size_t deferBelow) {
   // The largest bucket is sorted by going round this loop again and only the smaller
   // ones by calling deeper, so the stack holds at most log2(count) frames however long
   // the prefix the lines share (the worker thread has 1 MiB).
@@ -435,10 +439,10 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, 
         }
         LoadPrefixes(run, n, after, mode);
         if (n <= largestCount) {
-          SortItems<Item>(run, n, after, 0, mode, nullptr, 0);
+          SortItems<Item>(run, n, after, 0, mode, scratch, nullptr, 0);
           continue;
         }
-        if (largest) SortItems<Item>(largest, largestCount, after, 0, mode, nullptr, 0);
+        if (largest) SortItems<Item>(largest, largestCount, after, 0, mode, scratch, nullptr, 0);
         largest = run;
         largestCount = n;
       }
@@ -475,17 +479,28 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, 
       starts[b] = next[b] = sum;
       sum += counts[b];
     }
-    // Each item goes to the next free place of its bucket; the one it displaces
-    // continues the cycle.
-    for (int b = 0; b < 256; ++b) {
-      while (next[b] < starts[b] + counts[b]) {
-        Item item = items[next[b]];
-        unsigned target = (item.prefix >> shift) & 0xFF;
-        while (target != static_cast<unsigned>(b)) {
-          std::swap(item, items[next[target]++]);
-          target = (item.prefix >> shift) & 0xFF;
+    if (count <= kScatterUpTo) {
+      // Scattered to their places in the scratch array and copied back: two passes in
+      // order over a range that fits the cache, where moving each item into place in
+      // the range itself, one displacing the next, jumps all over it.
+      if (scratch.size() < count) scratch.resize(count);
+      Item* const out = scratch.data();
+      for (std::size_t i = 0; i < count; ++i)
+        out[next[(items[i].prefix >> shift) & 0xFF]++] = items[i];
+      std::memcpy(static_cast<void*>(items), out, count * sizeof(Item));
+    } else {
+      // Each item goes to the next free place of its bucket; the one it displaces
+      // continues the cycle.
+      for (int b = 0; b < 256; ++b) {
+        while (next[b] < starts[b] + counts[b]) {
+          Item item = items[next[b]];
+          unsigned target = (item.prefix >> shift) & 0xFF;
+          while (target != static_cast<unsigned>(b)) {
+            std::swap(item, items[next[target]++]);
+            target = (item.prefix >> shift) & 0xFF;
+          }
+          items[next[b]++] = item;
         }
-        items[next[b]++] = item;
       }
     }
     // The buckets still to sort: those of two or more strings that go on past the
@@ -514,7 +529,8 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, 
     for (int b = 0; b < 256; ++b) {
       if (b == largest || !needsSorting(b)) continue;
       advance(items + starts[b], counts[b]);
-      SortItems(items + starts[b], counts[b], nextDepth, nextByte, mode, deferred, deferBelow);
+      SortItems(items + starts[b], counts[b], nextDepth, nextByte, mode, scratch, deferred,
+                deferBelow);
     }
     items += starts[largest];
     count = counts[largest];

@@ -145,6 +145,7 @@ class PartSorter {
     std::vector<Item> items;
     std::vector<Range<Item>> ranges;
     std::vector<Range<Item>> splitOff[2];  // by each thread, from ranges too large
+    std::vector<Item> scratch[2];          // each thread's, to scatter a range into
   };
 
   static WholeItem MakeItem(const LineRecord* records, std::size_t i, RearrangeMode mode, bool fold,
@@ -161,7 +162,8 @@ class PartSorter {
                      std::uint32_t depth, Work<Item>& work);
   template <typename Item>
   void SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
-                 RearrangeMode mode, std::vector<Range<Item>>* deferred, std::size_t deferBelow);
+                 RearrangeMode mode, std::vector<Item>& scratch, std::vector<Range<Item>>* deferred,
+                 std::size_t deferBelow);
   template <typename Item>
   void LoadPrefixes(Item* items, std::size_t count, std::uint32_t depth, RearrangeMode mode) const;
   // Runs work(from, to) over [0, count) in two halves, one on the helper thread.
