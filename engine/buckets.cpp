@@ -30,19 +30,9 @@ namespace {
 constexpr char kReadingText[] = "Reading strings...";
 constexpr char kReadFailed[] = "failed to read file";
 
-// What the two ways say while they work.
-struct Words {
-  const char* phase;
-  const char* reading;
-  const char* saving;
-  const char* joining;
-  const char* complete;
-};
-constexpr Words kRandomizing = {"Randomizing", "randomizing",
-                                "Saving randomized strings into temp file...",
-                                "Merge previously randomized parts", "Randomize complete!"};
-constexpr Words kSorting = {"Sorting", "sorting", "Saving sorted strings into temp file...",
-                            "Merge previously sorted parts", "Sort complete!"};
+constexpr RearrangeWords kRandomizingWords = {
+    "Randomizing", "randomizing", "Saving randomized strings into temp file...",
+    "Merge previously randomized parts", "Randomize complete!"};
 
 // A sort samples the keys of the lines in this many windows of a file, each of up to
 // kWindowBytes bytes, for each part the file holds; at least kFewestWindows.
@@ -112,7 +102,7 @@ class BucketPass {
         random_(random),
         sorting_(random == nullptr),
         order_(order),
-        words_(sorting_ ? kSorting : kRandomizing),
+        words_(sorting_ ? kSortingWords : kRandomizingWords),
         removeDuplicates_(sorting_ && run.job().removeDuplicates),
         writer_(run.temps(), sizes_.writeBuffer) {
     // Not value-initialised: a block's pages are touched by what fills them, and a
@@ -752,7 +742,7 @@ class BucketPass {
   ShuffleRandom* const random_;  // of a shuffle
   const bool sorting_;
   const KeyOrder order_;  // of a sort, its keys from the first byte
-  const Words& words_;
+  const RearrangeWords& words_;
   const bool removeDuplicates_;
   // Three blocks of a part each: the first two take the lines of a chunk dealt to the
   // buckets; the first, a bucket read whole or a list of one part; the second and third

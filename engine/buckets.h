@@ -36,6 +36,19 @@ namespace vantor {
 class RunContext;
 class ShuffleRandom;
 
+// What a rearrange action says while it works: the phase's verb, the word after the
+// lines read, and the texts of saving, joining and completing.
+struct RearrangeWords {
+  const char* phase;
+  const char* reading;
+  const char* saving;
+  const char* joining;
+  const char* complete;
+};
+inline constexpr RearrangeWords kSortingWords = {"Sorting", "sorting",
+                                                 "Saving sorted strings into temp file...",
+                                                 "Merge previously sorted parts", "Sort complete!"};
+
 // The passes over a list of `listBytes` bytes that reading and writing it takes: one for
 // a list of one part; else one that deals it into buckets, and one that shuffles the
 // buckets into the result, plus one for each time a bucket is expected to be divided

@@ -22,35 +22,21 @@ namespace vantor {
 
 namespace {
 
-// What differs between the three actions.
+// What differs between the two sorts: their heading and reports. What they say while
+// they work is kSortingWords.
 struct Kind {
   const char* heading;
-  const char* phaseWord;
-  const char* detailWord;
-  const char* savingText;
-  const char* mergeText;
-  const char* completeText;
   const char* report;            // with the lines read
   const char* reportDuplicates;  // with the lines read and the duplicates found
 };
 
 constexpr Kind kByEmail = {
     "Sort list by entire email:\r\n",
-    "Sorting",
-    "sorting",
-    "Saving sorted strings into temp file...",
-    "Merge previously sorted parts",
-    "Sort complete!",
     "%llu email(s) sorted by entire email\r\n\r\n",
     "%llu email(s) sorted by entire email\r\n%llu duplicate(s) found\r\n\r\n",
 };
 constexpr Kind kByDomain = {
     "Sort list by domain:\r\n",
-    "Sorting",
-    "sorting",
-    "Saving sorted strings into temp file...",
-    "Merge previously sorted parts",
-    "Sort complete!",
     "%llu email(s) sorted by domain then by username\r\n\r\n",
     "%llu email(s) sorted by domain then by username\r\n%llu duplicate(s) found\r\n\r\n",
 };
@@ -88,10 +74,9 @@ bool RemovesDuplicates(const ProcessingJob& job) { return job.removeDuplicates; 
 // The buffers of one action, allocated once and reused for every part and merge.
 class SortByParts {
  public:
-  SortByParts(RunContext& run, const Kind& kind)
+  explicit SortByParts(RunContext& run)
       : run_(run),
         job_(run.job()),
-        kind_(kind),
         mode_(KeyModeFor(job_.rearrangeMode)),
         writer_(run.temps(), run.chunkSizes().writeBuffer),
         sink_(writer_, RemovesDuplicates(job_), &run.duplicatesFound()) {}
@@ -112,7 +97,7 @@ class SortByParts {
       if (!holdsNul) return lines;
     }
     auto phase = [&](long done) {
-      return Format("%s emails list by parts of %ld bytes, %ld part(s) done", kind_.phaseWord,
+      return Format("%s emails list by parts of %ld bytes, %ld part(s) done", kSortingWords.phase,
                     static_cast<long>(partSize), done);
     };
     run_.PostInfo2(phase(0));
@@ -133,9 +118,10 @@ class SortByParts {
         total += lines.count();
         run_.PostInfo2(phase(parts));
         run_.PostInfo(Format("%llu strings were read, %s...",
-                             static_cast<unsigned long long>(lines.count()), kind_.detailWord));
+                             static_cast<unsigned long long>(lines.count()),
+                             kSortingWords.reading));
         sorter.Sort(lines.records(), lines.count(), job_.rearrangeMode, job_.foldCase);
-        run_.PostInfo(kind_.savingText);
+        run_.PostInfo(kSortingWords.saving);
         writer_.CreateTemp();
         sink_.Reset();
         // The sorted lines lie all over the chunk: each is asked for a few lines ahead.
@@ -152,7 +138,7 @@ class SortByParts {
       }
     }
     if (run_.KeepRunning() && MergeTempFiles()) {
-      run_.PostInfo(kind_.completeText);
+      run_.PostInfo(kSortingWords.complete);
       return total;
     }
     // Stopped: nothing of the action may stay behind.
@@ -168,7 +154,7 @@ class SortByParts {
   // when the run was stopped.
   bool MergeTempFiles() {
     std::deque<std::string>& queue = queue_;
-    run_.PostInfo2(kind_.mergeText);
+    run_.PostInfo2(kSortingWords.joining);
     // The merges run in one pass, which leaves one file.
     if (queue.size() >= 2) {
       run_.progress().Stage(1, passes_, listBytes_, passes_ - 1);
@@ -193,7 +179,6 @@ class SortByParts {
 
   RunContext& run_;
   const ProcessingJob& job_;
-  const Kind& kind_;
   LineKeyMode mode_;
   // The list's size, and the passes over it that the progress counts (RearrangePasses).
   std::uint64_t listBytes_ = 0;
@@ -208,7 +193,7 @@ class SortByParts {
 void Rearrange(RunContext& run, const Kind& kind) {
   const ProcessingJob& job = run.job();
   run.Report(kind.heading);
-  std::optional<unsigned long long> lines = SortByParts(run, kind).Run();
+  std::optional<unsigned long long> lines = SortByParts(run).Run();
   if (!lines) return;
   if (RemovesDuplicates(job)) {
     run.Report(Format(kind.reportDuplicates, *lines,
