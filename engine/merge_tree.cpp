@@ -386,7 +386,7 @@ class TreeMerger {
       plan_.push_back(PlanNode{name});
       order.push_back(static_cast<int>(plan_.size() - 1));
     }
-    const std::size_t maxFiles = std::max<std::size_t>(job_.chunkSizes.mergeFanIn, 2);
+    const std::size_t maxFiles = std::max<std::size_t>(run_.chunkSizes().mergeFanIn, 2);
     while (order.size() >= 2) {
       const int a = order.front();
       order.pop_front();
@@ -412,7 +412,7 @@ class TreeMerger {
     std::vector<MergeNode*> path;
     const std::uint32_t share =
         std::max(static_cast<std::uint32_t>(kLeafBuffers / plan_[n].files), kSmallestLeafChunk);
-    const std::uint32_t chunk = std::min(share, job_.chunkSizes.merge);
+    const std::uint32_t chunk = std::min(share, run_.chunkSizes().merge);
     // One side of the merge is merged on the helper thread, the one of more files: this
     // thread has the merge itself and the writing besides. The helper's merges count
     // their duplicates apart: they are added when it is done.

@@ -1,5 +1,6 @@
 #include "engine/run_context.h"
 
+#include <algorithm>
 #include <utility>
 
 #include "engine/texts.h"
@@ -18,7 +19,17 @@ RunContext::RunContext(ProcessingJob& job, MessageSink& sink, Env* env, JobCommi
       destinationName_(std::move(destinationName)),
       destination_(destination),
       commitsLeft_(committingActions),
-      progress_(job.progress) {}
+      progress_(job.progress) {
+  // The list, the result, the folders and the commit's files are open beside the
+  // buckets or parts.
+  constexpr std::size_t kKeptOpen = 16;
+  sizes_ = job.chunkSizes;
+  const std::size_t left = env->FilesLeftToOpen();
+  if (left != Env::kManyFiles) {
+    sizes_.mergeFanIn =
+        std::min(sizes_.mergeFanIn, std::max<std::size_t>(left, kKeptOpen + 2) - kKeptOpen);
+  }
+}
 
 void RunContext::CommitResult(const std::string& tempName) {
   const bool last = commitsLeft_ <= 1;

@@ -36,7 +36,9 @@ class RunContext {
 
   // What the user chose.
   const ProcessingJob& job() const { return job_; }
-  const ChunkSizes& chunkSizes() const { return job_.chunkSizes; }
+  // The job's sizes, with no more files merged or dealt into at once than the process
+  // may still open beside those the run keeps open.
+  const ChunkSizes& chunkSizes() const { return sizes_; }
   Env* env() { return env_; }
   TempFiles& temps() { return temps_; }
   RunRandom& random() { return job_.random; }
@@ -91,6 +93,7 @@ class RunContext {
 
  private:
   ProcessingJob& job_;
+  ChunkSizes sizes_;
   MessageSink& sink_;
   Env* env_;
   JobCommit& commit_;

@@ -84,7 +84,7 @@ class SortByParts {
   // Sorts the list and commits it. Returns the number of lines read, or nothing when
   // the run was stopped before the commit.
   std::optional<unsigned long long> Run() {
-    const std::uint32_t partSize = job_.chunkSizes.list;
+    const std::uint32_t partSize = run_.chunkSizes().list;
     run_.duplicatesFound() = 0;
     listBytes_ = run_.InputBytes();
     // A list of more than a part is dealt into buckets by ranges of its lines, which are
@@ -101,7 +101,7 @@ class SortByParts {
                     static_cast<long>(partSize), done);
     };
     run_.PostInfo2(phase(0));
-    passes_ = RearrangePasses(listBytes_, job_.chunkSizes, /*randomizes=*/false);
+    passes_ = RearrangePasses(listBytes_, run_.chunkSizes(), /*randomizes=*/false);
     run_.progress().Stage(0, passes_, listBytes_);
     queue_.clear();
 

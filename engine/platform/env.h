@@ -199,6 +199,11 @@ class Env {
 
   // Milliseconds of a monotonic clock; wraps at 2^32.
   virtual std::uint32_t TickCount() = 0;
+
+  // How many more files the process may have open at once; kManyFiles where no limit
+  // is near.
+  static constexpr std::size_t kManyFiles = static_cast<std::size_t>(-1);
+  virtual std::size_t FilesLeftToOpen() { return kManyFiles; }
 };
 
 // An Env that hands every call to another; wrappers override what they change.
@@ -261,6 +266,7 @@ class EnvWrapper : public Env {
     return target_->TempDirectoryFor(destination);
   }
   std::uint32_t TickCount() override { return target_->TickCount(); }
+  std::size_t FilesLeftToOpen() override { return target_->FilesLeftToOpen(); }
 
  private:
   Env* target_;

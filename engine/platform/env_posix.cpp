@@ -4,6 +4,7 @@
 #if defined(__GLIBC__)
 #include <malloc.h>
 #endif
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -612,6 +613,21 @@ class PosixEnv final : public Env {
     std::uint64_t ms = static_cast<std::uint64_t>(ts.tv_sec) * 1000u +
                        static_cast<std::uint64_t>(ts.tv_nsec) / 1000000u;
     return static_cast<std::uint32_t>(ms);
+  }
+
+  std::size_t FilesLeftToOpen() override {
+    // Past this many, the descriptors are not counted: no run opens that many.
+    constexpr rlim_t kCountedUpTo = 1 << 16;
+    struct rlimit limit;
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0 || limit.rlim_cur == RLIM_INFINITY ||
+        limit.rlim_cur > kCountedUpTo) {
+      return kManyFiles;
+    }
+    rlim_t open = 0;
+    for (rlim_t fd = 0; fd < limit.rlim_cur; ++fd) {
+      open += ::fcntl(static_cast<int>(fd), F_GETFD) != -1;
+    }
+    return static_cast<std::size_t>(limit.rlim_cur - open);
   }
 
  private:

@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/resource.h>
+#endif
+
 #include <algorithm>
 #include <cstdio>
 #include <deque>
@@ -615,6 +620,39 @@ TEST_F(SortByPartsTest, RandomizingWritesTheSameBytesForASeedOnEveryPlatform) {
     EXPECT_EQ(Output(), c.output) << c.partSize;
   }
 }
+
+#ifndef _WIN32
+// The descriptors left under `ulimit -n`: a sort or randomize that would deal into more
+// buckets, or merge more parts at once, than there are descriptors left takes fewer and
+// larger ones (and deals or merges them again) instead of failing.
+TEST_F(SortByPartsTest, FitsItsFilesToTheDescriptorsLeft) {
+  std::mt19937 random(77);
+  std::string list;
+  for (int i = 0; i < 2500; ++i) list += "u" + std::to_string(random() % 100000) + "@x.org\n";
+  job_.chunkSizes.list = 256;  // some 400 buckets, or 200 parts
+  struct rlimit before;
+  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &before), 0);
+  rlim_t open = 0;
+  for (int fd = 0; fd < 4096; ++fd) open += ::fcntl(fd, F_GETFD) != -1;
+  struct Restore {
+    struct rlimit limit;
+    ~Restore() { ::setrlimit(RLIMIT_NOFILE, &limit); }
+  } restore{before};
+  const struct rlimit few = {open + 40, before.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+  for (const auto& [mode, dedup] : {std::pair{0, false}, {1, false}, {0, true}, {2, false}}) {
+    const std::string where = "mode " + std::to_string(mode) + (dedup ? " dedup" : "");
+    ASSERT_EQ(Run(list, mode, dedup), "") << where;
+    const Expected e = Reference(list, job_.chunkSizes.list, mode == 2 ? 0 : mode, dedup);
+    if (mode == 2) {
+      EXPECT_EQ(SortedLines(Output()), SortedLines(e.output)) << where;
+    } else {
+      EXPECT_EQ(Output(), e.output) << where;
+    }
+    EXPECT_EQ(dir_.List(), (Names{"in.txt", "out.txt"})) << where;
+  }
+}
+#endif
 
 // The passes the runner weighs a rearrange by: a sort reads and writes a list of more
 // than a part twice; a randomizing too while its buckets fit in a part, and once more
