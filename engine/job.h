@@ -28,8 +28,10 @@ struct ChunkSizes {
   std::uint32_t filter = 10485760;  // a chunk of the filter file
   std::uint32_t merge = 10485760;   // a chunk of each input of a merge of parts
   std::uint32_t writeBuffer = 1 << 20;
-  // The most part files one merging pass reads at once: enough for a list of 10 GiB
-  // in one pass, each file read in chunks of 64 KiB then.
+  // The most files one action has open at once: the parts one merging pass reads,
+  // the buckets a list is dealt into, the parts of a split waiting for their sync.
+  // Enough for a list of 10 GiB in one merging pass, each file read in chunks of 64 KiB
+  // then. A run takes fewer when the process may not open that many.
   std::size_t mergeFanIn = 512;
   // The filter's fragments are matched in batches whose tables stay under the first
   // size (an upper bound: fragments that share a beginning share states); when all of

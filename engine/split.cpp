@@ -30,8 +30,12 @@ namespace {
 class PartSyncer {
  public:
   // The parts not yet synced are closed without a sync when it goes: a task dropped
-  // unrun, or a part still waiting, closes its file with it.
-  PartSyncer() = default;
+  // unrun, or a part still waiting, closes its file with it. With the part being
+  // written, no more than `mostOpen` (at least 2) parts are open at once.
+  explicit PartSyncer(std::size_t mostOpen)
+      : handedOver_(std::clamp<std::size_t>(mostOpen, 2, kHandedOver + 1) - 1),
+        lagParts_(std::min(kLagParts, std::max<std::size_t>(mostOpen, 2) - 1 - handedOver_)),
+        syncs_(static_cast<int>(std::min<std::size_t>(kThreads, handedOver_)), handedOver_) {}
   PartSyncer(const PartSyncer&) = delete;
   PartSyncer& operator=(const PartSyncer&) = delete;
 
@@ -62,13 +66,13 @@ class PartSyncer {
   // 10 MiB, with one thread syncing each part 32 parts later: 1.23 s; as here: 1.11 s.)
   static constexpr std::uint64_t kLagBytes = 64u << 20;
   static constexpr std::size_t kLagParts = 32;
-  static constexpr int kThreads = 4;
+  static constexpr std::size_t kThreads = 4;
   // Parts handed to the threads and not yet closed, running or next in line.
   static constexpr std::size_t kHandedOver = 2 * kThreads;
 
   bool FrontDue() const {
     return !waiting_.empty() &&
-           (waiting_.size() > kLagParts || waitingBytes_ - waiting_.front().bytes >= kLagBytes);
+           (waiting_.size() > lagParts_ || waitingBytes_ - waiting_.front().bytes >= kLagBytes);
   }
 
   void SyncFront() {
@@ -85,11 +89,13 @@ class PartSyncer {
     });
   }
 
+  const std::size_t handedOver_;  // at most, as kHandedOver
+  const std::size_t lagParts_;    // as kLagParts
   std::deque<Part> waiting_;
   std::uint64_t waitingBytes_ = 0;
   std::atomic<bool> failed_{false};
   // Last: its threads are done with the parts before the rest goes.
-  TaskQueue syncs_{kThreads, kHandedOver};
+  TaskQueue syncs_;
 };
 
 // The part files of one split: at most one open at a time, each opened only when there
@@ -100,7 +106,10 @@ class PartSyncer {
 class PartFiles {
  public:
   PartFiles(RunContext& run, const PartNamePattern& pattern)
-      : run_(run), pattern_(pattern), writer_(run.temps(), run.chunkSizes().writeBuffer) {}
+      : run_(run),
+        pattern_(pattern),
+        writer_(run.temps(), run.chunkSizes().writeBuffer),
+        syncer_(run.chunkSizes().mergeFanIn) {}
 
   // `n` is at least 1.
   void Write(const char* bytes, std::size_t n) {

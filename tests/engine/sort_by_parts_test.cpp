@@ -2,11 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#ifndef _WIN32
-#include <fcntl.h>
-#include <sys/resource.h>
-#endif
-
 #include <algorithm>
 #include <cstdio>
 #include <deque>
@@ -19,6 +14,9 @@
 #include "engine/runner.h"
 #include "tests/support/action_test.h"
 #include "tests/support/fault_env.h"
+#ifndef _WIN32
+#include "tests/support/few_descriptors.h"
+#endif
 #include "tests/support/recording_sink.h"
 #include "tests/support/test_files.h"
 
@@ -630,16 +628,7 @@ TEST_F(SortByPartsTest, FitsItsFilesToTheDescriptorsLeft) {
   std::string list;
   for (int i = 0; i < 2500; ++i) list += "u" + std::to_string(random() % 100000) + "@x.org\n";
   job_.chunkSizes.list = 256;  // some 400 buckets, or 200 parts
-  struct rlimit before;
-  ASSERT_EQ(::getrlimit(RLIMIT_NOFILE, &before), 0);
-  rlim_t open = 0;
-  for (int fd = 0; fd < 4096; ++fd) open += ::fcntl(fd, F_GETFD) != -1;
-  struct Restore {
-    struct rlimit limit;
-    ~Restore() { ::setrlimit(RLIMIT_NOFILE, &limit); }
-  } restore{before};
-  const struct rlimit few = {open + 40, before.rlim_max};
-  ASSERT_EQ(::setrlimit(RLIMIT_NOFILE, &few), 0);
+  const testing::FewDescriptors few(40);
   for (const auto& [mode, dedup] : {std::pair{0, false}, {1, false}, {0, true}, {2, false}}) {
     const std::string where = "mode " + std::to_string(mode) + (dedup ? " dedup" : "");
     ASSERT_EQ(Run(list, mode, dedup), "") << where;

@@ -113,7 +113,9 @@ TEST(KeyRangesTest, CutSortedLinesIntoAscendingRanges) {
           if (ranges.HoldsOneKey(r)) {
             ASSERT_EQ(KeyOf(line, mode, false, depth), KeyOf(dealt[r].front(), mode, false, depth));
           }
-          if (ranges.HoldsOneString(r)) ASSERT_EQ(Lines::Text(line), Lines::Text(dealt[r].front()));
+          if (ranges.HoldsOneString(r)) {
+            ASSERT_EQ(Lines::Text(line), Lines::Text(dealt[r].front()));
+          }
         }
         oneKey += ranges.HoldsOneKey(r);
         oneLine += ranges.HoldsOneString(r);

@@ -14,6 +14,9 @@
 #include "engine/error.h"
 #include "engine/runner.h"
 #include "tests/support/action_test.h"
+#ifndef _WIN32
+#include "tests/support/few_descriptors.h"
+#endif
 #include "tests/support/test_files.h"
 #include "tests/support/test_run.h"
 
@@ -587,6 +590,19 @@ TEST_F(SplitTest, ByCountEachPartHoldsThatManyEmailsAndTogetherTheyAreTheList) {
     EXPECT_EQ(joined, records) << where;
   }
 }
+
+#ifndef _WIN32
+// Parts wait open for their sync while the next ones are written, but never more than
+// the descriptors left under `ulimit -n` allow.
+TEST_F(SplitTest, KeepsNoMorePartsOpenThanTheDescriptorsLeftAllow) {
+  const std::string list = Lines(0, 300);
+  const testing::FewDescriptors few(24);
+  ASSERT_EQ(Run(list, true, 3), "");
+  const Names parts = Parts();
+  ASSERT_EQ(parts.size(), 100u);
+  EXPECT_EQ(parts[99], Lines(297, 3));
+}
+#endif
 
 }  // namespace
 }  // namespace vantor
