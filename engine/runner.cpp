@@ -157,16 +157,14 @@ std::vector<ActionRunner::Step> ActionRunner::Steps() const {
     steps.push_back({actions_.suppress, job_.suppressSlot,
                      2 * once + env_->Inspect(job_.suppressFileName).size});
   }
-  const ChunkSizes& sizes = job_.chunkSizes;
+  const std::uint64_t rearranging =
+      once * RearrangePasses(list, job_.chunkSizes, RearrangesInBuckets(job_));
   if (job_.sortByEmail) {
-    steps.push_back({actions_.sortByEntireEmail, job_.rearrangeSlot,
-                     once * RearrangePasses(list, sizes, false)});
+    steps.push_back({actions_.sortByEntireEmail, job_.rearrangeSlot, rearranging});
   } else if (job_.sortByDomain) {
-    steps.push_back(
-        {actions_.sortByDomain, job_.rearrangeSlot, once * RearrangePasses(list, sizes, false)});
+    steps.push_back({actions_.sortByDomain, job_.rearrangeSlot, rearranging});
   } else if (job_.randomize) {
-    steps.push_back(
-        {actions_.randomize, job_.rearrangeSlot, once * RearrangePasses(list, sizes, true)});
+    steps.push_back({actions_.randomize, job_.rearrangeSlot, rearranging});
   } else if (job_.keepOrderDedupe) {
     steps.push_back({actions_.keepOrderDedupe, job_.rearrangeSlot, 2 * once});
   }

@@ -91,7 +91,7 @@ class SortByParts {
     // sorted one by one: no merge. Where duplicates are removed in the plain order, which
     // of two lines equal but for case is kept depends on the lines that meet in the
     // parts and merges: those lists, and lists that hold a NUL byte, go by parts.
-    if (listBytes_ > partSize && (!job_.removeDuplicates || job_.foldCase)) {
+    if (listBytes_ > partSize && RearrangesInBuckets(job_)) {
       bool holdsNul = false;
       std::optional<unsigned long long> lines = SortInBuckets(run_, &holdsNul);
       if (!holdsNul) return lines;
@@ -101,7 +101,7 @@ class SortByParts {
                     static_cast<long>(partSize), done);
     };
     run_.PostInfo2(phase(0));
-    passes_ = RearrangePasses(listBytes_, run_.chunkSizes(), /*randomizes=*/false);
+    passes_ = RearrangePasses(listBytes_, run_.chunkSizes(), /*inBuckets=*/false);
     run_.progress().Stage(0, passes_, listBytes_);
     queue_.clear();
 
@@ -205,8 +205,12 @@ void Rearrange(RunContext& run, const Kind& kind) {
 
 }  // namespace
 
-std::size_t RearrangePasses(std::uint64_t listBytes, const ChunkSizes& sizes, bool randomizes) {
-  if (randomizes) return BucketShufflePasses(listBytes, sizes);
+bool RearrangesInBuckets(const ProcessingJob& job) {
+  return job.rearrangeMode == RearrangeMode::kRandomize || !job.removeDuplicates || job.foldCase;
+}
+
+std::size_t RearrangePasses(std::uint64_t listBytes, const ChunkSizes& sizes, bool inBuckets) {
+  if (inBuckets) return BucketShufflePasses(listBytes, sizes);
   const std::uint64_t part = std::max<std::uint32_t>(sizes.list, 1);
   return listBytes <= part ? 1 : 2;
 }

@@ -20,11 +20,15 @@ namespace vantor {
 
 class RunContext;
 
+// Whether the job's rearrange deals a list of more than a part into buckets (as
+// randomizing does, and a sort unless it removes duplicates in the plain order), or
+// sorts it by parts that it then merges.
+bool RearrangesInBuckets(const ProcessingJob& job);
+
 // The passes over a list of `listBytes` bytes the action makes, each of which reads it
-// and writes it once: for a sort the parts or the deal into buckets, then the merges or
-// the buckets (none for a list of one part); for a randomizing those of
-// BucketShufflePasses. The action reports its progress in these stages.
-std::size_t RearrangePasses(std::uint64_t listBytes, const ChunkSizes& sizes, bool randomizes);
+// and writes it once: those of BucketShufflePasses `inBuckets`; else the parts, then the
+// merges (none for a list of one part). The action reports its progress in these stages.
+std::size_t RearrangePasses(std::uint64_t listBytes, const ChunkSizes& sizes, bool inBuckets);
 
 void SortByEntireEmail(RunContext& run);
 void SortByDomain(RunContext& run);

@@ -41,6 +41,7 @@ struct Case {
   std::function<void(JobChoices&, const TempDir&)> choose;
   // The share of the job the first action is expected to weigh; 0 for a job of one.
   double firstShare;
+  std::size_t filesAtOnce = 512;
 };
 
 class ProgressTest : public ::testing::TestWithParam<Case> {
@@ -61,6 +62,7 @@ class ProgressTest : public ::testing::TestWithParam<Case> {
     job_.chunkSizes.merge = 4096;
     job_.chunkSizes.writeBuffer = 1024;
     job_.chunkSizes.filter = 4096;
+    job_.chunkSizes.mergeFanIn = GetParam().filesAtOnce;
     // The fraction as a front end's timer would see it, at every message.
     sink_.onPost = [this](const RunnerMessage& m) {
       seen_.push_back(job_.progress.Get());
@@ -108,9 +110,10 @@ TEST_P(ProgressTest, AStoppedRunIsNeverWhole) {
   EXPECT_LT(job_.progress.Get(), JobFraction::kWhole);
 }
 
-// A sort of a list of many parts reads and writes it twice (the parts, then the
-// merge), a split once: two thirds of the job are the sort's. Randomizing 25 parts
-// deals them into buckets and shuffles those: two passes too.
+// A sort of a list of many parts reads and writes it twice (the buckets, or the parts
+// and the merge), a split once: two thirds of the job are the sort's; with four files
+// at once, its buckets are dealt again twice: four passes. Randomizing 25 parts deals
+// them into buckets and shuffles those: two passes too.
 INSTANTIATE_TEST_SUITE_P(
     Jobs, ProgressTest,
     ::testing::Values(Case{"SortThenSplit",
@@ -120,6 +123,20 @@ INSTANTIATE_TEST_SUITE_P(
                              c.splitSize = 700;
                            },
                            4.0 / 6},
+                      Case{"SortInBucketsDealtAgainThenSplit",
+                           [](JobChoices& c, const TempDir&) {
+                             c.rearrange = c.sortByEmail = true;
+                             c.split = true;
+                             c.splitSize = 700;
+                           },
+                           8.0 / 10, 4},
+                      Case{"SortByPartsRemovingDuplicatesThenSplit",
+                           [](JobChoices& c, const TempDir&) {
+                             c.rearrange = c.sortByEmail = c.removeDuplicatesBox = true;
+                             c.split = true;
+                             c.splitSize = 700;
+                           },
+                           4.0 / 6, 4},
                       Case{"RandomizeThenExtract",
                            [](JobChoices& c, const TempDir&) {
                              c.rearrange = true;

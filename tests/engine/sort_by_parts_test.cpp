@@ -643,16 +643,17 @@ TEST_F(SortByPartsTest, FitsItsFilesToTheDescriptorsLeft) {
 }
 #endif
 
-// The passes the runner weighs a rearrange by: a sort reads and writes a list of more
-// than a part twice; a randomizing too while its buckets fit in a part, and once more
-// for each time they must be dealt again, which only few files open at once make happen.
+// The passes the runner weighs a rearrange by: a sort by parts reads and writes a list
+// of more than a part twice; one in buckets (a randomizing, most sorts) too while its
+// buckets fit in a part, and once more for each time they must be dealt again, which
+// only lists of more than 10 GiB or few files open at once make happen.
 TEST(RearrangePassesTest, CountsTheReadsAndWritesOfTheWholeList) {
   constexpr std::uint64_t kMiB = 1 << 20;
   struct Case {
     std::uint64_t listBytes;
     std::uint32_t part;
     std::size_t fanIn;
-    bool randomizes;
+    bool inBuckets;
     std::size_t passes;
   };
   for (const Case& c : {
@@ -669,9 +670,9 @@ TEST(RearrangePassesTest, CountsTheReadsAndWritesOfTheWholeList) {
     ChunkSizes sizes;
     sizes.list = c.part;
     sizes.mergeFanIn = c.fanIn;
-    EXPECT_EQ(RearrangePasses(c.listBytes, sizes, c.randomizes), c.passes)
+    EXPECT_EQ(RearrangePasses(c.listBytes, sizes, c.inBuckets), c.passes)
         << c.listBytes << " bytes, parts of " << c.part << ", " << c.fanIn << " files"
-        << (c.randomizes ? ", randomizing" : "");
+        << (c.inBuckets ? ", in buckets" : ", by parts");
   }
 }
 
