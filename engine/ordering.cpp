@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <atomic>
 #include <bit>
+#include <condition_variable>
 #include <cstring>
+#include <mutex>
 #include <type_traits>
 
 #include "engine/platform/builtins.h"
@@ -252,7 +254,16 @@ void PartSorter::InHalves(std::size_t count,
                           const std::function<void(std::size_t, std::size_t)>& work) {
   const std::size_t half = count / 2;
   helper_.Start([&work, half] { work(0, half); });
-  work(half, count);
+  try {
+    work(half, count);
+  } catch (...) {
+    // The other half may use what is about to go.
+    try {
+      helper_.Wait();
+    } catch (...) {
+    }
+    throw;
+  }
   helper_.Wait();
 }
 
@@ -341,9 +352,8 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
       items[next[item.prefix >> 48]++] = item;
     }
   });
-  // The ranges too large are split by both threads, the largest first, each keeping
-  // the ranges it splits off (lines of one large domain would keep one thread busy
-  // while the other waited).
+  // The ranges too large are split first, by both threads (lines of one large domain
+  // would keep one thread busy while the other waited).
   const std::size_t deferBelow = count / 64;
   std::vector<Range<Item>> toSplit;
   for (Range<Item>& r : ranges) {
@@ -351,17 +361,44 @@ void PartSorter::SortByStrings(LineRecord* records, std::size_t count, Rearrange
     toSplit.push_back(r);
     r.count = 0;  // replaced by the ranges it splits into
   }
-  std::sort(toSplit.begin(), toSplit.end(),
-            [](const Range<Item>& a, const Range<Item>& b) { return a.count > b.count; });
   std::vector<Range<Item>>* splitOff = work.splitOff;
   std::vector<Item>* scratch = work.scratch;
   for (int t = 0; t < 2; ++t) splitOff[t].clear();
-  std::atomic<std::size_t> nextLarge{0};
-  InHalves(2, [this, mode, deferBelow, splitOff, scratch, &toSplit, &nextLarge](std::size_t t,
-                                                                                std::size_t) {
-    for (std::size_t i = nextLarge++; i < toSplit.size(); i = nextLarge++) {
-      const Range<Item>& r = toSplit[i];
-      SortItems(r.items, r.count, r.depth, r.byte, mode, scratch[t], &splitOff[t], deferBelow);
+  // One radix pass at a time, the largest range first: the ranges a pass splits off
+  // that are still too large go back to be taken by either thread, so that both work
+  // until the last large range is split.
+  std::mutex mutex;
+  std::condition_variable changed;
+  int busy = 0;          // threads splitting a range
+  bool stopped = false;  // by a thread that failed
+  InHalves(2, [&](std::size_t t, std::size_t) {
+    std::vector<Range<Item>> larger;
+    std::unique_lock<std::mutex> lock(mutex);
+    for (;;) {
+      changed.wait(lock, [&] { return !toSplit.empty() || busy == 0 || stopped; });
+      if (toSplit.empty() || stopped) return;
+      const auto largest = std::max_element(
+          toSplit.begin(), toSplit.end(),
+          [](const Range<Item>& a, const Range<Item>& b) { return a.count < b.count; });
+      const Range<Item> r = *largest;
+      *largest = toSplit.back();
+      toSplit.pop_back();
+      ++busy;
+      lock.unlock();
+      larger.clear();
+      try {
+        SortItems(r.items, r.count, r.depth, r.byte, mode, scratch[t], &splitOff[t], deferBelow,
+                  &larger);
+      } catch (...) {
+        lock.lock();
+        stopped = true;
+        changed.notify_all();
+        throw;
+      }
+      lock.lock();
+      toSplit.insert(toSplit.end(), larger.begin(), larger.end());
+      --busy;
+      changed.notify_all();
     }
   });
   for (int t = 0; t < 2; ++t) ranges.insert(ranges.end(), splitOff[t].begin(), splitOff[t].end());
@@ -406,11 +443,14 @@ void PartSorter::LoadPrefixes(Item* items, std::size_t count, std::uint32_t dept
 // the next eight bytes loaded when a group agrees on all eight.
 //
 // With `deferred` set, a range of at most `deferBelow` items is not sorted but added
-// there, to be sorted later.
+// there, to be sorted later. With `larger` set too, the items are split by one byte
+// only: each group that needs sorting goes to `deferred`, or to `larger` when it has
+// more than `deferBelow` items.
 template <typename Item>
 void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
                            RearrangeMode mode, std::vector<Item>& scratch,
-                           std::vector<Range<Item>>* deferred, std::size_t deferBelow) {
+                           std::vector<Range<Item>>* deferred, std::size_t deferBelow,
+                           std::vector<Range<Item>>* larger) {
   // The largest bucket is sorted by going round this loop again and only the smaller
   // ones by calling deeper, so the stack holds at most log2(count) frames however long
   // the prefix the lines share (the worker thread has 1 MiB).
@@ -471,7 +511,20 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, 
     byte = std::max<std::uint32_t>(byte, static_cast<std::uint32_t>(std::countl_zero(differ)) / 8);
     const unsigned shift = 56 - 8 * byte;
     std::uint32_t counts[256] = {};
-    for (std::size_t i = 0; i < count; ++i) ++counts[(items[i].prefix >> shift) & 0xFF];
+    {
+      // Four tallies, so that runs of one byte do not wait on one counter.
+      std::uint32_t tally[4][256] = {};
+      std::size_t i = 0;
+      for (; i + 4 <= count; i += 4) {
+        ++tally[0][(items[i].prefix >> shift) & 0xFF];
+        ++tally[1][(items[i + 1].prefix >> shift) & 0xFF];
+        ++tally[2][(items[i + 2].prefix >> shift) & 0xFF];
+        ++tally[3][(items[i + 3].prefix >> shift) & 0xFF];
+      }
+      for (; i < count; ++i) ++tally[0][(items[i].prefix >> shift) & 0xFF];
+      for (int b = 0; b < 256; ++b)
+        counts[b] = tally[0][b] + tally[1][b] + tally[2][b] + tally[3][b];
+    }
     std::uint32_t starts[256];
     std::uint32_t next[256];
     std::uint32_t sum = 0;
@@ -519,13 +572,22 @@ void PartSorter::SortItems(Item* items, std::size_t count, std::uint32_t depth, 
       if (byte < 7) return;
       LoadPrefixes(bucket, n, depth + 8, mode);
     };
+    const std::uint32_t nextDepth = byte < 7 ? depth : depth + 8;
+    const std::uint32_t nextByte = byte < 7 ? byte + 1 : 0;
+    if (larger) {
+      for (int b = 0; b < 256; ++b) {
+        if (!needsSorting(b)) continue;
+        advance(items + starts[b], counts[b]);
+        (counts[b] <= deferBelow ? deferred : larger)
+            ->push_back(Range<Item>{items + starts[b], counts[b], nextDepth, nextByte});
+      }
+      return;
+    }
     int largest = -1;
     for (int b = 0; b < 256; ++b) {
       if (needsSorting(b) && (largest < 0 || counts[b] > counts[largest])) largest = b;
     }
     if (largest < 0) return;
-    const std::uint32_t nextDepth = byte < 7 ? depth : depth + 8;
-    const std::uint32_t nextByte = byte < 7 ? byte + 1 : 0;
     for (int b = 0; b < 256; ++b) {
       if (b == largest || !needsSorting(b)) continue;
       advance(items + starts[b], counts[b]);

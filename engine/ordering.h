@@ -163,7 +163,7 @@ class PartSorter {
   template <typename Item>
   void SortItems(Item* items, std::size_t count, std::uint32_t depth, std::uint32_t byte,
                  RearrangeMode mode, std::vector<Item>& scratch, std::vector<Range<Item>>* deferred,
-                 std::size_t deferBelow);
+                 std::size_t deferBelow, std::vector<Range<Item>>* larger = nullptr);
   template <typename Item>
   void LoadPrefixes(Item* items, std::size_t count, std::uint32_t depth, RearrangeMode mode) const;
   // Runs work(from, to) over [0, count) in two halves, one on the helper thread.
