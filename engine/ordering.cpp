@@ -40,7 +40,12 @@ struct SortString {
   std::uint64_t Prefix(std::uint32_t depth) const {
     const char* direct = nullptr;
     if (!domainFirst && depth + 8 <= lineLength) direct = text + depth;
-    if (domainFirst && depth + 8 <= lineLength - key) direct = text + key + depth;
+    if (domainFirst) {
+      // Within the domain part, or within the user part after it.
+      const std::uint32_t domain = lineLength - key;
+      if (depth + 8 <= domain) direct = text + key + depth;
+      if (depth > domain && depth - domain - 1 + 8 <= key) direct = text + (depth - domain - 1);
+    }
     if (direct) {
       std::uint64_t word;
       std::memcpy(&word, direct, 8);
