@@ -47,17 +47,7 @@ class LineDealer {
   template <typename Work>
   void OnBoth(Work&& work) {
     partner_.Start([&work] { work(1); });
-    try {
-      work(0);
-    } catch (...) {
-      // The other half may use what is about to go.
-      try {
-        partner_.Wait();
-      } catch (...) {
-      }
-      throw;
-    }
-    partner_.Wait();
+    partner_.WaitAfter([&work] { work(0); });
   }
 
  private:

@@ -259,17 +259,7 @@ void PartSorter::InHalves(std::size_t count,
                           const std::function<void(std::size_t, std::size_t)>& work) {
   const std::size_t half = count / 2;
   helper_.Start([&work, half] { work(0, half); });
-  try {
-    work(half, count);
-  } catch (...) {
-    // The other half may use what is about to go.
-    try {
-      helper_.Wait();
-    } catch (...) {
-    }
-    throw;
-  }
-  helper_.Wait();
+  helper_.WaitAfter([&work, half, count] { work(half, count); });
 }
 
 PartSorter::WholeItem PartSorter::MakeItem(const LineRecord* records, std::size_t i,

@@ -53,6 +53,23 @@ class TaskQueue {
   // with the first such failure's note now this thread's.
   bool Wait();
 
+  // Runs `here` on this thread beside the tasks handed over, then waits as Wait does.
+  // When `here` throws, the tasks are waited for first (they may use what is about to
+  // go), their outcome dropped, and the exception goes on.
+  template <typename Here>
+  bool WaitAfter(Here&& here) {
+    try {
+      here();
+    } catch (...) {
+      try {
+        Wait();
+      } catch (...) {
+      }
+      throw;
+    }
+    return Wait();
+  }
+
  private:
   void Hand(std::function<bool()> task);
   void Loop();
