@@ -91,8 +91,7 @@ int CChooseItemsPage::OnWizardNext() {
     bool anyAction = false;
     for (int id : kActionBoxes) anyAction = anyAction || IsDlgButtonChecked(id);
     if (!anyAction) {
-      framework::ShowMessageBox(GetWindow(), QString::fromUtf8(kChooseAction),
-                                QStringLiteral("No action checked"),
+      framework::ShowMessageBox(GetWindow(), kChooseAction, "No action checked",
                                 framework::MessageIcon::Exclamation);
       GotoDlgCtrl(IDC_FILTER);
       return -1;

@@ -94,9 +94,10 @@ int RefuseFile(framework::PropertyPage& page, const FileProblem& problem, int fi
     name = name.left(kNameEnds) + QChar(0x2026) + name.right(kNameEnds);
     shown.name = QFile::encodeName(name).toStdString();
   }
-  framework::ShowMessageBox(page.GetWindow(),
-                            QFile::decodeName(QByteArray::fromStdString(DescribeProblem(shown))),
-                            QString::fromUtf8(kFileCaption), framework::MessageIcon::Exclamation);
+  framework::ShowMessageBox(
+      page.GetWindow(),
+      QFile::decodeName(QByteArray::fromStdString(DescribeProblem(shown))).toStdString(),
+      kFileCaption, framework::MessageIcon::Exclamation);
   Focus(page, fieldId, row);
   return -1;
 }

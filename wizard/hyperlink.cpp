@@ -9,12 +9,13 @@
 #include <QPalette>
 
 #include "wizard/framework/dialog_hooks.h"
+#include "wizard/framework/qt/native.h"
 
 namespace vantor::wizard {
 
 namespace {
 
-const QString kCaption = QStringLiteral("Zelcor Vantor");
+constexpr char kCaption[] = "Zelcor Vantor";
 
 // What the shell answers when no program opens the address; every failure to open a
 // link is told with this code.
@@ -71,7 +72,7 @@ void CHyperLink::SetLinkTarget(const QString& target) {
 }
 
 void CHyperLink::OpenLinkTarget() {
-  if (framework::OpenLink(m_strTarget)) {
+  if (framework::OpenLink(m_strTarget.toStdString())) {
     m_bVisited = true;
     Invalidate();
   } else {
@@ -104,8 +105,9 @@ void CHyperLink::FitWindowToText() {
 }
 
 void CHyperLink::ShowOpenError(int code) {
-  framework::ShowMessageBox(window(), QStringLiteral("Can't open link:\n\n") + OpenErrorText(code),
-                            kCaption, framework::MessageIcon::Exclamation);
+  framework::ShowMessageBox(framework::qt::Native(window()),
+                            "Can't open link:\n\n" + OpenErrorText(code).toStdString(), kCaption,
+                            framework::MessageIcon::Exclamation);
 }
 
 void CHyperLink::SetLinkFlags(std::uint32_t flags) {

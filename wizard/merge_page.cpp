@@ -103,10 +103,10 @@ void CMergePage::OnAdd() {
   auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST);
   if (list == nullptr) return;
   const CVantorSheet* sheet = CVantorSheet::Of(this);
-  if (const std::optional<QString> chosen = framework::GetOpenFileName(
-          GetWindow(), QString(),
-          sheet != nullptr ? sheet->GetBrowseFolder(QString()) : QString())) {
-    list->addItem(*chosen);
+  if (const std::optional<std::string> chosen = framework::GetOpenFileName(
+          GetWindow(), std::string(),
+          sheet != nullptr ? sheet->GetBrowseFolder(QString()).toStdString() : std::string())) {
+    list->addItem(QString::fromStdString(*chosen));
   }
 }
 

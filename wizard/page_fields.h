@@ -31,9 +31,10 @@ inline QString GetTrimmedDlgItemText(const framework::PropertyPage& page, int id
 inline void BrowseForFile(framework::PropertyPage& page, int fieldId) {
   const QString name = page.GetDlgItemText(fieldId);
   const CVantorSheet* sheet = CVantorSheet::Of(&page);
-  const std::optional<QString> chosen = framework::GetOpenFileName(
-      page.GetWindow(), name, sheet != nullptr ? sheet->GetBrowseFolder(name) : QString());
-  if (chosen) page.SetDlgItemText(fieldId, *chosen);
+  const std::optional<std::string> chosen = framework::GetOpenFileName(
+      page.GetWindow(), name.toStdString(),
+      sheet != nullptr ? sheet->GetBrowseFolder(name).toStdString() : std::string());
+  if (chosen) page.SetDlgItemText(fieldId, QString::fromStdString(*chosen));
 }
 
 // Makes a file name field of the page's window: a file dropped on it from a file manager
@@ -55,7 +56,8 @@ inline void SetUpFileNameField(framework::PropertyPage& page, int fieldId) {
 // OnWizardNext that keeps the wizard on the page.
 inline int RefuseField(framework::PropertyPage& page, const QString& text, const QString& caption,
                        int focusId) {
-  framework::ShowMessageBox(page.GetWindow(), text, caption, framework::MessageIcon::Exclamation);
+  framework::ShowMessageBox(page.GetWindow(), text.toStdString(), caption.toStdString(),
+                            framework::MessageIcon::Exclamation);
   page.GotoDlgCtrl(focusId);
   return -1;
 }

@@ -124,8 +124,8 @@ void CProcessingPage::OnSetActive() {
 
   m_pSink = std::make_unique<RunSink>(this, m_nRun);
   if (!ActionRunner(m_job, *m_pSink, m_pEnv).PrepareTempDirectory()) {
-    framework::ShowMessageBox(GetWindow(), QString::fromUtf8(kTempPathFailed),
-                              QString::fromUtf8(kErrorCaption), framework::MessageIcon::Stop);
+    framework::ShowMessageBox(GetWindow(), kTempPathFailed, kErrorCaption,
+                              framework::MessageIcon::Stop);
     sheet->RemovePage(sheet->GetPageIndex(sheet->GetCompletionPage()));
     sheet->SetWizardButtons(framework::PSWIZB_FINISH);
     return;
@@ -150,9 +150,8 @@ bool CProcessingPage::OnQueryCancel() {
   if (!m_bRunning) return false;
   // The run goes on while the question is up; its end closes the question (OnRunEvent).
   const framework::MessageAnswer answer = framework::ShowMessageBox(
-      GetWindow(), QStringLiteral("Stop processing? The files will be left as they were."),
-      QStringLiteral("Zelcor Vantor"), framework::MessageIcon::Question,
-      framework::MessageButtons::YesNo);
+      GetWindow(), "Stop processing? The files will be left as they were.", "Zelcor Vantor",
+      framework::MessageIcon::Question, framework::MessageButtons::YesNo);
   if (answer != framework::MessageAnswer::Yes || !m_bRunning) return false;
   // A stop that meets the commit waits for its end: the results are then in place after
   // all, and are shown instead of closing the wizard on them.
@@ -241,7 +240,7 @@ void CProcessingPage::OnRunEvent(const RunEvent& event) {
       // The file and the system's reason follow the error, when the run noted them.
       std::string report = Format("%s\r\n%s", kRunErrorHeading, message.text.c_str());
       if (!m_job.errorDetail.empty()) report += "\r\n" + m_job.errorDetail;
-      framework::ShowMessageBox(GetWindow(), FromEngine(report), QString::fromUtf8(kErrorCaption),
+      framework::ShowMessageBox(GetWindow(), FromEngine(report).toStdString(), kErrorCaption,
                                 framework::MessageIcon::Stop);
       m_job.resultsText += report;
       EndRun(true);

@@ -84,7 +84,7 @@ TEST_F(CompletionPageTest, BackLeadsToChooseActionsAndTheNextRunGetsAFreshWindow
   EXPECT_TRUE(Button(Button::Back)->isEnabled());
   EXPECT_TRUE(Button(Button::Finish)->isVisible());
   EXPECT_FALSE(Button(Button::Next)->isVisible());
-  QPointer<QWidget> firstWindow = completion().GetWindow();
+  QPointer<QWidget> firstWindow = framework::qt::Widget(completion().GetWindow());
   auto* panel = completion().GetDlgItemAs<QLabel>(CPanelPage::IDC_PANEL);
   ASSERT_NE(panel, nullptr);
   const QImage firstPanel = panel->pixmap().toImage();

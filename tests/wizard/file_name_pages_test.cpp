@@ -77,7 +77,7 @@ TEST_F(FileNamePagesTest, BrowseStartsOnTheFieldsTextAndPutsTheChosenPathThere) 
     m_dialogInitialNames.clear();
 
     Type(c.field, " old name.txt ");
-    m_dialogAnswers.push_back(QStringLiteral("/home/ann/not there yet.txt"));
+    m_dialogAnswers.push_back("/home/ann/not there yet.txt");
     Click(c.browse);
     EXPECT_EQ(Text(c.field), QStringLiteral("/home/ann/not there yet.txt"));
 
@@ -86,14 +86,13 @@ TEST_F(FileNamePagesTest, BrowseStartsOnTheFieldsTextAndPutsTheChosenPathThere) 
     EXPECT_EQ(Text(c.field), QStringLiteral("/home/ann/not there yet.txt")) << "cancel kept it";
 
     Type(c.field, "");
-    m_dialogAnswers.push_back(QStringLiteral("/a.txt"));
+    m_dialogAnswers.push_back("/a.txt");
     Click(c.browse);
     EXPECT_EQ(Text(c.field), QStringLiteral("/a.txt"));
 
     EXPECT_EQ(m_dialogInitialNames,
-              (std::vector<QString>{QStringLiteral(" old name.txt "),
-                                    QStringLiteral("/home/ann/not there yet.txt"), QString()}));
-    for (QWidget* owner : m_dialogOwners) EXPECT_EQ(owner, Active().GetWindow());
+              (std::vector<std::string>{" old name.txt ", "/home/ann/not there yet.txt", ""}));
+    for (framework::NativeWindow owner : m_dialogOwners) EXPECT_EQ(owner, Active().GetWindow());
     EXPECT_TRUE(m_messages.empty());
     EXPECT_EQ(ActiveId(), c.page);
   }
@@ -110,7 +109,7 @@ TEST_F(FileNamePagesTest, BrowseStartsInTheFolderOfItsFieldsNameElseOfTheLastFil
   ASSERT_TRUE(list.open(QIODevice::WriteOnly));
   list.close();
   Start({Choose::IDC_FILTER});
-  m_dialogAnswers = {std::nullopt, out + QStringLiteral("/result.txt"),
+  m_dialogAnswers = {std::nullopt, (out + QStringLiteral("/result.txt")).toStdString(),
                      std::nullopt, std::nullopt,
                      std::nullopt, std::nullopt};
   Type(CSingleListPage::IDC_INPUT_FILE, QStringLiteral(" ") + lists + QStringLiteral("/in.txt "));
@@ -127,8 +126,10 @@ TEST_F(FileNamePagesTest, BrowseStartsInTheFolderOfItsFieldsNameElseOfTheLastFil
   Click(COutputPage::IDC_BROWSE);  // its own name first
   Type(COutputPage::IDC_OUTPUT_FILE, "");
   Click(COutputPage::IDC_BROWSE);  // then the file dropped
-  EXPECT_EQ(m_dialogStartFolders, (std::vector<QString>{lists, lists, out, QDir::currentPath(), out,
-                                                        QStringLiteral("/d/e")}));
+  EXPECT_EQ(
+      m_dialogStartFolders,
+      (std::vector<std::string>{lists.toStdString(), lists.toStdString(), out.toStdString(),
+                                QDir::currentPath().toStdString(), out.toStdString(), "/d/e"}));
 }
 
 TEST_F(FileNamePagesTest, AFileDroppedOnANameFieldTakesItsPlace) {

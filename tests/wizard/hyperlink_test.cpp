@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "wizard/framework/dialog_hooks.h"
+#include "wizard/framework/qt/native.h"
 
 namespace vantor::wizard {
 namespace {
@@ -23,9 +24,9 @@ using framework::MessageIcon;
 constexpr char kAddress[] = "https://vantor.example/";
 
 struct MessageBoxCall {
-  QWidget* owner;
-  QString text;
-  QString caption;
+  framework::NativeWindow owner;
+  std::string text;
+  std::string caption;
   MessageIcon icon;
 };
 
@@ -34,12 +35,13 @@ struct MessageBoxCall {
 class HyperLinkTest : public ::testing::Test {
  protected:
   HyperLinkTest() {
-    framework::SetMessageBoxHook([this](QWidget* owner, const QString& text, const QString& caption,
-                                        MessageIcon icon, framework::MessageButtons) {
+    framework::SetMessageBoxHook([this](framework::NativeWindow owner, const std::string& text,
+                                        const std::string& caption, MessageIcon icon,
+                                        framework::MessageButtons) {
       boxes_.push_back({owner, text, caption, icon});
       return framework::MessageAnswer::Ok;
     });
-    framework::SetOpenLinkHook([this](const QString& address) {
+    framework::SetOpenLinkHook([this](const std::string& address) {
       opened_.push_back(address);
       return browserWorks_;
     });
@@ -101,7 +103,7 @@ class HyperLinkTest : public ::testing::Test {
   CHyperLink* link_ = nullptr;
   bool browserWorks_ = true;
   std::vector<MessageBoxCall> boxes_;
-  std::vector<QString> opened_;
+  std::vector<std::string> opened_;
 };
 
 TEST_F(HyperLinkTest, SetUpOnShowTakesTheTextAsAddressAndFitsTheControlToIt) {
@@ -161,7 +163,7 @@ TEST_F(HyperLinkTest, NewAddressChangesTheTooltipNotTheText) {
   EXPECT_EQ(link_->text(), QString::fromLatin1(kAddress));
   EXPECT_EQ(link_->toolTip(), QStringLiteral("https://vantor.example/download"));
   link_->OpenLinkTarget();
-  EXPECT_EQ(opened_, std::vector<QString>{QStringLiteral("https://vantor.example/download")});
+  EXPECT_EQ(opened_, std::vector<std::string>{"https://vantor.example/download"});
 }
 
 TEST_F(HyperLinkTest, ColourFollowsFocusVisitAndHover) {
@@ -223,11 +225,11 @@ TEST_F(HyperLinkTest, FailureToOpenBeepsShowsCode31AndLeavesTheVisitedState) {
   link_->OpenLinkTarget();
   ASSERT_EQ(boxes_.size(), 1u);
   EXPECT_EQ(boxes_[0].text,
-            QStringLiteral("Can't open link:\n\nThere is no application associated\n"
-                           "with the given filename extension."));
-  EXPECT_EQ(boxes_[0].caption, QStringLiteral("Zelcor Vantor"));
+            "Can't open link:\n\nThere is no application associated\n"
+            "with the given filename extension.");
+  EXPECT_EQ(boxes_[0].caption, "Zelcor Vantor");
   EXPECT_EQ(boxes_[0].icon, MessageIcon::Exclamation);
-  EXPECT_EQ(boxes_[0].owner, &window_);
+  EXPECT_EQ(framework::qt::Widget(boxes_[0].owner), &window_);
   EXPECT_FALSE(link_->IsVisited());
 
   browserWorks_ = true;
@@ -300,7 +302,7 @@ TEST_F(HyperLinkTest, OpenErrorTextsByCode) {
     boxes_.clear();
     link_->ShowOpenError(c.code);
     ASSERT_EQ(boxes_.size(), 1u);
-    EXPECT_EQ(boxes_[0].text.toStdString(), std::string("Can't open link:\n\n") + c.text);
+    EXPECT_EQ(boxes_[0].text, std::string("Can't open link:\n\n") + c.text);
     EXPECT_EQ(boxes_[0].icon, MessageIcon::Exclamation);
   }
 }

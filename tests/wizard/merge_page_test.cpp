@@ -24,12 +24,12 @@ class MergePageTest : public WizardTest {
   CMergePage& page() { return *m_sheet->GetMergePage(); }
   QListWidget* list() { return page().GetDlgItemAs<QListWidget>(Merge::IDC_FILE_LIST); }
 
-  void Add(std::optional<QString> answer) {
+  void Add(std::optional<std::string> answer) {
     m_dialogAnswers.push_back(std::move(answer));
     Click(Merge::IDC_ADD);
   }
   void AddAll(std::initializer_list<const char*> paths) {
-    for (const char* path : paths) Add(QString::fromUtf8(path));
+    for (const char* path : paths) Add(path);
   }
   static QStringList Names(const std::vector<const char*>& paths) {
     QStringList names;
@@ -47,10 +47,10 @@ TEST_F(MergePageTest, AddAppendsEveryChosenFileInTheOrderAdded) {
   EXPECT_EQ(page().GetMergeFiles(),
             Names({"/lists/zeta.txt", "/lists/alpha.txt", "/lists/zeta.txt", "/no/such/file"}));
   EXPECT_EQ(list()->count(), 4);
-  for (const QString& initial : m_dialogInitialNames) EXPECT_EQ(initial, QString());
+  for (const std::string& initial : m_dialogInitialNames) EXPECT_EQ(initial, "");
   EXPECT_EQ(m_dialogStartFolders,
-            (std::vector<QString>{QString(), "/lists", "/lists", "/lists", "/no/such"}));
-  for (QWidget* owner : m_dialogOwners) EXPECT_EQ(owner, page().GetWindow());
+            (std::vector<std::string>{"", "/lists", "/lists", "/lists", "/no/such"}));
+  for (framework::NativeWindow owner : m_dialogOwners) EXPECT_EQ(owner, page().GetWindow());
 
   const JobChoices choices = m_sheet->GetChoices();
   EXPECT_FALSE(choices.singleList);
@@ -63,7 +63,7 @@ TEST_F(MergePageTest, FilesDroppedOnTheListAreAddedInTheOrderGiven) {
   EXPECT_TRUE(DropFiles(list(), Names({"/lists/zeta.txt", "/a", "/lists/alpha.txt"})));
   EXPECT_EQ(page().GetMergeFiles(), Names({"/a", "/lists/zeta.txt", "/a", "/lists/alpha.txt"}));
   Add(std::nullopt);
-  EXPECT_EQ(m_dialogStartFolders.back(), QStringLiteral("/lists")) << "the last file dropped";
+  EXPECT_EQ(m_dialogStartFolders.back(), "/lists") << "the last file dropped";
 }
 
 struct RemoveCase {

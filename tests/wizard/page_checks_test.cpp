@@ -176,8 +176,8 @@ TEST_F(PageChecksTest, InvalidFieldsShowTheirMessageFocusTheFieldAndKeepThePage)
     const std::vector<int> sequence = Sequence();
     Next();
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].text, QString::fromUtf8(c.text));
-    EXPECT_EQ(m_messages[0].caption, QString::fromUtf8(c.caption));
+    EXPECT_EQ(m_messages[0].text, c.text);
+    EXPECT_EQ(m_messages[0].caption, c.caption);
     EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Exclamation);
     EXPECT_EQ(m_messages[0].owner, Active().GetWindow());
     EXPECT_EQ(ActiveId(), c.page);
@@ -221,8 +221,8 @@ TEST_F(PageChecksTest, MergePageRefusesFewerThanTwoListsThenAMissingOutputName) 
     Do(c.steps);
     Next();
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].text, QString::fromUtf8(c.text));
-    EXPECT_EQ(m_messages[0].caption, QString::fromUtf8(c.caption));
+    EXPECT_EQ(m_messages[0].text, c.text);
+    EXPECT_EQ(m_messages[0].caption, c.caption);
     EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Exclamation);
     EXPECT_EQ(m_messages[0].owner, Active().GetWindow());
     EXPECT_EQ(ActiveId(), kMerge);
@@ -372,8 +372,8 @@ TEST_F(PageChecksTest, FilesTheJobCannotUseAreRefusedOnThePageThatNamesThem) {
     }
     Next();
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].text.toStdString(), "'" + c.text);
-    EXPECT_EQ(m_messages[0].caption, QStringLiteral("File cannot be used"));
+    EXPECT_EQ(m_messages[0].text, "'" + c.text);
+    EXPECT_EQ(m_messages[0].caption, "File cannot be used");
     EXPECT_EQ(m_messages[0].owner, Active().GetWindow());
     EXPECT_EQ(ActiveId(), c.page);
     EXPECT_TRUE(HasFocus(c.field));
@@ -396,7 +396,7 @@ TEST_F(PageChecksTest, TheSummaryTakesTheWizardBackToTheFieldOfAFileThatWillNotD
           {kFilter, {TypeStep(CFilterPage::IDC_FILTER_FILE, dir.File("f1.txt").c_str())}}});
   Next();
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text.toStdString(),
+  EXPECT_EQ(m_messages[0].text,
             "'" + dir.File("f1.txt") + "': split part would overwrite the filter file");
   EXPECT_EQ(m_messages[0].activePage, kOutput);
   EXPECT_EQ(ActiveId(), kOutput);
@@ -409,8 +409,7 @@ TEST_F(PageChecksTest, TheSummaryTakesTheWizardBackToTheFieldOfAFileThatWillNotD
   ASSERT_EQ(::unlink(dir.File("in.txt").c_str()), 0);
   Next();
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text.toStdString(),
-            "'" + dir.File("in.txt") + "': No such file or directory");
+  EXPECT_EQ(m_messages[0].text, "'" + dir.File("in.txt") + "': No such file or directory");
   EXPECT_EQ(ActiveId(), kInput);
   EXPECT_TRUE(HasFocus(CSingleListPage::IDC_INPUT_FILE));
 }
@@ -471,7 +470,7 @@ TEST_F(PageChecksTest, DuplicatesLeftCheckedWithRearrangeOffAreNoAction) {
   ASSERT_FALSE(Enabled(Choose::IDC_REMOVE_DUPLICATES));
   MouseClick(Button(framework::PropertySheet::Button::Next));
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].caption, QStringLiteral("No action checked"));
+  EXPECT_EQ(m_messages[0].caption, "No action checked");
   EXPECT_EQ(ActiveId(), kChooseActions);
   EXPECT_TRUE(HasFocus(Choose::IDC_FILTER));
 }
@@ -536,7 +535,7 @@ TEST_F(PageChecksTest, BackToChooseActionsAndNextAgainKeepsEveryEntry) {
     if (all != m_sheet->IsFilterChecked()) {
       for (int id : {Choose::IDC_FILTER, Choose::IDC_SPLIT}) Click(id);
     }
-    QPointer<QWidget> oldInput = m_sheet->GetSingleListPage()->GetWindow();
+    QPointer<QWidget> oldInput = framework::qt::Widget(m_sheet->GetSingleListPage()->GetWindow());
     Next();
     EXPECT_EQ(oldInput, nullptr) << "the pages were rebuilt";
     for (int page : pages) {

@@ -119,7 +119,7 @@ TEST_F(ProcessingPageTest, SingleListJobWritesWhatTheBatchToolWrites) {
   job.extractCount = QStringLiteral("9000");
   job.splitSize = QStringLiteral("2500");
   ASSERT_TRUE(RunJob(job));
-  EXPECT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
+  EXPECT_TRUE(m_messages.empty()) << m_messages.front().text;
 
   const std::string report = RunBatchTool(
       {"-q", "--filter", Q(m_in.File("filter.txt")), "--sort-domain", "--remove-duplicates",
@@ -162,7 +162,7 @@ TEST_F(ProcessingPageTest, CleanSuppressAndKeepOrderWriteWhatTheBatchToolWrites)
   job.filterEquals = true;
   job.rearrange = CRearrangePage::IDC_KEEP_ORDER;
   ASSERT_TRUE(RunJob(job));
-  EXPECT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
+  EXPECT_TRUE(m_messages.empty()) << m_messages.front().text;
   EXPECT_EQ(Labels()[0], QStringLiteral("Cleaning list"));
   EXPECT_EQ(Labels()[1], QStringLiteral("Suppressing emails"));
   EXPECT_EQ(Labels()[2], QStringLiteral("Removing duplicates, order kept"));
@@ -277,8 +277,8 @@ TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksA
   const QString error = QStringLiteral(
       "Error occured while processing lists:\r\nfailed to get temp file name\r\ninjected fault");
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text.toStdString(), error.toStdString());
-  EXPECT_EQ(m_messages[0].caption, QStringLiteral("Error occured"));
+  EXPECT_EQ(m_messages[0].text, error.toStdString());
+  EXPECT_EQ(m_messages[0].caption, "Error occured");
   EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Stop);
   EXPECT_EQ(m_messages[0].activePage, kProcessing) << "the box comes before the completion page";
   EXPECT_EQ(ActiveId(), kCompletion);
@@ -325,7 +325,7 @@ TEST_F(ProcessingPageTest, AFileThatFailsTheRunIsNamedAndBackLeadsToItsField) {
   release = true;
   ASSERT_TRUE(WaitForRunEnd());
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text.toStdString(),
+  EXPECT_EQ(m_messages[0].text,
             "Error occured while processing lists:\r\nfailed to open input file for reading\r\n"
             "cannot open '" +
                 m_in.File("b.txt") + "': No such file or directory");
@@ -430,8 +430,7 @@ TEST_F(HeldRunTest, CancelEscAndTheCloseBoxAskFirstAndNoLetsTheRunGoOn) {
     m_messages.clear();
     press();
     ASSERT_EQ(m_messages.size(), 1u);
-    EXPECT_EQ(m_messages[0].text,
-              QStringLiteral("Stop processing? The files will be left as they were."));
+    EXPECT_EQ(m_messages[0].text, "Stop processing? The files will be left as they were.");
     EXPECT_EQ(m_messages[0].buttons, framework::MessageButtons::YesNo);
     EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Question);
     EXPECT_TRUE(processing().IsRunning());
@@ -599,9 +598,8 @@ TEST_F(ProcessingPageTest, WithoutATemporaryDirectoryOnlyFinishIsLeft) {
   Next();
 
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text,
-            QStringLiteral("Failed to prepare temporary path.\nCannot continue."));
-  EXPECT_EQ(m_messages[0].caption, QStringLiteral("Error occured"));
+  EXPECT_EQ(m_messages[0].text, "Failed to prepare temporary path.\nCannot continue.");
+  EXPECT_EQ(m_messages[0].caption, "Error occured");
   EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Stop);
   EXPECT_EQ(ActiveId(), kProcessing);
   EXPECT_FALSE(processing().IsRunning());

@@ -182,8 +182,8 @@ TEST_F(SheetTest, NoActionCheckedKeepsTheWizardOnThePage) {
   Next();
   Next();
   ASSERT_EQ(m_messages.size(), 1u);
-  EXPECT_EQ(m_messages[0].text, QStringLiteral("Please choose at least one action to perform"));
-  EXPECT_EQ(m_messages[0].caption, QStringLiteral("No action checked"));
+  EXPECT_EQ(m_messages[0].text, "Please choose at least one action to perform");
+  EXPECT_EQ(m_messages[0].caption, "No action checked");
   EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Exclamation);
   EXPECT_EQ(ActiveId(), 109);
   EXPECT_EQ(m_sheet->focusWidget(), choose().GetDlgItem(Choose::IDC_FILTER));
@@ -196,7 +196,7 @@ TEST_F(SheetTest, ARefusedNextLeavesTheEarlierSequenceAlone) {
   Next();
   Back();
   Click(Choose::IDC_EXTRACT);
-  QPointer<QWidget> inputWindow = m_sheet->GetSingleListPage()->GetWindow();
+  QPointer<QWidget> inputWindow = framework::qt::Widget(m_sheet->GetSingleListPage()->GetWindow());
   Next();
   EXPECT_EQ(m_messages.size(), 1u);
   EXPECT_EQ(Sequence(), (std::vector<int>{107, 109, 110, 116, 114, 118, 119, 108}));
@@ -210,7 +210,7 @@ TEST_F(SheetTest, GoingBackAndForwardAgainKeepsTheLaterPagesEntries) {
   CSingleListPage* input = m_sheet->GetSingleListPage();
   ASSERT_EQ(ActiveId(), 110);
   input->SetDlgItemText(CSingleListPage::IDC_INPUT_FILE, QStringLiteral("list.txt"));
-  QPointer<QWidget> before = input->GetWindow();
+  QPointer<QWidget> before = framework::qt::Widget(input->GetWindow());
 
   Back();
   EXPECT_EQ(ActiveId(), 109);

@@ -30,6 +30,7 @@
 #include "wizard/extract_page.h"
 #include "wizard/filter_page.h"
 #include "wizard/framework/dialog_hooks.h"
+#include "wizard/framework/qt/native.h"
 #include "wizard/include_page.h"
 #include "wizard/merge_page.h"
 #include "wizard/output_page.h"
@@ -80,9 +81,9 @@ struct WizardJob {
 };
 
 struct ShownMessage {
-  QWidget* owner;
-  QString text;
-  QString caption;
+  framework::NativeWindow owner;
+  std::string text;
+  std::string caption;
   framework::MessageIcon icon;
   int activePage;  // template id of the page active while the box was up
   framework::MessageButtons buttons;
@@ -92,26 +93,27 @@ struct ShownMessage {
 class WizardTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    framework::SetMessageBoxHook([this](QWidget* owner, const QString& text, const QString& caption,
-                                        framework::MessageIcon icon,
+    framework::SetMessageBoxHook([this](framework::NativeWindow owner, const std::string& text,
+                                        const std::string& caption, framework::MessageIcon icon,
                                         framework::MessageButtons buttons) {
       m_messages.push_back({owner, text, caption, icon, m_sheet ? ActiveId() : 0, buttons});
       return buttons == framework::MessageButtons::Ok ? framework::MessageAnswer::Ok : m_answer;
     });
-    framework::SetFileDialogHook([this](QWidget* owner, const QString& initialName,
-                                        const QString& startFolder) -> std::optional<QString> {
-      m_dialogOwners.push_back(owner);
-      m_dialogInitialNames.push_back(initialName);
-      m_dialogStartFolders.push_back(startFolder);
-      if (m_dialogAnswers.empty()) {
-        ADD_FAILURE() << "unexpected file dialog";
-        return std::nullopt;
-      }
-      const bool ok = m_dialogAnswers.front().has_value();
-      const QString path = m_dialogAnswers.front().value_or(QString());
-      m_dialogAnswers.pop_front();
-      return ok ? std::optional<QString>(path) : std::nullopt;
-    });
+    framework::SetFileDialogHook(
+        [this](framework::NativeWindow owner, const std::string& initialName,
+               const std::string& startFolder) -> std::optional<std::string> {
+          m_dialogOwners.push_back(owner);
+          m_dialogInitialNames.push_back(initialName);
+          m_dialogStartFolders.push_back(startFolder);
+          if (m_dialogAnswers.empty()) {
+            ADD_FAILURE() << "unexpected file dialog";
+            return std::nullopt;
+          }
+          const bool ok = m_dialogAnswers.front().has_value();
+          const std::string path = m_dialogAnswers.front().value_or(std::string());
+          m_dialogAnswers.pop_front();
+          return ok ? std::optional<std::string>(path) : std::nullopt;
+        });
     NewSheet();
   }
 
@@ -154,7 +156,7 @@ class WizardTest : public ::testing::Test {
       Next();
     }
     ASSERT_EQ(ActiveId(), id);
-    ASSERT_TRUE(m_messages.empty()) << m_messages.front().text.toStdString();
+    ASSERT_TRUE(m_messages.empty()) << m_messages.front().text;
   }
 
   void Do(const std::vector<Step>& steps) {
@@ -167,9 +169,8 @@ class WizardTest : public ::testing::Test {
           Click(step.id);
           break;
         case Step::kAddFile:
-          m_dialogAnswers.push_back(step.text != nullptr
-                                        ? std::optional<QString>(QString::fromUtf8(step.text))
-                                        : std::nullopt);
+          m_dialogAnswers.push_back(step.text != nullptr ? std::optional<std::string>(step.text)
+                                                         : std::nullopt);
           Click(step.id);
           break;
         case Step::kSelectEntry:
@@ -224,9 +225,8 @@ class WizardTest : public ::testing::Test {
       Next();
       if (m_messages.size() != messages || ActiveId() == before) {
         ADD_FAILURE() << "page " << before << " refused Next"
-                      << (m_messages.size() != messages
-                              ? ": " + m_messages.back().text.toStdString()
-                              : std::string());
+                      << (m_messages.size() != messages ? ": " + m_messages.back().text
+                                                        : std::string());
         return false;
       }
     }
@@ -359,10 +359,10 @@ class WizardTest : public ::testing::Test {
   // The answer to a Yes/No box.
   framework::MessageAnswer m_answer = framework::MessageAnswer::No;
   // The file dialog's answers, in order: a path for OK, nothing for Cancel.
-  std::deque<std::optional<QString>> m_dialogAnswers;
-  std::vector<QWidget*> m_dialogOwners;
-  std::vector<QString> m_dialogInitialNames;
-  std::vector<QString> m_dialogStartFolders;
+  std::deque<std::optional<std::string>> m_dialogAnswers;
+  std::vector<framework::NativeWindow> m_dialogOwners;
+  std::vector<std::string> m_dialogInitialNames;
+  std::vector<std::string> m_dialogStartFolders;
 
  private:
   // The values of `job` on the active page.

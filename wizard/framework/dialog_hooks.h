@@ -1,16 +1,15 @@
 // The wizard's doors to modal dialogs and the desktop: message boxes, the file dialog
 // and opening a link each go through one replaceable function, so that tests can
-// answer them without a modal loop. Used on the user-interface thread only.
+// answer them without a modal loop. Texts and file names are UTF-8. Used on the
+// user-interface thread only.
 #ifndef VANTOR_WIZARD_FRAMEWORK_DIALOG_HOOKS_H_
 #define VANTOR_WIZARD_FRAMEWORK_DIALOG_HOOKS_H_
 
-#include <QString>
 #include <functional>
-#include <memory>
 #include <optional>
+#include <string>
 
-class QMessageBox;
-class QWidget;
+#include "wizard/framework/types.h"
 
 namespace vantor::framework {
 
@@ -21,34 +20,28 @@ enum class MessageAnswer { Ok, Yes, No };
 
 // Shows `text` with `caption`, the icon and the buttons, owned by `owner`; returns the
 // button the box was closed with.
-using MessageBoxHook =
-    std::function<MessageAnswer(QWidget* owner, const QString& text, const QString& caption,
-                                MessageIcon icon, MessageButtons buttons)>;
+using MessageBoxHook = std::function<MessageAnswer(NativeWindow owner, const std::string& text,
+                                                   const std::string& caption, MessageIcon icon,
+                                                   MessageButtons buttons)>;
 // The file dialog in "open" mode: any name, which need not exist, no name filter,
 // `initialName` preselected, opened in `startFolder` (empty: the dialog's own choice).
 // The chosen full path, or nothing when cancelled.
-using FileDialogHook = std::function<std::optional<QString>(
-    QWidget* owner, const QString& initialName, const QString& startFolder)>;
+using FileDialogHook = std::function<std::optional<std::string>(
+    NativeWindow owner, const std::string& initialName, const std::string& startFolder)>;
 // Opens an address with the desktop's browser; false when it could not.
-using OpenLinkHook = std::function<bool(const QString& address)>;
+using OpenLinkHook = std::function<bool(const std::string& address)>;
 
-MessageAnswer ShowMessageBox(QWidget* owner, const QString& text, const QString& caption,
-                             MessageIcon icon, MessageButtons buttons = MessageButtons::Ok);
+MessageAnswer ShowMessageBox(NativeWindow owner, const std::string& text,
+                             const std::string& caption, MessageIcon icon,
+                             MessageButtons buttons = MessageButtons::Ok);
 // Closes the boxes ShowMessageBox has up for `owner`, as Esc would: their calls return
 // No (OK for a box with OK alone). For a question that events have made moot while it
 // waited for its answer. A box answered through the hook is not closed.
-void CloseMessageBoxes(const QWidget* owner);
+void CloseMessageBoxes(NativeWindow owner);
 // Opens in `startFolder` (empty: the dialog's own choice).
-std::optional<QString> GetOpenFileName(QWidget* owner, const QString& initialName,
-                                       const QString& startFolder);
-bool OpenLink(const QString& address);
-
-// The box ShowMessageBox shows when no hook is set, not shown yet. It is at least as
-// wide as its caption needs in a title bar, window buttons included: a window manager
-// would otherwise cut the caption short.
-std::unique_ptr<QMessageBox> MakeMessageBox(QWidget* owner, const QString& text,
-                                            const QString& caption, MessageIcon icon,
-                                            MessageButtons buttons);
+std::optional<std::string> GetOpenFileName(NativeWindow owner, const std::string& initialName,
+                                           const std::string& startFolder);
+bool OpenLink(const std::string& address);
 
 // Replace the real dialogs; an empty function puts the real one back.
 void SetMessageBoxHook(MessageBoxHook hook);

@@ -12,6 +12,7 @@
 #include <cstdint>
 
 #include "wizard/framework/dialog_template.h"
+#include "wizard/framework/types.h"
 
 namespace vantor::framework {
 
@@ -32,7 +33,7 @@ class PropertyPage : public QObject {
   PropertySheet* GetSheet() const { return m_sheet; }
   // The page's window, or nullptr before the first activation and after removal. Owned
   // by the sheet's widgets.
-  QWidget* GetWindow() const { return m_window; }
+  NativeWindow GetWindow() const { return NativeWindow{m_window.data()}; }
 
   // Called once per window, right after its controls are made and before it is shown.
   virtual void OnInitDialog() {}

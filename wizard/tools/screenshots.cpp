@@ -252,10 +252,10 @@ int main(int argc, char** argv) {
   const int dirArg = pages ? 2 : 1;
   const QString dir = argc > dirArg ? QString::fromLocal8Bit(argv[dirArg]) : QStringLiteral("docs");
   QDir().mkpath(dir);
-  vantor::framework::SetMessageBoxHook([](QWidget*, const QString& text, const QString&,
-                                          vantor::framework::MessageIcon,
+  vantor::framework::SetMessageBoxHook([](vantor::framework::NativeWindow, const std::string& text,
+                                          const std::string&, vantor::framework::MessageIcon,
                                           vantor::framework::MessageButtons) {
-    std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::fprintf(stderr, "%s\n", text.c_str());
     return vantor::framework::MessageAnswer::No;
   });
   // The pages are walked through at once, far within the guard against double clicks.

@@ -1,5 +1,7 @@
 // The real message box: wide enough for its caption in a title bar and for its text, and
 // a question that Enter and Esc answer No.
+#include "wizard/framework/qt/message_box.h"
+
 #include <gtest/gtest.h>
 
 #include <QFontDatabase>
@@ -36,7 +38,8 @@ TEST(MessageBoxTest, EveryBoxIsWideEnoughForItsCaptionInATitleBarAndForItsText) 
     SCOPED_TRACE(c.caption);
     const QString caption = QString::fromUtf8(c.caption);
     const QString text = QString::fromUtf8(c.text);
-    const auto box = MakeMessageBox(nullptr, text, caption, MessageIcon::Exclamation, c.buttons);
+    const auto box =
+        qt::MakeMessageBox(nullptr, text, caption, MessageIcon::Exclamation, c.buttons);
     box->show();
     // The window's icon and its buttons share the title bar with the caption.
     EXPECT_GE(box->width(), title.horizontalAdvance(caption) + 4 * title.height());
@@ -50,8 +53,8 @@ TEST(MessageBoxTest, AQuestionIsAnsweredNoByEnterAndByEsc) {
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Escape}) {
     SCOPED_TRACE(key);
     const auto box =
-        MakeMessageBox(nullptr, QStringLiteral("Stop?"), QStringLiteral("Zelcor Vantor"),
-                       MessageIcon::Question, MessageButtons::YesNo);
+        qt::MakeMessageBox(nullptr, QStringLiteral("Stop?"), QStringLiteral("Zelcor Vantor"),
+                           MessageIcon::Question, MessageButtons::YesNo);
     ASSERT_NE(box->button(QMessageBox::Yes), nullptr);
     box->show();
     QTest::keyClick(box->focusWidget() != nullptr ? box->focusWidget() : box.get(), key);

@@ -23,6 +23,7 @@
 #include <vector>
 
 #include "wizard/framework/property_page.h"
+#include "wizard/framework/qt/native.h"
 
 namespace vantor::framework {
 namespace {
@@ -119,10 +120,10 @@ TEST_F(PropertySheetTest, RemovingAPageDeletesItsWindowButNotThePage) {
   AddAll();
   ASSERT_EQ(m_sheet->GetPageCount(), 4);
   ASSERT_TRUE(m_sheet->SetActivePage(3));
-  QPointer<QWidget> window = Page(2).GetWindow();
+  QPointer<QWidget> window = framework::qt::Widget(Page(2).GetWindow());
   EXPECT_EQ(window, nullptr) << "a page gets its window when it is first activated";
   ASSERT_TRUE(m_sheet->SetActivePage(2));
-  window = Page(2).GetWindow();
+  window = framework::qt::Widget(Page(2).GetWindow());
   ASSERT_NE(window, nullptr);
   Page(2).SetDlgItemText(kEdit, QStringLiteral("typed"));
   m_log.clear();
@@ -134,7 +135,7 @@ TEST_F(PropertySheetTest, RemovingAPageDeletesItsWindowButNotThePage) {
   EXPECT_EQ(m_log, (std::vector<std::string>{"202:destroy typed"}))
       << "only a page with a window hears of it, while its controls are still there";
   EXPECT_EQ(window, nullptr);
-  EXPECT_EQ(Page(2).GetWindow(), nullptr);
+  EXPECT_FALSE(Page(2).GetWindow());
   EXPECT_EQ(Page(2).GetSheet(), nullptr);
   EXPECT_EQ(Page(2).GetTemplateId(), 202);
   EXPECT_EQ(m_sheet->GetActiveIndex(), -1);
@@ -147,7 +148,7 @@ TEST_F(PropertySheetTest, RemovingAPageDeletesItsWindowButNotThePage) {
 TEST_F(PropertySheetTest, APagePutBackStartsFromItsTemplateAgain) {
   AddAll();
   ASSERT_TRUE(m_sheet->SetActivePage(1));
-  QPointer<QWidget> firstWindow = Page(1).GetWindow();
+  QPointer<QWidget> firstWindow = framework::qt::Widget(Page(1).GetWindow());
   Page(1).SetDlgItemText(kEdit, QStringLiteral("typed"));
   Page(1).CheckDlgButton(kCheck, true);
 
@@ -314,7 +315,8 @@ TEST_F(PropertySheetTest, APageWithNothingToFocusTakesTheFocusItselfWhileNextIsD
   m_sheet->show();
   Button(PropertySheet::Button::Next)->setFocus();
   m_sheet->SetActivePage(&busy);
-  EXPECT_EQ(m_sheet->focusWidget(), busy.GetWindow()) << "not Cancel, which Enter would press";
+  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Widget(busy.GetWindow()))
+      << "not Cancel, which Enter would press";
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
     QTest::keyClick(m_sheet->focusWidget(), key);
     EXPECT_TRUE(m_sheet->isVisible()) << key;
@@ -415,7 +417,7 @@ TEST_F(PressGuardTest, ADoubleClickOnNextMovesOnePage) {
 TEST_F(PropertySheetTest, APageDestroyedFirstLeavesTheSheet) {
   AddAll();
   m_sheet->SetActivePage(1);
-  QPointer<QWidget> window = Page(1).GetWindow();
+  QPointer<QWidget> window = framework::qt::Widget(Page(1).GetWindow());
   m_pages[1].reset();
   EXPECT_EQ(window, nullptr);
   EXPECT_EQ(m_sheet->GetPageCount(), 3);
@@ -436,7 +438,7 @@ class PropertyPageTest : public PropertySheetTest {
 TEST_F(PropertyPageTest, ControlsAreMadeInTemplateOrderAndTaggedWithTheirIds) {
   const std::vector<ControlTemplate>& controls = m_templates[0].controls;
   std::vector<QWidget*> made;
-  for (QObject* child : page().GetWindow()->children()) {
+  for (QObject* child : framework::qt::Widget(page().GetWindow())->children()) {
     if (child->isWidgetType()) made.push_back(static_cast<QWidget*>(child));
   }
   ASSERT_EQ(made.size(), controls.size());
@@ -554,7 +556,7 @@ TEST_F(PropertyPageTest, GotoDlgCtrlFocusesAndSelectsAField) {
 
 TEST_F(PropertyPageTest, HelpersOnAPageWithoutAWindowDoNothing) {
   TestPage& idle = Page(3);
-  ASSERT_EQ(idle.GetWindow(), nullptr);
+  ASSERT_FALSE(idle.GetWindow());
   idle.SetDlgItemText(kEdit, QStringLiteral("x"));
   idle.CheckDlgButton(kCheck, true);
   idle.EnableDlgItem(kEdit, false);

@@ -1,0 +1,24 @@
+// What each toolkit underneath the framework provides, as free functions: one
+// implementation per toolkit is linked in. Texts are UTF-8. User-interface thread only.
+#ifndef VANTOR_WIZARD_FRAMEWORK_BACKEND_H_
+#define VANTOR_WIZARD_FRAMEWORK_BACKEND_H_
+
+#include <optional>
+#include <string>
+
+#include "wizard/framework/dialog_hooks.h"
+#include "wizard/framework/types.h"
+
+namespace vantor::framework::backend {
+
+// The real dialogs behind the hooks of dialog_hooks.h, with the same contracts.
+MessageAnswer ShowMessageBox(NativeWindow owner, const std::string& text,
+                             const std::string& caption, MessageIcon icon, MessageButtons buttons);
+void CloseMessageBoxes(NativeWindow owner);
+std::optional<std::string> GetOpenFileName(NativeWindow owner, const std::string& initialName,
+                                           const std::string& startFolder);
+bool OpenLink(const std::string& address);
+
+}  // namespace vantor::framework::backend
+
+#endif  // VANTOR_WIZARD_FRAMEWORK_BACKEND_H_
