@@ -1,7 +1,5 @@
 #include "wizard/choose_items_page.h"
 
-#include <QAbstractButton>
-
 #include "engine/texts.h"
 #include "wizard/decoration.h"
 #include "wizard/framework/dialog_hooks.h"
@@ -68,14 +66,9 @@ void CChooseItemsPage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
   CheckDlgButton(IDC_SINGLE_LIST, true);
 
-  const auto onClick = [this](int id, void (CChooseItemsPage::*handler)()) {
-    if (auto* button = GetDlgItemAs<QAbstractButton>(id)) {
-      connect(button, &QAbstractButton::clicked, this, handler);
-    }
-  };
-  onClick(IDC_SINGLE_LIST, &CChooseItemsPage::OnSingleListClicked);
-  onClick(IDC_MERGE, &CChooseItemsPage::OnMergeClicked);
-  onClick(IDC_REARRANGE, &CChooseItemsPage::OnRearrangeClicked);
+  OnClicked(IDC_SINGLE_LIST, [this] { OnSingleListClicked(); });
+  OnClicked(IDC_MERGE, [this] { OnMergeClicked(); });
+  OnClicked(IDC_REARRANGE, [this] { OnRearrangeClicked(); });
 }
 
 void CChooseItemsPage::OnSetActive() {

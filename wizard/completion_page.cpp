@@ -1,8 +1,6 @@
 #include "wizard/completion_page.h"
 
-#include <QEvent>
-#include <QPlainTextEdit>
-#include <QTextCursor>
+#include <QPalette>
 
 #include "engine/duration.h"
 #include "engine/texts.h"
@@ -50,7 +48,9 @@ void CCompletionPage::OnInitDialog() {
   QPalette palette = results->palette();
   palette.setBrush(QPalette::Base, sheet->m_brushWindow);
   results->setPalette(palette);
-  results->installEventFilter(this);
+  // Coming in by Tab or by the page's first focus, the text is neither selected nor
+  // scrolled away; a click places the caret after this, where it was clicked.
+  OnFocusIn(IDC_RESULTS, [this] { SetEditCaret(IDC_RESULTS, 0); });
 }
 
 void CCompletionPage::OnSetActive() {
@@ -58,11 +58,8 @@ void CCompletionPage::OnSetActive() {
   if (sheet == nullptr) return;
   sheet->SetWizardButtons(framework::PSWIZB_BACK | framework::PSWIZB_FINISH);
   const RunOutcome& outcome = sheet->GetLastOutcome();
-  QString text = outcome.results;
-  if (outcome.completed) {
-    text += QString::fromLatin1(kProcessingTaken) +
-            QString::fromStdString(FormatDuration(outcome.elapsedMs)) + QStringLiteral("\r\n");
-  }
+  std::string text = outcome.results;
+  if (outcome.completed) text += kProcessingTaken + FormatDuration(outcome.elapsedMs) + "\r\n";
   m_strText = text;
   SetDlgItemText(IDC_RESULTS, text);
   m_shownAt = framework::PropertySheet::Now();
@@ -78,20 +75,6 @@ int CCompletionPage::OnWizardBack() {
 
 bool CCompletionPage::OnWizardFinish() {
   return framework::PropertySheet::Now() - m_shownAt >= kFinishHold;
-}
-
-bool CCompletionPage::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::FocusIn && watched == GetDlgItem(IDC_RESULTS)) {
-    if (auto* results = qobject_cast<QPlainTextEdit*>(watched)) {
-      // Coming in by Tab or by the page's first focus, the text is neither selected nor
-      // scrolled away; a click places the caret after this, where it was clicked.
-      QTextCursor cursor = results->textCursor();
-      cursor.movePosition(QTextCursor::Start);
-      results->setTextCursor(cursor);
-      results->ensureCursorVisible();
-    }
-  }
-  return CPanelPage::eventFilter(watched, event);
 }
 
 }  // namespace vantor::wizard

@@ -2,8 +2,8 @@
 #ifndef VANTOR_WIZARD_COMPLETION_PAGE_H_
 #define VANTOR_WIZARD_COMPLETION_PAGE_H_
 
-#include <QString>
 #include <chrono>
+#include <string>
 
 #include "wizard/panel_page.h"
 
@@ -22,7 +22,7 @@ class CCompletionPage : public CPanelPage {
   CCompletionPage();
   static const framework::DialogTemplate& Template();
   // The panel set-up; the results box keeps the window colour although it is
-  // read-only.
+  // read-only, and getting the focus it shows no selection and the view at the start.
   void OnInitDialog() override;
   // Back and Finish; the results of the sheet's last RunOutcome, and after a run
   // without error the line "Processing has taken " with its duration.
@@ -36,14 +36,10 @@ class CCompletionPage : public CPanelPage {
   bool OnWizardFinish() override;
 
   // The text the results box was given at the last activation, with CR LF line ends.
-  const QString& GetResultsText() const { return m_strText; }
-
- protected:
-  // The results box getting the focus: no selection, and the view at the start.
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  const std::string& GetResultsText() const { return m_strText; }
 
  private:
-  QString m_strText;
+  std::string m_strText;
   std::chrono::steady_clock::time_point m_shownAt;  // the last activation, on the sheet's clock
 };
 

@@ -37,14 +37,13 @@ void CExtractPage::OnDestroy() { m_entries.Keep(*this, {IDC_EXTRACT_COUNT}, {});
 
 int CExtractPage::OnWizardNext() {
   if (GetExtractCount() < 0) {
-    return RefuseField(*this, QString::fromUtf8(kEnterExtractCount),
-                       QStringLiteral("Invalid number of emails"), IDC_EXTRACT_COUNT);
+    return RefuseField(*this, kEnterExtractCount, "Invalid number of emails", IDC_EXTRACT_COUNT);
   }
   return 0;
 }
 
 std::int32_t CExtractPage::GetExtractCount() const {
-  return ReadCountField(GetDlgItemText(IDC_EXTRACT_COUNT).toStdString());
+  return ReadCountField(GetDlgItemText(IDC_EXTRACT_COUNT));
 }
 
 }  // namespace vantor::wizard

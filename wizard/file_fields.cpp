@@ -1,6 +1,5 @@
 #include "wizard/file_fields.h"
 
-#include <QFile>
 #include <QListWidget>
 #include <vector>
 
@@ -9,6 +8,7 @@
 #include "engine/split.h"
 #include "wizard/filter_page.h"
 #include "wizard/framework/dialog_hooks.h"
+#include "wizard/framework/utf8.h"
 #include "wizard/merge_page.h"
 #include "wizard/output_page.h"
 #include "wizard/sheet.h"
@@ -20,7 +20,7 @@ namespace {
 
 constexpr char kFileCaption[] = "File cannot be used";
 // The characters kept at each end of a long name in the box.
-constexpr int kNameEnds = 40;
+constexpr std::size_t kNameEnds = 40;
 
 // A field of a page, or an entry of the merge page's list.
 struct Field {
@@ -77,8 +77,6 @@ bool Activate(CVantorSheet& sheet, const Field& field) {
 
 }  // namespace
 
-std::string EngineFileName(const QString& name) { return QFile::encodeName(name).toStdString(); }
-
 ProcessingJob JobOfPages(const CVantorSheet& sheet) {
   ProcessingJob job;
   BuildJob(sheet.GetChoices(), &job);
@@ -89,15 +87,9 @@ int RefuseFile(framework::PropertyPage& page, const FileProblem& problem, int fi
   // A box wraps only between words: a name longer than a screen is shown with its middle
   // left out. The field beside the box holds it whole.
   FileProblem shown = problem;
-  QString name = QFile::decodeName(QByteArray::fromStdString(problem.name));
-  if (name.size() > 2 * kNameEnds + 1) {
-    name = name.left(kNameEnds) + QChar(0x2026) + name.right(kNameEnds);
-    shown.name = QFile::encodeName(name).toStdString();
-  }
-  framework::ShowMessageBox(
-      page.GetWindow(),
-      QFile::decodeName(QByteArray::fromStdString(DescribeProblem(shown))).toStdString(),
-      kFileCaption, framework::MessageIcon::Exclamation);
+  shown.name = framework::ElideMiddle(framework::ValidUtf8(problem.name), kNameEnds);
+  framework::ShowMessageBox(page.GetWindow(), framework::ValidUtf8(DescribeProblem(shown)),
+                            kFileCaption, framework::MessageIcon::Exclamation);
   Focus(page, fieldId, row);
   return -1;
 }

@@ -5,7 +5,6 @@
 #ifndef VANTOR_WIZARD_FILE_FIELDS_H_
 #define VANTOR_WIZARD_FILE_FIELDS_H_
 
-#include <QString>
 #include <optional>
 #include <string>
 
@@ -16,9 +15,6 @@
 namespace vantor::wizard {
 
 class CVantorSheet;
-
-// A name from a field as the engine takes it: in the file system's encoding.
-std::string EngineFileName(const QString& name);
 
 // The job the pages hold now, as the processing page would build it.
 ProcessingJob JobOfPages(const CVantorSheet& sheet);

@@ -53,19 +53,17 @@ void CFilterPage::OnDestroy() {
 bool CFilterPage::IsEqualsChecked() const { return IsDlgButtonChecked(IDC_EQUALS); }
 
 int CFilterPage::OnWizardNext() {
-  const QString name = GetFilterFileName();
-  if (name.isEmpty()) {
-    return RefuseField(*this, QString::fromUtf8(kEnterFilename),
-                       QStringLiteral("You forgot to enter filename"), IDC_FILTER_FILE);
+  const std::string name = GetFilterFileName();
+  if (name.empty()) {
+    return RefuseField(*this, kEnterFilename, "You forgot to enter filename", IDC_FILTER_FILE);
   }
-  if (const auto problem =
-          CheckInputFile(EngineFileName(name), Env::Default(), InputCheck::kOpen)) {
+  if (const auto problem = CheckInputFile(name, Env::Default(), InputCheck::kOpen)) {
     return RefuseFile(*this, *problem, IDC_FILTER_FILE);
   }
   return 0;
 }
 
-QString CFilterPage::GetFilterFileName() const { return GetDlgItemText(IDC_FILTER_FILE); }
+std::string CFilterPage::GetFilterFileName() const { return GetDlgItemText(IDC_FILTER_FILE); }
 
 void CFilterPage::OnBrowse() { BrowseForFile(*this, IDC_FILTER_FILE); }
 

@@ -22,7 +22,7 @@ class CFilterPage : public CHeaderPage {
 
   // The filter file name exactly as typed, blanks at its ends included: the job opens
   // that name.
-  QString GetFilterFileName() const;
+  std::string GetFilterFileName() const;
 
   // "Drop addresses equal to a line of the file" is chosen: the file is a suppression
   // list, matched by whole address, rather than fragments; false while the page has no

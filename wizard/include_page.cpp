@@ -42,29 +42,26 @@ void CIncludePage::OnDestroy() {
 }
 
 int CIncludePage::OnWizardNext() {
-  const QString email = GetIncludeEmail();
-  if (email.isEmpty()) {
-    return RefuseField(*this, QString::fromUtf8(kEnterEmail), QStringLiteral("Invalid email"),
-                       IDC_INCLUDE_EMAIL);
+  const std::string email = GetIncludeEmail();
+  if (email.empty()) {
+    return RefuseField(*this, kEnterEmail, "Invalid email", IDC_INCLUDE_EMAIL);
   }
   // The field is one line, but a paste can still bring a CR or LF into it.
-  if (!IsOneLine(email.toStdString())) {
-    return RefuseField(*this, QString::fromUtf8(kIncludeEmailNotOneLine),
-                       QStringLiteral("Invalid email"), IDC_INCLUDE_EMAIL);
+  if (!IsOneLine(email)) {
+    return RefuseField(*this, kIncludeEmailNotOneLine, "Invalid email", IDC_INCLUDE_EMAIL);
   }
   if (GetIncludePeriod() < 0) {
-    return RefuseField(*this, QString::fromUtf8(kEnterPeriod), QStringLiteral("Invalid period"),
-                       IDC_INCLUDE_PERIOD);
+    return RefuseField(*this, kEnterPeriod, "Invalid period", IDC_INCLUDE_PERIOD);
   }
   return 0;
 }
 
-QString CIncludePage::GetIncludeEmail() const {
+std::string CIncludePage::GetIncludeEmail() const {
   return GetTrimmedDlgItemText(*this, IDC_INCLUDE_EMAIL);
 }
 
 std::int32_t CIncludePage::GetIncludePeriod() const {
-  return ReadCountField(GetDlgItemText(IDC_INCLUDE_PERIOD).toStdString());
+  return ReadCountField(GetDlgItemText(IDC_INCLUDE_PERIOD));
 }
 
 }  // namespace vantor::wizard

@@ -18,7 +18,7 @@ class CIncludePage : public CHeaderPage {
 
   // The address, white space at both ends removed. Any text is an address here, with
   // or without an at sign.
-  QString GetIncludeEmail() const;
+  std::string GetIncludeEmail() const;
   // The period from 1 to 2147483647, or -1 when the field holds no such number. Blanks
   // around the digits are allowed; anything else after them ("12a") is not.
   std::int32_t GetIncludePeriod() const;

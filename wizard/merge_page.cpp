@@ -41,7 +41,9 @@ CMergePage::CMergePage() : CHeaderPage(Template()) {}
 void CMergePage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
   m_entries.Restore(*this);
-  if (auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST)) list->addItems(m_keptFiles);
+  if (auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST)) {
+    for (const std::string& name : m_keptFiles) list->addItem(QString::fromStdString(name));
+  }
   OnDlgButtonClicked(this, IDC_ADD, &CMergePage::OnAdd);
   OnDlgButtonClicked(this, IDC_REMOVE, &CMergePage::OnRemove);
   OnDlgButtonClicked(this, IDC_BROWSE, &CMergePage::OnBrowse);
@@ -52,7 +54,7 @@ void CMergePage::OnInitDialog() {
     connect(list->model(), &QAbstractItemModel::rowsInserted, this,
             [this, list](const QModelIndex&, int, int last) {
               if (CVantorSheet* sheet = CVantorSheet::Of(this)) {
-                sheet->NoteFileName(list->item(last)->text());
+                sheet->NoteFileName(list->item(last)->text().toStdString());
               }
             });
   }
@@ -65,18 +67,16 @@ void CMergePage::OnDestroy() {
 
 int CMergePage::OnWizardNext() {
   if (GetMergeFiles().size() < 2) {
-    return RefuseField(*this, QString::fromUtf8(kSpecifyMergeFiles),
-                       QStringLiteral("Nothing to merge"), IDC_ADD);
+    return RefuseField(*this, kSpecifyMergeFiles, "Nothing to merge", IDC_ADD);
   }
-  if (GetOutputFileName().isEmpty()) {
-    return RefuseField(*this, QString::fromUtf8(kSpecifyMergeOutput),
-                       QStringLiteral("Output filename not specified"), IDC_OUTPUT_FILE);
+  if (GetOutputFileName().empty()) {
+    return RefuseField(*this, kSpecifyMergeOutput, "Output filename not specified",
+                       IDC_OUTPUT_FILE);
   }
-  const QStringList lists = GetMergeFiles();
-  for (int row = 0; row < lists.size(); ++row) {
-    if (const auto problem =
-            CheckInputFile(EngineFileName(lists[row]), Env::Default(), InputCheck::kOpen)) {
-      return RefuseFile(*this, *problem, IDC_FILE_LIST, row);
+  const std::vector<std::string> lists = GetMergeFiles();
+  for (std::size_t row = 0; row < lists.size(); ++row) {
+    if (const auto problem = CheckInputFile(lists[row], Env::Default(), InputCheck::kOpen)) {
+      return RefuseFile(*this, *problem, IDC_FILE_LIST, static_cast<int>(row));
     }
   }
   if (const CVantorSheet* sheet = CVantorSheet::Of(this)) {
@@ -87,15 +87,17 @@ int CMergePage::OnWizardNext() {
   return 0;
 }
 
-QStringList CMergePage::GetMergeFiles() const {
-  QStringList files;
+std::vector<std::string> CMergePage::GetMergeFiles() const {
+  std::vector<std::string> files;
   if (const auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST)) {
-    for (int row = 0; row < list->count(); ++row) files.push_back(list->item(row)->text());
+    for (int row = 0; row < list->count(); ++row) {
+      files.push_back(list->item(row)->text().toStdString());
+    }
   }
   return files;
 }
 
-QString CMergePage::GetOutputFileName() const {
+std::string CMergePage::GetOutputFileName() const {
   return GetTrimmedDlgItemText(*this, IDC_OUTPUT_FILE);
 }
 
@@ -105,7 +107,7 @@ void CMergePage::OnAdd() {
   const CVantorSheet* sheet = CVantorSheet::Of(this);
   if (const std::optional<std::string> chosen = framework::GetOpenFileName(
           GetWindow(), std::string(),
-          sheet != nullptr ? sheet->GetBrowseFolder(QString()).toStdString() : std::string())) {
+          sheet != nullptr ? sheet->GetBrowseFolder(std::string()) : std::string())) {
     list->addItem(QString::fromStdString(*chosen));
   }
 }

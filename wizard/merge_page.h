@@ -2,7 +2,8 @@
 #ifndef VANTOR_WIZARD_MERGE_PAGE_H_
 #define VANTOR_WIZARD_MERGE_PAGE_H_
 
-#include <QStringList>
+#include <string>
+#include <vector>
 
 #include "wizard/header_page.h"
 #include "wizard/page_entries.h"
@@ -24,9 +25,9 @@ class CMergePage : public CHeaderPage {
 
   // The lists to merge, in the order they were added, which is the order they are
   // joined in. The list box is where they live; empty while the page has no window.
-  QStringList GetMergeFiles() const;
+  std::vector<std::string> GetMergeFiles() const;
   // The output file name, white space at both ends removed.
-  QString GetOutputFileName() const;
+  std::string GetOutputFileName() const;
 
   // The header set-up, the lists and output name the page's last window held, Add,
   // Remove and Browse, and files dropped on the list (added in their order) or on the
@@ -48,8 +49,8 @@ class CMergePage : public CHeaderPage {
   void OnRemove();
   void OnBrowse();
 
-  PageEntries m_entries;    // the output name
-  QStringList m_keptFiles;  // the lists, kept with m_entries
+  PageEntries m_entries;                 // the output name
+  std::vector<std::string> m_keptFiles;  // the lists, kept with m_entries
 };
 
 }  // namespace vantor::wizard

@@ -47,9 +47,8 @@ void COutputPage::OnInitDialog() {
 void COutputPage::OnDestroy() { m_entries.Keep(*this, {IDC_OUTPUT_FILE}, {IDC_REPLACE_INPUT}); }
 
 int COutputPage::OnWizardNext() {
-  if (!IsReplaceInputChecked() && GetOutputFileName().isEmpty()) {
-    return RefuseField(*this, QString::fromUtf8(kEnterFilename),
-                       QStringLiteral("You forgot to enter filename"), IDC_OUTPUT_FILE);
+  if (!IsReplaceInputChecked() && GetOutputFileName().empty()) {
+    return RefuseField(*this, kEnterFilename, "You forgot to enter filename", IDC_OUTPUT_FILE);
   }
   if (const CVantorSheet* sheet = CVantorSheet::Of(this)) {
     if (const auto problem = CheckDestination(JobOfPages(*sheet), Env::Default())) {
@@ -62,7 +61,7 @@ int COutputPage::OnWizardNext() {
 
 bool COutputPage::IsReplaceInputChecked() const { return IsDlgButtonChecked(IDC_REPLACE_INPUT); }
 
-QString COutputPage::GetOutputFileName() const {
+std::string COutputPage::GetOutputFileName() const {
   return GetTrimmedDlgItemText(*this, IDC_OUTPUT_FILE);
 }
 

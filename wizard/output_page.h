@@ -19,7 +19,7 @@ class COutputPage : public CHeaderPage {
   bool IsReplaceInputChecked() const;
   // The output file name, white space at both ends removed. The field keeps its text
   // while "replace input file" is checked; the job then does not use it.
-  QString GetOutputFileName() const;
+  std::string GetOutputFileName() const;
 
   // The header set-up, the name and box the page's last window held, Browse, a file
   // dropped on the field, and the "replace input file" box.

@@ -5,8 +5,8 @@
 #ifndef VANTOR_WIZARD_PAGE_ENTRIES_H_
 #define VANTOR_WIZARD_PAGE_ENTRIES_H_
 
-#include <QString>
 #include <initializer_list>
+#include <string>
 #include <utility>
 #include <vector>
 
@@ -42,7 +42,7 @@ class PageEntries {
   }
 
  private:
-  std::vector<std::pair<int, QString>> m_texts;
+  std::vector<std::pair<int, std::string>> m_texts;
   std::vector<std::pair<int, bool>> m_checks;
 };
 

@@ -4,10 +4,9 @@
 #ifndef VANTOR_WIZARD_PAGE_FIELDS_H_
 #define VANTOR_WIZARD_PAGE_FIELDS_H_
 
-#include <QAbstractButton>
-#include <QLineEdit>
-#include <QString>
+#include <QStringList>
 #include <optional>
+#include <string>
 
 #include "engine/choices.h"
 #include "wizard/framework/dialog_hooks.h"
@@ -20,8 +19,8 @@ namespace vantor::wizard {
 // The control's text without space, tab, LF, VT, FF and CR at either end; the same
 // trimming the batch tool applies, so that both accept the same names. Other blanks
 // (a no-break space, say) are part of the name.
-inline QString GetTrimmedDlgItemText(const framework::PropertyPage& page, int id) {
-  return QString::fromStdString(TrimWhiteSpace(page.GetDlgItemText(id).toStdString()));
+inline std::string GetTrimmedDlgItemText(const framework::PropertyPage& page, int id) {
+  return TrimWhiteSpace(page.GetDlgItemText(id));
 }
 
 // The file dialog, started on the field's current text, in the folder of that name or
@@ -29,12 +28,11 @@ inline QString GetTrimmedDlgItemText(const framework::PropertyPage& page, int id
 // chosen full path into the field, Cancel leaves it as it was. The name need not exist
 // (the output file usually does not yet).
 inline void BrowseForFile(framework::PropertyPage& page, int fieldId) {
-  const QString name = page.GetDlgItemText(fieldId);
+  const std::string name = page.GetDlgItemText(fieldId);
   const CVantorSheet* sheet = CVantorSheet::Of(&page);
   const std::optional<std::string> chosen = framework::GetOpenFileName(
-      page.GetWindow(), name.toStdString(),
-      sheet != nullptr ? sheet->GetBrowseFolder(name).toStdString() : std::string());
-  if (chosen) page.SetDlgItemText(fieldId, QString::fromStdString(*chosen));
+      page.GetWindow(), name, sheet != nullptr ? sheet->GetBrowseFolder(name) : std::string());
+  if (chosen) page.SetDlgItemText(fieldId, *chosen);
 }
 
 // Makes a file name field of the page's window: a file dropped on it from a file manager
@@ -43,21 +41,18 @@ inline void BrowseForFile(framework::PropertyPage& page, int fieldId) {
 // named (CVantorSheet::NoteFileName).
 inline void SetUpFileNameField(framework::PropertyPage& page, int fieldId) {
   framework::AcceptFileDrops(page.GetDlgItem(fieldId), [&page, fieldId](const QStringList& files) {
-    page.SetDlgItemText(fieldId, files.front());
+    page.SetDlgItemText(fieldId, files.front().toStdString());
   });
-  if (auto* field = page.GetDlgItemAs<QLineEdit>(fieldId)) {
-    QObject::connect(field, &QLineEdit::textChanged, &page, [&page](const QString& name) {
-      if (CVantorSheet* sheet = CVantorSheet::Of(&page)) sheet->NoteFileName(name);
-    });
-  }
+  page.OnTextChanged(fieldId, [&page](const std::string& name) {
+    if (CVantorSheet* sheet = CVantorSheet::Of(&page)) sheet->NoteFileName(name);
+  });
 }
 
 // Tells the user what is wrong with a field and puts the focus on it; the answer for
 // OnWizardNext that keeps the wizard on the page.
-inline int RefuseField(framework::PropertyPage& page, const QString& text, const QString& caption,
-                       int focusId) {
-  framework::ShowMessageBox(page.GetWindow(), text.toStdString(), caption.toStdString(),
-                            framework::MessageIcon::Exclamation);
+inline int RefuseField(framework::PropertyPage& page, const std::string& text,
+                       const std::string& caption, int focusId) {
+  framework::ShowMessageBox(page.GetWindow(), text, caption, framework::MessageIcon::Exclamation);
   page.GotoDlgCtrl(focusId);
   return -1;
 }
@@ -65,9 +60,7 @@ inline int RefuseField(framework::PropertyPage& page, const QString& text, const
 // Calls `handler` on `page` whenever the button with `id` is clicked.
 template <class Page>
 void OnDlgButtonClicked(Page* page, int id, void (Page::*handler)()) {
-  if (auto* button = page->template GetDlgItemAs<QAbstractButton>(id)) {
-    QObject::connect(button, &QAbstractButton::clicked, page, handler);
-  }
+  page->OnClicked(id, [page, handler] { (page->*handler)(); });
 }
 
 }  // namespace vantor::wizard

@@ -1,7 +1,6 @@
 #include "wizard/processing_page.h"
 
 #include <QCoreApplication>
-#include <QFile>
 #include <QProgressBar>
 #include <QThread>
 #include <QTimerEvent>
@@ -19,6 +18,7 @@
 #include "wizard/completion_page.h"
 #include "wizard/file_fields.h"
 #include "wizard/framework/dialog_hooks.h"
+#include "wizard/framework/utf8.h"
 #include "wizard/run_worker.h"
 #include "wizard/sheet.h"
 
@@ -76,11 +76,6 @@ const char kErrorCaption[] = "Error occured";
 int LabelId(int slot) { return CProcessingPage::IDC_FIRST_LABEL + 2 * slot; }
 int MarkId(int slot) { return CProcessingPage::IDC_FIRST_MARK + 2 * slot; }
 
-// Texts of the engine are bytes, as are the file names in them.
-QString FromEngine(const std::string& text) {
-  return QFile::decodeName(QByteArray::fromStdString(text));
-}
-
 }  // namespace
 
 CProcessingPage::CProcessingPage() : CHeaderPage(Template()) {}
@@ -106,19 +101,19 @@ void CProcessingPage::OnSetActive() {
     bar->setValue(0);
   }
   sheet->SetWizardButtons(0);
-  SetDlgItemText(IDC_INFO, QString());
-  SetDlgItemText(IDC_INFO2, QString());
-  SetDlgItemText(IDC_ELAPSED, QString::fromStdString(FormatElapsed(0)));
+  SetDlgItemText(IDC_INFO, "");
+  SetDlgItemText(IDC_INFO2, "");
+  SetDlgItemText(IDC_ELAPSED, FormatElapsed(0));
   for (int slot = 0; slot < kSlotCount; ++slot) {
     if (CArrowCheckStatic* mark = GetMark(slot)) {
       mark->SetState(CArrowCheckStatic::StateEmpty, true);
     }
-    SetDlgItemText(LabelId(slot), QString());
+    SetDlgItemText(LabelId(slot), "");
   }
   m_nSlots = 0;
 
   for (const std::string& caption : BuildJob(sheet->GetChoices(), &m_job)) {
-    AssignSlot(QString::fromStdString(caption));
+    AssignSlot(caption);
   }
   m_job.resultsText.clear();
 
@@ -167,7 +162,7 @@ void CProcessingPage::OnCancel() {
   StopWorker();
 }
 
-int CProcessingPage::AssignSlot(const QString& caption) {
+int CProcessingPage::AssignSlot(const std::string& caption) {
   SetDlgItemText(LabelId(m_nSlots), caption);
   return m_nSlots++;
 }
@@ -178,8 +173,7 @@ std::uint32_t CProcessingPage::Fraction() const {
 
 void CProcessingPage::OnTimer() {
   OnBarTimer();
-  SetDlgItemText(IDC_ELAPSED, QString::fromStdString(FormatElapsedAndLeft(
-                                  m_pEnv->TickCount() - m_startTick, Fraction())));
+  SetDlgItemText(IDC_ELAPSED, FormatElapsedAndLeft(m_pEnv->TickCount() - m_startTick, Fraction()));
 }
 
 void CProcessingPage::OnBarTimer() {
@@ -217,7 +211,7 @@ void CProcessingPage::OnRunEvent(const RunEvent& event) {
     case WMU_INFO2: {
       std::string text;
       if (m_pSink->TakeText(message.code, &text)) {
-        SetDlgItemText(message.code == WMU_INFO ? IDC_INFO : IDC_INFO2, FromEngine(text));
+        SetDlgItemText(message.code == WMU_INFO ? IDC_INFO : IDC_INFO2, framework::ValidUtf8(text));
       }
       break;
     }
@@ -240,7 +234,7 @@ void CProcessingPage::OnRunEvent(const RunEvent& event) {
       // The file and the system's reason follow the error, when the run noted them.
       std::string report = Format("%s\r\n%s", kRunErrorHeading, message.text.c_str());
       if (!m_job.errorDetail.empty()) report += "\r\n" + m_job.errorDetail;
-      framework::ShowMessageBox(GetWindow(), FromEngine(report).toStdString(), kErrorCaption,
+      framework::ShowMessageBox(GetWindow(), framework::ValidUtf8(report), kErrorCaption,
                                 framework::MessageIcon::Stop);
       m_job.resultsText += report;
       EndRun(true);
@@ -255,7 +249,7 @@ void CProcessingPage::EndRun(bool failed) {
   CVantorSheet* sheet = CVantorSheet::Of(this);
   if (sheet == nullptr) return;
   // The runner leaves the duration of a failed run unwritten: there is none to show.
-  sheet->SetLastOutcome({.results = FromEngine(m_job.resultsText),
+  sheet->SetLastOutcome({.results = framework::ValidUtf8(m_job.resultsText),
                          .elapsedMs = failed ? 0 : m_job.elapsedMs,
                          .completed = !failed,
                          .fileAtFault = failed ? FileNamedIn(m_job.errorDetail) : std::string()});

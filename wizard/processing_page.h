@@ -61,7 +61,7 @@ class CProcessingPage : public CHeaderPage {
   void OnCancel() override;
 
   // Shows `caption` in the label of the next free slot and returns that slot.
-  int AssignSlot(const QString& caption);
+  int AssignSlot(const std::string& caption);
 
   // What the one-second timer does: the bar brought up to date (OnBarTimer) and the time
   // since the run started in 1059, "hh:mm:ss" with hours not wrapped, followed by

@@ -5,7 +5,6 @@
 #ifndef VANTOR_WIZARD_RUN_OUTCOME_H_
 #define VANTOR_WIZARD_RUN_OUTCOME_H_
 
-#include <QString>
 #include <cstdint>
 #include <string>
 
@@ -14,7 +13,7 @@ namespace vantor::wizard {
 struct RunOutcome {
   // The run's report with CR LF line ends; a failed run's ends with the error that
   // ended it.
-  QString results;
+  std::string results;
   // How long the run took, as the runner measured it; 0 when it failed.
   std::uint32_t elapsedMs = 0;
   // The run ended without an error (WMU_DONE): its results are in place and its

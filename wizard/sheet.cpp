@@ -71,21 +71,22 @@ void CVantorSheet::AddChosenPages() {
 
 namespace {
 
-// The folder of a file name as the job takes it: white space at both ends removed.
-QString FolderOf(const QString& name) {
-  const QString trimmed = QString::fromStdString(TrimWhiteSpace(name.toStdString()));
-  return trimmed.isEmpty() ? QString() : QFileInfo(trimmed).absolutePath();
+// The folder of a file name as the job takes it: white space at both ends removed, a
+// relative name in the working folder.
+std::string FolderOf(const std::string& name) {
+  const std::string trimmed = TrimWhiteSpace(name);
+  return trimmed.empty() ? std::string() : DirectoryOf(Env::Default()->FullPath(trimmed));
 }
 
 }  // namespace
 
-void CVantorSheet::NoteFileName(const QString& name) {
-  if (QString folder = FolderOf(name); !folder.isEmpty()) m_strLastFolder = std::move(folder);
+void CVantorSheet::NoteFileName(const std::string& name) {
+  if (std::string folder = FolderOf(name); !folder.empty()) m_strLastFolder = std::move(folder);
 }
 
-QString CVantorSheet::GetBrowseFolder(const QString& name) const {
-  const QString folder = FolderOf(name);
-  return folder.isEmpty() ? m_strLastFolder : folder;
+std::string CVantorSheet::GetBrowseFolder(const std::string& name) const {
+  const std::string folder = FolderOf(name);
+  return folder.empty() ? m_strLastFolder : folder;
 }
 
 void CVantorSheet::CtlColorHeader(QWidget* control) const {
@@ -132,19 +133,18 @@ JobChoices CVantorSheet::GetChoices() const {
   JobChoices c;
   c.singleList = IsSingleListChecked();
   if (!c.singleList) {
-    c.outputFileName = EngineFileName(m_pMergePage->GetOutputFileName());
-    for (const QString& name : m_pMergePage->GetMergeFiles())
-      c.mergeFiles.push_back(EngineFileName(name));
+    c.outputFileName = m_pMergePage->GetOutputFileName();
+    c.mergeFiles = m_pMergePage->GetMergeFiles();
     return c;
   }
-  c.inputFileName = EngineFileName(m_pSingleListPage->GetInputFileName());
+  c.inputFileName = m_pSingleListPage->GetInputFileName();
   c.replaceInput = m_pOutputPage->IsReplaceInputChecked();
-  if (!c.replaceInput) c.outputFileName = EngineFileName(m_pOutputPage->GetOutputFileName());
+  if (!c.replaceInput) c.outputFileName = m_pOutputPage->GetOutputFileName();
   c.clean = IsCleanChecked();
   // The filter page's file drops addresses that contain one of its lines, or, by the
   // page's second choice, those equal to one: then it is a suppression list.
   if (IsFilterChecked()) {
-    const std::string name = EngineFileName(m_pFilterPage->GetFilterFileName());
+    const std::string name = m_pFilterPage->GetFilterFileName();
     if (m_pFilterPage->IsEqualsChecked()) {
       c.suppress = true;
       c.suppressFileName = name;
@@ -163,7 +163,7 @@ JobChoices CVantorSheet::GetChoices() const {
   c.removeDuplicatesBox = IsRemoveDuplicatesChecked();
   c.include = IsIncludeChecked();
   if (c.include) {
-    c.includeEmail = m_pIncludePage->GetIncludeEmail().toStdString();
+    c.includeEmail = m_pIncludePage->GetIncludeEmail();
     c.includePeriod = m_pIncludePage->GetIncludePeriod();
   }
   c.extract = IsExtractChecked();

@@ -114,11 +114,11 @@ class CVantorSheet : public framework::PropertySheet {
   // A file was named on a page: typed, dropped or chosen into a name field, or added to
   // the merge list. Its folder becomes the one Browse starts in when its field names
   // none; a name that is empty once trimmed changes nothing.
-  void NoteFileName(const QString& name);
+  void NoteFileName(const std::string& name);
   // Where the file dialog starts for a field that holds `name`: the folder of that name
   // (a relative one in the working folder, as the job reads it), else the folder of the
   // last file named on any page; empty before the first.
-  QString GetBrowseFolder(const QString& name) const;
+  std::string GetBrowseFolder(const std::string& name) const;
 
   const QBrush m_brushWindow;  // the window colour: white areas behind texts
   const QFont m_fontBigTitle;  // titles of the welcome and completion pages
@@ -126,7 +126,7 @@ class CVantorSheet : public framework::PropertySheet {
 
  private:
   RunOutcome m_lastOutcome;
-  QString m_strLastFolder;  // of the last file named, see NoteFileName
+  std::string m_strLastFolder;  // of the last file named, see NoteFileName
 
   // Declared in the order they are made and after the fonts, so that they are
   // destroyed first, completion first and welcome last.

@@ -39,18 +39,16 @@ void CSingleListPage::OnInitDialog() {
 void CSingleListPage::OnDestroy() { m_entries.Keep(*this, {IDC_INPUT_FILE}, {}); }
 
 int CSingleListPage::OnWizardNext() {
-  if (GetInputFileName().isEmpty()) {
-    return RefuseField(*this, QString::fromUtf8(kEnterFilename),
-                       QStringLiteral("You forgot to enter filename"), IDC_INPUT_FILE);
+  if (GetInputFileName().empty()) {
+    return RefuseField(*this, kEnterFilename, "You forgot to enter filename", IDC_INPUT_FILE);
   }
-  if (const auto problem =
-          CheckInputFile(EngineFileName(GetInputFileName()), Env::Default(), InputCheck::kOpen)) {
+  if (const auto problem = CheckInputFile(GetInputFileName(), Env::Default(), InputCheck::kOpen)) {
     return RefuseFile(*this, *problem, IDC_INPUT_FILE);
   }
   return 0;
 }
 
-QString CSingleListPage::GetInputFileName() const {
+std::string CSingleListPage::GetInputFileName() const {
   return GetTrimmedDlgItemText(*this, IDC_INPUT_FILE);
 }
 

@@ -16,7 +16,7 @@ class CSingleListPage : public CHeaderPage {
 
   // The input file name, white space at both ends removed. Read from the field each
   // time; empty while the page has no window.
-  QString GetInputFileName() const;
+  std::string GetInputFileName() const;
 
   // The header set-up, the name the page's last window held, Browse, and a file dropped
   // on the field.

@@ -49,20 +49,18 @@ void CSplitPage::OnDestroy() {
 int CSplitPage::OnWizardNext() {
   if (GetPartSize() >= 0) return 0;
   if (IsSplitByCountChecked()) {
-    return RefuseField(*this, QString::fromUtf8(kEnterEmailsPerPart),
-                       QStringLiteral("Invalid number of emails"), IDC_EMAILS_PER_PART);
+    return RefuseField(*this, kEnterEmailsPerPart, "Invalid number of emails", IDC_EMAILS_PER_PART);
   }
-  return RefuseField(*this, QString::fromUtf8(kEnterBytesPerPart),
-                     QStringLiteral("Invalid number of bytes"), IDC_KILOBYTES_PER_PART);
+  return RefuseField(*this, kEnterBytesPerPart, "Invalid number of bytes", IDC_KILOBYTES_PER_PART);
 }
 
 bool CSplitPage::IsSplitByCountChecked() const { return IsDlgButtonChecked(IDC_SPLIT_BY_COUNT); }
 
 std::int32_t CSplitPage::GetPartSize() const {
   if (IsSplitByCountChecked()) {
-    return ReadCountField(GetDlgItemText(IDC_EMAILS_PER_PART).toStdString());
+    return ReadCountField(GetDlgItemText(IDC_EMAILS_PER_PART));
   }
-  return ReadKilobytesField(GetDlgItemText(IDC_KILOBYTES_PER_PART).toStdString());
+  return ReadKilobytesField(GetDlgItemText(IDC_KILOBYTES_PER_PART));
 }
 
 void CSplitPage::OnSplitModeClicked() {

@@ -2,9 +2,9 @@
 #ifndef VANTOR_WIZARD_SUMMARY_PAGE_H_
 #define VANTOR_WIZARD_SUMMARY_PAGE_H_
 
-#include "wizard/header_page.h"
+#include <string>
 
-class QEvent;
+#include "wizard/header_page.h"
 
 namespace vantor::wizard {
 
@@ -15,7 +15,8 @@ class CSummaryPage : public CHeaderPage {
   CSummaryPage();
   static const framework::DialogTemplate& Template();
 
-  // The header set-up, and the text box's focus rule.
+  // The header set-up, and the text box's focus rule: it never shows its text selected
+  // when it gets the focus.
   void OnInitDialog() override;
   // Describes the job as the earlier pages hold it now; built afresh on every
   // activation, so a change made after going Back shows.
@@ -28,11 +29,7 @@ class CSummaryPage : public CHeaderPage {
 
   // The text the box shows, with CR LF line ends (the box itself shows plain line
   // breaks); empty while the page has no window.
-  QString SummaryText() const;
-
- protected:
-  // The text box never shows its text selected when it gets the focus.
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  std::string SummaryText() const { return GetDlgItemText(IDC_SUMMARY); }
 };
 
 }  // namespace vantor::wizard

@@ -54,8 +54,8 @@ TEST_F(CompletionPageTest, ARunOfNoMillisecondsEndsWithTheBareDurationLine) {
   processing().SetEnv(&env);
   ASSERT_TRUE(RunJob(SplitJob()));
   ASSERT_EQ(ActiveId(), kCompletion);
-  const QString expected = QStringLiteral(
-      "Split list:\r\nEmail list was splitted into 4 parts\r\n\r\nProcessing has taken \r\n");
+  const std::string expected =
+      "Split list:\r\nEmail list was splitted into 4 parts\r\n\r\nProcessing has taken \r\n";
   EXPECT_EQ(completion().GetResultsText(), expected);
   EXPECT_EQ(completion().GetDlgItemText(CCompletionPage::IDC_RESULTS), expected);
   EXPECT_EQ(m_sheet->GetLastOutcome().elapsedMs, 0u);
@@ -63,15 +63,14 @@ TEST_F(CompletionPageTest, ARunOfNoMillisecondsEndsWithTheBareDurationLine) {
 
 TEST_F(CompletionPageTest, TheTextComesFromTheSheetAtEveryActivation) {
   ASSERT_TRUE(RunJob(SplitJob()));
-  const QString results = m_sheet->GetLastOutcome().results;
+  const std::string results = m_sheet->GetLastOutcome().results;
 
   m_sheet->SetLastOutcome(
       {.results = results, .elapsedMs = 1050, .completed = true, .fileAtFault = {}});
   completion().OnSetActive();
   EXPECT_EQ(completion().GetResultsText(), results + "Processing has taken 1.05 seconds\r\n");
 
-  const QString error =
-      QStringLiteral("Error occured while processing lists:\r\nfailed to read file");
+  const std::string error = "Error occured while processing lists:\r\nfailed to read file";
   m_sheet->SetLastOutcome(
       {.results = error, .elapsedMs = 1050, .completed = false, .fileAtFault = {}});
   completion().OnSetActive();
@@ -99,7 +98,7 @@ TEST_F(CompletionPageTest, BackLeadsToChooseActionsAndTheNextRunGetsAFreshWindow
   ASSERT_NE(panel, nullptr);
   EXPECT_FALSE(panel->pixmap().isNull()) << "the new window has no panel picture";
   EXPECT_EQ(panel->pixmap().toImage(), firstPanel);
-  EXPECT_TRUE(completion().GetResultsText().startsWith(QStringLiteral("Split list:\r\n")));
+  EXPECT_TRUE(completion().GetResultsText().starts_with("Split list:\r\n"));
 }
 
 TEST_F(CompletionPageTest, EnterAfterARunStartedWithTheMousePressesFinishFromOneSecondOn) {
@@ -123,8 +122,8 @@ TEST_F(CompletionPageTest, EnterAfterARunStartedWithTheMousePressesFinishFromOne
 
 TEST_F(CompletionPageTest, TheResultsBoxGetsTheFocusWithoutSelectionAndAtTheStart) {
   ASSERT_TRUE(RunJob(SplitJob()));
-  QString many;
-  for (int i = 0; i < 200; ++i) many += QStringLiteral("line %1 of a long report\r\n").arg(i);
+  std::string many;
+  for (int i = 0; i < 200; ++i) many += "line " + std::to_string(i) + " of a long report\r\n";
   m_sheet->SetLastOutcome({.results = many, .completed = true, .fileAtFault = {}});
   completion().OnSetActive();
   QPlainTextEdit* results = Results();

@@ -45,9 +45,9 @@ TEST_F(FileNamePagesTest, InputAndOutputNamesLoseTheSixBlanksAtTheirEndsFilterNa
     Type(input, CSingleListPage::IDC_INPUT_FILE, typed);
     Type(output, COutputPage::IDC_OUTPUT_FILE, typed);
     Type(filter, CFilterPage::IDC_FILTER_FILE, typed);
-    EXPECT_EQ(input.GetInputFileName(), QString::fromUtf8(c.trimmed));
-    EXPECT_EQ(output.GetOutputFileName(), QString::fromUtf8(c.trimmed));
-    EXPECT_EQ(filter.GetFilterFileName(), typed);
+    EXPECT_EQ(input.GetInputFileName(), c.trimmed);
+    EXPECT_EQ(output.GetOutputFileName(), c.trimmed);
+    EXPECT_EQ(filter.GetFilterFileName(), c.typed);
     const JobChoices choices = m_sheet->GetChoices();
     EXPECT_EQ(choices.inputFileName, c.trimmed);
     EXPECT_EQ(choices.filterFileName, c.typed);
@@ -79,16 +79,16 @@ TEST_F(FileNamePagesTest, BrowseStartsOnTheFieldsTextAndPutsTheChosenPathThere) 
     Type(c.field, " old name.txt ");
     m_dialogAnswers.push_back("/home/ann/not there yet.txt");
     Click(c.browse);
-    EXPECT_EQ(Text(c.field), QStringLiteral("/home/ann/not there yet.txt"));
+    EXPECT_EQ(Text(c.field), "/home/ann/not there yet.txt");
 
     m_dialogAnswers.push_back(std::nullopt);
     Click(c.browse);
-    EXPECT_EQ(Text(c.field), QStringLiteral("/home/ann/not there yet.txt")) << "cancel kept it";
+    EXPECT_EQ(Text(c.field), "/home/ann/not there yet.txt") << "cancel kept it";
 
     Type(c.field, "");
     m_dialogAnswers.push_back("/a.txt");
     Click(c.browse);
-    EXPECT_EQ(Text(c.field), QStringLiteral("/a.txt"));
+    EXPECT_EQ(Text(c.field), "/a.txt");
 
     EXPECT_EQ(m_dialogInitialNames,
               (std::vector<std::string>{" old name.txt ", "/home/ann/not there yet.txt", ""}));
@@ -140,7 +140,7 @@ TEST_F(FileNamePagesTest, AFileDroppedOnANameFieldTakesItsPlace) {
     Type(c.field, "old name.txt");
     EXPECT_TRUE(DropFiles(Active().GetDlgItem(c.field), {QStringLiteral("/home/ann/week 1.txt"),
                                                          QStringLiteral("/home/ann/week 2.txt")}));
-    EXPECT_EQ(Text(c.field), QStringLiteral("/home/ann/week 1.txt"));
+    EXPECT_EQ(Text(c.field), "/home/ann/week 1.txt");
   }
 }
 
@@ -182,7 +182,7 @@ TEST_F(FileNamePagesTest, ReplaceInputDisablesTheOutputFieldAndBrowseButKeepsThe
   EXPECT_TRUE(output.IsReplaceInputChecked());
   EXPECT_FALSE(Enabled(COutputPage::IDC_OUTPUT_FILE));
   EXPECT_FALSE(Enabled(COutputPage::IDC_BROWSE));
-  EXPECT_EQ(Text(COutputPage::IDC_OUTPUT_FILE), QStringLiteral("result.txt"));
+  EXPECT_EQ(Text(COutputPage::IDC_OUTPUT_FILE), "result.txt");
   JobChoices choices = m_sheet->GetChoices();
   EXPECT_TRUE(choices.replaceInput);
   EXPECT_EQ(choices.outputFileName, "") << "the job does not use the name then";
@@ -191,7 +191,7 @@ TEST_F(FileNamePagesTest, ReplaceInputDisablesTheOutputFieldAndBrowseButKeepsThe
   EXPECT_FALSE(output.IsReplaceInputChecked());
   EXPECT_TRUE(Enabled(COutputPage::IDC_OUTPUT_FILE));
   EXPECT_TRUE(Enabled(COutputPage::IDC_BROWSE));
-  EXPECT_EQ(output.GetOutputFileName(), QStringLiteral("result.txt"));
+  EXPECT_EQ(output.GetOutputFileName(), "result.txt");
   choices = m_sheet->GetChoices();
   EXPECT_FALSE(choices.replaceInput);
   EXPECT_EQ(choices.outputFileName, "result.txt");

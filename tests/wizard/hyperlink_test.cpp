@@ -123,8 +123,8 @@ TEST_F(HyperLinkTest, AnEmptyTextShowsTheAddress) {
   link_->setText(QString());
   link_->SetLinkTarget(QStringLiteral("https://other.example/"));
   Show();
-  EXPECT_EQ(link_->text(), QStringLiteral("https://other.example/"));
-  EXPECT_EQ(link_->toolTip(), QStringLiteral("https://other.example/"));
+  EXPECT_EQ(link_->text(), "https://other.example/");
+  EXPECT_EQ(link_->toolTip(), "https://other.example/");
 }
 
 TEST_F(HyperLinkTest, OptionsLeaveOutUnderlineFittingAndHand) {
@@ -161,7 +161,7 @@ TEST_F(HyperLinkTest, NewAddressChangesTheTooltipNotTheText) {
   Show();
   link_->SetLinkTarget(QStringLiteral("https://vantor.example/download"));
   EXPECT_EQ(link_->text(), QString::fromLatin1(kAddress));
-  EXPECT_EQ(link_->toolTip(), QStringLiteral("https://vantor.example/download"));
+  EXPECT_EQ(link_->toolTip(), "https://vantor.example/download");
   link_->OpenLinkTarget();
   EXPECT_EQ(opened_, std::vector<std::string>{"https://vantor.example/download"});
 }

@@ -79,8 +79,8 @@ TEST_F(KeyboardTest, NextAndBackLeaveTheFocusOnTheNewPagesFirstControl) {
   EXPECT_EQ(Active().GetDlgItemAs<QLineEdit>(COutputPage::IDC_OUTPUT_FILE)->selectedText(),
             QStringLiteral("out.txt"));
   QTest::keyClicks(m_sheet->focusWidget(), "new.txt");
-  EXPECT_EQ(Text(COutputPage::IDC_OUTPUT_FILE), QStringLiteral("new.txt"));
-  EXPECT_EQ(m_sheet->GetSingleListPage()->GetInputFileName(), QStringLiteral("in.txt"));
+  EXPECT_EQ(Text(COutputPage::IDC_OUTPUT_FILE), "new.txt");
+  EXPECT_EQ(m_sheet->GetSingleListPage()->GetInputFileName(), "in.txt");
   EXPECT_TRUE(m_messages.empty());
 }
 

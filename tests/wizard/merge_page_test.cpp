@@ -31,6 +31,9 @@ class MergePageTest : public WizardTest {
   void AddAll(std::initializer_list<const char*> paths) {
     for (const char* path : paths) Add(path);
   }
+  static std::vector<std::string> Strings(const std::vector<const char*>& paths) {
+    return {paths.begin(), paths.end()};
+  }
   static QStringList Names(const std::vector<const char*>& paths) {
     QStringList names;
     for (const char* path : paths) names.push_back(QString::fromUtf8(path));
@@ -41,11 +44,11 @@ class MergePageTest : public WizardTest {
 };
 
 TEST_F(MergePageTest, AddAppendsEveryChosenFileInTheOrderAdded) {
-  EXPECT_TRUE(page().GetMergeFiles().isEmpty());
+  EXPECT_TRUE(page().GetMergeFiles().empty());
   AddAll({"/lists/zeta.txt", "/lists/alpha.txt", "/lists/zeta.txt", "/no/such/file"});
   Add(std::nullopt);  // cancelled: nothing added
   EXPECT_EQ(page().GetMergeFiles(),
-            Names({"/lists/zeta.txt", "/lists/alpha.txt", "/lists/zeta.txt", "/no/such/file"}));
+            Strings({"/lists/zeta.txt", "/lists/alpha.txt", "/lists/zeta.txt", "/no/such/file"}));
   EXPECT_EQ(list()->count(), 4);
   for (const std::string& initial : m_dialogInitialNames) EXPECT_EQ(initial, "");
   EXPECT_EQ(m_dialogStartFolders,
@@ -61,7 +64,7 @@ TEST_F(MergePageTest, AddAppendsEveryChosenFileInTheOrderAdded) {
 TEST_F(MergePageTest, FilesDroppedOnTheListAreAddedInTheOrderGiven) {
   AddAll({"/a"});
   EXPECT_TRUE(DropFiles(list(), Names({"/lists/zeta.txt", "/a", "/lists/alpha.txt"})));
-  EXPECT_EQ(page().GetMergeFiles(), Names({"/a", "/lists/zeta.txt", "/a", "/lists/alpha.txt"}));
+  EXPECT_EQ(page().GetMergeFiles(), Strings({"/a", "/lists/zeta.txt", "/a", "/lists/alpha.txt"}));
   Add(std::nullopt);
   EXPECT_EQ(m_dialogStartFolders.back(), "/lists") << "the last file dropped";
 }
@@ -85,30 +88,30 @@ TEST_F(MergePageTest, RemoveTakesOutTheSelectedEntryOnly) {
     AddAll({"/a", "/b", "/c"});
     if (c.select >= 0) list()->setCurrentRow(c.select);
     Click(Merge::IDC_REMOVE);
-    EXPECT_EQ(page().GetMergeFiles(), Names(c.left));
+    EXPECT_EQ(page().GetMergeFiles(), Strings(c.left));
     EXPECT_EQ(Selected(), 0) << "no entry is selected afterwards";
 
     // A second Remove finds nothing selected.
     Click(Merge::IDC_REMOVE);
-    EXPECT_EQ(page().GetMergeFiles(), Names(c.left));
+    EXPECT_EQ(page().GetMergeFiles(), Strings(c.left));
   }
 }
 
 TEST_F(MergePageTest, RemoveOnAnEmptyListAndAddAfterRemoveKeepTheOrder) {
   Click(Merge::IDC_REMOVE);
-  EXPECT_TRUE(page().GetMergeFiles().isEmpty());
+  EXPECT_TRUE(page().GetMergeFiles().empty());
 
   AddAll({"/a", "/b"});
   list()->setCurrentRow(0);
   Click(Merge::IDC_REMOVE);
   AddAll({"/c", "/a"});
-  EXPECT_EQ(page().GetMergeFiles(), Names({"/b", "/c", "/a"}));
+  EXPECT_EQ(page().GetMergeFiles(), Strings({"/b", "/c", "/a"}));
 }
 
 TEST_F(MergePageTest, OutputNameIsTrimmedAndMayBeOneOfTheLists) {
   AddAll({"in.txt", "in.txt"});
   Type(Merge::IDC_OUTPUT_FILE, "\tin.txt \r");
-  EXPECT_EQ(page().GetOutputFileName(), QStringLiteral("in.txt"));
+  EXPECT_EQ(page().GetOutputFileName(), "in.txt");
   Next();
   EXPECT_TRUE(m_messages.empty()) << "an output that is one of the lists is not refused";
   EXPECT_EQ(ActiveId(), kSummary);

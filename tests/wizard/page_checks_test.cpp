@@ -417,7 +417,7 @@ TEST_F(PageChecksTest, TheSummaryTakesTheWizardBackToTheFieldOfAFileThatWillNotD
 // What a page shows when it has just been made.
 void ExpectFreshPage(const framework::PropertyPage& page) {
   SCOPED_TRACE(page.GetTemplateId());
-  const auto empty = [&page](int id) { EXPECT_EQ(page.GetDlgItemText(id), QString()) << id; };
+  const auto empty = [&page](int id) { EXPECT_EQ(page.GetDlgItemText(id), "") << id; };
   const auto enabled = [&page](int id) { return page.GetDlgItem(id)->isEnabled(); };
   switch (page.GetTemplateId()) {
     case kInput:
@@ -489,7 +489,7 @@ std::vector<std::string> Entries(const framework::PropertyPage& page) {
     } else if (page.GetDlgItemAs<QAbstractButton>(control.id) != nullptr) {
       entry += page.IsDlgButtonChecked(control.id) ? QStringLiteral("checked") : QString();
     } else {
-      entry += page.GetDlgItemText(control.id);
+      entry += QString::fromStdString(page.GetDlgItemText(control.id));
     }
     entries.push_back(entry.toStdString());
   }
@@ -577,8 +577,8 @@ TEST_F(PageChecksTest, BackToChooseActionsAndNextAgainKeepsEveryEntry) {
   Next();
   ASSERT_EQ(ActiveId(), kMerge);
   EXPECT_EQ(m_sheet->GetMergePage()->GetMergeFiles(),
-            (QStringList{"in.txt", "lists/a.txt", "other.txt"}));
-  EXPECT_EQ(Text(Merge::IDC_OUTPUT_FILE), QStringLiteral("all.txt"));
+            (std::vector<std::string>{"in.txt", "lists/a.txt", "other.txt"}));
+  EXPECT_EQ(Text(Merge::IDC_OUTPUT_FILE), "all.txt");
   Next();
   EXPECT_EQ(ActiveId(), kSummary);
   EXPECT_EQ(m_sheet->GetChoices().mergeFiles,

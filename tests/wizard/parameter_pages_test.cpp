@@ -163,8 +163,8 @@ TEST_F(ParameterPagesTest, SplitModeEnablesOnlyItsFieldAndKeepsBothTexts) {
   EXPECT_TRUE(split.IsSplitByCountChecked());
   EXPECT_TRUE(Enabled(Split::IDC_EMAILS_PER_PART));
   EXPECT_FALSE(Enabled(Split::IDC_KILOBYTES_PER_PART));
-  EXPECT_EQ(Text(Split::IDC_EMAILS_PER_PART), QString());
-  EXPECT_EQ(Text(Split::IDC_KILOBYTES_PER_PART), QString());
+  EXPECT_EQ(Text(Split::IDC_EMAILS_PER_PART), "");
+  EXPECT_EQ(Text(Split::IDC_KILOBYTES_PER_PART), "");
   EXPECT_EQ(split.GetPartSize(), -1);
 
   Type(Split::IDC_EMAILS_PER_PART, "5000");
@@ -186,8 +186,8 @@ TEST_F(ParameterPagesTest, SplitModeEnablesOnlyItsFieldAndKeepsBothTexts) {
   EXPECT_TRUE(split.IsSplitByCountChecked());
   EXPECT_TRUE(Enabled(Split::IDC_EMAILS_PER_PART));
   EXPECT_FALSE(Enabled(Split::IDC_KILOBYTES_PER_PART));
-  EXPECT_EQ(Text(Split::IDC_EMAILS_PER_PART), QStringLiteral("5000"));
-  EXPECT_EQ(Text(Split::IDC_KILOBYTES_PER_PART), QStringLiteral("512"));
+  EXPECT_EQ(Text(Split::IDC_EMAILS_PER_PART), "5000");
+  EXPECT_EQ(Text(Split::IDC_KILOBYTES_PER_PART), "512");
   EXPECT_EQ(split.GetPartSize(), 5000);
 
   Click(Split::IDC_SPLIT_BY_SIZE);

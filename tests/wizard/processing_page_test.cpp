@@ -70,8 +70,10 @@ std::vector<std::pair<std::string, std::string>> Contents(const TempDir& dir) {
   return files;
 }
 
-std::string WithLineFeeds(QString text) {
-  return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).toStdString();
+std::string WithLineFeeds(const std::string& text) {
+  return QString::fromStdString(text)
+      .replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+      .toStdString();
 }
 
 // Runs vantor-cli in `directory`; its standard output.
@@ -134,14 +136,14 @@ TEST_F(ProcessingPageTest, SingleListJobWritesWhatTheBatchToolWrites) {
   const RunOutcome& outcome = m_sheet->GetLastOutcome();
   EXPECT_TRUE(outcome.completed);
   EXPECT_EQ(WithLineFeeds(outcome.results), WithoutDuration(report));
-  EXPECT_TRUE(outcome.results.contains(
-      QRegularExpression(QStringLiteral("\r\n[1-9][0-9]* duplicate\\(s\\) found\r\n"))))
-      << outcome.results.toStdString();
-  const QString shown = completion().GetResultsText();
-  EXPECT_TRUE(shown.startsWith(outcome.results));
-  EXPECT_TRUE(shown.mid(outcome.results.size()).startsWith("Processing has taken "))
-      << shown.toStdString();
-  EXPECT_TRUE(shown.endsWith("\r\n"));
+  EXPECT_TRUE(QString::fromStdString(outcome.results)
+                  .contains(QRegularExpression(
+                      QStringLiteral("\r\n[1-9][0-9]* duplicate\\(s\\) found\r\n"))))
+      << outcome.results;
+  const std::string shown = completion().GetResultsText();
+  EXPECT_TRUE(shown.starts_with(outcome.results));
+  EXPECT_TRUE(shown.substr(outcome.results.size()).starts_with("Processing has taken ")) << shown;
+  EXPECT_TRUE(shown.ends_with("\r\n"));
   EXPECT_TRUE(Button(Button::Back)->isEnabled());
   EXPECT_TRUE(Button(Button::Finish)->isVisible());
   EXPECT_TRUE(Button(Button::Finish)->isEnabled());
@@ -163,9 +165,9 @@ TEST_F(ProcessingPageTest, CleanSuppressAndKeepOrderWriteWhatTheBatchToolWrites)
   job.rearrange = CRearrangePage::IDC_KEEP_ORDER;
   ASSERT_TRUE(RunJob(job));
   EXPECT_TRUE(m_messages.empty()) << m_messages.front().text;
-  EXPECT_EQ(Labels()[0], QStringLiteral("Cleaning list"));
-  EXPECT_EQ(Labels()[1], QStringLiteral("Suppressing emails"));
-  EXPECT_EQ(Labels()[2], QStringLiteral("Removing duplicates, order kept"));
+  EXPECT_EQ(Labels()[0], "Cleaning list");
+  EXPECT_EQ(Labels()[1], "Suppressing emails");
+  EXPECT_EQ(Labels()[2], "Removing duplicates, order kept");
 
   const std::string report = RunBatchTool({"-q", "--clean", "--suppress", Q(m_in.File("off.txt")),
                                            "--dedupe", "-o", "out.txt", Q(m_in.File("in.txt"))},
@@ -195,14 +197,14 @@ TEST_F(ProcessingPageTest, MergeJobWritesWhatTheBatchToolWrites) {
   EXPECT_TRUE(Contents(wizardOut) == Contents(toolOut));
   EXPECT_EQ(ReadFile(wizardOut.File("all.txt")).substr(0, 22), "ann@x.org\r\nbob@y.org\r\n");
   EXPECT_EQ(WithLineFeeds(m_sheet->GetLastOutcome().results), WithoutDuration(report));
-  EXPECT_TRUE(completion().GetResultsText().contains("Processing has taken "));
+  EXPECT_TRUE(Has(completion().GetResultsText(), "Processing has taken "));
 }
 
 struct SlotCase {
   const char* name;
   std::vector<int> actions;
   bool merge;
-  std::vector<QString> labels;
+  std::vector<std::string> labels;
   std::string marksAfterRun;
 };
 
@@ -285,10 +287,10 @@ TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksA
   EXPECT_FALSE(m_sheet->GetLastOutcome().completed);
   EXPECT_EQ(m_sheet->GetLastOutcome().elapsedMs, 0u) << "a failed run has no duration";
   EXPECT_EQ(Marks(), "v>....") << "the filter done, the sort failed, the split never began";
-  const QString shown = completion().GetResultsText();
-  EXPECT_TRUE(shown.startsWith(QStringLiteral("Filter list:\r\n"))) << shown.toStdString();
-  EXPECT_TRUE(shown.endsWith(error)) << shown.toStdString();
-  EXPECT_FALSE(shown.contains(QStringLiteral("Processing has taken")));
+  const std::string shown = completion().GetResultsText();
+  EXPECT_TRUE(shown.starts_with("Filter list:\r\n")) << shown;
+  EXPECT_TRUE(shown.ends_with(error.toStdString())) << shown;
+  EXPECT_FALSE(Has(shown, "Processing has taken"));
   EXPECT_EQ(shown, m_sheet->GetLastOutcome().results);
 
   faults.ClearFaults();
@@ -298,8 +300,8 @@ TEST_F(ProcessingPageTest, AnErrorIsShownBeforeTheCompletionPageAndANewRunWorksA
   EXPECT_EQ(m_messages.size(), 1u);
   EXPECT_TRUE(m_sheet->GetLastOutcome().completed);
   EXPECT_EQ(Marks(), "vvv...");
-  EXPECT_TRUE(completion().GetResultsText().contains(QStringLiteral("Processing has taken ")));
-  EXPECT_FALSE(completion().GetResultsText().contains(QStringLiteral("Error occured")));
+  EXPECT_TRUE(Has(completion().GetResultsText(), "Processing has taken "));
+  EXPECT_FALSE(Has(completion().GetResultsText(), "Error occured"));
   EXPECT_TRUE(vantor::testing::FileExists(out.File("out1.txt")));
 }
 
@@ -336,7 +338,7 @@ TEST_F(ProcessingPageTest, AFileThatFailsTheRunIsNamedAndBackLeadsToItsField) {
   EXPECT_TRUE(HasFocus(CMergePage::IDC_FILE_LIST));
   EXPECT_EQ(Active().GetDlgItemAs<QListWidget>(CMergePage::IDC_FILE_LIST)->currentRow(), 1);
   // An error that names no file of the job leads to the choose-actions page, as before.
-  m_sheet->SetLastOutcome({.results = QString(),
+  m_sheet->SetLastOutcome({.results = {},
                            .elapsedMs = 0,
                            .completed = false,
                            .fileAtFault = m_in.File("elsewhere.txt")});
@@ -376,7 +378,7 @@ class HeldRunTest : public ProcessingPageTest {
   QProgressBar* Bar() {
     return processing().GetDlgItemAs<QProgressBar>(CProcessingPage::IDC_PROGRESS);
   }
-  QString Elapsed() { return processing().GetDlgItemText(CProcessingPage::IDC_ELAPSED); }
+  std::string Elapsed() { return processing().GetDlgItemText(CProcessingPage::IDC_ELAPSED); }
 
   FaultEnv m_env;
   std::atomic<bool> m_release{false};  // lets the held read go on
@@ -391,11 +393,11 @@ TEST_F(HeldRunTest, CancelStopsTheRunAndLeavesTheDestinationAsItWas) {
   EXPECT_FALSE(Button(Button::Next)->isEnabled() && Button(Button::Next)->isVisible());
   EXPECT_FALSE(Button(Button::Finish)->isVisible() && Button(Button::Finish)->isEnabled());
   EXPECT_TRUE(Button(Button::Cancel)->isEnabled());
-  EXPECT_EQ(Labels()[0], QStringLiteral("Sorting list by email"));
+  EXPECT_EQ(Labels()[0], "Sorting list by email");
   // The texts posted before the held read reach their lines.
   EXPECT_TRUE(QTest::qWaitFor(
       [this] {
-        return processing().GetDlgItemText(CProcessingPage::IDC_INFO2).contains("part(s) done");
+        return Has(processing().GetDlgItemText(CProcessingPage::IDC_INFO2), "part(s) done");
       },
       kRunLimitMs));
   EXPECT_EQ(Marks(), ">.....");
@@ -527,7 +529,7 @@ TEST_F(HeldRunTest, TheTimerShowsTheTimeSinceTheStartAndThenTheTimeLeft) {
   processing().SetFraction(&m_fraction);  // nothing done yet: no time left to tell
   m_env.SetTick(5000);
   StartHeldRun(2);
-  EXPECT_EQ(Elapsed(), QStringLiteral("00:00:00"));
+  EXPECT_EQ(Elapsed(), "00:00:00");
 
   const struct {
     std::uint32_t ms;
@@ -544,18 +546,18 @@ TEST_F(HeldRunTest, TheTimerShowsTheTimeSinceTheStartAndThenTheTimeLeft) {
   for (const auto& t : times) {
     m_env.SetTick(5000 + t.ms);
     processing().OnTimer();
-    EXPECT_EQ(Elapsed(), QString::fromUtf8(t.shown)) << t.ms;
+    EXPECT_EQ(Elapsed(), t.shown) << t.ms;
   }
   // The clock wraps: the time is still counted from the start.
   m_env.SetTick(4999);
   processing().OnTimer();
-  EXPECT_EQ(Elapsed(), QStringLiteral("1193:02:47"));
+  EXPECT_EQ(Elapsed(), "1193:02:47");
 
   // A quarter done in 30 seconds: three times as long again.
   m_fraction.Raise(250000);
   m_env.SetTick(5000 + 30000);
   processing().OnTimer();
-  EXPECT_EQ(Elapsed(), QStringLiteral("00:00:30 (about 00:01:30 left)"));
+  EXPECT_EQ(Elapsed(), "00:00:30 (about 00:01:30 left)");
 }
 
 TEST_F(HeldRunTest, TheBarShowsTheShareDoneNeverGoesBackAndStopsWithTheRun) {
@@ -605,7 +607,7 @@ TEST_F(ProcessingPageTest, WithoutATemporaryDirectoryOnlyFinishIsLeft) {
   EXPECT_FALSE(processing().IsRunning());
   EXPECT_EQ(m_sheet->GetPageIndex(&completion()), -1);
   EXPECT_EQ(m_sheet->GetPage(m_sheet->GetPageCount() - 1), &processing());
-  EXPECT_EQ(Labels()[0], QStringLiteral("Extracting random sublist"));
+  EXPECT_EQ(Labels()[0], "Extracting random sublist");
   EXPECT_FALSE(Button(Button::Back)->isEnabled());
   EXPECT_FALSE(Button(Button::Next)->isVisible());
   EXPECT_TRUE(Button(Button::Finish)->isVisible());

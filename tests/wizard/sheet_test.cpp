@@ -38,13 +38,13 @@ class SheetTest : public test::WizardTest {
 TEST_F(SheetTest, StartsWithWelcomeAndChooseActionsOnly) {
   EXPECT_EQ(Sequence(), (std::vector<int>{107, 109}));
   EXPECT_EQ(ActiveId(), 107);
-  EXPECT_EQ(m_sheet->windowTitle(), QStringLiteral("Zelcor Vantor"));
+  EXPECT_EQ(m_sheet->windowTitle(), "Zelcor Vantor");
   EXPECT_FALSE(Button(PropertySheet::Button::Back)->isEnabled());
   EXPECT_TRUE(Button(PropertySheet::Button::Next)->isEnabled());
 
   Next();
   EXPECT_EQ(ActiveId(), 109);
-  EXPECT_EQ(m_sheet->windowTitle(), QStringLiteral("Zelcor Vantor - Choose Actions"));
+  EXPECT_EQ(m_sheet->windowTitle(), "Zelcor Vantor - Choose Actions");
   EXPECT_TRUE(Button(PropertySheet::Button::Back)->isEnabled());
   EXPECT_TRUE(Button(PropertySheet::Button::Next)->isEnabled());
   EXPECT_TRUE(m_sheet->IsSingleListChecked());
@@ -209,7 +209,7 @@ TEST_F(SheetTest, GoingBackAndForwardAgainKeepsTheLaterPagesEntries) {
   Next();
   CSingleListPage* input = m_sheet->GetSingleListPage();
   ASSERT_EQ(ActiveId(), 110);
-  input->SetDlgItemText(CSingleListPage::IDC_INPUT_FILE, QStringLiteral("list.txt"));
+  input->SetDlgItemText(CSingleListPage::IDC_INPUT_FILE, "list.txt");
   QPointer<QWidget> before = framework::qt::Widget(input->GetWindow());
 
   Back();
@@ -217,7 +217,7 @@ TEST_F(SheetTest, GoingBackAndForwardAgainKeepsTheLaterPagesEntries) {
   Next();
   EXPECT_EQ(ActiveId(), 110);
   EXPECT_EQ(before, nullptr) << "the page got a new window";
-  EXPECT_EQ(input->GetDlgItemText(CSingleListPage::IDC_INPUT_FILE), QStringLiteral("list.txt"));
+  EXPECT_EQ(input->GetDlgItemText(CSingleListPage::IDC_INPUT_FILE), "list.txt");
 }
 
 TEST_F(SheetTest, HeaderPagesShowTheTitleOnAWhiteBandAndTheSharedPicture) {
@@ -281,7 +281,7 @@ TEST_F(SheetTest, WelcomeAndCompletionShowTheBigTitleOnWhite) {
       dynamic_cast<CHyperLink*>(m_sheet->GetWelcomePage()->GetDlgItem(CWelcomePage::IDC_LINK));
   ASSERT_NE(link, nullptr);
   EXPECT_EQ(link->LinkTarget(), QString::fromLatin1(CWelcomePage::kMakerAddress));
-  EXPECT_EQ(link->text(), QStringLiteral("www.example.com"));
+  EXPECT_EQ(link->text(), "www.example.com");
 }
 
 }  // namespace

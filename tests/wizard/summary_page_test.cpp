@@ -21,7 +21,7 @@ using Split = CSplitPage;
 
 class SummaryPageTest : public WizardTest {
  protected:
-  QString Summary() const { return m_sheet->GetSummaryPage()->SummaryText(); }
+  std::string Summary() const { return m_sheet->GetSummaryPage()->SummaryText(); }
   QPlainTextEdit* Box() const {
     return m_sheet->GetSummaryPage()->GetDlgItemAs<QPlainTextEdit>(CSummaryPage::IDC_SUMMARY);
   }
@@ -139,7 +139,7 @@ TEST_F(SummaryPageTest, DescribesTheJobTheEarlierPagesHold) {
     Start(c.choices);
     WalkTo(kSummary, c.steps);
     const QString expected = QString::fromUtf8(c.expected);
-    EXPECT_EQ(Summary().toStdString(), expected.toStdString());
+    EXPECT_EQ(Summary(), expected.toStdString());
     // The box shows the lines without a visible CR.
     EXPECT_FALSE(Box()->document()->toRawText().contains(QChar('\r')));
     EXPECT_EQ(Box()->document()->blockCount(), expected.count(QStringLiteral("\r\n")) + 1);
@@ -154,7 +154,7 @@ TEST_F(SummaryPageTest, ShowsAChangeMadeAfterGoingBack) {
       "We will process single list\r\n\r\ninput file: in.txt\r\noutput file: out.txt\r\n\r\n"
       "list will be sorted alphabetically by email\r\n\r\n"
       "email will be included into the list after each 100 email(s): x@example.com\r\n\r\n";
-  EXPECT_EQ(Summary().toStdString(), before);
+  EXPECT_EQ(Summary(), before);
 
   Back();
   ASSERT_EQ(ActiveId(), kInclude);
@@ -169,7 +169,7 @@ TEST_F(SummaryPageTest, ShowsAChangeMadeAfterGoingBack) {
   for (int i = 0; i < 4; ++i) Next();
   ASSERT_EQ(ActiveId(), kSummary);
   EXPECT_EQ(
-      Summary().toStdString(),
+      Summary(),
       "We will process single list\r\n\r\ninput file: other.txt\r\noutput file: out.txt\r\n\r\n"
       "list will be randomized\r\n\r\n"
       "email will be included into the list after each 250 email(s): x@example.com\r\n\r\n");

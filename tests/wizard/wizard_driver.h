@@ -58,6 +58,11 @@ inline Step ClickStep(int id) { return {Step::kClick, id}; }
 inline Step AddStep(const char* path) { return {Step::kAddFile, CMergePage::IDC_ADD, path}; }
 inline Step SelectStep(int row) { return {Step::kSelectEntry, row}; }
 
+// Whether `text` holds `part`.
+inline bool Has(const std::string& text, std::string_view part) {
+  return text.find(part) != std::string::npos;
+}
+
 // What to do on each page on the way; a page not named is filled with valid values.
 using PageSteps = std::map<int, std::vector<Step>>;
 
@@ -249,8 +254,8 @@ class WizardTest : public ::testing::Test {
   }
 
   // The labels of the six slots of the processing page.
-  std::vector<QString> Labels() {
-    std::vector<QString> labels;
+  std::vector<std::string> Labels() {
+    std::vector<std::string> labels;
     for (int slot = 0; slot < CProcessingPage::kSlotCount; ++slot) {
       labels.push_back(processing().GetDlgItemText(CProcessingPage::IDC_FIRST_LABEL + 2 * slot));
     }
@@ -350,7 +355,7 @@ class WizardTest : public ::testing::Test {
     return enter.isAccepted() && drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
   }
 
-  QString Text(int id) const { return Active().GetDlgItemText(id); }
+  std::string Text(int id) const { return Active().GetDlgItemText(id); }
   bool Enabled(int id) const { return Active().GetDlgItem(id)->isEnabled(); }
   bool HasFocus(int id) const { return m_sheet->focusWidget() == Active().GetDlgItem(id); }
 

@@ -2,11 +2,15 @@
 
 #include <QAbstractButton>
 #include <QButtonGroup>
+#include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <algorithm>
 #include <string>
+#include <utility>
 
 #include "engine/choices.h"
 #include "wizard/framework/dialog_builder.h"
@@ -20,18 +24,11 @@ QString WithoutCarriageReturns(QString text) {
   return text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
 }
 
-}  // namespace
-
-PropertyPage::PropertyPage(const DialogTemplate& dialogTemplate) : m_template(dialogTemplate) {}
-
-PropertyPage::~PropertyPage() {
-  if (m_sheet != nullptr) m_sheet->RemovePage(m_sheet->GetPageIndex(this));
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
 }
 
-QWidget* PropertyPage::GetDlgItem(int id) const { return FindControl(m_window, id); }
-
-QString PropertyPage::GetDlgItemText(int id) const {
-  QWidget* control = GetDlgItem(id);
+QString ControlText(QWidget* control) {
   if (auto* edit = qobject_cast<QLineEdit*>(control)) return edit->text();
   if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
     // toPlainText() would turn a no-break space into a plain one; the raw text keeps
@@ -43,8 +40,41 @@ QString PropertyPage::GetDlgItemText(int id) const {
   return control != nullptr ? control->windowTitle() : QString();
 }
 
-void PropertyPage::SetDlgItemText(int id, const QString& text) {
+// Calls a handler each time its control gets the focus; deleted with the control.
+class FocusInWatcher final : public QObject {
+ public:
+  FocusInWatcher(QWidget* control, std::function<void()> handler)
+      : QObject(control), m_handler(std::move(handler)) {
+    control->installEventFilter(this);
+  }
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::FocusIn && watched == parent()) m_handler();
+    return false;
+  }
+
+ private:
+  std::function<void()> m_handler;
+};
+
+}  // namespace
+
+PropertyPage::PropertyPage(const DialogTemplate& dialogTemplate) : m_template(dialogTemplate) {}
+
+PropertyPage::~PropertyPage() {
+  if (m_sheet != nullptr) m_sheet->RemovePage(m_sheet->GetPageIndex(this));
+}
+
+QWidget* PropertyPage::GetDlgItem(int id) const { return FindControl(m_window, id); }
+
+std::string PropertyPage::GetDlgItemText(int id) const {
+  return ControlText(GetDlgItem(id)).toStdString();
+}
+
+void PropertyPage::SetDlgItemText(int id, std::string_view utf8) {
   QWidget* control = GetDlgItem(id);
+  const QString text = FromUtf8(utf8);
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     edit->setText(text);
   } else if (auto* box = qobject_cast<QPlainTextEdit*>(control)) {
@@ -77,8 +107,7 @@ void PropertyPage::CheckDlgButton(int id, bool checked) {
 
 std::uint32_t PropertyPage::GetDlgItemInt(int id, bool* translated) const {
   std::uint32_t value = 0;
-  const bool ok =
-      GetDlgItem(id) != nullptr && ReadUnsignedField(GetDlgItemText(id).toStdString(), &value);
+  const bool ok = GetDlgItem(id) != nullptr && ReadUnsignedField(GetDlgItemText(id), &value);
   if (translated != nullptr) *translated = ok;
   return ok ? value : 0;
 }
@@ -92,6 +121,41 @@ void PropertyPage::GotoDlgCtrl(int id) {
   if (control == nullptr) return;
   control->setFocus(Qt::TabFocusReason);
   if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
+}
+
+void PropertyPage::DropEditSelection(int id) {
+  auto* box = GetDlgItemAs<QPlainTextEdit>(id);
+  if (box == nullptr) return;
+  QTextCursor cursor = box->textCursor();
+  cursor.clearSelection();
+  box->setTextCursor(cursor);
+  box->ensureCursorVisible();
+}
+
+void PropertyPage::SetEditCaret(int id, int position) {
+  auto* box = GetDlgItemAs<QPlainTextEdit>(id);
+  if (box == nullptr) return;
+  QTextCursor cursor = box->textCursor();
+  cursor.setPosition(std::clamp(position, 0, box->document()->characterCount() - 1));
+  box->setTextCursor(cursor);
+  box->ensureCursorVisible();
+}
+
+void PropertyPage::OnClicked(int id, std::function<void()> handler) {
+  if (auto* button = GetDlgItemAs<QAbstractButton>(id)) {
+    connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] { handler(); });
+  }
+}
+
+void PropertyPage::OnTextChanged(int id, std::function<void(const std::string&)> handler) {
+  if (auto* field = GetDlgItemAs<QLineEdit>(id)) {
+    connect(field, &QLineEdit::textChanged, this,
+            [handler = std::move(handler)](const QString& text) { handler(text.toStdString()); });
+  }
+}
+
+void PropertyPage::OnFocusIn(int id, std::function<void()> handler) {
+  if (QWidget* control = GetDlgItem(id)) new FocusInWatcher(control, std::move(handler));
 }
 
 }  // namespace vantor::framework

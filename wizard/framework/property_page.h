@@ -10,6 +10,9 @@
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
 
 #include "wizard/framework/dialog_template.h"
 #include "wizard/framework/types.h"
@@ -61,10 +64,10 @@ class PropertyPage : public QObject {
   Widget* GetDlgItemAs(int id) const {
     return qobject_cast<Widget*>(GetDlgItem(id));
   }
-  // Texts with CR LF line ends are shown with plain line breaks; a multi-line edit gives
-  // its text back with CR LF.
-  QString GetDlgItemText(int id) const;
-  void SetDlgItemText(int id, const QString& text);
+  // Texts are UTF-8. Texts with CR LF line ends are shown with plain line breaks; a
+  // multi-line edit gives its text back with CR LF.
+  std::string GetDlgItemText(int id) const;
+  void SetDlgItemText(int id, std::string_view text);
   bool IsDlgButtonChecked(int id) const;
   // Checks or unchecks one button; checking a radio button unchecks its group.
   void CheckDlgButton(int id, bool checked);
@@ -74,6 +77,19 @@ class PropertyPage : public QObject {
   void EnableDlgItem(int id, bool enable);
   // Moves the focus to the control; an edit field gets its text selected.
   void GotoDlgCtrl(int id);
+  // Of a multi-line edit: drops the selection, leaving the caret where it is; or puts the
+  // caret at character `position` with nothing selected. Either way the caret is then
+  // scrolled into view.
+  void DropEditSelection(int id);
+  void SetEditCaret(int id, int position);
+
+  // Handlers of the control's events, for the life of the page's current window (set
+  // them in OnInitDialog). A button clicked by the user (or by ClickDlgButton); an edit
+  // field's text changed, by the user or by code (the new text); the control given the
+  // focus, by any means.
+  void OnClicked(int id, std::function<void()> handler);
+  void OnTextChanged(int id, std::function<void(const std::string&)> handler);
+  void OnFocusIn(int id, std::function<void()> handler);
 
  private:
   friend class PropertySheet;

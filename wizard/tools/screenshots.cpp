@@ -309,11 +309,12 @@ int main(int argc, char** argv) {
   QTimer poll;
   QObject::connect(&poll, &QTimer::timeout, [&] {
     const int page = sheet.GetActivePage()->GetTemplateId();
-    const QString info2 = sheet.GetActivePage()->GetDlgItemText(CProcessingPage::IDC_INFO2);
-    const QString elapsed = sheet.GetActivePage()->GetDlgItemText(CProcessingPage::IDC_ELAPSED);
+    const std::string info2 = sheet.GetActivePage()->GetDlgItemText(CProcessingPage::IDC_INFO2);
+    const std::string elapsed = sheet.GetActivePage()->GetDlgItemText(CProcessingPage::IDC_ELAPSED);
     if (page == vantor::wizard::kProcessing && !processingShot &&
-        info2.contains(QStringLiteral("part(s) done")) &&
-        !info2.contains(QStringLiteral(" 0 part(s)")) && elapsed.contains(QStringLiteral("left"))) {
+        info2.find("part(s) done") != std::string::npos &&
+        info2.find(" 0 part(s)") == std::string::npos &&
+        elapsed.find("left") != std::string::npos) {
       shot("processing");
       processingShot = true;
     }

@@ -15,6 +15,7 @@
 #include <QRadioButton>
 #include <QStyleHints>
 #include <QTest>
+#include <QTextDocument>
 #include <chrono>
 #include <memory>
 #include <optional>
@@ -63,7 +64,7 @@ class TestPage : public PropertyPage {
       : PropertyPage(dialogTemplate), m_log(log) {}
 
   void OnInitDialog() override { Log("init"); }
-  void OnDestroy() override { Log(("destroy " + GetDlgItemText(kEdit).toStdString()).c_str()); }
+  void OnDestroy() override { Log(("destroy " + GetDlgItemText(kEdit)).c_str()); }
   void OnSetActive() override {
     Log("active");
     if (buttons >= 0) GetSheet()->SetWizardButtons(static_cast<unsigned>(buttons));
@@ -125,7 +126,7 @@ TEST_F(PropertySheetTest, RemovingAPageDeletesItsWindowButNotThePage) {
   ASSERT_TRUE(m_sheet->SetActivePage(2));
   window = framework::qt::Widget(Page(2).GetWindow());
   ASSERT_NE(window, nullptr);
-  Page(2).SetDlgItemText(kEdit, QStringLiteral("typed"));
+  Page(2).SetDlgItemText(kEdit, "typed");
   m_log.clear();
 
   m_sheet->RemovePage(1);
@@ -149,7 +150,7 @@ TEST_F(PropertySheetTest, APagePutBackStartsFromItsTemplateAgain) {
   AddAll();
   ASSERT_TRUE(m_sheet->SetActivePage(1));
   QPointer<QWidget> firstWindow = framework::qt::Widget(Page(1).GetWindow());
-  Page(1).SetDlgItemText(kEdit, QStringLiteral("typed"));
+  Page(1).SetDlgItemText(kEdit, "typed");
   Page(1).CheckDlgButton(kCheck, true);
 
   m_sheet->SetActivePage(0);
@@ -160,13 +161,13 @@ TEST_F(PropertySheetTest, APagePutBackStartsFromItsTemplateAgain) {
 
   EXPECT_EQ(firstWindow, nullptr);
   EXPECT_EQ(m_log, (std::vector<std::string>{"201:init", "201:active"}));
-  EXPECT_EQ(Page(1).GetDlgItemText(kEdit), QString());
+  EXPECT_EQ(Page(1).GetDlgItemText(kEdit), "");
   EXPECT_FALSE(Page(1).IsDlgButtonChecked(kCheck));
 }
 
 TEST_F(PropertySheetTest, ShowingActivatesTheFirstPageAndTheTitleFollowsTheCaption) {
   AddAll();
-  EXPECT_EQ(m_sheet->windowTitle(), QStringLiteral("Sheet"));
+  EXPECT_EQ(m_sheet->windowTitle(), "Sheet");
   m_sheet->show();
   EXPECT_EQ(m_sheet->GetActiveIndex(), 0);
   for (int i : {0, 2, 3, 1}) {
@@ -296,14 +297,14 @@ TEST_F(PropertySheetTest, TheNewPageGetsTheFocusOnItsFirstTabStopEvenFromASheetB
   EXPECT_EQ(m_sheet->focusWidget(), Page(1).GetDlgItem(kEdit));
 
   m_sheet->SetActivePage(2);
-  Page(2).SetDlgItemText(kEdit, QStringLiteral("typed"));
+  Page(2).SetDlgItemText(kEdit, "typed");
   m_sheet->SetActivePage(1);
   QPushButton* next = Button(PropertySheet::Button::Next);
   next->setFocus();
   QTest::keyClick(next, Qt::Key_Space);
   ASSERT_EQ(m_sheet->GetActiveIndex(), 2);
   EXPECT_EQ(m_sheet->focusWidget(), Page(2).GetDlgItem(kEdit));
-  EXPECT_EQ(Page(2).GetDlgItemAs<QLineEdit>(kEdit)->selectedText(), QStringLiteral("typed"));
+  EXPECT_EQ(Page(2).GetDlgItemAs<QLineEdit>(kEdit)->selectedText(), "typed");
 }
 
 TEST_F(PropertySheetTest, APageWithNothingToFocusTakesTheFocusItselfWhileNextIsDisabled) {
@@ -532,7 +533,7 @@ TEST_F(PropertyPageTest, GetDlgItemIntReadsUnsignedNumbers) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.text);
-    page().SetDlgItemText(kEdit, QString::fromLatin1(c.text));
+    page().SetDlgItemText(kEdit, c.text);
     bool translated = !c.translated;
     EXPECT_EQ(page().GetDlgItemInt(kEdit, &translated), c.value);
     EXPECT_EQ(translated, c.translated);
@@ -540,31 +541,37 @@ TEST_F(PropertyPageTest, GetDlgItemIntReadsUnsignedNumbers) {
 }
 
 TEST_F(PropertyPageTest, MultiLineTextKeepsCrLfButShowsPlainLineBreaks) {
-  page().SetDlgItemText(kBox, QStringLiteral("one\r\ntwo\r\n"));
-  EXPECT_EQ(page().GetDlgItemAs<QPlainTextEdit>(kBox)->toPlainText(), QStringLiteral("one\ntwo\n"));
-  EXPECT_EQ(page().GetDlgItemText(kBox), QStringLiteral("one\r\ntwo\r\n"));
+  // A no-break space and a character beyond the 16-bit range come back as they went in.
+  const std::string text =
+      "one\xC2\xA0"
+      "a\r\ntwo \xF0\x9F\x93\xA7\r\n";
+  page().SetDlgItemText(kBox, text);
+  const QPlainTextEdit* box = page().GetDlgItemAs<QPlainTextEdit>(kBox);
+  EXPECT_EQ(box->document()->blockCount(), 3);
+  EXPECT_FALSE(box->toPlainText().contains(QLatin1Char('\r')));
+  EXPECT_EQ(page().GetDlgItemText(kBox), text);
 }
 
 TEST_F(PropertyPageTest, GotoDlgCtrlFocusesAndSelectsAField) {
-  page().SetDlgItemText(kEdit, QStringLiteral("name"));
+  page().SetDlgItemText(kEdit, "name");
   page().GotoDlgCtrl(kCheck);
   EXPECT_EQ(m_sheet->focusWidget(), page().GetDlgItem(kCheck));
   page().GotoDlgCtrl(kEdit);
   EXPECT_EQ(m_sheet->focusWidget(), page().GetDlgItem(kEdit));
-  EXPECT_EQ(page().GetDlgItemAs<QLineEdit>(kEdit)->selectedText(), QStringLiteral("name"));
+  EXPECT_EQ(page().GetDlgItemAs<QLineEdit>(kEdit)->selectedText(), "name");
 }
 
 TEST_F(PropertyPageTest, HelpersOnAPageWithoutAWindowDoNothing) {
   TestPage& idle = Page(3);
   ASSERT_FALSE(idle.GetWindow());
-  idle.SetDlgItemText(kEdit, QStringLiteral("x"));
+  idle.SetDlgItemText(kEdit, "x");
   idle.CheckDlgButton(kCheck, true);
   idle.EnableDlgItem(kEdit, false);
   idle.GotoDlgCtrl(kEdit);
   bool translated = true;
   EXPECT_EQ(idle.GetDlgItemInt(kEdit, &translated), 0u);
   EXPECT_FALSE(translated);
-  EXPECT_EQ(idle.GetDlgItemText(kEdit), QString());
+  EXPECT_EQ(idle.GetDlgItemText(kEdit), "");
   EXPECT_FALSE(idle.IsDlgButtonChecked(kCheck));
 }
 
