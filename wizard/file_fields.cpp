@@ -1,6 +1,5 @@
 #include "wizard/file_fields.h"
 
-#include <QListWidget>
 #include <vector>
 
 #include "engine/choices.h"
@@ -58,12 +57,7 @@ std::optional<Field> InputField(CVantorSheet& sheet, const ProcessingJob& job,
 }
 
 void Focus(framework::PropertyPage& page, int id, int row) {
-  if (row >= 0) {
-    if (auto* list = page.GetDlgItemAs<QListWidget>(id)) {
-      list->setCurrentRow(row);
-      list->scrollToItem(list->item(row));
-    }
-  }
+  if (row >= 0) page.ListSetCurSel(id, row);
   page.GotoDlgCtrl(id);
 }
 

@@ -1,6 +1,5 @@
 #include "wizard/merge_page.h"
 
-#include <QListWidget>
 #include <optional>
 
 #include "engine/texts.h"
@@ -41,23 +40,20 @@ CMergePage::CMergePage() : CHeaderPage(Template()) {}
 void CMergePage::OnInitDialog() {
   CHeaderPage::OnInitDialog();
   m_entries.Restore(*this);
-  if (auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST)) {
-    for (const std::string& name : m_keptFiles) list->addItem(QString::fromStdString(name));
-  }
+  for (const std::string& name : m_keptFiles) ListAddString(IDC_FILE_LIST, name);
   OnDlgButtonClicked(this, IDC_ADD, &CMergePage::OnAdd);
   OnDlgButtonClicked(this, IDC_REMOVE, &CMergePage::OnRemove);
   OnDlgButtonClicked(this, IDC_BROWSE, &CMergePage::OnBrowse);
   SetUpFileNameField(*this, IDC_OUTPUT_FILE);
-  if (auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST)) {
-    framework::AcceptFileDrops(list, [list](const QStringList& files) { list->addItems(files); });
-    // Added or dropped, the last list is the last file named.
-    connect(list->model(), &QAbstractItemModel::rowsInserted, this,
-            [this, list](const QModelIndex&, int, int last) {
-              if (CVantorSheet* sheet = CVantorSheet::Of(this)) {
-                sheet->NoteFileName(list->item(last)->text().toStdString());
-              }
-            });
-  }
+  OnFilesDropped(IDC_FILE_LIST, [this](const std::vector<std::string>& files) {
+    for (const std::string& file : files) ListAddString(IDC_FILE_LIST, file);
+  });
+  // Added or dropped, the last list is the last file named.
+  OnListAdded(IDC_FILE_LIST, [this](int row) {
+    if (CVantorSheet* sheet = CVantorSheet::Of(this)) {
+      sheet->NoteFileName(ListGetText(IDC_FILE_LIST, row));
+    }
+  });
 }
 
 void CMergePage::OnDestroy() {
@@ -89,10 +85,8 @@ int CMergePage::OnWizardNext() {
 
 std::vector<std::string> CMergePage::GetMergeFiles() const {
   std::vector<std::string> files;
-  if (const auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST)) {
-    for (int row = 0; row < list->count(); ++row) {
-      files.push_back(list->item(row)->text().toStdString());
-    }
+  for (int row = 0; row < ListGetCount(IDC_FILE_LIST); ++row) {
+    files.push_back(ListGetText(IDC_FILE_LIST, row));
   }
   return files;
 }
@@ -102,25 +96,21 @@ std::string CMergePage::GetOutputFileName() const {
 }
 
 void CMergePage::OnAdd() {
-  auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST);
-  if (list == nullptr) return;
+  if (!HasDlgItem(IDC_FILE_LIST)) return;
   const CVantorSheet* sheet = CVantorSheet::Of(this);
   if (const std::optional<std::string> chosen = framework::GetOpenFileName(
           GetWindow(), std::string(),
           sheet != nullptr ? sheet->GetBrowseFolder(std::string()) : std::string())) {
-    list->addItem(QString::fromStdString(*chosen));
+    ListAddString(IDC_FILE_LIST, *chosen);
   }
 }
 
 void CMergePage::OnRemove() {
-  auto* list = GetDlgItemAs<QListWidget>(IDC_FILE_LIST);
-  if (list == nullptr) return;
-  const QList<QListWidgetItem*> selected = list->selectedItems();
-  if (selected.isEmpty()) return;
-  delete list->takeItem(list->row(selected.front()));
+  const int selected = ListGetCurSel(IDC_FILE_LIST);
+  if (selected < 0) return;
+  ListDeleteString(IDC_FILE_LIST, selected);
   // The entry that moves into the removed one's place is not selected in its stead.
-  list->clearSelection();
-  list->setCurrentRow(-1);
+  ListSetCurSel(IDC_FILE_LIST, -1);
 }
 
 void CMergePage::OnBrowse() { BrowseForFile(*this, IDC_OUTPUT_FILE); }

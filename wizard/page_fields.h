@@ -4,13 +4,12 @@
 #ifndef VANTOR_WIZARD_PAGE_FIELDS_H_
 #define VANTOR_WIZARD_PAGE_FIELDS_H_
 
-#include <QStringList>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "engine/choices.h"
 #include "wizard/framework/dialog_hooks.h"
-#include "wizard/framework/file_drop.h"
 #include "wizard/framework/property_page.h"
 #include "wizard/sheet.h"
 
@@ -40,8 +39,8 @@ inline void BrowseForFile(framework::PropertyPage& page, int fieldId) {
 // every name it comes to hold, however it came, is noted by the sheet as the last file
 // named (CVantorSheet::NoteFileName).
 inline void SetUpFileNameField(framework::PropertyPage& page, int fieldId) {
-  framework::AcceptFileDrops(page.GetDlgItem(fieldId), [&page, fieldId](const QStringList& files) {
-    page.SetDlgItemText(fieldId, files.front().toStdString());
+  page.OnFilesDropped(fieldId, [&page, fieldId](const std::vector<std::string>& files) {
+    page.SetDlgItemText(fieldId, files.front());
   });
   page.OnTextChanged(fieldId, [&page](const std::string& name) {
     if (CVantorSheet* sheet = CVantorSheet::Of(&page)) sheet->NoteFileName(name);

@@ -1,7 +1,6 @@
 #include "wizard/processing_page.h"
 
 #include <QCoreApplication>
-#include <QProgressBar>
 #include <QThread>
 #include <QTimerEvent>
 #include <algorithm>
@@ -96,10 +95,8 @@ void CProcessingPage::OnSetActive() {
   ++m_nRun;
 
   m_job.random.Seed(m_fixedSeed ? *m_fixedSeed : static_cast<std::uint32_t>(std::time(nullptr)));
-  if (auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS)) {
-    bar->setRange(0, kBarRange);
-    bar->setValue(0);
-  }
+  SetProgressRange(IDC_PROGRESS, 0, kBarRange);
+  SetProgressPos(IDC_PROGRESS, 0);
   sheet->SetWizardButtons(0);
   SetDlgItemText(IDC_INFO, "");
   SetDlgItemText(IDC_INFO2, "");
@@ -177,12 +174,10 @@ void CProcessingPage::OnTimer() {
 }
 
 void CProcessingPage::OnBarTimer() {
-  auto* bar = GetDlgItemAs<QProgressBar>(IDC_PROGRESS);
-  if (bar == nullptr) return;
   const int shown =
       static_cast<int>(static_cast<std::uint64_t>(Fraction()) * kBarRange / JobFraction::kWhole);
   // A bar that went back would take back what the user was told was done.
-  if (shown > bar->value()) bar->setValue(shown);
+  if (shown > GetProgressPos(IDC_PROGRESS)) SetProgressPos(IDC_PROGRESS, shown);
 }
 
 CArrowCheckStatic* CProcessingPage::GetMark(int slot) const {

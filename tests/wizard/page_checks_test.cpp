@@ -361,10 +361,8 @@ TEST_F(PageChecksTest, FilesTheJobCannotUseAreRefusedOnThePageThatNamesThem) {
     if (c.page == kMerge) {
       Reach({Choose::IDC_MERGE}, kMerge);
       const bool list = c.field == Merge::IDC_FILE_LIST;
-      Active()
-          .GetDlgItemAs<QListWidget>(Merge::IDC_FILE_LIST)
-          ->addItems({QString::fromStdString(dir.File("in.txt")),
-                      list ? typed : QStringLiteral("in.txt")});
+      Active().ListAddString(Merge::IDC_FILE_LIST, dir.File("in.txt"));
+      Active().ListAddString(Merge::IDC_FILE_LIST, list ? c.typed : "in.txt");
       Type(Merge::IDC_OUTPUT_FILE, list ? QStringLiteral("out.txt") : typed);
     } else {
       Reach({Choose::IDC_FILTER, Choose::IDC_SPLIT}, c.page);

@@ -404,7 +404,9 @@ class WizardTest : public ::testing::Test {
             job.splitSize);
         break;
       case kMerge:
-        Active().GetDlgItemAs<QListWidget>(CMergePage::IDC_FILE_LIST)->addItems(job.mergeFiles);
+        for (const QString& file : job.mergeFiles) {
+          Active().ListAddString(CMergePage::IDC_FILE_LIST, file.toStdString());
+        }
         type(CMergePage::IDC_OUTPUT_FILE, job.output);
         break;
       default:

@@ -5,7 +5,9 @@
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
+#include <QProgressBar>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <algorithm>
@@ -14,6 +16,7 @@
 
 #include "engine/choices.h"
 #include "wizard/framework/dialog_builder.h"
+#include "wizard/framework/file_drop.h"
 #include "wizard/framework/property_sheet.h"
 
 namespace vantor::framework {
@@ -39,6 +42,22 @@ QString ControlText(QWidget* control) {
   if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
   return control != nullptr ? control->windowTitle() : QString();
 }
+
+// The handler of the entries added to a list box; deleted with the list. Found among the
+// list's children by its name (it has no meta-object of its own to be told apart by).
+class ListAddedWatcher final : public QObject {
+ public:
+  static constexpr char kName[] = "vantor-list-added";
+
+  ListAddedWatcher(QWidget* list, std::function<void(int)> handler)
+      : QObject(list), m_handler(std::move(handler)) {
+    setObjectName(QLatin1String(kName));
+  }
+  void Added(int row) const { m_handler(row); }
+
+ private:
+  std::function<void(int)> m_handler;
+};
 
 // Calls a handler each time its control gets the focus; deleted with the control.
 class FocusInWatcher final : public QObject {
@@ -156,6 +175,78 @@ void PropertyPage::OnTextChanged(int id, std::function<void(const std::string&)>
 
 void PropertyPage::OnFocusIn(int id, std::function<void()> handler) {
   if (QWidget* control = GetDlgItem(id)) new FocusInWatcher(control, std::move(handler));
+}
+
+void PropertyPage::OnListAdded(int id, std::function<void(int row)> handler) {
+  if (auto* list = GetDlgItemAs<QListWidget>(id)) new ListAddedWatcher(list, std::move(handler));
+}
+
+void PropertyPage::OnFilesDropped(int id,
+                                  std::function<void(const std::vector<std::string>&)> handler) {
+  AcceptFileDrops(GetDlgItem(id), [handler = std::move(handler)](const QStringList& files) {
+    std::vector<std::string> names;
+    for (const QString& file : files) names.push_back(file.toStdString());
+    handler(names);
+  });
+}
+
+int PropertyPage::ListAddString(int id, std::string_view text) {
+  auto* list = GetDlgItemAs<QListWidget>(id);
+  if (list == nullptr) return -1;
+  list->addItem(FromUtf8(text));
+  const int row = list->count() - 1;
+  for (const QObject* watcher : list->findChildren<QObject*>(QLatin1String(ListAddedWatcher::kName),
+                                                             Qt::FindDirectChildrenOnly)) {
+    static_cast<const ListAddedWatcher*>(watcher)->Added(row);
+  }
+  return row;
+}
+
+int PropertyPage::ListGetCount(int id) const {
+  const auto* list = GetDlgItemAs<QListWidget>(id);
+  return list != nullptr ? list->count() : 0;
+}
+
+std::string PropertyPage::ListGetText(int id, int row) const {
+  const auto* list = GetDlgItemAs<QListWidget>(id);
+  const QListWidgetItem* item = list != nullptr ? list->item(row) : nullptr;
+  return item != nullptr ? item->text().toStdString() : std::string();
+}
+
+void PropertyPage::ListDeleteString(int id, int row) {
+  auto* list = GetDlgItemAs<QListWidget>(id);
+  if (list != nullptr && row >= 0 && row < list->count()) delete list->takeItem(row);
+}
+
+int PropertyPage::ListGetCurSel(int id) const {
+  const auto* list = GetDlgItemAs<QListWidget>(id);
+  if (list == nullptr || list->selectedItems().isEmpty()) return -1;
+  return list->row(list->selectedItems().front());
+}
+
+void PropertyPage::ListSetCurSel(int id, int row) {
+  auto* list = GetDlgItemAs<QListWidget>(id);
+  if (list == nullptr) return;
+  if (row < 0 || row >= list->count()) {
+    list->clearSelection();
+    list->setCurrentRow(-1);
+    return;
+  }
+  list->setCurrentRow(row);
+  list->scrollToItem(list->item(row));
+}
+
+void PropertyPage::SetProgressRange(int id, int low, int high) {
+  if (auto* bar = GetDlgItemAs<QProgressBar>(id)) bar->setRange(low, high);
+}
+
+void PropertyPage::SetProgressPos(int id, int position) {
+  if (auto* bar = GetDlgItemAs<QProgressBar>(id)) bar->setValue(position);
+}
+
+int PropertyPage::GetProgressPos(int id) const {
+  const auto* bar = GetDlgItemAs<QProgressBar>(id);
+  return bar != nullptr ? bar->value() : 0;
 }
 
 }  // namespace vantor::framework

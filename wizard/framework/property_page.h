@@ -13,6 +13,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "wizard/framework/dialog_template.h"
 #include "wizard/framework/types.h"
@@ -60,6 +61,7 @@ class PropertyPage : public QObject {
   // Controls of the window by id; every helper does nothing (or answers empty, 0 or
   // false) while there is no window or no such control.
   QWidget* GetDlgItem(int id) const;
+  bool HasDlgItem(int id) const { return GetDlgItem(id) != nullptr; }
   template <class Widget>
   Widget* GetDlgItemAs(int id) const {
     return qobject_cast<Widget*>(GetDlgItem(id));
@@ -83,6 +85,21 @@ class PropertyPage : public QObject {
   void DropEditSelection(int id);
   void SetEditCaret(int id, int position);
 
+  // A list box's entries: adding one at the end (its row; -1 without the list), the
+  // count, an entry's text ("" for no such row) and its removal. The selected entry, -1
+  // for none; setting one selects it and scrolls it into view, -1 selects none.
+  int ListAddString(int id, std::string_view text);
+  int ListGetCount(int id) const;
+  std::string ListGetText(int id, int row) const;
+  void ListDeleteString(int id, int row);
+  int ListGetCurSel(int id) const;
+  void ListSetCurSel(int id, int row);
+
+  // A progress bar's range and position.
+  void SetProgressRange(int id, int low, int high);
+  void SetProgressPos(int id, int position);
+  int GetProgressPos(int id) const;
+
   // Handlers of the control's events, for the life of the page's current window (set
   // them in OnInitDialog). A button clicked by the user (or by ClickDlgButton); an edit
   // field's text changed, by the user or by code (the new text); the control given the
@@ -90,6 +107,11 @@ class PropertyPage : public QObject {
   void OnClicked(int id, std::function<void()> handler);
   void OnTextChanged(int id, std::function<void(const std::string&)> handler);
   void OnFocusIn(int id, std::function<void()> handler);
+  // An entry added to a list box by ListAddString (its row).
+  void OnListAdded(int id, std::function<void(int row)> handler);
+  // Local files dropped on the control from a file manager (their full paths, in the
+  // order given); drops of anything else are left to the control.
+  void OnFilesDropped(int id, std::function<void(const std::vector<std::string>&)> handler);
 
  private:
   friend class PropertySheet;

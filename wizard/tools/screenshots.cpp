@@ -15,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -235,8 +234,8 @@ int RenderPages(QApplication& app, const QString& dir) {
   page = sheet.GetActivePage();
   Click(page, CChooseItemsPage::IDC_MERGE);
   go();
-  page->GetDlgItemAs<QListWidget>(CMergePage::IDC_FILE_LIST)
-      ->addItems({work.filePath("customers.txt"), work.filePath("unsubscribed.txt")});
+  page->ListAddString(CMergePage::IDC_FILE_LIST, work.filePath("customers.txt").toStdString());
+  page->ListAddString(CMergePage::IDC_FILE_LIST, work.filePath("unsubscribed.txt").toStdString());
   Type(page, CMergePage::IDC_OUTPUT_FILE, work.filePath("all.txt"));
   shot("merge");
   (void)app;

@@ -14,7 +14,8 @@ TEST(Utf8Test, ValidUtf8KeepsEveryCharacterAndMarksEveryStrayByte) {
   } cases[] = {
       {"", ""},
       {"plain/list.txt", "plain/list.txt"},
-      {"\xC3\xA9t\xC3\xA9 \xE2\x80\xA6 \xF0\x9F\x93\xA7", "\xC3\xA9t\xC3\xA9 \xE2\x80\xA6 \xF0\x9F\x93\xA7"},
+      {"\xC3\xA9t\xC3\xA9 \xE2\x80\xA6 \xF0\x9F\x93\xA7",
+       "\xC3\xA9t\xC3\xA9 \xE2\x80\xA6 \xF0\x9F\x93\xA7"},
       {std::string("a\0b", 3), std::string("a\0b", 3)},
       {"caf\xE9.txt", std::string("caf") + kBad + ".txt"},           // Latin-1
       {"\x80\xBF", std::string(kBad) + kBad},                        // stray continuations
@@ -39,9 +40,11 @@ TEST(Utf8Test, ElideMiddleCountsCharactersNotBytes) {
     std::size_t ends;
     std::string out;
   } cases[] = {
-      {"abcde", 2, "abcde"},                          // 2 * 2 + 1: as it is
-      {"abcdef", 2, "ab\xE2\x80\xA6" "ef"},
-      {e + e + e + e + e, 2, e + e + e + e + e},      // ten bytes, five characters
+      {"abcde", 2, "abcde"},  // 2 * 2 + 1: as it is
+      {"abcdef", 2,
+       "ab\xE2\x80\xA6"
+       "ef"},
+      {e + e + e + e + e, 2, e + e + e + e + e},  // ten bytes, five characters
       {e + e + "x" + e + e + "y", 2, e + e + "\xE2\x80\xA6" + e + "y"},
       {"", 0, ""},
   };
