@@ -1,8 +1,5 @@
 #include "wizard/processing_page.h"
 
-#include <QCoreApplication>
-#include <QThread>
-#include <QTimerEvent>
 #include <algorithm>
 #include <ctime>
 #include <string>
@@ -67,9 +64,9 @@ const DialogTemplate& CProcessingPage::Template() {
 
 namespace {
 
-constexpr int kTimerPeriodMs = 1000;
+constexpr std::chrono::milliseconds kTimerPeriod(1000);
 // Often enough for the bar to move smoothly, seldom enough to cost nothing.
-constexpr int kBarTimerPeriodMs = 250;
+constexpr std::chrono::milliseconds kBarTimerPeriod(250);
 const char kErrorCaption[] = "Error occured";
 
 int LabelId(int slot) { return CProcessingPage::IDC_FIRST_LABEL + 2 * slot; }
@@ -114,7 +111,9 @@ void CProcessingPage::OnSetActive() {
   }
   m_job.resultsText.clear();
 
-  m_pSink = std::make_unique<RunSink>(this, m_nRun);
+  m_pSink = std::make_unique<RunSink>(
+      m_mailbox,
+      [this, run = m_nRun](const RunnerMessage& message) { OnRunMessage(run, message); });
   if (!ActionRunner(m_job, *m_pSink, m_pEnv).PrepareTempDirectory()) {
     framework::ShowMessageBox(GetWindow(), kTempPathFailed, kErrorCaption,
                               framework::MessageIcon::Stop);
@@ -130,17 +129,18 @@ void CProcessingPage::OnSetActive() {
   m_bRunning = true;
   m_startTick = m_pEnv->TickCount();
   // A coarse timer may fire a little early, which would show each second one tick late.
-  m_nTimer = startTimer(kTimerPeriodMs, Qt::PreciseTimer);
-  m_nBarTimer = startTimer(kBarTimerPeriodMs);
+  m_pTimer = framework::StartTimer(kTimerPeriod, /*precise=*/true, [this] { OnTimer(); });
+  m_pBarTimer = framework::StartTimer(kBarTimerPeriod,
+                                      /*precise=*/false, [this] { OnBarTimer(); });
 }
 
 bool CProcessingPage::OnQueryCancel() {
   if (!m_bRunning) return true;
   // What the run posted before the press comes first: a run that has already ended shows
   // its results, and there is nothing left to stop.
-  QCoreApplication::sendPostedEvents(this, RunEvent::Type());
+  m_mailbox.DeliverNow();
   if (!m_bRunning) return false;
-  // The run goes on while the question is up; its end closes the question (OnRunEvent).
+  // The run goes on while the question is up; its end closes the question (OnRunMessage).
   const framework::MessageAnswer answer = framework::ShowMessageBox(
       GetWindow(), "Stop processing? The files will be left as they were.", "Zelcor Vantor",
       framework::MessageIcon::Question, framework::MessageButtons::YesNo);
@@ -149,7 +149,7 @@ bool CProcessingPage::OnQueryCancel() {
   // all, and are shown instead of closing the wizard on them.
   StopWorker();
   if (!m_job.completed) return true;
-  QCoreApplication::sendPostedEvents(this, RunEvent::Type());
+  m_mailbox.DeliverNow();
   return false;
 }
 
@@ -184,23 +184,9 @@ CArrowCheckStatic* CProcessingPage::GetMark(int slot) const {
   return slot >= 0 && slot < kSlotCount ? GetDlgItemAs<CArrowCheckStatic>(MarkId(slot)) : nullptr;
 }
 
-void CProcessingPage::customEvent(QEvent* event) {
-  if (event->type() == RunEvent::Type()) {
-    OnRunEvent(*static_cast<RunEvent*>(event));
-    return;
-  }
-  CHeaderPage::customEvent(event);
-}
-
-void CProcessingPage::timerEvent(QTimerEvent* event) {
-  if (event->timerId() == m_nTimer) OnTimer();
-  if (event->timerId() == m_nBarTimer) OnBarTimer();
-}
-
-void CProcessingPage::OnRunEvent(const RunEvent& event) {
+void CProcessingPage::OnRunMessage(int run, const RunnerMessage& message) {
   // A cancelled run still sends its last messages while the sheet closes.
-  if (event.run() != m_nRun || !m_bRunning) return;
-  const RunnerMessage& message = event.message();
+  if (run != m_nRun || !m_bRunning) return;
   switch (message.code) {
     case WMU_INFO:
     case WMU_INFO2: {
@@ -252,16 +238,14 @@ void CProcessingPage::EndRun(bool failed) {
 }
 
 void CProcessingPage::KillRunTimer() {
-  for (int* timer : {&m_nTimer, &m_nBarTimer}) {
-    if (*timer != 0) killTimer(*timer);
-    *timer = 0;
-  }
+  m_pTimer.reset();
+  m_pBarTimer.reset();
 }
 
 void CProcessingPage::StopWorker() {
   if (!m_pWorker) return;
   if (m_job.runPermission) m_job.runPermission->Reset();
-  m_pWorker->wait();
+  m_pWorker->Join();
   m_pWorker.reset();
   if (m_job.runPermission) m_job.runPermission->Set();
 }

@@ -3,30 +3,29 @@
 // time elapsed with the time left once it can be told.
 //
 // Each activation builds the ProcessingJob from the sheet's choices and starts one
-// worker thread on it; the worker's messages come back as RunEvents (run_worker.h).
+// worker thread on it; the worker's messages come back through the page's mailbox
+// (run_worker.h).
 // When the run ends the page hands its outcome to the sheet and moves the wizard to the
 // completion page by itself. User-interface thread only; the page object outlives every
 // worker it starts (its destructor stops and awaits a worker still running).
 #ifndef VANTOR_WIZARD_PROCESSING_PAGE_H_
 #define VANTOR_WIZARD_PROCESSING_PAGE_H_
 
-#include <QString>
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <string>
 
 #include "engine/job.h"
 #include "engine/platform/env.h"
+#include "wizard/framework/mailbox.h"
+#include "wizard/framework/thread.h"
+#include "wizard/framework/timer.h"
 #include "wizard/header_page.h"
-
-class QEvent;
-class QThread;
-class QTimerEvent;
 
 namespace vantor::wizard {
 
 class CArrowCheckStatic;
-class RunEvent;
 class RunSink;
 
 class CProcessingPage : public CHeaderPage {
@@ -89,12 +88,9 @@ class CProcessingPage : public CHeaderPage {
   // job's again). It must outlive its use.
   void SetFraction(const JobFraction* fraction) { m_pFraction = fraction; }
 
- protected:
-  void customEvent(QEvent* event) override;
-  void timerEvent(QTimerEvent* event) override;
-
  private:
-  void OnRunEvent(const RunEvent& event);
+  // A message of the worker of run `run`, on the user-interface thread.
+  void OnRunMessage(int run, const RunnerMessage& message);
   // The run ended (WMU_DONE or WMU_ERROR): the sheet gets its RunOutcome and the wizard
   // moves to the completion page.
   void EndRun(bool failed);
@@ -107,10 +103,11 @@ class CProcessingPage : public CHeaderPage {
   // The share of the job done, as the worker has got it (parts per million).
   std::uint32_t Fraction() const;
 
-  int m_nTimer = 0;     // the one-second timer while a run lasts
-  int m_nBarTimer = 0;  // the quarter-second one
+  std::unique_ptr<framework::Timer> m_pTimer;     // the one-second timer while a run lasts
+  std::unique_ptr<framework::Timer> m_pBarTimer;  // the quarter-second one
+  framework::Mailbox m_mailbox;                   // what the worker posts, to the page
   std::unique_ptr<RunSink> m_pSink;
-  std::unique_ptr<QThread> m_pWorker;
+  std::unique_ptr<framework::Thread> m_pWorker;
   int m_nRun = 0;  // numbers the runs, so that messages of an abandoned run are ignored
   bool m_bRunning = false;
   int m_nSlots = 0;  // slots handed out in the current run

@@ -414,7 +414,7 @@ TEST_F(HeldRunTest, CancelStopsTheRunAndLeavesTheDestinationAsItWas) {
 
   // The run's last messages, WMU_DONE among them, were posted before the worker ended;
   // delivered now, they must not move the closed sheet.
-  QCoreApplication::sendPostedEvents(&processing());
+  QCoreApplication::sendPostedEvents();
   EXPECT_EQ(ActiveId(), kProcessing);
   EXPECT_EQ(m_messages.size(), 1u);
 }

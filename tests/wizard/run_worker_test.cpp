@@ -8,6 +8,7 @@
 #include <QTest>
 #include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "engine/choices.h"
@@ -39,13 +40,10 @@ void ChattyThenFails(RunContext& run) {
 
 // The page's end: keeps what reaches it as a trace ("start 0", "info2 12", "done" ...),
 // each text line with the text the sink hands over.
-class Receiver final : public QObject {
+class Receiver final {
  public:
-  void customEvent(QEvent* event) override {
-    if (event->type() != RunEvent::Type()) return;
-    const auto& run = *static_cast<RunEvent*>(event);
-    EXPECT_EQ(run.run(), 7);
-    RunnerMessage shown = run.message();
+  void Receive(const RunnerMessage& message) {
+    RunnerMessage shown = message;
     if (shown.code == WMU_INFO || shown.code == WMU_INFO2) {
       ++textEvents;
       // An event finds no text when an earlier one of its kind took the newest.
@@ -63,7 +61,7 @@ class Receiver final : public QObject {
 
 class RunWorkerTest : public ::testing::Test {
  protected:
-  RunWorkerTest() : m_sink(&m_receiver, 7) {
+  RunWorkerTest() : m_sink(m_mailbox, [this](const RunnerMessage& m) { m_receiver.Receive(m); }) {
     m_receiver.sink = &m_sink;
     JobChoices choices;
     choices.filter = choices.include = true;
@@ -74,6 +72,7 @@ class RunWorkerTest : public ::testing::Test {
   }
 
   Receiver m_receiver;
+  framework::Mailbox m_mailbox;
   RunSink m_sink;
   ProcessingJob m_job;
   ActionSet m_actions;
@@ -81,10 +80,11 @@ class RunWorkerTest : public ::testing::Test {
 
 TEST_F(RunWorkerTest, AWorkerThatIsNeverListenedToLeavesOneEventPerMessageThatCounts) {
   m_actions.include = ChattyThenFails;
-  std::unique_ptr<QThread> worker = StartRunWorker(m_job, m_sink, Env::Default(), m_actions);
-  EXPECT_EQ(worker->stackSize(), 1u << 20);
-  ASSERT_TRUE(worker->wait(60000));
-  QCoreApplication::sendPostedEvents(&m_receiver);
+  std::unique_ptr<framework::Thread> worker =
+      StartRunWorker(m_job, m_sink, Env::Default(), m_actions);
+  EXPECT_EQ(worker->StackSize(), 1u << 20);
+  worker->Join();
+  m_mailbox.DeliverNow();
 
   // The first text event of each kind brings the newest text, even one of the next
   // action; the starts, ends and the error keep their order.
@@ -97,9 +97,10 @@ TEST_F(RunWorkerTest, AWorkerThatIsNeverListenedToLeavesOneEventPerMessageThatCo
 
 TEST_F(RunWorkerTest, TextsShownWhileTheWorkerPostsAreNeverOlderThanOnesShownBefore) {
   m_actions.include = Chatty;
-  std::unique_ptr<QThread> worker = StartRunWorker(m_job, m_sink, Env::Default(), m_actions);
+  std::unique_ptr<framework::Thread> worker =
+      StartRunWorker(m_job, m_sink, Env::Default(), m_actions);
   ASSERT_TRUE(QTest::qWaitFor([this] { return m_receiver.ended; }, 60000));
-  ASSERT_TRUE(worker->wait(60000));
+  worker->Join();
 
   std::vector<std::string> order;
   int lastCount = 0;
@@ -126,6 +127,42 @@ TEST_F(RunWorkerTest, TextsShownWhileTheWorkerPostsAreNeverOlderThanOnesShownBef
   };
   EXPECT_EQ(lastOf("info "), "info ");
   EXPECT_EQ(lastOf("info2 "), "info2 ");
+}
+
+// Letters come in the order posted, one per turn of the event loop: a letter that opens a
+// modal loop (a message box, say) still sees the next ones delivered inside it, and
+// DeliverNow does what waits at once. A mailbox destroyed with letters waiting drops them.
+TEST(MailboxTest, DeliversInOrderAlsoInsideALetterThatRunsTheEventLoop) {
+  std::vector<std::string> seen;
+  framework::Mailbox mailbox;
+  std::thread poster([&] {
+    mailbox.Post([&] {
+      seen.push_back("modal");
+      // The modal loop: turns of the event loop until the next letters have come.
+      EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() == 3; }, 10000));
+      seen.push_back("modal ends");
+    });
+    mailbox.Post([&] { seen.push_back("b"); });
+    mailbox.Post([&] { seen.push_back("c"); });
+  });
+  poster.join();
+  EXPECT_TRUE(QTest::qWaitFor([&] { return seen.size() == 4; }, 10000));
+  EXPECT_EQ(seen, (std::vector<std::string>{"modal", "b", "c", "modal ends"}));
+
+  mailbox.Post([&] { seen.push_back("d"); });
+  mailbox.Post([&] { seen.push_back("e"); });
+  mailbox.DeliverNow();
+  EXPECT_EQ(seen.size(), 6u);
+  EXPECT_EQ(seen.back(), "e");
+  QCoreApplication::processEvents();  // the wake-ups find nothing left
+  EXPECT_EQ(seen.size(), 6u);
+
+  {
+    framework::Mailbox dropped;
+    dropped.Post([&] { seen.push_back("never"); });
+  }
+  QCoreApplication::processEvents();
+  EXPECT_EQ(seen.size(), 6u);
 }
 
 }  // namespace

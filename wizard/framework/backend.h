@@ -3,6 +3,8 @@
 #ifndef VANTOR_WIZARD_FRAMEWORK_BACKEND_H_
 #define VANTOR_WIZARD_FRAMEWORK_BACKEND_H_
 
+#include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -18,6 +20,16 @@ void CloseMessageBoxes(NativeWindow owner);
 std::optional<std::string> GetOpenFileName(NativeWindow owner, const std::string& initialName,
                                            const std::string& startFolder);
 bool OpenLink(const std::string& address);
+
+// Wakes the user-interface thread: `onWake`, given to MakeWaker there, runs there once
+// for each Wake, called from any thread, as the event loop (a modal one too) comes to it.
+// A wake-up still on its way when the Waker is destroyed is dropped.
+class Waker {
+ public:
+  virtual ~Waker() = default;
+  virtual void Wake() = 0;
+};
+std::unique_ptr<Waker> MakeWaker(std::function<void()> onWake);
 
 }  // namespace vantor::framework::backend
 
