@@ -1,8 +1,8 @@
 #include "wizard/choose_items_page.h"
 
 #include "engine/texts.h"
-#include "wizard/decoration.h"
 #include "wizard/framework/dialog_hooks.h"
+#include "wizard/pictures.h"
 #include "wizard/sheet.h"
 
 namespace vantor::wizard {
@@ -60,8 +60,8 @@ const DialogTemplate& CChooseItemsPage::Template() {
 CChooseItemsPage::CChooseItemsPage() : CHeaderPage(Template()) {}
 
 void CChooseItemsPage::OnInitDialog() {
-  if (QWidget* picture = GetDlgItem(IDC_HEADER_PICTURE)) {
-    m_bmpHeader = MakeHeaderPicture(picture->size());
+  if (HasDlgItem(IDC_HEADER_PICTURE)) {
+    m_bmpHeader = HeaderPicture(GetDlgItemSize(IDC_HEADER_PICTURE));
   }
   CHeaderPage::OnInitDialog();
   CheckDlgButton(IDC_SINGLE_LIST, true);

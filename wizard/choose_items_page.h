@@ -4,8 +4,6 @@
 #ifndef VANTOR_WIZARD_CHOOSE_ITEMS_PAGE_H_
 #define VANTOR_WIZARD_CHOOSE_ITEMS_PAGE_H_
 
-#include <QPixmap>
-
 #include "wizard/header_page.h"
 
 namespace vantor::wizard {
@@ -40,7 +38,7 @@ class CChooseItemsPage : public CHeaderPage {
 
   // The header picture at the size of the header picture control; null until this page
   // has had a window.
-  const QPixmap& GetHeaderPicture() const { return m_bmpHeader; }
+  const framework::Picture& GetHeaderPicture() const { return m_bmpHeader; }
 
  private:
   void OnSingleListClicked();
@@ -51,7 +49,7 @@ class CChooseItemsPage : public CHeaderPage {
   // The six boxes disabled; their checks stay.
   void DisableActions();
 
-  QPixmap m_bmpHeader;
+  framework::Picture m_bmpHeader;
 };
 
 }  // namespace vantor::wizard

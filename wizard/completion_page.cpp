@@ -1,7 +1,5 @@
 #include "wizard/completion_page.h"
 
-#include <QPalette>
-
 #include "engine/duration.h"
 #include "engine/texts.h"
 #include "wizard/file_fields.h"
@@ -42,12 +40,8 @@ CCompletionPage::CCompletionPage() : CPanelPage(Template(), IDC_TITLE) {}
 
 void CCompletionPage::OnInitDialog() {
   CPanelPage::OnInitDialog();
-  CVantorSheet* sheet = CVantorSheet::Of(this);
-  QWidget* results = GetDlgItem(IDC_RESULTS);
-  if (sheet == nullptr || results == nullptr) return;
-  QPalette palette = results->palette();
-  palette.setBrush(QPalette::Base, sheet->m_brushWindow);
-  results->setPalette(palette);
+  if (CVantorSheet::Of(this) == nullptr) return;
+  SetDlgItemFill(IDC_RESULTS, framework::Fill::WindowColour);
   // Coming in by Tab or by the page's first focus, the text is neither selected nor
   // scrolled away; a click places the caret after this, where it was clicked.
   OnFocusIn(IDC_RESULTS, [this] { SetEditCaret(IDC_RESULTS, 0); });

@@ -2,6 +2,9 @@
 
 #include <QPainter>
 
+#include "wizard/framework/qt/picture.h"
+#include "wizard/pictures.h"
+
 namespace vantor::wizard {
 
 namespace {
@@ -39,6 +42,14 @@ QImage ComposeWatermark(const QImage& tile, const QImage& emblem, QSize size) {
     painter.drawImage(size.width() - emblem.width() - kEmblemMargin, kEmblemMargin, emblem);
   }
   return panel;
+}
+
+framework::Picture HeaderPicture(framework::Size size) {
+  return framework::qt::MakePicture(MakeHeaderPicture(QSize(size.width, size.height)));
+}
+
+framework::Picture Watermark(framework::Size size) {
+  return framework::qt::MakePicture(MakeWatermark(QSize(size.width, size.height)));
 }
 
 QIcon MakeAppIcon() {

@@ -1,7 +1,6 @@
-// The pictures that dress the wizard: the header picture at the right of the band on top
-// of most pages, the left panel of the welcome and completion pages, and the program's
-// icon. The pictures are compiled into the program; the functions may run on the
-// user-interface thread only (they make pixmaps).
+// The pictures that dress the wizard (pictures.h), as the toolkit's images, and the
+// program's icon. The pictures are compiled into the program; the functions may run on
+// the user-interface thread only (they make pixmaps).
 #ifndef VANTOR_WIZARD_DECORATION_H_
 #define VANTOR_WIZARD_DECORATION_H_
 

@@ -1,7 +1,5 @@
 #include "wizard/header_page.h"
 
-#include <QLabel>
-
 #include "wizard/choose_items_page.h"
 #include "wizard/sheet.h"
 
@@ -24,13 +22,13 @@ void CHeaderPage::AddHeader(framework::DialogTemplate* dialog, const Header& hea
 void CHeaderPage::OnInitDialog() {
   CVantorSheet* sheet = CVantorSheet::Of(this);
   if (sheet == nullptr) return;
-  if (QWidget* title = GetDlgItem(IDC_HEADER_TITLE)) title->setFont(sheet->m_fontTitle);
-  for (int id : {IDC_HEADER_BAND, IDC_HEADER_TITLE, IDC_HEADER_SUBTITLE}) {
-    sheet->CtlColorHeader(GetDlgItem(id));
-  }
-  if (auto* picture = GetDlgItemAs<QLabel>(IDC_HEADER_PICTURE)) {
-    picture->setPixmap(sheet->GetChooseItemsPage()->GetHeaderPicture());
-  }
+  SetDlgItemFont(IDC_HEADER_TITLE, CVantorSheet::kTitleFont);
+  // The band paints the window colour; the title and subtitle lie on it without a
+  // background of their own.
+  SetDlgItemFill(IDC_HEADER_BAND, framework::Fill::WindowColour);
+  SetDlgItemFill(IDC_HEADER_TITLE, framework::Fill::Transparent);
+  SetDlgItemFill(IDC_HEADER_SUBTITLE, framework::Fill::Transparent);
+  SetDlgItemPicture(IDC_HEADER_PICTURE, sheet->GetChooseItemsPage()->GetHeaderPicture());
 }
 
 }  // namespace vantor::wizard

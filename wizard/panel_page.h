@@ -3,8 +3,6 @@
 #ifndef VANTOR_WIZARD_PANEL_PAGE_H_
 #define VANTOR_WIZARD_PANEL_PAGE_H_
 
-#include <QPixmap>
-
 #include "wizard/framework/property_page.h"
 
 namespace vantor::wizard {
@@ -20,7 +18,7 @@ class CPanelPage : public framework::PropertyPage {
   void OnInitDialog() override;
 
  protected:
-  QPixmap m_bmpWatermark;  // made again with every window
+  framework::Picture m_bmpWatermark;  // made again with every window
 
  private:
   const int m_titleId;

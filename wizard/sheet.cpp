@@ -1,17 +1,10 @@
 #include "wizard/sheet.h"
 
-#include <QApplication>
-#include <QFile>
-#include <QFileInfo>
-#include <QPalette>
-
 #include "wizard/choose_items_page.h"
 #include "wizard/completion_page.h"
 #include "wizard/extract_page.h"
 #include "wizard/file_fields.h"
 #include "wizard/filter_page.h"
-#include "wizard/framework/dialog_builder.h"
-#include "wizard/framework/dialog_units.h"
 #include "wizard/include_page.h"
 #include "wizard/merge_page.h"
 #include "wizard/output_page.h"
@@ -25,10 +18,7 @@
 namespace vantor::wizard {
 
 CVantorSheet::CVantorSheet(QWidget* parent)
-    : PropertySheet(QStringLiteral("ZELCOR Vantor"), parent),
-      m_brushWindow(QApplication::palette().brush(QPalette::Base)),
-      m_fontBigTitle(framework::MakePixelFont(QStringLiteral("Verdana"), 12, true)),
-      m_fontTitle(framework::MakePixelFont(QStringLiteral("MS Shell Dlg"), 10, true)) {
+    : PropertySheet(QStringLiteral("ZELCOR Vantor"), parent) {
   m_pWelcomePage = std::make_unique<CWelcomePage>();
   AddPage(m_pWelcomePage.get());
   m_pChooseItemsPage = std::make_unique<CChooseItemsPage>();
@@ -87,20 +77,6 @@ void CVantorSheet::NoteFileName(const std::string& name) {
 std::string CVantorSheet::GetBrowseFolder(const std::string& name) const {
   const std::string folder = FolderOf(name);
   return folder.empty() ? m_strLastFolder : folder;
-}
-
-void CVantorSheet::CtlColorHeader(QWidget* control) const {
-  const int id = framework::ControlIdOf(control);
-  if (id != CHeaderPage::IDC_HEADER_BAND && id != CHeaderPage::IDC_HEADER_TITLE &&
-      id != CHeaderPage::IDC_HEADER_SUBTITLE) {
-    return;
-  }
-  QPalette palette = control->palette();
-  palette.setBrush(QPalette::Window, m_brushWindow);
-  control->setPalette(palette);
-  // Only the band paints the colour; the title and subtitle lie on it without a
-  // background of their own.
-  control->setAutoFillBackground(id == CHeaderPage::IDC_HEADER_BAND);
 }
 
 bool CVantorSheet::IsSingleListChecked() const {

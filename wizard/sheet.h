@@ -5,8 +5,6 @@
 #ifndef VANTOR_WIZARD_SHEET_H_
 #define VANTOR_WIZARD_SHEET_H_
 
-#include <QBrush>
-#include <QFont>
 #include <memory>
 #include <utility>
 
@@ -68,11 +66,6 @@ class CVantorSheet : public framework::PropertySheet {
   // removed the pages after the choose-actions page.
   void AddChosenPages();
 
-  // Gives a header page's band (1027), title (1025) and subtitle (1026) their colours:
-  // the band filled with the window colour, the two texts drawn on it. Other controls
-  // are left alone.
-  void CtlColorHeader(QWidget* control) const;
-
   // The choices on the choose-actions page, read from its boxes; false while that page
   // has no window. False from IsSingleListChecked means the merge job. The duplicates
   // box counts only while rearrange is checked and the rearrange page is on a sort (as
@@ -120,15 +113,15 @@ class CVantorSheet : public framework::PropertySheet {
   // last file named on any page; empty before the first.
   std::string GetBrowseFolder(const std::string& name) const;
 
-  const QBrush m_brushWindow;  // the window colour: white areas behind texts
-  const QFont m_fontBigTitle;  // titles of the welcome and completion pages
-  const QFont m_fontTitle;     // titles in the header band of the other pages
+  // Titles of the welcome and completion pages, and in the header band of the others.
+  static inline const framework::FontSpec kBigTitleFont{"Verdana", 12, true};
+  static inline const framework::FontSpec kTitleFont{"MS Shell Dlg", 10, true};
 
  private:
   RunOutcome m_lastOutcome;
   std::string m_strLastFolder;  // of the last file named, see NoteFileName
 
-  // Declared in the order they are made and after the fonts, so that they are
+  // Declared in the order they are made, so that they are
   // destroyed first, completion first and welcome last.
   std::unique_ptr<CWelcomePage> m_pWelcomePage;
   std::unique_ptr<CChooseItemsPage> m_pChooseItemsPage;

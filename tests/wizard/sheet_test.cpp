@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QLabel>
+#include <QPalette>
 #include <QPointer>
 #include <initializer_list>
 #include <vector>
@@ -14,6 +16,8 @@
 #include "wizard/completion_page.h"
 #include "wizard/framework/dialog_builder.h"
 #include "wizard/framework/dialog_hooks.h"
+#include "wizard/framework/dialog_units.h"
+#include "wizard/framework/qt/picture.h"
 #include "wizard/hyperlink.h"
 #include "wizard/single_list_page.h"
 #include "wizard/welcome_page.h"
@@ -23,6 +27,10 @@ namespace {
 
 using framework::PropertySheet;
 using Choose = CChooseItemsPage;
+
+QFont Font(const framework::FontSpec& font) {
+  return framework::MakePixelFont(QString::fromStdString(font.family), font.pixelHeight, font.bold);
+}
 
 class SheetTest : public test::WizardTest {
  protected:
@@ -222,7 +230,7 @@ TEST_F(SheetTest, GoingBackAndForwardAgainKeepsTheLaterPagesEntries) {
 
 TEST_F(SheetTest, HeaderPagesShowTheTitleOnAWhiteBandAndTheSharedPicture) {
   Next();
-  const QPixmap& shared = choose().GetHeaderPicture();
+  const QPixmap shared = framework::qt::PixmapOf(choose().GetHeaderPicture());
   ASSERT_FALSE(shared.isNull());
   EXPECT_EQ(shared.size(), choose().GetDlgItem(CHeaderPage::IDC_HEADER_PICTURE)->size());
 
@@ -232,9 +240,11 @@ TEST_F(SheetTest, HeaderPagesShowTheTitleOnAWhiteBandAndTheSharedPicture) {
     checked.push_back(page->GetTemplateId());
     QWidget* band = page->GetDlgItem(CHeaderPage::IDC_HEADER_BAND);
     EXPECT_TRUE(band->autoFillBackground());
-    EXPECT_EQ(band->palette().color(QPalette::Window), m_sheet->m_brushWindow.color());
+    EXPECT_EQ(band->palette().color(QPalette::Window),
+              QApplication::palette().color(QPalette::Base));
     EXPECT_FALSE(page->GetDlgItem(CHeaderPage::IDC_HEADER_SUBTITLE)->autoFillBackground());
-    EXPECT_EQ(page->GetDlgItem(CHeaderPage::IDC_HEADER_TITLE)->font(), m_sheet->m_fontTitle);
+    EXPECT_EQ(page->GetDlgItem(CHeaderPage::IDC_HEADER_TITLE)->font(),
+              Font(CVantorSheet::kTitleFont));
     const QPixmap picture = page->GetDlgItemAs<QLabel>(CHeaderPage::IDC_HEADER_PICTURE)->pixmap();
     EXPECT_EQ(picture.cacheKey(), shared.cacheKey());
   };
@@ -266,15 +276,16 @@ TEST_F(SheetTest, WelcomeAndCompletionShowTheBigTitleOnWhite) {
     SCOPED_TRACE(page->GetTemplateId());
     QWidget* area = page->GetDlgItem(CPanelPage::IDC_PANEL_AREA);
     EXPECT_TRUE(area->autoFillBackground());
-    EXPECT_EQ(area->palette().color(QPalette::Window), m_sheet->m_brushWindow.color());
+    EXPECT_EQ(area->palette().color(QPalette::Window),
+              QApplication::palette().color(QPalette::Base));
     EXPECT_FALSE(page->GetDlgItemAs<QLabel>(CPanelPage::IDC_PANEL)->pixmap().isNull());
   }
   EXPECT_EQ(m_sheet->GetWelcomePage()->GetDlgItem(CWelcomePage::IDC_TITLE)->font(),
-            m_sheet->m_fontBigTitle);
+            Font(CVantorSheet::kBigTitleFont));
   EXPECT_EQ(m_sheet->GetCompletionPage()->GetDlgItem(CCompletionPage::IDC_TITLE)->font(),
-            m_sheet->m_fontBigTitle);
+            Font(CVantorSheet::kBigTitleFont));
   QWidget* results = m_sheet->GetCompletionPage()->GetDlgItem(CCompletionPage::IDC_RESULTS);
-  EXPECT_EQ(results->palette().color(QPalette::Base), m_sheet->m_brushWindow.color())
+  EXPECT_EQ(results->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base))
       << "the results box stays white although it is read-only";
 
   auto* link =

@@ -1,11 +1,14 @@
 #include "wizard/framework/property_page.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
+#include <QApplication>
 #include <QButtonGroup>
 #include <QEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPalette>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTextCursor>
@@ -16,8 +19,10 @@
 
 #include "engine/choices.h"
 #include "wizard/framework/dialog_builder.h"
+#include "wizard/framework/dialog_units.h"
 #include "wizard/framework/file_drop.h"
 #include "wizard/framework/property_sheet.h"
+#include "wizard/framework/qt/picture.h"
 
 namespace vantor::framework {
 
@@ -234,6 +239,38 @@ void PropertyPage::ListSetCurSel(int id, int row) {
   }
   list->setCurrentRow(row);
   list->scrollToItem(list->item(row));
+}
+
+Size PropertyPage::GetDlgItemSize(int id) const {
+  const QWidget* control = GetDlgItem(id);
+  return control != nullptr ? Size{control->width(), control->height()} : Size{};
+}
+
+void PropertyPage::SetDlgItemFont(int id, const FontSpec& font) {
+  if (QWidget* control = GetDlgItem(id)) {
+    control->setFont(
+        MakePixelFont(QString::fromStdString(font.family), font.pixelHeight, font.bold));
+  }
+}
+
+void PropertyPage::SetDlgItemFill(int id, Fill fill) {
+  QWidget* control = GetDlgItem(id);
+  if (control == nullptr) return;
+  const QBrush window = QApplication::palette().brush(QPalette::Base);
+  QPalette palette = control->palette();
+  if (qobject_cast<QAbstractScrollArea*>(control) != nullptr) {
+    // An edit paints its own background: the base colour, which a read-only one keeps.
+    palette.setBrush(QPalette::Base, window);
+    control->setPalette(palette);
+    return;
+  }
+  palette.setBrush(QPalette::Window, window);
+  control->setPalette(palette);
+  control->setAutoFillBackground(fill == Fill::WindowColour);
+}
+
+void PropertyPage::SetDlgItemPicture(int id, const Picture& picture) {
+  if (auto* label = GetDlgItemAs<QLabel>(id)) label->setPixmap(qt::PixmapOf(picture));
 }
 
 void PropertyPage::SetProgressRange(int id, int low, int high) {

@@ -95,6 +95,14 @@ class PropertyPage : public QObject {
   int ListGetCurSel(int id) const;
   void ListSetCurSel(int id, int row);
 
+  // The control's size in pixels, as the page's window laid it out.
+  Size GetDlgItemSize(int id) const;
+  // How a control looks: its font, what it paints behind itself, the picture a picture
+  // control shows (an empty one shows none).
+  void SetDlgItemFont(int id, const FontSpec& font);
+  void SetDlgItemFill(int id, Fill fill);
+  void SetDlgItemPicture(int id, const Picture& picture);
+
   // A progress bar's range and position.
   void SetProgressRange(int id, int low, int high);
   void SetProgressPos(int id, int position);
