@@ -1,4 +1,8 @@
-# The custom controls, included by wizard/CMakeLists.txt.
+# The custom controls, included by wizard/CMakeLists.txt: their rules in standard C++,
+# shared by every toolkit, and their Qt widgets.
+list(APPEND VANTOR_CONTROL_CORE_SOURCES
+  arrow_check_pixels.cpp
+)
 list(APPEND VANTOR_CONTROL_SOURCES
   arrow_check_static.cpp
   decoration.cpp
