@@ -2,6 +2,7 @@
 # shared by every toolkit, and their Qt widgets.
 list(APPEND VANTOR_CONTROL_CORE_SOURCES
   arrow_check_pixels.cpp
+  hyperlink_state.cpp
 )
 list(APPEND VANTOR_CONTROL_SOURCES
   arrow_check_static.cpp
