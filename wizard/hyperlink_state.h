@@ -25,8 +25,9 @@ struct LinkRequests {
   bool takeFocus = false;
   // Open the address, then report OnOpened or OnOpenFailed.
   bool open = false;
-  // Sound the warning beep, then show OpenErrorMessage in a box with the exclamation
-  // icon, owned by the control's window, until it is closed.
+  // Sound the warning beep, then show OpenErrorMessage(code) for the failure's code
+  // (kNoAssociation when the toolkit cannot tell) in a box with the exclamation icon and
+  // the program's name as its caption, owned by the control's window, until it is closed.
   bool beep = false;
   bool showError = false;
   // Draw the text again, in TextColour().
