@@ -1,7 +1,7 @@
 // The small square mark beside each action on the processing page: nothing while the
 // action waits, a solid arrow while it runs, a check mark once it is done. The marks are
 // drawn pixel by pixel with one-pixel black lines, so they look the same at every size
-// the page gives them. User-interface thread only.
+// the page gives them, and in every toolkit. User-interface thread only.
 #ifndef VANTOR_WIZARD_ARROW_CHECK_STATIC_H_
 #define VANTOR_WIZARD_ARROW_CHECK_STATIC_H_
 
@@ -29,9 +29,10 @@ class CArrowCheckStatic : public QWidget {
   virtual bool IsChecked() const;
   virtual bool IsArrow() const;
 
-  // The marks, drawn on `painter` over the control's whole rectangle. The arrow is a solid
-  // triangle pointing right, trunc(0.3125 h) pixels wide and twice that less one high,
-  // centred; the check is a short and a long stroke, trunc(2.5 h / 11) pixels thick.
+  // The marks, drawn on `painter` over the control's whole rectangle: the black pixels of
+  // ArrowPixels and CheckPixels (arrow_check_pixels.h). The arrow is a solid triangle
+  // pointing right, trunc(0.3125 h) pixels wide and twice that less one high, centred;
+  // the check is a short and a long stroke, trunc(2.5 h / 11) pixels thick.
   virtual void DrawArrow(QPainter& painter);
   virtual void DrawCheck(QPainter& painter);
 

@@ -17,40 +17,6 @@ namespace {
 
 constexpr char kCaption[] = "Zelcor Vantor";
 
-// What the shell answers when no program opens the address; every failure to open a
-// link is told with this code.
-constexpr int kNoAssociation = 31;
-
-struct OpenError {
-  int code;
-  const char* text;
-};
-
-constexpr OpenError kOpenErrors[] = {
-    {0, "The operating system is out\nof memory or resources."},
-    {2, "The specified file was not found."},
-    {3, "The specified path was not found."},
-    {5, "The operating system denied\naccess to the specified file."},
-    {8, "There was not enough memory to complete the operation."},
-    {11, "The .EXE file is invalid\n(non-Win32 .EXE or error in .EXE image)."},
-    {26, "A sharing violation occurred. "},
-    {27, "The filename association is\nincomplete or invalid."},
-    {28, "The DDE transaction could not\nbe completed because the request timed out."},
-    {29, "The DDE transaction failed."},
-    {30,
-     "The DDE transaction could not\nbe completed because other DDE transactions\nwere being "
-     "processed."},
-    {31, "There is no application associated\nwith the given filename extension."},
-    {32, "The specified dynamic-link library was not found."},
-};
-
-QString OpenErrorText(int code) {
-  for (const OpenError& error : kOpenErrors) {
-    if (error.code == code) return QString::fromLatin1(error.text);
-  }
-  return QStringLiteral("Unknown Error (%1) occurred.").arg(code);
-}
-
 }  // namespace
 
 CHyperLink::CHyperLink(QWidget* parent) : QLabel(parent) {
@@ -72,54 +38,36 @@ void CHyperLink::SetLinkTarget(const QString& target) {
 }
 
 void CHyperLink::OpenLinkTarget() {
-  if (framework::OpenLink(m_strTarget.toStdString())) {
-    m_bVisited = true;
-    Invalidate();
-  } else {
-    QApplication::beep();
-    ShowOpenError(kNoAssociation);
-  }
+  const bool opened = framework::OpenLink(m_strTarget.toStdString());
+  Do(opened ? m_state.OnOpened() : m_state.OnOpenFailed());
 }
 
 void CHyperLink::FitWindowToText() {
-  if (!(m_dwLinkFlags & LinkFitToText)) return;
+  if (!(m_state.Flags() & LinkFitToText)) return;
   const QSize textSize = QFontMetrics(m_fontLink).size(0, text());
-  QRect rc = geometry();
+  const QRect rc = geometry();
   const Qt::Alignment align = alignment();
-
-  if (align & Qt::AlignVCenter) rc.moveTop(rc.top() + (rc.height() - textSize.height()) / 2);
-  rc.setHeight(textSize.height());
-
-  if (align & Qt::AlignHCenter) {
-    rc.moveLeft(rc.left() + (rc.width() - textSize.width()) / 2);
-  } else if (align & Qt::AlignRight) {
-    rc.moveLeft(rc.left() + rc.width() - textSize.width());
-  }
-  rc.setWidth(textSize.width());
-
+  const LinkHAlign hAlign = align & Qt::AlignHCenter ? LinkHAlign::Centre
+                            : align & Qt::AlignRight ? LinkHAlign::Right
+                                                     : LinkHAlign::Left;
+  const LinkVAlign vAlign = align & Qt::AlignVCenter ? LinkVAlign::Centre : LinkVAlign::Top;
   // The frame and margins stay around the text.
   const QSize borders = size() - contentsRect().size() + QSize(2 * margin(), 2 * margin());
-  rc.setSize(rc.size() + borders);
-  setGeometry(rc);
+  const LinkRect fitted = FitToText({rc.left(), rc.top(), rc.width(), rc.height()},
+                                    {textSize.width(), textSize.height()},
+                                    {borders.width(), borders.height()}, hAlign, vAlign);
+  setGeometry(fitted.left, fitted.top, fitted.width, fitted.height);
   update();
 }
 
 void CHyperLink::ShowOpenError(int code) {
-  framework::ShowMessageBox(framework::qt::Native(window()),
-                            "Can't open link:\n\n" + OpenErrorText(code).toStdString(), kCaption,
+  framework::ShowMessageBox(framework::qt::Native(window()), OpenErrorMessage(code), kCaption,
                             framework::MessageIcon::Exclamation);
 }
 
-void CHyperLink::SetLinkFlags(std::uint32_t flags) {
-  m_dwLinkFlags = flags;
-  Invalidate();
-}
+void CHyperLink::SetLinkFlags(std::uint32_t flags) { Do(m_state.SetFlags(flags)); }
 
-QColor CHyperLink::TextColour() const {
-  if (m_bHot && (m_dwLinkFlags & LinkHoverColour)) return QColor(HoverColour);
-  if (m_bArmed && !(m_dwLinkFlags & LinkNoActiveColour)) return QColor(ActiveColour);
-  return QColor(m_bVisited ? VisitedColour : LinkColour);
-}
+QColor CHyperLink::TextColour() const { return QColor(QtRgb(m_state.TextColour())); }
 
 // The page has given the control its text and maybe its address by the time it is
 // polished, just before it is first shown.
@@ -135,12 +83,21 @@ void CHyperLink::SetUp() {
   if (text().isEmpty()) setText(m_strTarget);
 
   m_fontLink = font();
-  m_fontLink.setUnderline(m_dwLinkFlags & LinkUnderline);
+  m_fontLink.setUnderline(m_state.Flags() & LinkUnderline);
   setFont(m_fontLink);
   FitWindowToText();
 
-  if (!(m_dwLinkFlags & LinkNoHandCursor)) setCursor(Qt::PointingHandCursor);
+  if (!(m_state.Flags() & LinkNoHandCursor)) setCursor(Qt::PointingHandCursor);
   setToolTip(m_strTarget);
+}
+
+void CHyperLink::Do(const LinkRequests& requests) {
+  if (requests.takeFocus) setFocus(Qt::MouseFocusReason);
+  if (requests.open) OpenLinkTarget();
+  if (requests.beep) QApplication::beep();
+  // The desktop does not say why an address could not be opened.
+  if (requests.showError) ShowOpenError(kNoAssociation);
+  if (requests.repaint) Invalidate();
 }
 
 void CHyperLink::Invalidate() {
@@ -153,23 +110,17 @@ void CHyperLink::Invalidate() {
 }
 
 void CHyperLink::enterEvent(QEnterEvent* event) {
-  m_bHot = true;
-  Invalidate();
+  Do(m_state.OnMouseEnter());
   QLabel::enterEvent(event);
 }
 
 void CHyperLink::leaveEvent(QEvent* event) {
-  m_bHot = false;
-  Invalidate();
+  Do(m_state.OnMouseLeave());
   QLabel::leaveEvent(event);
 }
 
-// Losing the focus also ends the hover; the next move over the link brings it back.
 void CHyperLink::mouseMoveEvent(QMouseEvent* event) {
-  if (!m_bHot && rect().contains(event->position().toPoint())) {
-    m_bHot = true;
-    Invalidate();
-  }
+  Do(m_state.OnMouseMove(rect().contains(event->position().toPoint())));
   QLabel::mouseMoveEvent(event);
 }
 
@@ -179,10 +130,7 @@ void CHyperLink::mousePressEvent(QMouseEvent* event) {
     return;
   }
   event->accept();
-  if (m_dwLinkFlags & LinkFocusOnClick) setFocus(Qt::MouseFocusReason);
-  if (m_dwLinkFlags & LinkOpenOnPress) OpenLinkTarget();
-  m_bArmed = true;
-  Invalidate();
+  Do(m_state.OnLeftButtonDown());
 }
 
 void CHyperLink::mouseReleaseEvent(QMouseEvent* event) {
@@ -191,10 +139,7 @@ void CHyperLink::mouseReleaseEvent(QMouseEvent* event) {
     return;
   }
   event->accept();
-  // Letting go outside the link is how a press is taken back.
-  if (m_bArmed && !(m_dwLinkFlags & LinkOpenOnPress) &&
-      rect().contains(event->position().toPoint()))
-    OpenLinkTarget();
+  Do(m_state.OnLeftButtonUp(rect().contains(event->position().toPoint())));
 }
 
 void CHyperLink::keyPressEvent(QKeyEvent* event) {
@@ -203,20 +148,16 @@ void CHyperLink::keyPressEvent(QKeyEvent* event) {
     return;
   }
   event->accept();
-  // Holding the bar down opens the address once, not once per repeat.
-  if (!event->isAutoRepeat()) OpenLinkTarget();
+  Do(m_state.OnSpaceDown(event->isAutoRepeat()));
 }
 
 void CHyperLink::focusInEvent(QFocusEvent* event) {
-  m_bArmed = true;
-  Invalidate();
+  Do(m_state.OnFocusIn());
   QLabel::focusInEvent(event);
 }
 
 void CHyperLink::focusOutEvent(QFocusEvent* event) {
-  m_bHot = false;
-  m_bArmed = false;
-  Invalidate();
+  Do(m_state.OnFocusOut());
   QLabel::focusOutEvent(event);
 }
 

@@ -8,6 +8,9 @@
 // first shown: an empty address takes the text and an empty text the address, the font
 // becomes the link font (underlined by default), the control shrinks to its text, and the
 // pointing hand becomes its cursor.
+//
+// What the link is in, its colours and what each event does are HyperLinkState's
+// (hyperlink_state.h), which every toolkit's link shares; this is its Qt widget.
 #ifndef VANTOR_WIZARD_HYPERLINK_H_
 #define VANTOR_WIZARD_HYPERLINK_H_
 
@@ -17,29 +20,33 @@
 #include <QString>
 #include <cstdint>
 
+#include "wizard/hyperlink_state.h"
+
 namespace vantor::wizard {
+
+// A colour of the shared link state as Qt's.
+constexpr QRgb QtRgb(Rgb colour) { return qRgb(colour.red, colour.green, colour.blue); }
 
 class CHyperLink : public QLabel {
   Q_OBJECT
 
  public:
-  // Option bits of `LinkFlags`.
+  // Option bits of `LinkFlags`, described at HyperLinkState.
   enum : std::uint32_t {
-    LinkUnderline = 0x01,       // the link font is underlined
-    LinkHoverColour = 0x02,     // HoverColour while the mouse is over the link
-    LinkFitToText = 0x04,       // the control is resized to its text
-    LinkOpenOnPress = 0x08,     // opens when the left button goes down, not when it comes up
-    LinkFocusOnClick = 0x10,    // a left-button press gives the link the focus
-    LinkNoHandCursor = 0x20,    // the control keeps the ordinary cursor
-    LinkNoActiveColour = 0x40,  // ActiveColour is never used
+    LinkUnderline = HyperLinkState::LinkUnderline,
+    LinkHoverColour = HyperLinkState::LinkHoverColour,
+    LinkFitToText = HyperLinkState::LinkFitToText,
+    LinkOpenOnPress = HyperLinkState::LinkOpenOnPress,
+    LinkFocusOnClick = HyperLinkState::LinkFocusOnClick,
+    LinkNoHandCursor = HyperLinkState::LinkNoHandCursor,
+    LinkNoActiveColour = HyperLinkState::LinkNoActiveColour,
   };
-  static constexpr std::uint32_t DefaultLinkFlags =
-      LinkUnderline | LinkFitToText | LinkFocusOnClick;
+  static constexpr std::uint32_t DefaultLinkFlags = HyperLinkState::DefaultLinkFlags;
 
-  static constexpr QRgb LinkColour = qRgb(0, 0, 255);       // not yet visited
-  static constexpr QRgb ActiveColour = qRgb(0, 128, 128);   // armed
-  static constexpr QRgb VisitedColour = qRgb(128, 0, 128);  // visited
-  static constexpr QRgb HoverColour = qRgb(255, 0, 0);      // under the mouse
+  static constexpr QRgb LinkColour = QtRgb(HyperLinkState::LinkColour);
+  static constexpr QRgb ActiveColour = QtRgb(HyperLinkState::ActiveColour);
+  static constexpr QRgb VisitedColour = QtRgb(HyperLinkState::VisitedColour);
+  static constexpr QRgb HoverColour = QtRgb(HyperLinkState::HoverColour);
 
   explicit CHyperLink(QWidget* parent = nullptr);
 
@@ -64,14 +71,14 @@ class CHyperLink : public QLabel {
   // icon, and returns when it is closed.
   void ShowOpenError(int code);
 
-  std::uint32_t LinkFlags() const { return m_dwLinkFlags; }
+  std::uint32_t LinkFlags() const { return m_state.Flags(); }
   // The colour flags take effect at once; underline, fitting and cursor are settled when
   // the control is first shown, so set those before.
   void SetLinkFlags(std::uint32_t flags);
 
-  bool IsArmed() const { return m_bArmed; }
-  bool IsHot() const { return m_bHot; }
-  bool IsVisited() const { return m_bVisited; }
+  bool IsArmed() const { return m_state.IsArmed(); }
+  bool IsHot() const { return m_state.IsHot(); }
+  bool IsVisited() const { return m_state.IsVisited(); }
   // The colour the text is drawn in now.
   QColor TextColour() const;
 
@@ -88,13 +95,12 @@ class CHyperLink : public QLabel {
 
  private:
   void SetUp();
+  // Does what the state asks after an event, in the order LinkRequests gives.
+  void Do(const LinkRequests& requests);
   // Takes the colour of the current state and schedules a repaint.
   void Invalidate();
 
-  bool m_bArmed = false;    // has the focus, or the left button went down on it
-  bool m_bHot = false;      // the mouse is over it
-  bool m_bVisited = false;  // opened at least once
-  std::uint32_t m_dwLinkFlags = DefaultLinkFlags;
+  HyperLinkState m_state;
   QString m_strTarget;
   QFont m_fontLink;
   bool m_bSetUp = false;
