@@ -7,27 +7,24 @@
 
 #include <QWidget>
 
+#include "wizard/controls.h"
+
 class QPainter;
 
 namespace vantor::wizard {
 
-class CArrowCheckStatic : public QWidget {
+class CArrowCheckStatic : public QWidget, public ArrowCheck {
   Q_OBJECT
 
  public:
-  enum { StateEmpty = 0, StateArrow = 1, StateCheck = 2 };
-
   explicit CArrowCheckStatic(QWidget* parent = nullptr);
 
   // The factory the page templates use for this kind of control.
   static QWidget* Create(QWidget* parent);
 
-  // Stores the state; any value other than StateArrow and StateCheck shows nothing.
-  // With `redraw` the control is repainted before the call returns (when it is visible),
-  // so the new mark is on screen even while the event loop is busy.
-  virtual void SetState(int nState, bool redraw);
-  virtual bool IsChecked() const;
-  virtual bool IsArrow() const;
+  void SetState(int nState, bool redraw) override;
+  bool IsChecked() const override;
+  bool IsArrow() const override;
 
   // The marks, drawn on `painter` over the control's whole rectangle: the black pixels of
   // ArrowPixels and CheckPixels (arrow_check_pixels.h). The arrow is a solid triangle

@@ -6,6 +6,7 @@ list(APPEND VANTOR_CONTROL_CORE_SOURCES
 )
 list(APPEND VANTOR_CONTROL_SOURCES
   arrow_check_static.cpp
+  controls_qt.cpp
   decoration.cpp
   hyperlink.cpp
 )

@@ -20,6 +20,7 @@
 #include <QString>
 #include <cstdint>
 
+#include "wizard/controls.h"
 #include "wizard/hyperlink_state.h"
 
 namespace vantor::wizard {
@@ -27,7 +28,7 @@ namespace vantor::wizard {
 // A colour of the shared link state as Qt's.
 constexpr QRgb QtRgb(Rgb colour) { return qRgb(colour.red, colour.green, colour.blue); }
 
-class CHyperLink : public QLabel {
+class CHyperLink : public QLabel, public LinkControl {
   Q_OBJECT
 
  public:
@@ -56,6 +57,9 @@ class CHyperLink : public QLabel {
   // Sets the address to open; the visible text stays. Once the control has been set up,
   // it is fitted to its text again, and the tooltip shows the new address at once.
   void SetLinkTarget(const QString& target);
+  void SetLinkTarget(const std::string& target) override {
+    SetLinkTarget(QString::fromStdString(target));
+  }
   const QString& LinkTarget() const { return m_strTarget; }
 
   // Opens the address with the desktop's browser. The link becomes visited; when nothing

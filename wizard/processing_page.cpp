@@ -10,8 +10,8 @@
 #include "engine/progress.h"
 #include "engine/runner.h"
 #include "engine/texts.h"
-#include "wizard/arrow_check_static.h"
 #include "wizard/completion_page.h"
+#include "wizard/controls.h"
 #include "wizard/file_fields.h"
 #include "wizard/framework/dialog_hooks.h"
 #include "wizard/framework/utf8.h"
@@ -33,22 +33,22 @@ const DialogTemplate& CProcessingPage::Template() {
     // clang-format off
     dialog.controls.insert(dialog.controls.end(), {
         {IDC_FIRST_MARK + 0, ControlKind::Custom, {28, 48, 10, 10},
-          "l1", 0, &CArrowCheckStatic::Create},
+          "l1", 0, kArrowCheckClass},
         {IDC_FIRST_LABEL + 0, ControlKind::Static, {38, 48, 113, 8}, "action1", kEndEllipsis},
         {IDC_FIRST_MARK + 2, ControlKind::Custom, {28, 65, 10, 10},
-          "l2", 0, &CArrowCheckStatic::Create},
+          "l2", 0, kArrowCheckClass},
         {IDC_FIRST_LABEL + 2, ControlKind::Static, {38, 65, 113, 8}, "action2", kEndEllipsis},
         {IDC_FIRST_MARK + 4, ControlKind::Custom, {28, 82, 10, 10},
-          "l3", 0, &CArrowCheckStatic::Create},
+          "l3", 0, kArrowCheckClass},
         {IDC_FIRST_LABEL + 4, ControlKind::Static, {38, 82, 113, 8}, "action3", kEndEllipsis},
         {IDC_FIRST_MARK + 6, ControlKind::Custom, {157, 48, 10, 10},
-          "l4", 0, &CArrowCheckStatic::Create},
+          "l4", 0, kArrowCheckClass},
         {IDC_FIRST_LABEL + 6, ControlKind::Static, {167, 48, 113, 8}, "action4", kEndEllipsis},
         {IDC_FIRST_MARK + 8, ControlKind::Custom, {157, 65, 10, 10},
-          "l5", 0, &CArrowCheckStatic::Create},
+          "l5", 0, kArrowCheckClass},
         {IDC_FIRST_LABEL + 8, ControlKind::Static, {167, 65, 113, 8}, "action5", kEndEllipsis},
         {IDC_FIRST_MARK + 10, ControlKind::Custom, {157, 82, 10, 10},
-          "l6", 0, &CArrowCheckStatic::Create},
+          "l6", 0, kArrowCheckClass},
         {IDC_FIRST_LABEL + 10, ControlKind::Static, {167, 82, 113, 8}, "action6", kEndEllipsis},
         {IDC_INFO2, ControlKind::Static, {28, 118, 253, 8}, "Info2"},
         {IDC_INFO, ControlKind::Static, {28, 133, 253, 8}, "Info", kWordEllipsis},
@@ -99,8 +99,8 @@ void CProcessingPage::OnSetActive() {
   SetDlgItemText(IDC_INFO2, "");
   SetDlgItemText(IDC_ELAPSED, FormatElapsed(0));
   for (int slot = 0; slot < kSlotCount; ++slot) {
-    if (CArrowCheckStatic* mark = GetMark(slot)) {
-      mark->SetState(CArrowCheckStatic::StateEmpty, true);
+    if (ArrowCheck* mark = GetMark(slot)) {
+      mark->SetState(ArrowCheck::StateEmpty, true);
     }
     SetDlgItemText(LabelId(slot), "");
   }
@@ -180,8 +180,9 @@ void CProcessingPage::OnBarTimer() {
   if (shown > GetProgressPos(IDC_PROGRESS)) SetProgressPos(IDC_PROGRESS, shown);
 }
 
-CArrowCheckStatic* CProcessingPage::GetMark(int slot) const {
-  return slot >= 0 && slot < kSlotCount ? GetDlgItemAs<CArrowCheckStatic>(MarkId(slot)) : nullptr;
+ArrowCheck* CProcessingPage::GetMark(int slot) const {
+  if (slot < 0 || slot >= kSlotCount) return nullptr;
+  return dynamic_cast<ArrowCheck*>(GetCustomControl(MarkId(slot)));
 }
 
 void CProcessingPage::OnRunMessage(int run, const RunnerMessage& message) {
@@ -198,10 +199,10 @@ void CProcessingPage::OnRunMessage(int run, const RunnerMessage& message) {
     }
     case WMU_ACTION_START:
     case WMU_ACTION_END:
-      if (CArrowCheckStatic* mark = GetMark(message.slot)) {
-        mark->SetState(message.code == WMU_ACTION_START ? CArrowCheckStatic::StateArrow
-                                                        : CArrowCheckStatic::StateCheck,
-                       true);
+      if (ArrowCheck* mark = GetMark(message.slot)) {
+        mark->SetState(
+            message.code == WMU_ACTION_START ? ArrowCheck::StateArrow : ArrowCheck::StateCheck,
+            true);
       }
       break;
     case WMU_DONE:

@@ -25,7 +25,7 @@
 
 namespace vantor::wizard {
 
-class CArrowCheckStatic;
+class ArrowCheck;
 class RunSink;
 
 class CProcessingPage : public CHeaderPage {
@@ -72,7 +72,7 @@ class CProcessingPage : public CHeaderPage {
   static constexpr int kBarRange = 1000;
 
   // The mark of `slot` (0 to 5), or nullptr while the page has no window.
-  CArrowCheckStatic* GetMark(int slot) const;
+  ArrowCheck* GetMark(int slot) const;
   // The job of the current or last run. Not to be read while a run lasts.
   const ProcessingJob& GetJob() const { return m_job; }
   // True from the start of a run until its end was handled or it was cancelled.

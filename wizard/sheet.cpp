@@ -2,6 +2,7 @@
 
 #include "wizard/choose_items_page.h"
 #include "wizard/completion_page.h"
+#include "wizard/controls.h"
 #include "wizard/extract_page.h"
 #include "wizard/file_fields.h"
 #include "wizard/filter_page.h"
@@ -19,6 +20,7 @@ namespace vantor::wizard {
 
 CVantorSheet::CVantorSheet(QWidget* parent)
     : PropertySheet(QStringLiteral("ZELCOR Vantor"), parent) {
+  RegisterControlClasses();
   m_pWelcomePage = std::make_unique<CWelcomePage>();
   AddPage(m_pWelcomePage.get());
   m_pChooseItemsPage = std::make_unique<CChooseItemsPage>();

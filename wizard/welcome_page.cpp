@@ -1,7 +1,7 @@
 #include "wizard/welcome_page.h"
 
+#include "wizard/controls.h"
 #include "wizard/framework/property_sheet.h"
-#include "wizard/hyperlink.h"
 #include "wizard/sheet.h"
 
 namespace vantor::wizard {
@@ -24,7 +24,7 @@ const DialogTemplate& CWelcomePage::Template() {
           {IDC_LINK_LEAD, ControlKind::Static, {115, 160, 111, 8},
             "To see other good programs, visit "},
           {IDC_LINK, ControlKind::Custom, {227, 160, 53, 8},
-            "www.example.com", 0, &CHyperLink::Create},
+            "www.example.com", 0, kHyperLinkClass},
       }};
   // clang-format on
   return kTemplate;
@@ -34,8 +34,8 @@ CWelcomePage::CWelcomePage() : CPanelPage(Template(), IDC_TITLE) {}
 
 void CWelcomePage::OnInitDialog() {
   CPanelPage::OnInitDialog();
-  if (auto* link = dynamic_cast<CHyperLink*>(GetDlgItem(IDC_LINK))) {
-    link->SetLinkTarget(QString::fromLatin1(kMakerAddress));
+  if (auto* link = dynamic_cast<LinkControl*>(GetCustomControl(IDC_LINK))) {
+    link->SetLinkTarget(kMakerAddress);
   }
 }
 

@@ -55,7 +55,7 @@ TEST(PageTemplatesTest, EveryControlLiesInsideItsPageAndHasItsOwnId) {
       EXPECT_GE(control.rect.y, 0);
       EXPECT_LE(control.rect.x + control.rect.width, page->width);
       EXPECT_LE(control.rect.y + control.rect.height, page->height);
-      EXPECT_EQ(control.kind == ControlKind::Custom, control.factory != nullptr);
+      EXPECT_EQ(control.kind == ControlKind::Custom, control.customClass != nullptr);
     }
   }
 }

@@ -265,7 +265,7 @@ class WizardTest : public ::testing::Test {
   std::string Marks() {
     std::string marks;
     for (int slot = 0; slot < CProcessingPage::kSlotCount; ++slot) {
-      const CArrowCheckStatic* mark = processing().GetMark(slot);
+      const ArrowCheck* mark = processing().GetMark(slot);
       marks += mark == nullptr ? '?' : mark->IsArrow() ? '>' : mark->IsChecked() ? 'v' : '.';
     }
     return marks;

@@ -14,6 +14,8 @@
 #include <QStyle>
 #include <QVariant>
 #include <algorithm>
+#include <map>
+#include <string>
 #include <vector>
 
 #include "wizard/framework/dialog_units.h"
@@ -21,6 +23,12 @@
 namespace vantor::framework {
 
 namespace {
+
+// The makers of custom controls by class name. User-interface thread.
+std::map<std::string, ControlMaker, std::less<>>& CustomMakers() {
+  static std::map<std::string, ControlMaker, std::less<>> makers;
+  return makers;
+}
 
 constexpr char kIdProperty[] = "controlId";
 
@@ -156,7 +164,10 @@ QWidget* MakeControl(const ControlTemplate& control, QWidget* parent) {
     case ControlKind::ProgressBar:
       return MakeProgressBar(parent);
     case ControlKind::Custom: {
-      QWidget* widget = control.factory(parent);
+      // A class nobody registered is a blank area of its size.
+      const auto maker = control.customClass != nullptr ? CustomMakers().find(control.customClass)
+                                                        : CustomMakers().end();
+      QWidget* widget = maker != CustomMakers().end() ? maker->second(parent) : new QWidget(parent);
       if (auto* label = qobject_cast<QLabel*>(widget)) {
         label->setText(text);
       } else {
@@ -317,6 +328,10 @@ void BuildDialog(const DialogTemplate& dialogTemplate, QWidget* window) {
   // Panels lie under everything; transparent controls are drawn over their siblings.
   for (QWidget* panel : panels) panel->lower();
   for (QWidget* overlay : overlays) overlay->raise();
+}
+
+void RegisterCustomControl(std::string_view className, ControlMaker make) {
+  CustomMakers().insert_or_assign(std::string(className), make);
 }
 
 QWidget* FindControl(const QWidget* window, int id) {

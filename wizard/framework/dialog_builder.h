@@ -2,6 +2,8 @@
 #ifndef VANTOR_WIZARD_FRAMEWORK_DIALOG_BUILDER_H_
 #define VANTOR_WIZARD_FRAMEWORK_DIALOG_BUILDER_H_
 
+#include <string_view>
+
 #include "wizard/framework/dialog_template.h"
 
 class QWidget;
@@ -15,6 +17,13 @@ namespace vantor::framework {
 // one of its buttons is one stop for Tab, at its checked button, and the arrow keys move
 // the check within it. `window` owns everything created.
 void BuildDialog(const DialogTemplate& dialogTemplate, QWidget* window);
+
+// Makes a control of ControlKind::Custom as a child of `parent`; the builder then places
+// and tags it.
+using ControlMaker = QWidget* (*)(QWidget* parent);
+// The maker of the custom controls of window class `className`; a later one for the
+// same name takes its place.
+void RegisterCustomControl(std::string_view className, ControlMaker make);
 
 // The control of `window` tagged `id` (the first of them, for kNoId), or nullptr.
 QWidget* FindControl(const QWidget* window, int id);

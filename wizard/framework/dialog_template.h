@@ -7,8 +7,6 @@
 #include <cstdint>
 #include <vector>
 
-class QWidget;
-
 namespace vantor::framework {
 
 // The id of a control that nobody looks up (a plain label).
@@ -23,7 +21,7 @@ enum class ControlKind {
   RadioButton,  // automatic: a click checks it and unchecks the others of its group
   ListBox,      // single selection, not sorted
   ProgressBar,
-  Custom,  // made by the control's factory
+  Custom,  // a control of the window class the template names
 };
 
 // Style bits of a control.
@@ -53,16 +51,13 @@ struct DialogRect {
   int height = 0;
 };
 
-// Makes a custom control as a child of `parent`; the builder then places and tags it.
-using ControlFactory = QWidget* (*)(QWidget* parent);
-
 struct ControlTemplate {
   int id = kNoId;
   ControlKind kind = ControlKind::Static;
   DialogRect rect;
   const char* text = "";  // UTF-8; "&" marks a button's mnemonic
   std::uint32_t style = 0;
-  ControlFactory factory = nullptr;  // for ControlKind::Custom
+  const char* customClass = nullptr;  // for ControlKind::Custom: its window class
 };
 
 struct DialogTemplate {

@@ -241,6 +241,10 @@ void PropertyPage::ListSetCurSel(int id, int row) {
   list->scrollToItem(list->item(row));
 }
 
+CustomControl* PropertyPage::GetCustomControl(int id) const {
+  return dynamic_cast<CustomControl*>(GetDlgItem(id));
+}
+
 Size PropertyPage::GetDlgItemSize(int id) const {
   const QWidget* control = GetDlgItem(id);
   return control != nullptr ? Size{control->width(), control->height()} : Size{};

@@ -103,6 +103,9 @@ class PropertyPage : public QObject {
   void SetDlgItemFill(int id, Fill fill);
   void SetDlgItemPicture(int id, const Picture& picture);
 
+  // A control of ControlKind::Custom, or nullptr.
+  CustomControl* GetCustomControl(int id) const;
+
   // A progress bar's range and position.
   void SetProgressRange(int id, int low, int high);
   void SetProgressPos(int id, int position);

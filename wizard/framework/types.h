@@ -54,6 +54,13 @@ class Picture {
   std::shared_ptr<const void> m_image;
 };
 
+// A control of the wizard's own, made from its class name in a template; pages cast it to
+// what they know it to be.
+class CustomControl {
+ public:
+  virtual ~CustomControl() = default;
+};
+
 }  // namespace vantor::framework
 
 #endif  // VANTOR_WIZARD_FRAMEWORK_TYPES_H_

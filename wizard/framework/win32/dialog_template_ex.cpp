@@ -259,8 +259,7 @@ ItemStyles StylesOf(const ControlTemplate& control) {
   return styles;
 }
 
-void WriteClass(const ControlTemplate& control, const DialogTemplateOptions& options,
-                TemplateWriter* out) {
+void WriteClass(const ControlTemplate& control, TemplateWriter* out) {
   switch (control.kind) {
     case ControlKind::Static:
     case ControlKind::Picture:
@@ -283,7 +282,7 @@ void WriteClass(const ControlTemplate& control, const DialogTemplateOptions& opt
     case ControlKind::Custom:
       break;
   }
-  const char* name = options.customClassName ? options.customClassName(control) : nullptr;
+  const char* name = control.customClass;
   // An empty name would read as "no class" and the whole dialog would fail to open.
   if (name == nullptr || *name == '\0') {
     throw std::invalid_argument("a custom control has no window class name");
@@ -341,7 +340,7 @@ std::vector<std::uint8_t> SerializeDialogTemplate(const DialogTemplate& dialogTe
     out.Dword(styles.style);
     out.Rect(control.rect);
     out.Dword(static_cast<std::uint32_t>(control.id));
-    WriteClass(control, options, &out);
+    WriteClass(control, &out);
     WriteTitle(control, &out);
     out.Word(0);  // no creation data
   }

@@ -33,7 +33,7 @@
 //                                     Qt list always does) and keeps its rectangle instead
 //                                     of shrinking to whole rows.
 //   ProgressBar  "msctls_progress32"  kSmooth: PBS_SMOOTH.
-//   Custom       the options' name    the bits for every kind only; the class reads the rest.
+//   Custom       its customClass     the bits for every kind only; the class reads the rest.
 //
 // Bits for every kind: kDisabled WS_DISABLED, kGroup WS_GROUP, kTabStop WS_TABSTOP, kBorder
 // WS_BORDER, kVScroll WS_VSCROLL, kHScroll WS_HSCROLL, kStaticEdge WS_EX_STATICEDGE,
@@ -79,9 +79,6 @@ enum class DialogFrame {
 
 struct DialogTemplateOptions {
   DialogFrame frame = DialogFrame::ChildPage;
-  // The registered window class (UTF-8) of a ControlKind::Custom control. It is called
-  // once per custom control while serializing; what it returns is read at once.
-  std::function<const char*(const ControlTemplate&)> customClassName;
 };
 
 // The bytes of `dialogTemplate` as an extended dialog template. Any thread may call it. Neither

@@ -71,7 +71,6 @@ constexpr std::uint32_t kShellFont = kDsSetFont | kDsFixedSys;
 DialogTemplateOptions Options(DialogFrame frame) {
   DialogTemplateOptions options;
   options.frame = frame;
-  options.customClassName = [](const ControlTemplate&) { return "VantorHyperLink"; };
   return options;
 }
 
@@ -82,7 +81,7 @@ TEST(DialogTemplateExTest, LaysOutHeaderFontAndDwordAlignedItems) {
   dialog.fontPointSize = 9;
   dialog.controls = {
       {kNoId, ControlKind::Static, {1, 2, 30, 8}, "Odd"},
-      {101, ControlKind::Custom, {-5, 40, 53, 8}, "www.example.com"},
+      {101, ControlKind::Custom, {-5, 40, 53, 8}, "www.example.com", 0, "VantorHyperLink"},
       {102, ControlKind::ProgressBar, {28, 148, 253, 14}, "", kSmooth},
       {103, ControlKind::Edit, {38, 63, 235, 14}, "x", kTabStop},
   };
@@ -198,7 +197,9 @@ TEST(DialogTemplateExTest, MapsEachKindAndBitToWin32Styles) {
       {ControlKind::Custom, kTabStop | kEndEllipsis | kStaticEdge, kWsTabStop, kWsExStaticEdge, 0},
   };
   DialogTemplate dialog{1, 100, 100, "", {}};
-  for (const auto& c : cases) dialog.controls.push_back({1, c.kind, {0, 0, 10, 10}, "", c.bits});
+  for (const auto& c : cases) {
+    dialog.controls.push_back({1, c.kind, {0, 0, 10, 10}, "", c.bits, "VantorArrowCheck"});
+  }
   const ReadDialog read =
       ReadTemplate(SerializeDialogTemplate(dialog, Options(DialogFrame::ChildPage)));
   ASSERT_EQ(read.items.size(), std::size(cases));
@@ -271,9 +272,9 @@ TEST(DialogTemplateExTest, RefusesWhatItCannotWriteAsItIs) {
   // A custom control's class name: none given, or an empty one.
   const DialogTemplate custom = withControl({1, ControlKind::Custom, {0, 0, 10, 10}});
   EXPECT_THROW(SerializeDialogTemplate(custom, {}), std::invalid_argument);
-  DialogTemplateOptions empty;
-  empty.customClassName = [](const ControlTemplate&) { return ""; };
-  EXPECT_THROW(SerializeDialogTemplate(custom, empty), std::invalid_argument);
+  EXPECT_THROW(
+      SerializeDialogTemplate(withControl({1, ControlKind::Custom, {0, 0, 10, 10}, "", 0, ""}), {}),
+      std::invalid_argument);
   // The largest values that fit still do.
   EXPECT_NO_THROW(
       SerializeDialogTemplate(withControl({1, ControlKind::Static, {-32768, 32767, 0, 10}}), {}));

@@ -39,13 +39,6 @@ const DialogTemplate* const kTemplates[] = {
     &CCompletionPage::Template(),
 };
 
-// The class names the Win32 pages will register for the two custom controls.
-const char* CustomClassName(const ControlTemplate& control) {
-  if (control.factory == &CArrowCheckStatic::Create) return "VantorArrowCheck";
-  if (control.factory == &CHyperLink::Create) return "VantorHyperLink";
-  return nullptr;
-}
-
 std::uint16_t AtomOf(ControlKind kind) {
   switch (kind) {
     case ControlKind::PushButton:
@@ -69,7 +62,6 @@ std::u16string Widened(const char* text) { return std::u16string(text, text + st
 
 TEST(PageTemplatesExTest, EveryPageReadsBackWithItsControls) {
   framework::DialogTemplateOptions options;
-  options.customClassName = &CustomClassName;
   for (const DialogTemplate* page : kTemplates) {
     SCOPED_TRACE(page->id);
     const framework::testing::ReadDialog read =
@@ -89,7 +81,7 @@ TEST(PageTemplatesExTest, EveryPageReadsBackWithItsControls) {
       EXPECT_EQ(item.cx, control.rect.width);
       EXPECT_EQ(item.cy, control.rect.height);
       if (control.kind == ControlKind::Custom) {
-        EXPECT_EQ(item.windowClass.name, Widened(CustomClassName(control)));
+        EXPECT_EQ(item.windowClass.name, Widened(control.customClass));
       } else if (control.kind == ControlKind::ProgressBar) {
         EXPECT_EQ(item.windowClass.name, u"msctls_progress32");
       } else {
