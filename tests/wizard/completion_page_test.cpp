@@ -14,6 +14,7 @@
 #include "tests/support/fault_env.h"
 #include "tests/support/test_files.h"
 #include "tests/wizard/wizard_driver.h"
+#include "wizard/framework/qt/page_items.h"
 
 namespace vantor::wizard::test {
 namespace {
@@ -36,7 +37,7 @@ class CompletionPageTest : public WizardTest {
   }
 
   QPlainTextEdit* Results() {
-    return completion().GetDlgItemAs<QPlainTextEdit>(CCompletionPage::IDC_RESULTS);
+    return framework::qt::ItemAs<QPlainTextEdit>(completion(), CCompletionPage::IDC_RESULTS);
   }
 
   void TearDown() override {
@@ -84,7 +85,7 @@ TEST_F(CompletionPageTest, BackLeadsToChooseActionsAndTheNextRunGetsAFreshWindow
   EXPECT_TRUE(Button(Button::Finish)->isVisible());
   EXPECT_FALSE(Button(Button::Next)->isVisible());
   QPointer<QWidget> firstWindow = framework::qt::Widget(completion().GetWindow());
-  auto* panel = completion().GetDlgItemAs<QLabel>(CPanelPage::IDC_PANEL);
+  auto* panel = framework::qt::ItemAs<QLabel>(completion(), CPanelPage::IDC_PANEL);
   ASSERT_NE(panel, nullptr);
   const QImage firstPanel = panel->pixmap().toImage();
   EXPECT_FALSE(firstPanel.isNull());
@@ -94,7 +95,7 @@ TEST_F(CompletionPageTest, BackLeadsToChooseActionsAndTheNextRunGetsAFreshWindow
   ASSERT_TRUE(RunJob(SplitJob(), /*choose=*/false));
   EXPECT_EQ(ActiveId(), kCompletion);
   EXPECT_TRUE(firstWindow.isNull()) << "the window of the first pass was not let go";
-  panel = completion().GetDlgItemAs<QLabel>(CPanelPage::IDC_PANEL);
+  panel = framework::qt::ItemAs<QLabel>(completion(), CPanelPage::IDC_PANEL);
   ASSERT_NE(panel, nullptr);
   EXPECT_FALSE(panel->pixmap().isNull()) << "the new window has no panel picture";
   EXPECT_EQ(panel->pixmap().toImage(), firstPanel);

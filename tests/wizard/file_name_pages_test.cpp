@@ -9,6 +9,7 @@
 
 #include "tests/wizard/wizard_driver.h"
 #include "wizard/filter_page.h"
+#include "wizard/framework/qt/page_items.h"
 #include "wizard/merge_page.h"
 
 namespace vantor::wizard::test {
@@ -120,8 +121,8 @@ TEST_F(FileNamePagesTest, BrowseStartsInTheFolderOfItsFieldsNameElseOfTheLastFil
   Click(CFilterPage::IDC_BROWSE);  // where the file chosen before is
   Type(CFilterPage::IDC_FILTER_FILE, "filter.txt");
   Click(CFilterPage::IDC_BROWSE);
-  EXPECT_TRUE(
-      DropFiles(Active().GetDlgItem(CFilterPage::IDC_FILTER_FILE), {QStringLiteral("/d/e/f.txt")}));
+  EXPECT_TRUE(DropFiles(framework::qt::Item(Active(), CFilterPage::IDC_FILTER_FILE),
+                        {QStringLiteral("/d/e/f.txt")}));
   Back();
   Click(COutputPage::IDC_BROWSE);  // its own name first
   Type(COutputPage::IDC_OUTPUT_FILE, "");
@@ -138,8 +139,9 @@ TEST_F(FileNamePagesTest, AFileDroppedOnANameFieldTakesItsPlace) {
     Start({c.page == kMerge ? Choose::IDC_MERGE : Choose::IDC_FILTER});
     GoTo(c.page);
     Type(c.field, "old name.txt");
-    EXPECT_TRUE(DropFiles(Active().GetDlgItem(c.field), {QStringLiteral("/home/ann/week 1.txt"),
-                                                         QStringLiteral("/home/ann/week 2.txt")}));
+    EXPECT_TRUE(DropFiles(
+        framework::qt::Item(Active(), c.field),
+        {QStringLiteral("/home/ann/week 1.txt"), QStringLiteral("/home/ann/week 2.txt")}));
     EXPECT_EQ(Text(c.field), "/home/ann/week 1.txt");
   }
 }
@@ -155,8 +157,8 @@ TEST_F(FileNamePagesTest, ADropIsTakenAsACopyOrALinkNeverAsAMove) {
       {Qt::MoveAction, Qt::IgnoreAction},
   };
   Start({Choose::IDC_MERGE});
-  QWidget* field = Active().GetDlgItem(CMergePage::IDC_OUTPUT_FILE);
-  QWidget* list = Active().GetDlgItem(CMergePage::IDC_FILE_LIST);
+  QWidget* field = framework::qt::Item(Active(), CMergePage::IDC_OUTPUT_FILE);
+  QWidget* list = framework::qt::Item(Active(), CMergePage::IDC_FILE_LIST);
   for (const auto& c : cases) {
     SCOPED_TRACE(c.offered.toInt());
     const bool taken = c.taken != Qt::IgnoreAction;

@@ -33,12 +33,12 @@ TEST_F(KeyboardTest, TheMergeJobIsChosenWithTabAndTheArrows) {
   Activate();
   Key(Qt::Key_Return);
   ASSERT_EQ(ActiveId(), kChooseActions);
-  QWidget* single = Active().GetDlgItem(Choose::IDC_SINGLE_LIST);
-  QWidget* merge = Active().GetDlgItem(Choose::IDC_MERGE);
+  QWidget* single = framework::qt::Item(Active(), Choose::IDC_SINGLE_LIST);
+  QWidget* merge = framework::qt::Item(Active(), Choose::IDC_MERGE);
   EXPECT_EQ(m_sheet->focusWidget(), single) << "the page's first stop, the checked button";
 
   std::vector<QWidget*> round = TabRound();
-  EXPECT_TRUE(Holds(round, Active().GetDlgItem(Choose::IDC_FILTER)));
+  EXPECT_TRUE(Holds(round, framework::qt::Item(Active(), Choose::IDC_FILTER)));
   EXPECT_TRUE(Holds(round, Button(framework::PropertySheet::Button::Cancel)));
   EXPECT_FALSE(Holds(round, merge)) << "one stop for the group";
 
@@ -76,8 +76,9 @@ TEST_F(KeyboardTest, NextAndBackLeaveTheFocusOnTheNewPagesFirstControl) {
   Key(Qt::Key_B, Qt::AltModifier);
   ASSERT_TRUE(QTest::qWaitFor([this] { return ActiveId() == kOutput; }));
   ASSERT_TRUE(HasFocus(COutputPage::IDC_OUTPUT_FILE));
-  EXPECT_EQ(Active().GetDlgItemAs<QLineEdit>(COutputPage::IDC_OUTPUT_FILE)->selectedText(),
-            QStringLiteral("out.txt"));
+  EXPECT_EQ(
+      framework::qt::ItemAs<QLineEdit>(Active(), COutputPage::IDC_OUTPUT_FILE)->selectedText(),
+      QStringLiteral("out.txt"));
   QTest::keyClicks(m_sheet->focusWidget(), "new.txt");
   EXPECT_EQ(Text(COutputPage::IDC_OUTPUT_FILE), "new.txt");
   EXPECT_EQ(m_sheet->GetSingleListPage()->GetInputFileName(), "in.txt");

@@ -7,6 +7,7 @@
 #include <QListWidget>
 
 #include "tests/wizard/wizard_driver.h"
+#include "wizard/framework/qt/page_items.h"
 
 namespace vantor::wizard::test {
 namespace {
@@ -22,7 +23,7 @@ class MergePageTest : public WizardTest {
   }
 
   CMergePage& page() { return *m_sheet->GetMergePage(); }
-  QListWidget* list() { return page().GetDlgItemAs<QListWidget>(Merge::IDC_FILE_LIST); }
+  QListWidget* list() { return framework::qt::ItemAs<QListWidget>(page(), Merge::IDC_FILE_LIST); }
 
   void Add(std::optional<std::string> answer) {
     m_dialogAnswers.push_back(std::move(answer));

@@ -15,6 +15,7 @@
 
 #include "tests/support/test_files.h"
 #include "tests/wizard/wizard_driver.h"
+#include "wizard/framework/qt/page_items.h"
 #include "wizard/merge_page.h"
 #include "wizard/rearrange_page.h"
 
@@ -376,7 +377,7 @@ TEST_F(PageChecksTest, FilesTheJobCannotUseAreRefusedOnThePageThatNamesThem) {
     EXPECT_EQ(ActiveId(), c.page);
     EXPECT_TRUE(HasFocus(c.field));
     if (c.row >= 0) {
-      EXPECT_EQ(Active().GetDlgItemAs<QListWidget>(c.field)->currentRow(), c.row);
+      EXPECT_EQ(framework::qt::ItemAs<QListWidget>(Active(), c.field)->currentRow(), c.row);
     }
   }
 }
@@ -416,7 +417,7 @@ TEST_F(PageChecksTest, TheSummaryTakesTheWizardBackToTheFieldOfAFileThatWillNotD
 void ExpectFreshPage(const framework::PropertyPage& page) {
   SCOPED_TRACE(page.GetTemplateId());
   const auto empty = [&page](int id) { EXPECT_EQ(page.GetDlgItemText(id), "") << id; };
-  const auto enabled = [&page](int id) { return page.GetDlgItem(id)->isEnabled(); };
+  const auto enabled = [&page](int id) { return framework::qt::Item(page, id)->isEnabled(); };
   switch (page.GetTemplateId()) {
     case kInput:
       empty(CSingleListPage::IDC_INPUT_FILE);
@@ -451,7 +452,7 @@ void ExpectFreshPage(const framework::PropertyPage& page) {
       EXPECT_FALSE(enabled(Split::IDC_KILOBYTES_PER_PART));
       break;
     case kMerge:
-      EXPECT_EQ(page.GetDlgItemAs<QListWidget>(Merge::IDC_FILE_LIST)->count(), 0);
+      EXPECT_EQ(framework::qt::ItemAs<QListWidget>(page, Merge::IDC_FILE_LIST)->count(), 0);
       empty(Merge::IDC_OUTPUT_FILE);
       break;
     default:
@@ -479,12 +480,12 @@ std::vector<std::string> Entries(const framework::PropertyPage& page) {
   std::vector<std::string> entries;
   for (const framework::ControlTemplate& control : page.GetTemplate().controls) {
     if (control.id == framework::kNoId) continue;
-    QString entry = QString::number(control.id) + (page.GetDlgItem(control.id)->isEnabled()
-                                                       ? QStringLiteral(" on ")
-                                                       : QStringLiteral(" off "));
-    if (const auto* list = page.GetDlgItemAs<QListWidget>(control.id)) {
+    QString entry = QString::number(control.id) +
+                    (framework::qt::Item(page, control.id)->isEnabled() ? QStringLiteral(" on ")
+                                                                        : QStringLiteral(" off "));
+    if (const auto* list = framework::qt::ItemAs<QListWidget>(page, control.id)) {
       for (int row = 0; row < list->count(); ++row) entry += list->item(row)->text() + '|';
-    } else if (page.GetDlgItemAs<QAbstractButton>(control.id) != nullptr) {
+    } else if (framework::qt::ItemAs<QAbstractButton>(page, control.id) != nullptr) {
       entry += page.IsDlgButtonChecked(control.id) ? QStringLiteral("checked") : QString();
     } else {
       entry += QString::fromStdString(page.GetDlgItemText(control.id));

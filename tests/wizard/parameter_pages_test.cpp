@@ -9,6 +9,7 @@
 
 #include "engine/ordering.h"
 #include "tests/wizard/wizard_driver.h"
+#include "wizard/framework/qt/page_items.h"
 #include "wizard/rearrange_page.h"
 
 namespace vantor::wizard::test {
@@ -136,10 +137,12 @@ TEST_F(ParameterPagesTest, RearrangeSamplesShowTheSameFourAddressesInEachSortOrd
   using Page = CRearrangePage;
   Start({Choose::IDC_REARRANGE});
   GoTo(kRearrange);
-  const std::vector<std::string> byEmail = SamplesBetween(
-      Active().GetDlgItem(Page::IDC_SORT_BY_EMAIL), Active().GetDlgItem(Page::IDC_SORT_BY_DOMAIN));
-  const std::vector<std::string> byDomain = SamplesBetween(
-      Active().GetDlgItem(Page::IDC_SORT_BY_DOMAIN), Active().GetDlgItem(Page::IDC_RANDOMIZE));
+  const std::vector<std::string> byEmail =
+      SamplesBetween(framework::qt::Item(Active(), Page::IDC_SORT_BY_EMAIL),
+                     framework::qt::Item(Active(), Page::IDC_SORT_BY_DOMAIN));
+  const std::vector<std::string> byDomain =
+      SamplesBetween(framework::qt::Item(Active(), Page::IDC_SORT_BY_DOMAIN),
+                     framework::qt::Item(Active(), Page::IDC_RANDOMIZE));
   ASSERT_EQ(byEmail.size(), 4u);
   ASSERT_EQ(byDomain.size(), 4u);
 

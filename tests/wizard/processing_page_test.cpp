@@ -24,6 +24,7 @@
 #include "tests/support/fault_env.h"
 #include "tests/support/test_files.h"
 #include "tests/wizard/wizard_driver.h"
+#include "wizard/framework/qt/page_items.h"
 
 namespace vantor::wizard::test {
 namespace {
@@ -336,7 +337,8 @@ TEST_F(ProcessingPageTest, AFileThatFailsTheRunIsNamedAndBackLeadsToItsField) {
   Back();
   EXPECT_EQ(ActiveId(), kMerge);
   EXPECT_TRUE(HasFocus(CMergePage::IDC_FILE_LIST));
-  EXPECT_EQ(Active().GetDlgItemAs<QListWidget>(CMergePage::IDC_FILE_LIST)->currentRow(), 1);
+  EXPECT_EQ(framework::qt::ItemAs<QListWidget>(Active(), CMergePage::IDC_FILE_LIST)->currentRow(),
+            1);
   // An error that names no file of the job leads to the choose-actions page, as before.
   m_sheet->SetLastOutcome({.results = {},
                            .elapsedMs = 0,
@@ -376,7 +378,7 @@ class HeldRunTest : public ProcessingPageTest {
   }
 
   QProgressBar* Bar() {
-    return processing().GetDlgItemAs<QProgressBar>(CProcessingPage::IDC_PROGRESS);
+    return framework::qt::ItemAs<QProgressBar>(processing(), CProcessingPage::IDC_PROGRESS);
   }
   std::string Elapsed() { return processing().GetDlgItemText(CProcessingPage::IDC_ELAPSED); }
 

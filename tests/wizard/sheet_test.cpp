@@ -17,6 +17,7 @@
 #include "wizard/framework/dialog_builder.h"
 #include "wizard/framework/dialog_hooks.h"
 #include "wizard/framework/dialog_units.h"
+#include "wizard/framework/qt/page_items.h"
 #include "wizard/framework/qt/picture.h"
 #include "wizard/hyperlink.h"
 #include "wizard/single_list_page.h"
@@ -40,7 +41,7 @@ class SheetTest : public test::WizardTest {
   void ClickAll(std::initializer_list<int> ids) {
     for (int id : ids) Click(id);
   }
-  bool Enabled(int id) { return choose().GetDlgItem(id)->isEnabled(); }
+  bool Enabled(int id) { return framework::qt::Item(choose(), id)->isEnabled(); }
 };
 
 TEST_F(SheetTest, StartsWithWelcomeAndChooseActionsOnly) {
@@ -194,7 +195,7 @@ TEST_F(SheetTest, NoActionCheckedKeepsTheWizardOnThePage) {
   EXPECT_EQ(m_messages[0].caption, "No action checked");
   EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Exclamation);
   EXPECT_EQ(ActiveId(), 109);
-  EXPECT_EQ(m_sheet->focusWidget(), choose().GetDlgItem(Choose::IDC_FILTER));
+  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(choose(), Choose::IDC_FILTER));
   EXPECT_EQ(Sequence(), (std::vector<int>{107, 109}));
 }
 
@@ -232,20 +233,22 @@ TEST_F(SheetTest, HeaderPagesShowTheTitleOnAWhiteBandAndTheSharedPicture) {
   Next();
   const QPixmap shared = framework::qt::PixmapOf(choose().GetHeaderPicture());
   ASSERT_FALSE(shared.isNull());
-  EXPECT_EQ(shared.size(), choose().GetDlgItem(CHeaderPage::IDC_HEADER_PICTURE)->size());
+  EXPECT_EQ(shared.size(), framework::qt::Item(choose(), CHeaderPage::IDC_HEADER_PICTURE)->size());
 
   std::vector<int> checked;
   const auto checkHeader = [&](framework::PropertyPage* page) {
     SCOPED_TRACE(page->GetTemplateId());
     checked.push_back(page->GetTemplateId());
-    QWidget* band = page->GetDlgItem(CHeaderPage::IDC_HEADER_BAND);
+    QWidget* band = framework::qt::Item(*page, CHeaderPage::IDC_HEADER_BAND);
     EXPECT_TRUE(band->autoFillBackground());
     EXPECT_EQ(band->palette().color(QPalette::Window),
               QApplication::palette().color(QPalette::Base));
-    EXPECT_FALSE(page->GetDlgItem(CHeaderPage::IDC_HEADER_SUBTITLE)->autoFillBackground());
-    EXPECT_EQ(page->GetDlgItem(CHeaderPage::IDC_HEADER_TITLE)->font(),
+    EXPECT_FALSE(
+        framework::qt::Item(*page, CHeaderPage::IDC_HEADER_SUBTITLE)->autoFillBackground());
+    EXPECT_EQ(framework::qt::Item(*page, CHeaderPage::IDC_HEADER_TITLE)->font(),
               Font(CVantorSheet::kTitleFont));
-    const QPixmap picture = page->GetDlgItemAs<QLabel>(CHeaderPage::IDC_HEADER_PICTURE)->pixmap();
+    const QPixmap picture =
+        framework::qt::ItemAs<QLabel>(*page, CHeaderPage::IDC_HEADER_PICTURE)->pixmap();
     EXPECT_EQ(picture.cacheKey(), shared.cacheKey());
   };
   checkHeader(&choose());
@@ -274,22 +277,23 @@ TEST_F(SheetTest, WelcomeAndCompletionShowTheBigTitleOnWhite) {
   for (framework::PropertyPage* page : std::initializer_list<framework::PropertyPage*>{
            m_sheet->GetWelcomePage(), m_sheet->GetCompletionPage()}) {
     SCOPED_TRACE(page->GetTemplateId());
-    QWidget* area = page->GetDlgItem(CPanelPage::IDC_PANEL_AREA);
+    QWidget* area = framework::qt::Item(*page, CPanelPage::IDC_PANEL_AREA);
     EXPECT_TRUE(area->autoFillBackground());
     EXPECT_EQ(area->palette().color(QPalette::Window),
               QApplication::palette().color(QPalette::Base));
-    EXPECT_FALSE(page->GetDlgItemAs<QLabel>(CPanelPage::IDC_PANEL)->pixmap().isNull());
+    EXPECT_FALSE(framework::qt::ItemAs<QLabel>(*page, CPanelPage::IDC_PANEL)->pixmap().isNull());
   }
-  EXPECT_EQ(m_sheet->GetWelcomePage()->GetDlgItem(CWelcomePage::IDC_TITLE)->font(),
+  EXPECT_EQ(framework::qt::Item(*m_sheet->GetWelcomePage(), CWelcomePage::IDC_TITLE)->font(),
             Font(CVantorSheet::kBigTitleFont));
-  EXPECT_EQ(m_sheet->GetCompletionPage()->GetDlgItem(CCompletionPage::IDC_TITLE)->font(),
+  EXPECT_EQ(framework::qt::Item(*m_sheet->GetCompletionPage(), CCompletionPage::IDC_TITLE)->font(),
             Font(CVantorSheet::kBigTitleFont));
-  QWidget* results = m_sheet->GetCompletionPage()->GetDlgItem(CCompletionPage::IDC_RESULTS);
+  QWidget* results =
+      framework::qt::Item(*m_sheet->GetCompletionPage(), CCompletionPage::IDC_RESULTS);
   EXPECT_EQ(results->palette().color(QPalette::Base), QApplication::palette().color(QPalette::Base))
       << "the results box stays white although it is read-only";
 
-  auto* link =
-      dynamic_cast<CHyperLink*>(m_sheet->GetWelcomePage()->GetDlgItem(CWelcomePage::IDC_LINK));
+  auto* link = dynamic_cast<CHyperLink*>(
+      framework::qt::Item(*m_sheet->GetWelcomePage(), CWelcomePage::IDC_LINK));
   ASSERT_NE(link, nullptr);
   EXPECT_EQ(link->LinkTarget(), QString::fromLatin1(CWelcomePage::kMakerAddress));
   EXPECT_EQ(link->text(), "www.example.com");

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "tests/wizard/wizard_driver.h"
+#include "wizard/framework/qt/page_items.h"
 #include "wizard/rearrange_page.h"
 
 namespace vantor::wizard::test {
@@ -23,7 +24,8 @@ class SummaryPageTest : public WizardTest {
  protected:
   std::string Summary() const { return m_sheet->GetSummaryPage()->SummaryText(); }
   QPlainTextEdit* Box() const {
-    return m_sheet->GetSummaryPage()->GetDlgItemAs<QPlainTextEdit>(CSummaryPage::IDC_SUMMARY);
+    return framework::qt::ItemAs<QPlainTextEdit>(*m_sheet->GetSummaryPage(),
+                                                 CSummaryPage::IDC_SUMMARY);
   }
 };
 

@@ -31,6 +31,7 @@
 #include "wizard/filter_page.h"
 #include "wizard/framework/dialog_hooks.h"
 #include "wizard/framework/qt/native.h"
+#include "wizard/framework/qt/page_items.h"
 #include "wizard/include_page.h"
 #include "wizard/merge_page.h"
 #include "wizard/output_page.h"
@@ -179,7 +180,8 @@ class WizardTest : public ::testing::Test {
           Click(step.id);
           break;
         case Step::kSelectEntry:
-          Active().GetDlgItemAs<QListWidget>(CMergePage::IDC_FILE_LIST)->setCurrentRow(step.id);
+          framework::qt::ItemAs<QListWidget>(Active(), CMergePage::IDC_FILE_LIST)
+              ->setCurrentRow(step.id);
           break;
       }
     }
@@ -295,7 +297,7 @@ class WizardTest : public ::testing::Test {
 
   // Clicks a button of a page as the user does.
   static void Click(const framework::PropertyPage& page, int id) {
-    auto* button = page.GetDlgItemAs<QAbstractButton>(id);
+    auto* button = framework::qt::ItemAs<QAbstractButton>(page, id);
     ASSERT_NE(button, nullptr) << id;
     button->click();
   }
@@ -304,14 +306,14 @@ class WizardTest : public ::testing::Test {
   void MouseClick(QWidget* widget) {
     QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(4, widget->height() / 2));
   }
-  void MouseClick(int id) { MouseClick(Active().GetDlgItem(id)); }
+  void MouseClick(int id) { MouseClick(framework::qt::Item(Active(), id)); }
 
   // Replaces the text of a field of the active page: typed key by key, or pasted when
   // it holds characters other than printable ASCII (tab, vertical tab, accents...).
   void Type(int id, const QString& text) { Type(Active(), id, text); }
   void Type(int id, const char* text) { Type(Active(), id, QString::fromUtf8(text)); }
   static void Type(const framework::PropertyPage& page, int id, const QString& text) {
-    auto* field = page.GetDlgItemAs<QLineEdit>(id);
+    auto* field = framework::qt::ItemAs<QLineEdit>(page, id);
     ASSERT_NE(field, nullptr) << id;
     field->selectAll();
     field->del();
@@ -356,8 +358,10 @@ class WizardTest : public ::testing::Test {
   }
 
   std::string Text(int id) const { return Active().GetDlgItemText(id); }
-  bool Enabled(int id) const { return Active().GetDlgItem(id)->isEnabled(); }
-  bool HasFocus(int id) const { return m_sheet->focusWidget() == Active().GetDlgItem(id); }
+  bool Enabled(int id) const { return framework::qt::Item(Active(), id)->isEnabled(); }
+  bool HasFocus(int id) const {
+    return m_sheet->focusWidget() == framework::qt::Item(Active(), id);
+  }
 
   std::unique_ptr<CVantorSheet> m_sheet;
   std::vector<ShownMessage> m_messages;

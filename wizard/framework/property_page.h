@@ -5,10 +5,6 @@
 #ifndef VANTOR_WIZARD_FRAMEWORK_PROPERTY_PAGE_H_
 #define VANTOR_WIZARD_FRAMEWORK_PROPERTY_PAGE_H_
 
-#include <QObject>
-#include <QPointer>
-#include <QString>
-#include <QWidget>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,22 +18,22 @@ namespace vantor::framework {
 
 class PropertySheet;
 
-class PropertyPage : public QObject {
-  Q_OBJECT
-
+class PropertyPage {
  public:
   // `dialogTemplate` must outlive the page (templates are static tables).
   explicit PropertyPage(const DialogTemplate& dialogTemplate);
   // A page still in a sheet takes itself out first, deleting its window.
-  ~PropertyPage() override;
+  virtual ~PropertyPage();
+  PropertyPage(const PropertyPage&) = delete;
+  PropertyPage& operator=(const PropertyPage&) = delete;
 
   const DialogTemplate& GetTemplate() const { return m_template; }
   int GetTemplateId() const { return m_template.id; }
   // The sheet the page is in, or nullptr.
   PropertySheet* GetSheet() const { return m_sheet; }
-  // The page's window, or nullptr before the first activation and after removal. Owned
-  // by the sheet's widgets.
-  NativeWindow GetWindow() const { return NativeWindow{m_window.data()}; }
+  // The page's window; empty before the first activation and after removal. Owned by
+  // the sheet.
+  NativeWindow GetWindow() const { return m_window; }
 
   // Called once per window, right after its controls are made and before it is shown.
   virtual void OnInitDialog() {}
@@ -60,12 +56,7 @@ class PropertyPage : public QObject {
 
   // Controls of the window by id; every helper does nothing (or answers empty, 0 or
   // false) while there is no window or no such control.
-  QWidget* GetDlgItem(int id) const;
-  bool HasDlgItem(int id) const { return GetDlgItem(id) != nullptr; }
-  template <class Widget>
-  Widget* GetDlgItemAs(int id) const {
-    return qobject_cast<Widget*>(GetDlgItem(id));
-  }
+  bool HasDlgItem(int id) const;
   // Texts are UTF-8. Texts with CR LF line ends are shown with plain line breaks; a
   // multi-line edit gives its text back with CR LF.
   std::string GetDlgItemText(int id) const;
@@ -129,7 +120,7 @@ class PropertyPage : public QObject {
 
   const DialogTemplate& m_template;
   PropertySheet* m_sheet = nullptr;
-  QPointer<QWidget> m_window;
+  NativeWindow m_window;
 };
 
 }  // namespace vantor::framework

@@ -12,6 +12,7 @@
 #include "wizard/framework/dialog_builder.h"
 #include "wizard/framework/dialog_units.h"
 #include "wizard/framework/property_page.h"
+#include "wizard/framework/qt/page_items.h"
 
 namespace vantor::framework {
 
@@ -82,7 +83,11 @@ PropertySheet::PropertySheet(const QString& caption, QWidget* parent) : QDialog(
 }
 
 PropertySheet::~PropertySheet() {
-  for (PropertyPage* page : m_pages) page->m_sheet = nullptr;
+  // The windows go with the sheet's widgets.
+  for (PropertyPage* page : m_pages) {
+    page->m_sheet = nullptr;
+    page->m_window = {};
+  }
 }
 
 void PropertySheet::AddPage(PropertyPage* page) {
@@ -101,10 +106,11 @@ void PropertySheet::AddPage(PropertyPage* page) {
 void PropertySheet::RemovePage(int index) {
   PropertyPage* page = GetPage(index);
   if (page == nullptr) return;
-  if (page->m_window != nullptr) page->OnDestroy();
+  if (page->m_window) page->OnDestroy();
   m_pages.erase(m_pages.begin() + index);
   page->m_sheet = nullptr;
-  delete page->m_window;
+  delete qt::Widget(page->m_window);
+  page->m_window = {};
   if (index == m_active) {
     m_active = -1;
   } else if (index < m_active) {
@@ -124,14 +130,14 @@ int PropertySheet::GetPageIndex(const PropertyPage* page) const {
 bool PropertySheet::SetActivePage(int index) {
   PropertyPage* page = GetPage(index);
   if (page == nullptr) return false;
-  if (page->m_window == nullptr) CreatePageWindow(page);
+  if (!page->m_window) CreatePageWindow(page);
   m_active = index;
-  m_stack->setCurrentWidget(page->m_window);
+  m_stack->setCurrentWidget(qt::Widget(page->m_window));
   setWindowTitle(QString::fromUtf8(page->GetTemplate().caption));
   page->OnSetActive();
   // Even when a sheet button had it: after Next pressed from the keyboard, typing goes to
   // the new page, and during a run Enter or Space must not reach Cancel.
-  if (GetActivePage() == page && page->m_window != nullptr) FocusFirstControl(page);
+  if (GetActivePage() == page && page->m_window) FocusFirstControl(page);
   return true;
 }
 
@@ -182,7 +188,7 @@ void PropertySheet::reject() {
   }
   const std::vector<PropertyPage*> pages = m_pages;
   for (PropertyPage* page : pages) {
-    if (page->m_window != nullptr) page->OnCancel();
+    if (page->m_window) page->OnCancel();
   }
   QDialog::reject();
 }
@@ -238,7 +244,7 @@ void PropertySheet::CreatePageWindow(PropertyPage* page) {
   auto* window = new QWidget;
   BuildDialog(page->GetTemplate(), window);
   m_stack->addWidget(window);
-  page->m_window = window;
+  page->m_window = qt::Native(window);
   page->OnInitDialog();
 }
 
@@ -246,7 +252,7 @@ void PropertySheet::FocusFirstControl(PropertyPage* page) {
   for (const ControlTemplate& control : page->GetTemplate().controls) {
     // Of a radio group, Tab reaches the checked button, which need not carry kTabStop.
     if (!(control.style & kTabStop) && control.kind != ControlKind::RadioButton) continue;
-    QWidget* widget = page->GetDlgItem(control.id);
+    QWidget* widget = qt::Item(*page, control.id);
     if (widget != nullptr && widget->isEnabled() && !widget->isHidden() &&
         (widget->focusPolicy() & Qt::TabFocus)) {
       page->GotoDlgCtrl(control.id);
@@ -257,7 +263,7 @@ void PropertySheet::FocusFirstControl(PropertyPage* page) {
   if (next->isEnabled()) {
     next->setFocus(Qt::TabFocusReason);
   } else {
-    page->m_window->setFocus(Qt::OtherFocusReason);
+    qt::Widget(page->m_window)->setFocus(Qt::OtherFocusReason);
   }
 }
 

@@ -32,6 +32,7 @@
 #include "wizard/filter_page.h"
 #include "wizard/framework/dialog_hooks.h"
 #include "wizard/framework/property_sheet.h"
+#include "wizard/framework/qt/page_items.h"
 #include "wizard/include_page.h"
 #include "wizard/merge_page.h"
 #include "wizard/output_page.h"
@@ -56,9 +57,11 @@ using vantor::wizard::CSingleListPage;
 using vantor::wizard::CSplitPage;
 
 void Type(PropertyPage* page, int id, const QString& text) {
-  page->GetDlgItemAs<QLineEdit>(id)->setText(text);
+  vantor::framework::qt::ItemAs<QLineEdit>(*page, id)->setText(text);
 }
-void Click(PropertyPage* page, int id) { page->GetDlgItemAs<QAbstractButton>(id)->click(); }
+void Click(PropertyPage* page, int id) {
+  vantor::framework::qt::ItemAs<QAbstractButton>(*page, id)->click();
+}
 
 // A list of made-up addresses, big enough for the processing page to be seen at work.
 bool WriteList(const QString& path) {

@@ -25,6 +25,7 @@
 
 #include "wizard/framework/property_page.h"
 #include "wizard/framework/qt/native.h"
+#include "wizard/framework/qt/page_items.h"
 
 namespace vantor::framework {
 namespace {
@@ -294,7 +295,7 @@ TEST_F(PropertySheetTest, TheNewPageGetsTheFocusOnItsFirstTabStopEvenFromASheetB
   Page(0).GotoDlgCtrl(kCheck);
   SendKey(Qt::Key_Return);
   ASSERT_EQ(m_sheet->GetActiveIndex(), 1);
-  EXPECT_EQ(m_sheet->focusWidget(), Page(1).GetDlgItem(kEdit));
+  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(Page(1), kEdit));
 
   m_sheet->SetActivePage(2);
   Page(2).SetDlgItemText(kEdit, "typed");
@@ -303,8 +304,8 @@ TEST_F(PropertySheetTest, TheNewPageGetsTheFocusOnItsFirstTabStopEvenFromASheetB
   next->setFocus();
   QTest::keyClick(next, Qt::Key_Space);
   ASSERT_EQ(m_sheet->GetActiveIndex(), 2);
-  EXPECT_EQ(m_sheet->focusWidget(), Page(2).GetDlgItem(kEdit));
-  EXPECT_EQ(Page(2).GetDlgItemAs<QLineEdit>(kEdit)->selectedText(), "typed");
+  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(Page(2), kEdit));
+  EXPECT_EQ(framework::qt::ItemAs<QLineEdit>(Page(2), kEdit)->selectedText(), "typed");
 }
 
 TEST_F(PropertySheetTest, APageWithNothingToFocusTakesTheFocusItselfWhileNextIsDisabled) {
@@ -411,7 +412,7 @@ TEST_F(PressGuardTest, ADoubleClickOnNextMovesOnePage) {
     QTest::mouseDClick(next, Qt::LeftButton);
     QTest::mouseRelease(next, Qt::LeftButton);
     EXPECT_EQ(m_sheet->GetActiveIndex(), after);
-    EXPECT_EQ(m_sheet->focusWidget(), Page(after).GetDlgItem(kEdit)) << "not Next";
+    EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(Page(after), kEdit)) << "not Next";
   }
 }
 
@@ -445,29 +446,30 @@ TEST_F(PropertyPageTest, ControlsAreMadeInTemplateOrderAndTaggedWithTheirIds) {
   ASSERT_EQ(made.size(), controls.size());
   for (std::size_t i = 0; i < controls.size(); ++i) {
     if (controls[i].id != kNoId) {
-      EXPECT_EQ(page().GetDlgItem(controls[i].id), made[i]);
+      EXPECT_EQ(framework::qt::Item(page(), controls[i].id), made[i]);
     }
   }
-  EXPECT_NE(page().GetDlgItemAs<QLineEdit>(kEdit), nullptr);
-  EXPECT_NE(page().GetDlgItemAs<QCheckBox>(kCheck), nullptr);
-  EXPECT_NE(page().GetDlgItemAs<QPlainTextEdit>(kBox), nullptr);
-  EXPECT_EQ(page().GetDlgItem(999), nullptr);
+  EXPECT_NE(framework::qt::ItemAs<QLineEdit>(page(), kEdit), nullptr);
+  EXPECT_NE(framework::qt::ItemAs<QCheckBox>(page(), kCheck), nullptr);
+  EXPECT_NE(framework::qt::ItemAs<QPlainTextEdit>(page(), kBox), nullptr);
+  EXPECT_EQ(framework::qt::Item(page(), 999), nullptr);
 }
 
 TEST_F(PropertyPageTest, TabFollowsTemplateOrderAndSkipsControlsWithoutTabStop) {
-  QWidget* edit = page().GetDlgItem(kEdit);
-  EXPECT_EQ(edit->nextInFocusChain(), page().GetDlgItem(kCheck));
-  EXPECT_EQ(page().GetDlgItem(kCheck)->nextInFocusChain(), page().GetDlgItem(kRadioA));
-  EXPECT_FALSE(page().GetDlgItem(kPlain)->focusPolicy() & Qt::TabFocus);
-  EXPECT_TRUE(page().GetDlgItem(kBox)->focusPolicy() & Qt::TabFocus);
+  QWidget* edit = framework::qt::Item(page(), kEdit);
+  EXPECT_EQ(edit->nextInFocusChain(), framework::qt::Item(page(), kCheck));
+  EXPECT_EQ(framework::qt::Item(page(), kCheck)->nextInFocusChain(),
+            framework::qt::Item(page(), kRadioA));
+  EXPECT_FALSE(framework::qt::Item(page(), kPlain)->focusPolicy() & Qt::TabFocus);
+  EXPECT_TRUE(framework::qt::Item(page(), kBox)->focusPolicy() & Qt::TabFocus);
   EXPECT_EQ(m_sheet->focusWidget(), edit) << "the first tab stop gets the focus";
 }
 
 TEST_F(PropertyPageTest, ARadioGroupIsOneTabStopAtItsCheckedButtonAndArrowsMoveTheCheck) {
   QApplication::setActiveWindow(m_sheet.get());
   ASSERT_TRUE(QTest::qWaitForWindowActive(m_sheet.get()));
-  QWidget* a = page().GetDlgItem(kRadioA);
-  QWidget* b = page().GetDlgItem(kRadioB);
+  QWidget* a = framework::qt::Item(page(), kRadioA);
+  QWidget* b = framework::qt::Item(page(), kRadioB);
   const auto key = [this](Qt::Key pressed, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(m_sheet->focusWidget(), pressed, modifiers);
   };
@@ -484,12 +486,12 @@ TEST_F(PropertyPageTest, ARadioGroupIsOneTabStopAtItsCheckedButtonAndArrowsMoveT
   key(Qt::Key_Left);
   EXPECT_EQ(m_sheet->focusWidget(), b);
   key(Qt::Key_Tab);
-  EXPECT_EQ(m_sheet->focusWidget(), page().GetDlgItem(kRadioC)) << "the next group";
+  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(page(), kRadioC)) << "the next group";
   EXPECT_FALSE(page().IsDlgButtonChecked(kRadioC)) << "Tab moves the focus only";
   key(Qt::Key_Backtab, Qt::ShiftModifier);
   EXPECT_EQ(m_sheet->focusWidget(), b) << "back into the group at its checked button";
   key(Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(m_sheet->focusWidget(), page().GetDlgItem(kCheck));
+  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(page(), kCheck));
 
   page().EnableDlgItem(kRadioA, false);
   page().GotoDlgCtrl(kRadioB);
@@ -499,9 +501,9 @@ TEST_F(PropertyPageTest, ARadioGroupIsOneTabStopAtItsCheckedButtonAndArrowsMoveT
 }
 
 TEST_F(PropertyPageTest, RadioButtonsAreExclusiveWithinTheirGroupOnly) {
-  page().GetDlgItemAs<QRadioButton>(kRadioA)->click();
-  page().GetDlgItemAs<QRadioButton>(kRadioC)->click();
-  page().GetDlgItemAs<QRadioButton>(kRadioB)->click();
+  framework::qt::ItemAs<QRadioButton>(page(), kRadioA)->click();
+  framework::qt::ItemAs<QRadioButton>(page(), kRadioC)->click();
+  framework::qt::ItemAs<QRadioButton>(page(), kRadioB)->click();
   EXPECT_FALSE(page().IsDlgButtonChecked(kRadioA));
   EXPECT_TRUE(page().IsDlgButtonChecked(kRadioB));
   EXPECT_TRUE(page().IsDlgButtonChecked(kRadioC));
@@ -510,8 +512,8 @@ TEST_F(PropertyPageTest, RadioButtonsAreExclusiveWithinTheirGroupOnly) {
   EXPECT_FALSE(page().IsDlgButtonChecked(kRadioB));
   page().CheckDlgButton(kRadioA, false);
   EXPECT_FALSE(page().IsDlgButtonChecked(kRadioA)) << "code may leave a group unchecked";
-  page().GetDlgItemAs<QRadioButton>(kRadioB)->click();
-  page().GetDlgItemAs<QRadioButton>(kRadioA)->click();
+  framework::qt::ItemAs<QRadioButton>(page(), kRadioB)->click();
+  framework::qt::ItemAs<QRadioButton>(page(), kRadioA)->click();
   EXPECT_FALSE(page().IsDlgButtonChecked(kRadioB)) << "the group is exclusive again";
 }
 
@@ -546,7 +548,7 @@ TEST_F(PropertyPageTest, MultiLineTextKeepsCrLfButShowsPlainLineBreaks) {
       "one\xC2\xA0"
       "a\r\ntwo \xF0\x9F\x93\xA7\r\n";
   page().SetDlgItemText(kBox, text);
-  const QPlainTextEdit* box = page().GetDlgItemAs<QPlainTextEdit>(kBox);
+  const QPlainTextEdit* box = framework::qt::ItemAs<QPlainTextEdit>(page(), kBox);
   EXPECT_EQ(box->document()->blockCount(), 3);
   EXPECT_FALSE(box->toPlainText().contains(QLatin1Char('\r')));
   EXPECT_EQ(page().GetDlgItemText(kBox), text);
@@ -555,10 +557,10 @@ TEST_F(PropertyPageTest, MultiLineTextKeepsCrLfButShowsPlainLineBreaks) {
 TEST_F(PropertyPageTest, GotoDlgCtrlFocusesAndSelectsAField) {
   page().SetDlgItemText(kEdit, "name");
   page().GotoDlgCtrl(kCheck);
-  EXPECT_EQ(m_sheet->focusWidget(), page().GetDlgItem(kCheck));
+  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(page(), kCheck));
   page().GotoDlgCtrl(kEdit);
-  EXPECT_EQ(m_sheet->focusWidget(), page().GetDlgItem(kEdit));
-  EXPECT_EQ(page().GetDlgItemAs<QLineEdit>(kEdit)->selectedText(), "name");
+  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(page(), kEdit));
+  EXPECT_EQ(framework::qt::ItemAs<QLineEdit>(page(), kEdit)->selectedText(), "name");
 }
 
 TEST_F(PropertyPageTest, HelpersOnAPageWithoutAWindowDoNothing) {

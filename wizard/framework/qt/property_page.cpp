@@ -22,6 +22,7 @@
 #include "wizard/framework/dialog_units.h"
 #include "wizard/framework/file_drop.h"
 #include "wizard/framework/property_sheet.h"
+#include "wizard/framework/qt/page_items.h"
 #include "wizard/framework/qt/picture.h"
 
 namespace vantor::framework {
@@ -90,14 +91,14 @@ PropertyPage::~PropertyPage() {
   if (m_sheet != nullptr) m_sheet->RemovePage(m_sheet->GetPageIndex(this));
 }
 
-QWidget* PropertyPage::GetDlgItem(int id) const { return FindControl(m_window, id); }
+bool PropertyPage::HasDlgItem(int id) const { return qt::Item(*this, id) != nullptr; }
 
 std::string PropertyPage::GetDlgItemText(int id) const {
-  return ControlText(GetDlgItem(id)).toStdString();
+  return ControlText(qt::Item(*this, id)).toStdString();
 }
 
 void PropertyPage::SetDlgItemText(int id, std::string_view utf8) {
-  QWidget* control = GetDlgItem(id);
+  QWidget* control = qt::Item(*this, id);
   const QString text = FromUtf8(utf8);
   if (auto* edit = qobject_cast<QLineEdit*>(control)) {
     edit->setText(text);
@@ -113,12 +114,12 @@ void PropertyPage::SetDlgItemText(int id, std::string_view utf8) {
 }
 
 bool PropertyPage::IsDlgButtonChecked(int id) const {
-  auto* button = GetDlgItemAs<QAbstractButton>(id);
+  auto* button = qt::ItemAs<QAbstractButton>(*this, id);
   return button != nullptr && button->isChecked();
 }
 
 void PropertyPage::CheckDlgButton(int id, bool checked) {
-  auto* button = GetDlgItemAs<QAbstractButton>(id);
+  auto* button = qt::ItemAs<QAbstractButton>(*this, id);
   if (button == nullptr) return;
   QButtonGroup* group = button->group();
   // An exclusive group refuses to uncheck its checked button; unchecking by code is
@@ -131,24 +132,24 @@ void PropertyPage::CheckDlgButton(int id, bool checked) {
 
 std::uint32_t PropertyPage::GetDlgItemInt(int id, bool* translated) const {
   std::uint32_t value = 0;
-  const bool ok = GetDlgItem(id) != nullptr && ReadUnsignedField(GetDlgItemText(id), &value);
+  const bool ok = qt::Item(*this, id) != nullptr && ReadUnsignedField(GetDlgItemText(id), &value);
   if (translated != nullptr) *translated = ok;
   return ok ? value : 0;
 }
 
 void PropertyPage::EnableDlgItem(int id, bool enable) {
-  if (QWidget* control = GetDlgItem(id)) control->setEnabled(enable);
+  if (QWidget* control = qt::Item(*this, id)) control->setEnabled(enable);
 }
 
 void PropertyPage::GotoDlgCtrl(int id) {
-  QWidget* control = GetDlgItem(id);
+  QWidget* control = qt::Item(*this, id);
   if (control == nullptr) return;
   control->setFocus(Qt::TabFocusReason);
   if (auto* edit = qobject_cast<QLineEdit*>(control)) edit->selectAll();
 }
 
 void PropertyPage::DropEditSelection(int id) {
-  auto* box = GetDlgItemAs<QPlainTextEdit>(id);
+  auto* box = qt::ItemAs<QPlainTextEdit>(*this, id);
   if (box == nullptr) return;
   QTextCursor cursor = box->textCursor();
   cursor.clearSelection();
@@ -157,7 +158,7 @@ void PropertyPage::DropEditSelection(int id) {
 }
 
 void PropertyPage::SetEditCaret(int id, int position) {
-  auto* box = GetDlgItemAs<QPlainTextEdit>(id);
+  auto* box = qt::ItemAs<QPlainTextEdit>(*this, id);
   if (box == nullptr) return;
   QTextCursor cursor = box->textCursor();
   cursor.setPosition(std::clamp(position, 0, box->document()->characterCount() - 1));
@@ -166,29 +167,32 @@ void PropertyPage::SetEditCaret(int id, int position) {
 }
 
 void PropertyPage::OnClicked(int id, std::function<void()> handler) {
-  if (auto* button = GetDlgItemAs<QAbstractButton>(id)) {
-    connect(button, &QAbstractButton::clicked, this, [handler = std::move(handler)] { handler(); });
+  if (auto* button = qt::ItemAs<QAbstractButton>(*this, id)) {
+    QObject::connect(button, &QAbstractButton::clicked, button,
+                     [handler = std::move(handler)] { handler(); });
   }
 }
 
 void PropertyPage::OnTextChanged(int id, std::function<void(const std::string&)> handler) {
-  if (auto* field = GetDlgItemAs<QLineEdit>(id)) {
-    connect(field, &QLineEdit::textChanged, this,
-            [handler = std::move(handler)](const QString& text) { handler(text.toStdString()); });
+  if (auto* field = qt::ItemAs<QLineEdit>(*this, id)) {
+    QObject::connect(
+        field, &QLineEdit::textChanged, field,
+        [handler = std::move(handler)](const QString& text) { handler(text.toStdString()); });
   }
 }
 
 void PropertyPage::OnFocusIn(int id, std::function<void()> handler) {
-  if (QWidget* control = GetDlgItem(id)) new FocusInWatcher(control, std::move(handler));
+  if (QWidget* control = qt::Item(*this, id)) new FocusInWatcher(control, std::move(handler));
 }
 
 void PropertyPage::OnListAdded(int id, std::function<void(int row)> handler) {
-  if (auto* list = GetDlgItemAs<QListWidget>(id)) new ListAddedWatcher(list, std::move(handler));
+  if (auto* list = qt::ItemAs<QListWidget>(*this, id))
+    new ListAddedWatcher(list, std::move(handler));
 }
 
 void PropertyPage::OnFilesDropped(int id,
                                   std::function<void(const std::vector<std::string>&)> handler) {
-  AcceptFileDrops(GetDlgItem(id), [handler = std::move(handler)](const QStringList& files) {
+  AcceptFileDrops(qt::Item(*this, id), [handler = std::move(handler)](const QStringList& files) {
     std::vector<std::string> names;
     for (const QString& file : files) names.push_back(file.toStdString());
     handler(names);
@@ -196,7 +200,7 @@ void PropertyPage::OnFilesDropped(int id,
 }
 
 int PropertyPage::ListAddString(int id, std::string_view text) {
-  auto* list = GetDlgItemAs<QListWidget>(id);
+  auto* list = qt::ItemAs<QListWidget>(*this, id);
   if (list == nullptr) return -1;
   list->addItem(FromUtf8(text));
   const int row = list->count() - 1;
@@ -208,29 +212,29 @@ int PropertyPage::ListAddString(int id, std::string_view text) {
 }
 
 int PropertyPage::ListGetCount(int id) const {
-  const auto* list = GetDlgItemAs<QListWidget>(id);
+  const auto* list = qt::ItemAs<QListWidget>(*this, id);
   return list != nullptr ? list->count() : 0;
 }
 
 std::string PropertyPage::ListGetText(int id, int row) const {
-  const auto* list = GetDlgItemAs<QListWidget>(id);
+  const auto* list = qt::ItemAs<QListWidget>(*this, id);
   const QListWidgetItem* item = list != nullptr ? list->item(row) : nullptr;
   return item != nullptr ? item->text().toStdString() : std::string();
 }
 
 void PropertyPage::ListDeleteString(int id, int row) {
-  auto* list = GetDlgItemAs<QListWidget>(id);
+  auto* list = qt::ItemAs<QListWidget>(*this, id);
   if (list != nullptr && row >= 0 && row < list->count()) delete list->takeItem(row);
 }
 
 int PropertyPage::ListGetCurSel(int id) const {
-  const auto* list = GetDlgItemAs<QListWidget>(id);
+  const auto* list = qt::ItemAs<QListWidget>(*this, id);
   if (list == nullptr || list->selectedItems().isEmpty()) return -1;
   return list->row(list->selectedItems().front());
 }
 
 void PropertyPage::ListSetCurSel(int id, int row) {
-  auto* list = GetDlgItemAs<QListWidget>(id);
+  auto* list = qt::ItemAs<QListWidget>(*this, id);
   if (list == nullptr) return;
   if (row < 0 || row >= list->count()) {
     list->clearSelection();
@@ -242,23 +246,23 @@ void PropertyPage::ListSetCurSel(int id, int row) {
 }
 
 CustomControl* PropertyPage::GetCustomControl(int id) const {
-  return dynamic_cast<CustomControl*>(GetDlgItem(id));
+  return dynamic_cast<CustomControl*>(qt::Item(*this, id));
 }
 
 Size PropertyPage::GetDlgItemSize(int id) const {
-  const QWidget* control = GetDlgItem(id);
+  const QWidget* control = qt::Item(*this, id);
   return control != nullptr ? Size{control->width(), control->height()} : Size{};
 }
 
 void PropertyPage::SetDlgItemFont(int id, const FontSpec& font) {
-  if (QWidget* control = GetDlgItem(id)) {
+  if (QWidget* control = qt::Item(*this, id)) {
     control->setFont(
         MakePixelFont(QString::fromStdString(font.family), font.pixelHeight, font.bold));
   }
 }
 
 void PropertyPage::SetDlgItemFill(int id, Fill fill) {
-  QWidget* control = GetDlgItem(id);
+  QWidget* control = qt::Item(*this, id);
   if (control == nullptr) return;
   const QBrush window = QApplication::palette().brush(QPalette::Base);
   QPalette palette = control->palette();
@@ -274,19 +278,19 @@ void PropertyPage::SetDlgItemFill(int id, Fill fill) {
 }
 
 void PropertyPage::SetDlgItemPicture(int id, const Picture& picture) {
-  if (auto* label = GetDlgItemAs<QLabel>(id)) label->setPixmap(qt::PixmapOf(picture));
+  if (auto* label = qt::ItemAs<QLabel>(*this, id)) label->setPixmap(qt::PixmapOf(picture));
 }
 
 void PropertyPage::SetProgressRange(int id, int low, int high) {
-  if (auto* bar = GetDlgItemAs<QProgressBar>(id)) bar->setRange(low, high);
+  if (auto* bar = qt::ItemAs<QProgressBar>(*this, id)) bar->setRange(low, high);
 }
 
 void PropertyPage::SetProgressPos(int id, int position) {
-  if (auto* bar = GetDlgItemAs<QProgressBar>(id)) bar->setValue(position);
+  if (auto* bar = qt::ItemAs<QProgressBar>(*this, id)) bar->setValue(position);
 }
 
 int PropertyPage::GetProgressPos(int id) const {
-  const auto* bar = GetDlgItemAs<QProgressBar>(id);
+  const auto* bar = qt::ItemAs<QProgressBar>(*this, id);
   return bar != nullptr ? bar->value() : 0;
 }
 
