@@ -15,7 +15,7 @@ CVantorApp::CVantorApp(int& argc, char** argv) : QApplication(argc, argv) {
 
 int CVantorApp::InitInstance() {
   CVantorSheet sheet;
-  sheet.exec();
+  sheet.DoModal();
   return 0;
 }
 

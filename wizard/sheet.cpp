@@ -18,8 +18,7 @@
 
 namespace vantor::wizard {
 
-CVantorSheet::CVantorSheet(QWidget* parent)
-    : PropertySheet(QStringLiteral("ZELCOR Vantor"), parent) {
+CVantorSheet::CVantorSheet() : PropertySheet("ZELCOR Vantor") {
   RegisterControlClasses();
   m_pWelcomePage = std::make_unique<CWelcomePage>();
   AddPage(m_pWelcomePage.get());
@@ -41,7 +40,7 @@ CVantorSheet::CVantorSheet(QWidget* parent)
 CVantorSheet::~CVantorSheet() = default;
 
 CVantorSheet* CVantorSheet::Of(const framework::PropertyPage* page) {
-  return page != nullptr ? qobject_cast<CVantorSheet*>(page->GetSheet()) : nullptr;
+  return page != nullptr ? dynamic_cast<CVantorSheet*>(page->GetSheet()) : nullptr;
 }
 
 void CVantorSheet::AddChosenPages() {

@@ -48,12 +48,10 @@ class CProcessingPage;
 class CCompletionPage;
 
 class CVantorSheet : public framework::PropertySheet {
-  Q_OBJECT
-
  public:
   // Makes the thirteen pages; only the welcome and choose-actions pages are in the
   // sequence at first.
-  explicit CVantorSheet(QWidget* parent = nullptr);
+  CVantorSheet();
   // Deletes the pages, completion first and welcome last.
   ~CVantorSheet() override;
 

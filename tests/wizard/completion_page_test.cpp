@@ -15,6 +15,7 @@
 #include "tests/support/test_files.h"
 #include "tests/wizard/wizard_driver.h"
 #include "wizard/framework/qt/page_items.h"
+#include "wizard/framework/qt/sheet_dialog.h"
 
 namespace vantor::wizard::test {
 namespace {
@@ -109,16 +110,17 @@ TEST_F(CompletionPageTest, EnterAfterARunStartedWithTheMousePressesFinishFromOne
   ASSERT_TRUE(WaitForRunEnd());
   ASSERT_EQ(ActiveId(), kCompletion);
   Activate();
-  EXPECT_EQ(m_sheet->focusWidget(), Results());
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), Results());
   for (int ms : {0, 999}) {
     m_now += std::chrono::milliseconds(ms);
     Key(Qt::Key_Return);
-    EXPECT_TRUE(m_sheet->isVisible()) << ms << " ms after the results appeared";
+    EXPECT_TRUE(framework::qt::DialogOf(*m_sheet)->isVisible())
+        << ms << " ms after the results appeared";
   }
   m_now += std::chrono::milliseconds(1);
   Key(Qt::Key_Return);
-  EXPECT_FALSE(m_sheet->isVisible());
-  EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
+  EXPECT_FALSE(framework::qt::DialogOf(*m_sheet)->isVisible());
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->result(), QDialog::Accepted);
 }
 
 TEST_F(CompletionPageTest, TheResultsBoxGetsTheFocusWithoutSelectionAndAtTheStart) {
@@ -129,8 +131,8 @@ TEST_F(CompletionPageTest, TheResultsBoxGetsTheFocusWithoutSelectionAndAtTheStar
   completion().OnSetActive();
   QPlainTextEdit* results = Results();
   ASSERT_NE(results, nullptr);
-  QApplication::setActiveWindow(m_sheet.get());
-  ASSERT_TRUE(QTest::qWaitForWindowActive(m_sheet.get()));
+  QApplication::setActiveWindow(framework::qt::DialogOf(*m_sheet));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(framework::qt::DialogOf(*m_sheet)));
 
   Button(Button::Back)->setFocus();
   results->selectAll();

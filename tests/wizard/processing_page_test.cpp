@@ -25,6 +25,7 @@
 #include "tests/support/test_files.h"
 #include "tests/wizard/wizard_driver.h"
 #include "wizard/framework/qt/page_items.h"
+#include "wizard/framework/qt/sheet_dialog.h"
 
 namespace vantor::wizard::test {
 namespace {
@@ -406,8 +407,8 @@ TEST_F(HeldRunTest, CancelStopsTheRunAndLeavesTheDestinationAsItWas) {
 
   m_answer = framework::MessageAnswer::Yes;
   Button(Button::Cancel)->click();
-  EXPECT_FALSE(m_sheet->isVisible());
-  EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
+  EXPECT_FALSE(framework::qt::DialogOf(*m_sheet)->isVisible());
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->result(), QDialog::Rejected);
   EXPECT_FALSE(processing().IsRunning());
   EXPECT_EQ(ReadFile(m_out.File("out.txt")), "the old list\n");
   EXPECT_EQ(m_out.List(), std::vector<std::string>{"out.txt"}) << "no part, no temporary file";
@@ -427,7 +428,7 @@ TEST_F(HeldRunTest, CancelEscAndTheCloseBoxAskFirstAndNoLetsTheRunGoOn) {
   const std::pair<const char*, std::function<void()>> ways[] = {
       {"Cancel", [this] { QTest::mouseClick(Button(Button::Cancel), Qt::LeftButton); }},
       {"Esc", [this] { Key(Qt::Key_Escape); }},
-      {"close box", [this] { m_sheet->close(); }},
+      {"close box", [this] { framework::qt::DialogOf(*m_sheet)->close(); }},
   };
   for (const auto& [name, press] : ways) {
     SCOPED_TRACE(name);
@@ -438,13 +439,13 @@ TEST_F(HeldRunTest, CancelEscAndTheCloseBoxAskFirstAndNoLetsTheRunGoOn) {
     EXPECT_EQ(m_messages[0].buttons, framework::MessageButtons::YesNo);
     EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Question);
     EXPECT_TRUE(processing().IsRunning());
-    EXPECT_TRUE(m_sheet->isVisible());
+    EXPECT_TRUE(framework::qt::DialogOf(*m_sheet)->isVisible());
     EXPECT_EQ(ActiveId(), kProcessing);
   }
   m_answer = framework::MessageAnswer::Yes;
   ways[1].second();
-  EXPECT_FALSE(m_sheet->isVisible());
-  EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
+  EXPECT_FALSE(framework::qt::DialogOf(*m_sheet)->isVisible());
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->result(), QDialog::Rejected);
   EXPECT_FALSE(processing().IsRunning());
   EXPECT_EQ(ReadFile(m_out.File("out.txt")), "the old list\n");
 }
@@ -485,7 +486,7 @@ TEST_P(StopQuestionTest, ARunThatEndsWhileTheQuestionIsUpClosesItAndShowsItsResu
   ASSERT_FALSE(shown.isEmpty());
   EXPECT_EQ(shown.front(), question);
   EXPECT_EQ(shown.size(), fails ? 2 : 1);
-  EXPECT_TRUE(m_sheet->isVisible());
+  EXPECT_TRUE(framework::qt::DialogOf(*m_sheet)->isVisible());
   EXPECT_EQ(ActiveId(), kCompletion);
   EXPECT_EQ(m_sheet->GetLastOutcome().completed, !fails);
   EXPECT_EQ(m_out.List().size() == 1, fails) << "the parts are in place after a run done";
@@ -509,7 +510,7 @@ TEST_F(HeldRunTest, AStopAfterTheResultsWereInPlaceShowsThem) {
   ASSERT_TRUE(placed()) << "the first part was not put in place";
   m_answer = framework::MessageAnswer::Yes;
   Key(Qt::Key_Escape);
-  EXPECT_TRUE(m_sheet->isVisible());
+  EXPECT_TRUE(framework::qt::DialogOf(*m_sheet)->isVisible());
   EXPECT_EQ(ActiveId(), kCompletion);
   EXPECT_TRUE(m_sheet->GetLastOutcome().completed);
 }
@@ -517,11 +518,11 @@ TEST_F(HeldRunTest, AStopAfterTheResultsWereInPlaceShowsThem) {
 TEST_F(HeldRunTest, EnterAndSpaceLeaveTheRunGoing) {
   StartHeldRun(4);
   Activate();
-  EXPECT_NE(m_sheet->focusWidget(), Button(Button::Cancel));
+  EXPECT_NE(framework::qt::DialogOf(*m_sheet)->focusWidget(), Button(Button::Cancel));
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
     Key(key);
     EXPECT_TRUE(processing().IsRunning()) << key;
-    EXPECT_TRUE(m_sheet->isVisible()) << key;
+    EXPECT_TRUE(framework::qt::DialogOf(*m_sheet)->isVisible()) << key;
   }
   EXPECT_TRUE(m_messages.empty()) << "nor do they ask";
   EXPECT_EQ(ActiveId(), kProcessing);
@@ -616,7 +617,7 @@ TEST_F(ProcessingPageTest, WithoutATemporaryDirectoryOnlyFinishIsLeft) {
   EXPECT_TRUE(Button(Button::Finish)->isEnabled());
 
   Button(Button::Finish)->click();
-  EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->result(), QDialog::Accepted);
   EXPECT_EQ(m_in.List(), std::vector<std::string>{"in.txt"});
 }
 

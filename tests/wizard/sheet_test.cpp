@@ -19,6 +19,7 @@
 #include "wizard/framework/dialog_units.h"
 #include "wizard/framework/qt/page_items.h"
 #include "wizard/framework/qt/picture.h"
+#include "wizard/framework/qt/sheet_dialog.h"
 #include "wizard/hyperlink.h"
 #include "wizard/single_list_page.h"
 #include "wizard/welcome_page.h"
@@ -47,13 +48,13 @@ class SheetTest : public test::WizardTest {
 TEST_F(SheetTest, StartsWithWelcomeAndChooseActionsOnly) {
   EXPECT_EQ(Sequence(), (std::vector<int>{107, 109}));
   EXPECT_EQ(ActiveId(), 107);
-  EXPECT_EQ(m_sheet->windowTitle(), "Zelcor Vantor");
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->windowTitle(), "Zelcor Vantor");
   EXPECT_FALSE(Button(PropertySheet::Button::Back)->isEnabled());
   EXPECT_TRUE(Button(PropertySheet::Button::Next)->isEnabled());
 
   Next();
   EXPECT_EQ(ActiveId(), 109);
-  EXPECT_EQ(m_sheet->windowTitle(), "Zelcor Vantor - Choose Actions");
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->windowTitle(), "Zelcor Vantor - Choose Actions");
   EXPECT_TRUE(Button(PropertySheet::Button::Back)->isEnabled());
   EXPECT_TRUE(Button(PropertySheet::Button::Next)->isEnabled());
   EXPECT_TRUE(m_sheet->IsSingleListChecked());
@@ -195,7 +196,8 @@ TEST_F(SheetTest, NoActionCheckedKeepsTheWizardOnThePage) {
   EXPECT_EQ(m_messages[0].caption, "No action checked");
   EXPECT_EQ(m_messages[0].icon, framework::MessageIcon::Exclamation);
   EXPECT_EQ(ActiveId(), 109);
-  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(choose(), Choose::IDC_FILTER));
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(),
+            framework::qt::Item(choose(), Choose::IDC_FILTER));
   EXPECT_EQ(Sequence(), (std::vector<int>{107, 109}));
 }
 

@@ -10,6 +10,7 @@
 
 #include "tests/wizard/wizard_driver.h"
 #include "wizard/framework/qt/page_items.h"
+#include "wizard/framework/qt/sheet_dialog.h"
 #include "wizard/rearrange_page.h"
 
 namespace vantor::wizard::test {
@@ -186,7 +187,7 @@ TEST_F(SummaryPageTest, ShowsAChangeMadeAfterGoingBack) {
 TEST_F(SummaryPageTest, TheTextIsNotShownSelectedWhenTheBoxGetsTheFocus) {
   Start({Choose::IDC_EXTRACT});
   GoTo(kSummary);
-  QApplication::setActiveWindow(m_sheet.get());
+  QApplication::setActiveWindow(framework::qt::DialogOf(*m_sheet));
   QPlainTextEdit* box = Box();
   ASSERT_TRUE(box->focusPolicy() & Qt::TabFocus);
 

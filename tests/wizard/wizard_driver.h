@@ -32,6 +32,7 @@
 #include "wizard/framework/dialog_hooks.h"
 #include "wizard/framework/qt/native.h"
 #include "wizard/framework/qt/page_items.h"
+#include "wizard/framework/qt/sheet_dialog.h"
 #include "wizard/include_page.h"
 #include "wizard/merge_page.h"
 #include "wizard/output_page.h"
@@ -133,7 +134,7 @@ class WizardTest : public ::testing::Test {
   void NewSheet() {
     m_sheet.reset();
     m_sheet = std::make_unique<CVantorSheet>();
-    m_sheet->show();
+    m_sheet->Show();
   }
 
   // A new wizard, moved past the welcome page, with the choose-actions boxes `clicks`
@@ -276,7 +277,7 @@ class WizardTest : public ::testing::Test {
   CProcessingPage& processing() { return *m_sheet->GetProcessingPage(); }
   CCompletionPage& completion() { return *m_sheet->GetCompletionPage(); }
   QPushButton* Button(framework::PropertySheet::Button which) const {
-    return m_sheet->GetButton(which);
+    return framework::qt::ButtonOf(*m_sheet, which);
   }
   void Next() { Button(framework::PropertySheet::Button::Next)->click(); }
   void Back() { Button(framework::PropertySheet::Button::Back)->click(); }
@@ -329,12 +330,12 @@ class WizardTest : public ::testing::Test {
 
   // The wizard made the active window, so that keys and shortcuts reach it.
   void Activate() {
-    QApplication::setActiveWindow(m_sheet.get());
-    ASSERT_TRUE(QTest::qWaitForWindowActive(m_sheet.get()));
+    QApplication::setActiveWindow(framework::qt::DialogOf(*m_sheet));
+    ASSERT_TRUE(QTest::qWaitForWindowActive(framework::qt::DialogOf(*m_sheet)));
   }
   // A key pressed and released where the focus is, as on a keyboard.
   void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(m_sheet->focusWidget(), key, modifiers);
+    QTest::keyClick(framework::qt::DialogOf(*m_sheet)->focusWidget(), key, modifiers);
   }
 
   // Local files dragged from a file manager onto `target` and dropped there, the source
@@ -360,7 +361,7 @@ class WizardTest : public ::testing::Test {
   std::string Text(int id) const { return Active().GetDlgItemText(id); }
   bool Enabled(int id) const { return framework::qt::Item(Active(), id)->isEnabled(); }
   bool HasFocus(int id) const {
-    return m_sheet->focusWidget() == framework::qt::Item(Active(), id);
+    return framework::qt::DialogOf(*m_sheet)->focusWidget() == framework::qt::Item(Active(), id);
   }
 
   std::unique_ptr<CVantorSheet> m_sheet;

@@ -3,6 +3,7 @@
 #ifndef VANTOR_WIZARD_FRAMEWORK_BACKEND_H_
 #define VANTOR_WIZARD_FRAMEWORK_BACKEND_H_
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -20,6 +21,9 @@ void CloseMessageBoxes(NativeWindow owner);
 std::optional<std::string> GetOpenFileName(NativeWindow owner, const std::string& initialName,
                                            const std::string& startFolder);
 bool OpenLink(const std::string& address);
+
+// The desktop's double-click interval, read anew at each call.
+std::chrono::milliseconds DoubleClickInterval();
 
 // Wakes the user-interface thread: `onWake`, given to MakeWaker there, runs there once
 // for each Wake, called from any thread, as the event loop (a modal one too) comes to it.

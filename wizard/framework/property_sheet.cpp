@@ -1,27 +1,14 @@
 #include "wizard/framework/property_sheet.h"
 
-#include <QBoxLayout>
-#include <QFrame>
-#include <QGuiApplication>
-#include <QPushButton>
-#include <QStackedWidget>
-#include <QStyleHints>
 #include <algorithm>
 #include <utility>
 
-#include "wizard/framework/dialog_builder.h"
-#include "wizard/framework/dialog_units.h"
+#include "wizard/framework/backend.h"
 #include "wizard/framework/property_page.h"
-#include "wizard/framework/qt/page_items.h"
 
 namespace vantor::framework {
 
 namespace {
-
-// The sheet's own controls, in dialog units of its font.
-constexpr int kButtonWidth = 50;
-constexpr int kButtonHeight = 14;
-constexpr int kMargin = 7;  // around the button row, and between Next and Cancel
 
 std::optional<std::chrono::milliseconds>& PressGuardSlot() {
   static std::optional<std::chrono::milliseconds> interval;
@@ -29,7 +16,7 @@ std::optional<std::chrono::milliseconds>& PressGuardSlot() {
 }
 std::chrono::milliseconds PressGuard() {
   if (PressGuardSlot()) return *PressGuardSlot();
-  return std::chrono::milliseconds(QGuiApplication::styleHints()->mouseDoubleClickInterval());
+  return backend::DoubleClickInterval();
 }
 PropertySheet::Clock& ClockSlot() {
   static PropertySheet::Clock clock;
@@ -38,52 +25,13 @@ PropertySheet::Clock& ClockSlot() {
 
 }  // namespace
 
-PropertySheet::PropertySheet(const QString& caption, QWidget* parent) : QDialog(parent) {
-  setWindowTitle(caption);
-  setFont(ResolveDialogFont(QStringLiteral("MS Shell Dlg"), 8));
-  const DialogBaseUnits units = BaseUnitsOf(font());
-  const QRect button = MapDialogRect({kMargin, kMargin, kButtonWidth, kButtonHeight}, units);
-
-  m_stack = new QStackedWidget(this);
-  m_stack->setFixedSize(0, 0);
-  auto* line = new QFrame(this);
-  line->setFrameStyle(QFrame::HLine | QFrame::Sunken);
-
-  m_back = new QPushButton(tr("< &Back"), this);
-  m_next = new QPushButton(tr("&Next >"), this);
-  m_finish = new QPushButton(tr("Finish"), this);
-  m_cancel = new QPushButton(tr("Cancel"), this);
-  auto* buttons = new QHBoxLayout;
-  buttons->setContentsMargins(button.x(), button.y(), button.x(), button.y());
-  buttons->setSpacing(0);
-  buttons->addStretch();
-  for (QPushButton* each : {m_back, m_next, m_finish, m_cancel}) {
-    each->setFixedSize(button.size());
-    // Tab reaches them, a click does not take the focus: after Next pressed with the
-    // mouse the new page's first control has it, as after Enter, even when a second
-    // click (of a double click, or one ignored) comes after the page changed.
-    each->setFocusPolicy(Qt::TabFocus);
-    buttons->addWidget(each);
-  }
-  buttons->insertSpacing(buttons->indexOf(m_cancel), button.x());
-
-  auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(0, 0, 0, 0);
-  layout->setSpacing(0);
-  layout->setSizeConstraint(QLayout::SetFixedSize);
-  layout->addWidget(m_stack);
-  layout->addWidget(line);
-  layout->addLayout(buttons);
-
-  connect(m_back, &QPushButton::clicked, this, &PropertySheet::PressBack);
-  connect(m_next, &QPushButton::clicked, this, &PropertySheet::PressNext);
-  connect(m_finish, &QPushButton::clicked, this, &PropertySheet::PressFinish);
-  connect(m_cancel, &QPushButton::clicked, this, &PropertySheet::reject);
+PropertySheet::PropertySheet(const std::string& caption)
+    : m_window(MakeSheetWindow(*this, caption)) {
   SetWizardButtons(PSWIZB_BACK | PSWIZB_NEXT);
 }
 
 PropertySheet::~PropertySheet() {
-  // The windows go with the sheet's widgets.
+  // The windows go with the sheet's window.
   for (PropertyPage* page : m_pages) {
     page->m_sheet = nullptr;
     page->m_window = {};
@@ -94,13 +42,7 @@ void PropertySheet::AddPage(PropertyPage* page) {
   if (page == nullptr || page->m_sheet != nullptr) return;
   page->m_sheet = this;
   m_pages.push_back(page);
-  const DialogTemplate& dialogTemplate = page->GetTemplate();
-  const QFont pageFont =
-      ResolveDialogFont(QString::fromUtf8(dialogTemplate.fontFamily), dialogTemplate.fontPointSize);
-  const QSize size =
-      MapDialogRect({0, 0, dialogTemplate.width, dialogTemplate.height}, BaseUnitsOf(pageFont))
-          .size();
-  m_stack->setFixedSize(m_stack->size().expandedTo(size));
+  m_window->MakeRoomFor(page->GetTemplate());
 }
 
 void PropertySheet::RemovePage(int index) {
@@ -109,7 +51,7 @@ void PropertySheet::RemovePage(int index) {
   if (page->m_window) page->OnDestroy();
   m_pages.erase(m_pages.begin() + index);
   page->m_sheet = nullptr;
-  delete qt::Widget(page->m_window);
+  m_window->DestroyPage(page->m_window);
   page->m_window = {};
   if (index == m_active) {
     m_active = -1;
@@ -132,8 +74,8 @@ bool PropertySheet::SetActivePage(int index) {
   if (page == nullptr) return false;
   if (!page->m_window) CreatePageWindow(page);
   m_active = index;
-  m_stack->setCurrentWidget(qt::Widget(page->m_window));
-  setWindowTitle(QString::fromUtf8(page->GetTemplate().caption));
+  m_window->ShowPage(page->m_window);
+  m_window->SetTitle(page->GetTemplate().caption);
   page->OnSetActive();
   // Even when a sheet button had it: after Next pressed from the keyboard, typing goes to
   // the new page, and during a run Enter or Space must not reach Cancel.
@@ -143,29 +85,7 @@ bool PropertySheet::SetActivePage(int index) {
 
 bool PropertySheet::SetActivePage(PropertyPage* page) { return SetActivePage(GetPageIndex(page)); }
 
-void PropertySheet::SetWizardButtons(unsigned flags) {
-  const bool finish = flags & PSWIZB_FINISH;
-  m_back->setEnabled(flags & PSWIZB_BACK);
-  m_next->setEnabled(flags & PSWIZB_NEXT);
-  m_next->setVisible(!finish);
-  m_finish->setVisible(finish);
-  // Enter presses the button in Next's place.
-  (finish ? m_finish : m_next)->setDefault(true);
-}
-
-QPushButton* PropertySheet::GetButton(Button button) const {
-  switch (button) {
-    case Button::Back:
-      return m_back;
-    case Button::Next:
-      return m_next;
-    case Button::Finish:
-      return m_finish;
-    case Button::Cancel:
-      return m_cancel;
-  }
-  return nullptr;
-}
+void PropertySheet::SetWizardButtons(unsigned flags) { m_window->SetButtons(flags); }
 
 void PropertySheet::SetPressGuard(std::optional<std::chrono::milliseconds> interval) {
   PressGuardSlot() = interval;
@@ -177,12 +97,28 @@ std::chrono::steady_clock::time_point PropertySheet::Now() {
   return ClockSlot() ? ClockSlot()() : std::chrono::steady_clock::now();
 }
 
-void PropertySheet::showEvent(QShowEvent* event) {
+void PropertySheet::OnShown() {
   if (m_active < 0 && !m_pages.empty()) SetActivePage(0);
-  QDialog::showEvent(event);
 }
 
-void PropertySheet::reject() {
+void PropertySheet::Press(Button button) {
+  switch (button) {
+    case Button::Back:
+      PressBack();
+      break;
+    case Button::Next:
+      PressNext();
+      break;
+    case Button::Finish:
+      PressFinish();
+      break;
+    case Button::Cancel:
+      RequestCancel();
+      break;
+  }
+}
+
+void PropertySheet::RequestCancel() {
   if (PropertyPage* active = GetActivePage(); active != nullptr && !active->OnQueryCancel()) {
     return;
   }
@@ -190,7 +126,7 @@ void PropertySheet::reject() {
   for (PropertyPage* page : pages) {
     if (page->m_window) page->OnCancel();
   }
-  QDialog::reject();
+  m_window->Close(SheetResult::Cancelled);
 }
 
 bool PropertySheet::PressedTooSoon(Button button) {
@@ -224,7 +160,7 @@ void PropertySheet::PressNext() {
 void PropertySheet::PressFinish() {
   if (PressedTooSoon(Button::Finish)) return;
   if (PropertyPage* page = GetActivePage(); page != nullptr && !page->OnWizardFinish()) return;
-  accept();
+  m_window->Close(SheetResult::Finished);
 }
 
 void PropertySheet::MoveTo(int answer, int adjacentIndex) {
@@ -241,10 +177,7 @@ void PropertySheet::MoveTo(int answer, int adjacentIndex) {
 }
 
 void PropertySheet::CreatePageWindow(PropertyPage* page) {
-  auto* window = new QWidget;
-  BuildDialog(page->GetTemplate(), window);
-  m_stack->addWidget(window);
-  page->m_window = qt::Native(window);
+  page->m_window = m_window->CreatePage(page->GetTemplate());
   page->OnInitDialog();
 }
 
@@ -252,18 +185,16 @@ void PropertySheet::FocusFirstControl(PropertyPage* page) {
   for (const ControlTemplate& control : page->GetTemplate().controls) {
     // Of a radio group, Tab reaches the checked button, which need not carry kTabStop.
     if (!(control.style & kTabStop) && control.kind != ControlKind::RadioButton) continue;
-    QWidget* widget = qt::Item(*page, control.id);
-    if (widget != nullptr && widget->isEnabled() && !widget->isHidden() &&
-        (widget->focusPolicy() & Qt::TabFocus)) {
+    if (m_window->CanTakeFocus(page->m_window, control.id)) {
       page->GotoDlgCtrl(control.id);
       return;
     }
   }
-  QPushButton* next = m_next->isHidden() ? m_finish : m_next;
-  if (next->isEnabled()) {
-    next->setFocus(Qt::TabFocusReason);
+  const Button next = m_window->IsButtonShown(Button::Finish) ? Button::Finish : Button::Next;
+  if (m_window->IsButtonEnabled(next)) {
+    m_window->FocusButton(next);
   } else {
-    qt::Widget(page->m_window)->setFocus(Qt::OtherFocusReason);
+    m_window->FocusPage(page->m_window);
   }
 }
 

@@ -5,15 +5,15 @@
 #ifndef VANTOR_WIZARD_FRAMEWORK_PROPERTY_SHEET_H_
 #define VANTOR_WIZARD_FRAMEWORK_PROPERTY_SHEET_H_
 
-#include <QDialog>
-#include <QString>
 #include <chrono>
 #include <functional>
+#include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
-class QPushButton;
-class QStackedWidget;
+#include "wizard/framework/sheet_window.h"
+#include "wizard/framework/types.h"
 
 namespace vantor::framework {
 
@@ -24,16 +24,16 @@ inline constexpr unsigned PSWIZB_BACK = 0x1;
 inline constexpr unsigned PSWIZB_NEXT = 0x2;
 inline constexpr unsigned PSWIZB_FINISH = 0x4;  // Finish, enabled, in the place of Next
 
-class PropertySheet : public QDialog {
-  Q_OBJECT
-
+class PropertySheet {
  public:
-  enum class Button { Back, Next, Finish, Cancel };
+  using Button = SheetButton;
 
   // `caption` is the title until the first page is activated.
-  explicit PropertySheet(const QString& caption, QWidget* parent = nullptr);
+  explicit PropertySheet(const std::string& caption);
   // Pages still in the sheet are let go; their windows go with the sheet.
-  ~PropertySheet() override;
+  virtual ~PropertySheet();
+  PropertySheet(const PropertySheet&) = delete;
+  PropertySheet& operator=(const PropertySheet&) = delete;
 
   // Appends `page`, which must not be in a sheet. Its window is made when it is first
   // activated. The sheet grows to hold the largest page added.
@@ -61,7 +61,18 @@ class PropertySheet : public QDialog {
   // of them). Cancel stays enabled.
   void SetWizardButtons(unsigned flags);
 
-  QPushButton* GetButton(Button button) const;
+  bool IsButtonEnabled(Button button) const { return m_window->IsButtonEnabled(button); }
+  bool IsButtonShown(Button button) const { return m_window->IsButtonShown(button); }
+
+  // The sheet's window, and the title it shows now.
+  NativeWindow GetWindow() const { return m_window->GetNative(); }
+  std::string GetTitle() const { return m_window->GetTitle(); }
+  // Shows the sheet (the first page becomes active then) and returns at once.
+  void Show() { m_window->Show(); }
+  // Shows the sheet and returns when it is closed: Finished or Cancelled.
+  SheetResult DoModal() { return m_window->DoModal(); }
+  bool IsOpen() const { return m_window->IsOpen(); }
+  SheetResult GetResult() const { return m_window->GetResult(); }
 
   // Back, Next and Finish each ignore a press that comes sooner than `interval` after
   // the previous press of the same button, counted or not: the second click of a double
@@ -75,12 +86,14 @@ class PropertySheet : public QDialog {
   // What that clock says now.
   static std::chrono::steady_clock::time_point Now();
 
- protected:
-  // The first page becomes active when the sheet is first shown.
-  void showEvent(QShowEvent* event) override;
+  // What the window tells the sheet. It is shown: the first page becomes active when
+  // none is.
+  void OnShown();
+  // A press of Back, Next, Finish or Cancel, by click or key.
+  void Press(Button button);
   // Cancel, Esc and the close box: unless the active page's OnQueryCancel says no,
   // OnCancel of every page that has a window, then close.
-  void reject() override;
+  void RequestCancel();
 
  private:
   void PressBack();
@@ -101,11 +114,7 @@ class PropertySheet : public QDialog {
   int m_active = -1;
   // The last press of Back, Next and Finish, in the order of Button.
   std::optional<std::chrono::steady_clock::time_point> m_lastPress[3];
-  QStackedWidget* m_stack;
-  QPushButton* m_back;
-  QPushButton* m_next;
-  QPushButton* m_finish;
-  QPushButton* m_cancel;
+  std::unique_ptr<SheetWindow> m_window;
 };
 
 }  // namespace vantor::framework

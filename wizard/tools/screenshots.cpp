@@ -33,6 +33,7 @@
 #include "wizard/framework/dialog_hooks.h"
 #include "wizard/framework/property_sheet.h"
 #include "wizard/framework/qt/page_items.h"
+#include "wizard/framework/qt/sheet_dialog.h"
 #include "wizard/include_page.h"
 #include "wizard/merge_page.h"
 #include "wizard/output_page.h"
@@ -170,16 +171,18 @@ int RenderPages(QApplication& app, const QString& dir) {
   vantor::wizard::CVantorSheet sheet;
   sheet.GetProcessingPage()->SetEnv(&held);
   sheet.GetProcessingPage()->SetFixedSeed(1);
-  sheet.show();
+  sheet.Show();
   bool ok = true;
   int n = 0;
   auto shot = [&](const char* name) {
     QApplication::processEvents();
     const QString path = dir + QString::asprintf("/%02d-%s.png", ++n, name);
-    ok = sheet.grab().save(path) && ok;
+    ok = vantor::framework::qt::DialogOf(sheet)->grab().save(path) && ok;
     std::printf("%s\n", qPrintable(path));
   };
-  auto press = [&](PropertySheet::Button button) { sheet.GetButton(button)->click(); };
+  auto press = [&](PropertySheet::Button button) {
+    vantor::framework::qt::ButtonOf(sheet, button)->click();
+  };
   auto next = [&] { press(PropertySheet::Button::Next); };
   PropertyPage* page = nullptr;
   auto go = [&] {
@@ -266,15 +269,17 @@ int main(int argc, char** argv) {
   vantor::wizard::CVantorSheet sheet;
   SlowEnv slow;
   sheet.GetProcessingPage()->SetEnv(&slow);
-  sheet.show();
+  sheet.Show();
   bool ok = true;
   auto shot = [&](const char* name) {
     QApplication::processEvents();
     const QString path = dir + "/" + name + ".png";
-    ok = sheet.grab().save(path) && ok;
+    ok = vantor::framework::qt::DialogOf(sheet)->grab().save(path) && ok;
     std::printf("%s\n", qPrintable(path));
   };
-  auto next = [&] { sheet.GetButton(vantor::framework::PropertySheet::Button::Next)->click(); };
+  auto next = [&] {
+    vantor::framework::qt::ButtonOf(sheet, vantor::framework::PropertySheet::Button::Next)->click();
+  };
 
   shot("welcome");
   next();

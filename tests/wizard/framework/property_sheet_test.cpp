@@ -26,6 +26,7 @@
 #include "wizard/framework/property_page.h"
 #include "wizard/framework/qt/native.h"
 #include "wizard/framework/qt/page_items.h"
+#include "wizard/framework/qt/sheet_dialog.h"
 
 namespace vantor::framework {
 namespace {
@@ -92,7 +93,7 @@ class PropertySheetTest : public ::testing::Test {
     for (const DialogTemplate& each : m_templates) {
       m_pages.push_back(std::make_unique<TestPage>(each, &m_log));
     }
-    m_sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
+    m_sheet = std::make_unique<PropertySheet>("Sheet");
   }
 
   ~PropertySheetTest() override {
@@ -104,11 +105,13 @@ class PropertySheetTest : public ::testing::Test {
     for (auto& page : m_pages) m_sheet->AddPage(page.get());
   }
   TestPage& Page(int i) { return *m_pages[i]; }
-  QPushButton* Button(PropertySheet::Button which) { return m_sheet->GetButton(which); }
+  QPushButton* Button(PropertySheet::Button which) {
+    return framework::qt::ButtonOf(*m_sheet, which);
+  }
   void Press(PropertySheet::Button which) { Button(which)->click(); }
   void SendKey(int key) {
     QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
-    QApplication::sendEvent(m_sheet.get(), &press);
+    QApplication::sendEvent(framework::qt::DialogOf(*m_sheet), &press);
   }
 
   const char* m_captions[4] = {"First", "Second", "Third", "Fourth"};
@@ -168,12 +171,12 @@ TEST_F(PropertySheetTest, APagePutBackStartsFromItsTemplateAgain) {
 
 TEST_F(PropertySheetTest, ShowingActivatesTheFirstPageAndTheTitleFollowsTheCaption) {
   AddAll();
-  EXPECT_EQ(m_sheet->windowTitle(), "Sheet");
-  m_sheet->show();
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->windowTitle(), "Sheet");
+  m_sheet->Show();
   EXPECT_EQ(m_sheet->GetActiveIndex(), 0);
   for (int i : {0, 2, 3, 1}) {
     m_sheet->SetActivePage(i);
-    EXPECT_EQ(m_sheet->windowTitle(), QString::fromUtf8(m_captions[i]));
+    EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->windowTitle(), QString::fromUtf8(m_captions[i]));
   }
   EXPECT_EQ(m_log, (std::vector<std::string>{"200:init", "200:active", "200:active", "202:init",
                                              "202:active", "203:init", "203:active", "201:init",
@@ -276,7 +279,7 @@ TEST_F(PropertySheetTest, EnterPressesNextOrFinishWhenEnabled) {
   Page(0).buttons = PSWIZB_NEXT;
   Page(1).buttons = 0;
   Page(2).buttons = PSWIZB_BACK | PSWIZB_FINISH;
-  m_sheet->show();
+  m_sheet->Show();
   SendKey(Qt::Key_Return);
   ASSERT_EQ(m_sheet->GetActiveIndex(), 1);
   SendKey(Qt::Key_Return);
@@ -284,18 +287,18 @@ TEST_F(PropertySheetTest, EnterPressesNextOrFinishWhenEnabled) {
 
   m_sheet->SetActivePage(2);
   SendKey(Qt::Key_Enter);
-  EXPECT_FALSE(m_sheet->isVisible());
-  EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
+  EXPECT_FALSE(framework::qt::DialogOf(*m_sheet)->isVisible());
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->result(), QDialog::Accepted);
   EXPECT_EQ(std::count(m_log.begin(), m_log.end(), "202:cancel"), 0) << "Finish is no cancel";
 }
 
 TEST_F(PropertySheetTest, TheNewPageGetsTheFocusOnItsFirstTabStopEvenFromASheetButton) {
   AddAll();
-  m_sheet->show();
+  m_sheet->Show();
   Page(0).GotoDlgCtrl(kCheck);
   SendKey(Qt::Key_Return);
   ASSERT_EQ(m_sheet->GetActiveIndex(), 1);
-  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(Page(1), kEdit));
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), framework::qt::Item(Page(1), kEdit));
 
   m_sheet->SetActivePage(2);
   Page(2).SetDlgItemText(kEdit, "typed");
@@ -304,7 +307,7 @@ TEST_F(PropertySheetTest, TheNewPageGetsTheFocusOnItsFirstTabStopEvenFromASheetB
   next->setFocus();
   QTest::keyClick(next, Qt::Key_Space);
   ASSERT_EQ(m_sheet->GetActiveIndex(), 2);
-  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(Page(2), kEdit));
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), framework::qt::Item(Page(2), kEdit));
   EXPECT_EQ(framework::qt::ItemAs<QLineEdit>(Page(2), kEdit)->selectedText(), "typed");
 }
 
@@ -314,14 +317,15 @@ TEST_F(PropertySheetTest, APageWithNothingToFocusTakesTheFocusItselfWhileNextIsD
   busy.buttons = 0;
   AddAll();
   m_sheet->AddPage(&busy);
-  m_sheet->show();
+  m_sheet->Show();
   Button(PropertySheet::Button::Next)->setFocus();
   m_sheet->SetActivePage(&busy);
-  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Widget(busy.GetWindow()))
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(),
+            framework::qt::Widget(busy.GetWindow()))
       << "not Cancel, which Enter would press";
   for (Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
-    QTest::keyClick(m_sheet->focusWidget(), key);
-    EXPECT_TRUE(m_sheet->isVisible()) << key;
+    QTest::keyClick(framework::qt::DialogOf(*m_sheet)->focusWidget(), key);
+    EXPECT_TRUE(framework::qt::DialogOf(*m_sheet)->isVisible()) << key;
     EXPECT_EQ(m_sheet->GetActivePage(), &busy) << key;
   }
   EXPECT_EQ(std::count(m_log.begin(), m_log.end(), "210:cancel"), 0);
@@ -331,9 +335,9 @@ TEST_F(PropertySheetTest, CancelEscAndTheCloseBoxReachOnCancelOfPagesWithAWindow
   const char* const ways[] = {"Cancel", "Esc", "close box"};
   for (const char* way : ways) {
     SCOPED_TRACE(way);
-    m_sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
+    m_sheet = std::make_unique<PropertySheet>("Sheet");
     AddAll();
-    m_sheet->show();
+    m_sheet->Show();
     m_sheet->SetActivePage(2);
     m_log.clear();
     if (way == ways[0]) {
@@ -341,11 +345,11 @@ TEST_F(PropertySheetTest, CancelEscAndTheCloseBoxReachOnCancelOfPagesWithAWindow
     } else if (way == ways[1]) {
       SendKey(Qt::Key_Escape);
     } else {
-      m_sheet->close();
+      framework::qt::DialogOf(*m_sheet)->close();
     }
     EXPECT_EQ(m_log, (std::vector<std::string>{"200:cancel", "202:cancel"}));
-    EXPECT_FALSE(m_sheet->isVisible());
-    EXPECT_EQ(m_sheet->result(), QDialog::Rejected);
+    EXPECT_FALSE(framework::qt::DialogOf(*m_sheet)->isVisible());
+    EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->result(), QDialog::Rejected);
   }
 }
 
@@ -366,9 +370,9 @@ class PressGuardTest : public PropertySheetTest {
     PropertySheet::SetClock({});
   }
   void NewSheet() {
-    m_sheet = std::make_unique<PropertySheet>(QStringLiteral("Sheet"));
+    m_sheet = std::make_unique<PropertySheet>("Sheet");
     AddAll();
-    m_sheet->show();
+    m_sheet->Show();
   }
   void Click(PropertySheet::Button which) { QTest::mouseClick(Button(which), Qt::LeftButton); }
 
@@ -394,9 +398,10 @@ TEST_F(PressGuardTest, ASecondPressOfAButtonWithinTheDoubleClickIntervalIsIgnore
     SCOPED_TRACE(i);
     m_now += std::chrono::milliseconds(steps[i].after);
     Click(steps[i].button);
-    EXPECT_EQ(m_sheet->isVisible() ? m_sheet->GetActiveIndex() : -1, steps[i].page);
+    EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->isVisible() ? m_sheet->GetActiveIndex() : -1,
+              steps[i].page);
   }
-  EXPECT_EQ(m_sheet->result(), QDialog::Accepted);
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->result(), QDialog::Accepted);
 }
 
 TEST_F(PressGuardTest, ADoubleClickOnNextMovesOnePage) {
@@ -412,7 +417,9 @@ TEST_F(PressGuardTest, ADoubleClickOnNextMovesOnePage) {
     QTest::mouseDClick(next, Qt::LeftButton);
     QTest::mouseRelease(next, Qt::LeftButton);
     EXPECT_EQ(m_sheet->GetActiveIndex(), after);
-    EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(Page(after), kEdit)) << "not Next";
+    EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(),
+              framework::qt::Item(Page(after), kEdit))
+        << "not Next";
   }
 }
 
@@ -431,7 +438,7 @@ class PropertyPageTest : public PropertySheetTest {
  protected:
   void SetUp() override {
     AddAll();
-    m_sheet->show();
+    m_sheet->Show();
     m_sheet->SetActivePage(0);
   }
   TestPage& page() { return Page(0); }
@@ -462,41 +469,45 @@ TEST_F(PropertyPageTest, TabFollowsTemplateOrderAndSkipsControlsWithoutTabStop) 
             framework::qt::Item(page(), kRadioA));
   EXPECT_FALSE(framework::qt::Item(page(), kPlain)->focusPolicy() & Qt::TabFocus);
   EXPECT_TRUE(framework::qt::Item(page(), kBox)->focusPolicy() & Qt::TabFocus);
-  EXPECT_EQ(m_sheet->focusWidget(), edit) << "the first tab stop gets the focus";
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), edit)
+      << "the first tab stop gets the focus";
 }
 
 TEST_F(PropertyPageTest, ARadioGroupIsOneTabStopAtItsCheckedButtonAndArrowsMoveTheCheck) {
-  QApplication::setActiveWindow(m_sheet.get());
-  ASSERT_TRUE(QTest::qWaitForWindowActive(m_sheet.get()));
+  QApplication::setActiveWindow(framework::qt::DialogOf(*m_sheet));
+  ASSERT_TRUE(QTest::qWaitForWindowActive(framework::qt::DialogOf(*m_sheet)));
   QWidget* a = framework::qt::Item(page(), kRadioA);
   QWidget* b = framework::qt::Item(page(), kRadioB);
   const auto key = [this](Qt::Key pressed, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-    QTest::keyClick(m_sheet->focusWidget(), pressed, modifiers);
+    QTest::keyClick(framework::qt::DialogOf(*m_sheet)->focusWidget(), pressed, modifiers);
   };
   page().GotoDlgCtrl(kCheck);
   key(Qt::Key_Tab);
-  EXPECT_EQ(m_sheet->focusWidget(), a) << "with none checked, the first";
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), a) << "with none checked, the first";
   key(Qt::Key_Down);
-  EXPECT_EQ(m_sheet->focusWidget(), b);
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), b);
   EXPECT_TRUE(page().IsDlgButtonChecked(kRadioB));
   EXPECT_FALSE(page().IsDlgButtonChecked(kRadioA));
   key(Qt::Key_Right);
-  EXPECT_EQ(m_sheet->focusWidget(), a) << "round within the group";
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), a) << "round within the group";
   EXPECT_TRUE(page().IsDlgButtonChecked(kRadioA));
   key(Qt::Key_Left);
-  EXPECT_EQ(m_sheet->focusWidget(), b);
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), b);
   key(Qt::Key_Tab);
-  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(page(), kRadioC)) << "the next group";
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), framework::qt::Item(page(), kRadioC))
+      << "the next group";
   EXPECT_FALSE(page().IsDlgButtonChecked(kRadioC)) << "Tab moves the focus only";
   key(Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(m_sheet->focusWidget(), b) << "back into the group at its checked button";
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), b)
+      << "back into the group at its checked button";
   key(Qt::Key_Backtab, Qt::ShiftModifier);
-  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(page(), kCheck));
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), framework::qt::Item(page(), kCheck));
 
   page().EnableDlgItem(kRadioA, false);
   page().GotoDlgCtrl(kRadioB);
   key(Qt::Key_Up);
-  EXPECT_EQ(m_sheet->focusWidget(), b) << "a disabled button is passed over";
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), b)
+      << "a disabled button is passed over";
   EXPECT_TRUE(page().IsDlgButtonChecked(kRadioB));
 }
 
@@ -557,9 +568,9 @@ TEST_F(PropertyPageTest, MultiLineTextKeepsCrLfButShowsPlainLineBreaks) {
 TEST_F(PropertyPageTest, GotoDlgCtrlFocusesAndSelectsAField) {
   page().SetDlgItemText(kEdit, "name");
   page().GotoDlgCtrl(kCheck);
-  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(page(), kCheck));
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), framework::qt::Item(page(), kCheck));
   page().GotoDlgCtrl(kEdit);
-  EXPECT_EQ(m_sheet->focusWidget(), framework::qt::Item(page(), kEdit));
+  EXPECT_EQ(framework::qt::DialogOf(*m_sheet)->focusWidget(), framework::qt::Item(page(), kEdit));
   EXPECT_EQ(framework::qt::ItemAs<QLineEdit>(page(), kEdit)->selectedText(), "name");
 }
 
