@@ -69,9 +69,7 @@ class QtSheetWindow final : public SheetWindow {
            (widget->focusPolicy() & Qt::TabFocus);
   }
   void FocusButton(SheetButton button) override { Button(button)->setFocus(Qt::TabFocusReason); }
-  void FocusPage(NativeWindow page) override {
-    qt::Widget(page)->setFocus(Qt::OtherFocusReason);
-  }
+  void FocusPage(NativeWindow page) override { qt::Widget(page)->setFocus(Qt::OtherFocusReason); }
 
   void Show() override {
     m_result = SheetResult::Open;
