@@ -11,6 +11,7 @@ Pictures:
   panel_tile.png     240 x 240  repeated over the left panel of the first and last pages
   emblem.png         54 x 54    put near the top right corner of that panel
   icon-N.png         N x N      the program's icon, N = 16, 32, 48, 256
+  vantor.ico                    the same icon for Windows: the four PNG files in one
 
 Standard library only: every shape is a signed distance field, and a pixel's coverage
 of a shape comes from its distance to the edge, which gives smooth edges at any size.
@@ -314,6 +315,20 @@ def draw_panel_tile():
     return c
 
 
+def encode_ico(pngs):
+    """An icon file holding each (size, PNG bytes) of `pngs` as it is (Windows Vista on)."""
+    header = struct.pack("<HHH", 0, 1, len(pngs))
+    offset = len(header) + 16 * len(pngs)
+    entries = b""
+    images = b""
+    for size, png in pngs:
+        side = size if size < 256 else 0  # 0 stands for 256
+        entries += struct.pack("<BBBBHHII", side, side, 0, 0, 1, 32, len(png), offset)
+        images += png
+        offset += len(png)
+    return header + entries + images
+
+
 def main():
     here = os.path.dirname(os.path.abspath(__file__))
     out = sys.argv[1] if len(sys.argv) > 1 else os.path.join(here, "pictures")
@@ -325,10 +340,16 @@ def main():
     }
     for n in (16, 32, 48, 256):
         pictures["icon-%d.png" % n] = lambda n=n: draw_icon(n)
+    written = {}
     for name, draw in pictures.items():
+        written[name] = draw().png()
         with open(os.path.join(out, name), "wb") as f:
-            f.write(draw().png())
+            f.write(written[name])
         print(os.path.join(out, name))
+    icon = encode_ico([(n, written["icon-%d.png" % n]) for n in (16, 32, 48, 256)])
+    with open(os.path.join(out, "vantor.ico"), "wb") as f:
+        f.write(icon)
+    print(os.path.join(out, "vantor.ico"))
 
 
 if __name__ == "__main__":
