@@ -5,10 +5,14 @@
 #include <string>
 #include <vector>
 
+#include "tests/wizard/mark_pictures.h"
 namespace vantor::wizard {
 namespace {
 
-using Picture = std::vector<std::string>;
+using test::Empty;
+using test::kArrow15x16;
+using test::kCheck15x16;
+using test::Picture;
 
 // The runs as a picture, '#' black and '.' background; a run outside the control or a
 // pixel painted twice fails the test.
@@ -27,25 +31,6 @@ Picture Draw(const std::vector<PixelRun>& runs, int width, int height) {
   }
   return rows;
 }
-
-Picture Empty(int width, int height) { return Picture(height, std::string(width, '.')); }
-
-// 15 wide and 16 high: the arrow is 5 wide and 9 high with its left edge at x = 5 and its
-// top row at y = 3.
-const Picture kArrow15x16 = {
-    "...............", "...............", "...............", ".....#.........",
-    ".....##........", ".....###.......", ".....####......", ".....#####.....",
-    ".....####......", ".....###.......", ".....##........", ".....#.........",
-    "...............", "...............", "...............", "...............",
-};
-
-// The check's strokes are 3 pixels thick, the long one 7 long, starting at (1, 4).
-const Picture kCheck15x16 = {
-    ".........#.....", "........##.....", ".......###.....", "......###......",
-    ".#...###.......", ".##.###........", ".#####.........", "..###..........",
-    "...#...........", "...............", "...............", "...............",
-    "...............", "...............", "...............", "...............",
-};
 
 TEST(ArrowCheckPixelsTest, MarksAt15x16) {
   EXPECT_EQ(Draw(ArrowPixels(15, 16), 15, 16), kArrow15x16);

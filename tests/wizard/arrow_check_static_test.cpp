@@ -9,12 +9,16 @@
 #include <string>
 #include <vector>
 
+#include "tests/wizard/mark_pictures.h"
 #include "wizard/arrow_check_pixels.h"
 
 namespace vantor::wizard {
 namespace {
 
-using Picture = std::vector<std::string>;
+using test::Empty;
+using test::kArrow15x16;
+using test::kCheck15x16;
+using test::Picture;
 
 const QColor kPageColour(0xC8, 0xD4, 0xE6);
 
@@ -47,27 +51,8 @@ class ArrowCheckStaticTest : public ::testing::Test {
     return rows;
   }
 
-  static Picture Empty(int width, int height) { return Picture(height, std::string(width, '.')); }
-
   QWidget page_;
   CArrowCheckStatic* mark_ = nullptr;
-};
-
-// 15 wide and 16 high: the arrow is 5 wide and 9 high with its left edge at x = 5 and its
-// top row at y = 3.
-const Picture kArrow15x16 = {
-    "...............", "...............", "...............", ".....#.........",
-    ".....##........", ".....###.......", ".....####......", ".....#####.....",
-    ".....####......", ".....###.......", ".....##........", ".....#.........",
-    "...............", "...............", "...............", "...............",
-};
-
-// The check's strokes are 3 pixels thick, the long one 7 long, starting at (1, 4).
-const Picture kCheck15x16 = {
-    ".........#.....", "........##.....", ".......###.....", "......###......",
-    ".#...###.......", ".##.###........", ".#####.........", "..###..........",
-    "...#...........", "...............", "...............", "...............",
-    "...............", "...............", "...............", "...............",
 };
 
 TEST_F(ArrowCheckStaticTest, DrawsEachStateOnThePagesBackground) {

@@ -9,20 +9,8 @@
 #include <QWidget>
 #include <set>
 
-#include "wizard/choose_items_page.h"
-#include "wizard/completion_page.h"
-#include "wizard/extract_page.h"
-#include "wizard/filter_page.h"
+#include "tests/wizard/page_template_list.h"
 #include "wizard/framework/dialog_builder.h"
-#include "wizard/include_page.h"
-#include "wizard/merge_page.h"
-#include "wizard/output_page.h"
-#include "wizard/processing_page.h"
-#include "wizard/rearrange_page.h"
-#include "wizard/single_list_page.h"
-#include "wizard/split_page.h"
-#include "wizard/summary_page.h"
-#include "wizard/welcome_page.h"
 
 namespace vantor::wizard {
 namespace {
@@ -30,13 +18,7 @@ namespace {
 using framework::ControlKind;
 using framework::DialogTemplate;
 
-const DialogTemplate* const kTemplates[] = {
-    &CWelcomePage::Template(),    &CChooseItemsPage::Template(), &CSingleListPage::Template(),
-    &CFilterPage::Template(),     &CRearrangePage::Template(),   &CIncludePage::Template(),
-    &CExtractPage::Template(),    &CSplitPage::Template(),       &COutputPage::Template(),
-    &CMergePage::Template(),      &CSummaryPage::Template(),     &CProcessingPage::Template(),
-    &CCompletionPage::Template(),
-};
+const auto& kTemplates = test::kPageTemplates;
 
 TEST(PageTemplatesTest, EveryControlLiesInsideItsPageAndHasItsOwnId) {
   std::set<int> templateIds;

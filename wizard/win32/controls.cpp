@@ -27,6 +27,14 @@ HBRUSH ParentBrush(HWND control, HDC dc) {
   return brush != nullptr ? brush : GetSysColorBrush(COLOR_BTNFACE);
 }
 
+// Starts painting `control` on its parent's background; its client rectangle in `client`.
+HDC BeginPaintOnParent(HWND control, PAINTSTRUCT* paint, RECT* client) {
+  HDC dc = BeginPaint(control, paint);
+  GetClientRect(control, client);
+  FillRect(dc, client, ParentBrush(control, dc));
+  return dc;
+}
+
 class Win32ArrowCheck final : public ArrowCheck {
  public:
   explicit Win32ArrowCheck(HWND window) : m_window(window) {}
@@ -41,10 +49,8 @@ class Win32ArrowCheck final : public ArrowCheck {
 
   void Paint() {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_window, &paint);
     RECT client;
-    GetClientRect(m_window, &client);
-    FillRect(dc, &client, ParentBrush(m_window, dc));
+    HDC dc = BeginPaintOnParent(m_window, &paint, &client);
     if (IsArrow() || IsChecked()) {
       const int width = client.right - client.left;
       const int height = client.bottom - client.top;
@@ -225,10 +231,8 @@ class Win32HyperLink final : public LinkControl {
 
   void Paint() {
     PAINTSTRUCT paint;
-    HDC dc = BeginPaint(m_window, &paint);
     RECT client;
-    GetClientRect(m_window, &client);
-    FillRect(dc, &client, ParentBrush(m_window, dc));
+    HDC dc = BeginPaintOnParent(m_window, &paint, &client);
     const HGDIOBJ old = SelectObject(dc, m_font != nullptr ? m_font : m_pageFont);
     SetBkMode(dc, TRANSPARENT);
     const Rgb colour = m_state.TextColour();
