@@ -36,7 +36,7 @@ struct PageState {
   std::vector<std::pair<FontSpec, HFONT>> fonts;
 
   ~PageState() {
-    for (const auto& [spec, font] : fonts) DeleteObject(font);
+    for (const auto& [asked, font] : fonts) DeleteObject(font);
   }
 };
 
@@ -275,12 +275,12 @@ bool IsTransparent(HWND page, int id) {
   return found != state->fills.end() && found->second == Fill::Transparent;
 }
 
-void SetFont(HWND page, int id, const FontSpec& spec) {
+void SetFont(HWND page, int id, const FontSpec& asked) {
   PageState* state = StateOf(page);
   HWND control = Item(page, id);
   if (state == nullptr || control == nullptr) return;
   auto found = std::find_if(state->fonts.begin(), state->fonts.end(),
-                            [&spec](const auto& each) { return each.first == spec; });
+                            [&asked](const auto& each) { return each.first == asked; });
   if (found == state->fonts.end()) {
     HDC screen = GetDC(nullptr);
     const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
@@ -288,11 +288,11 @@ void SetFont(HWND page, int id, const FontSpec& spec) {
     // A negative height asks for the character height (the em size), not the cell's.
     // FF_SWISS: a family that is not installed gives way to a sans-serif one.
     HFONT font =
-        CreateFontW(-MulDiv(spec.pixelHeight, dpi, 96), 0, 0, 0, spec.bold ? FW_BOLD : FW_NORMAL,
+        CreateFontW(-MulDiv(asked.pixelHeight, dpi, 96), 0, 0, 0, asked.bold ? FW_BOLD : FW_NORMAL,
                     FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
-                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, Widen(spec.family).c_str());
+                    DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, Widen(asked.family).c_str());
     if (font == nullptr) return;
-    state->fonts.emplace_back(spec, font);
+    state->fonts.emplace_back(asked, font);
     found = std::prev(state->fonts.end());
   }
   SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(found->second), TRUE);
