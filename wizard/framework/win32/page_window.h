@@ -52,7 +52,7 @@ void NotifyListAdded(HWND page, int id, int row);
 // the window colour either way (a read-only one too, which Windows paints grey).
 void SetFill(HWND page, int id, Fill fill);
 // The control's font: `font.pixelHeight` pixels at 96 DPI, scaled to the screen's; the
-// font is made once per page and asked, and deleted with the page.
+// font is made once per page and FontSpec, and deleted with the page.
 void SetFont(HWND page, int id, const FontSpec& font);
 // The bitmap a picture control (SS_BITMAP) shows; the page keeps a copy of the Picture
 // while the control shows it.
